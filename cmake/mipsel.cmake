@@ -1,0 +1,13 @@
+# Cross build for the box: MIPS32 little-endian Linux.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR mipsel)
+set(CMAKE_C_COMPILER mipsel-linux-gnu-gcc-12)
+set(CMAKE_CXX_COMPILER mipsel-linux-gnu-g++-12)
+set(CMAKE_ASM_COMPILER mipsel-linux-gnu-gcc-12)
+set(CMAKE_C_FLAGS_INIT "-march=mips32 -EL")
+set(CMAKE_CXX_FLAGS_INIT "-march=mips32 -EL")
+set(CMAKE_FIND_ROOT_PATH /usr/mipsel-linux-gnu)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(PVR_TARGET box CACHE STRING "")

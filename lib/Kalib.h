@@ -1,0 +1,246 @@
+/*
+ * Kalib.h - the TAP support library: firmware access and TAP tasks, paths,
+ * logging and call tracing, character sets, string lists, language and INI
+ * files, Unicode anti-aliased fonts and the on-screen toolkit.
+ *
+ * Plain records and free functions with C linkage.  The same code runs on the
+ * box and inside pvrsim; it talks to the firmware only through tap.h and to
+ * the system through the box's libc.
+ */
+#ifndef KALIB_H
+#define KALIB_H
+
+#include "tap.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ======================================================================
+ * firmware/ - firmware access and task table
+ * ====================================================================== */
+void *TryResolve(const char *name);
+
+void *FIS_fwTimeToLinux(void);
+void *FIS_fwApplHdd_RestoreWorkFolder(void);
+void *FIS_fwApplHdd_SaveWorkFolder(void);
+void *FIS_fwApplHdd_SelectFolder(void);
+void *FIS_fwApplHdd_SetWorkFolder(void);
+void *FIS_fwAppl_ConvertToValidUTF8Str(void);
+void *FIS_fwAppl_ExecProgram(void);
+void *FIS_vMACAddress(void);
+void *FIS_vOsdMap(void);
+void *FIS_vTAPTable(void);
+void *FIS_vCurTapTask(void);
+void *FIS_vHddTapFolder(void);
+
+dword ApplHdd_SaveWorkFolder(void);
+dword ApplHdd_RestoreWorkFolder(void);
+int ApplHdd_SelectFolder(void *folderRecord, const char *folder);
+dword ApplHdd_SetWorkFolder(void *folderRecord);
+dword Appl_ExecProgram(char *fileName);
+
+extern int TAP_TableIndex;      /* this TAP's task slot, -1 until known */
+extern void *kal_parametered_tap; /* attached hand-over segment or null */
+
+byte *GetMacAddress(void);
+int HDD_TAP_GetCurrentDir(char *currentDir);
+bool HDD_GetAbsolutePathByTypeFile(TYPE_File *file, char *absFileName);
+bool HDD_TAP_GetFileNameByIndex(int index, char **tapFileName);
+void *HDD_TAP_GetStartParameter(void);
+int NoAutoStartTAP(void);
+bool InitTAPex(void);
+
+/* ---- TAP file header reader ---- */
+typedef struct {
+  dword TAPID;
+  dword Date;
+  char TAPName[64];
+  char Author[64];
+  char Description[128];
+  char TAPVersion[64];
+} tTAPInfo;
+
+bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info);
+bool ELFOpenFile(const char *fileName);
+bool ELFReadELFHeader(void);
+bool ELFReadSectionHeaders(void);
+bool ELFReadShstrtabSection(void);
+dword ELFGetSectionIndex(const char *sectionName);
+bool ELFReadDWORD(dword sectionIndex, dword *data);
+bool ELFReadData(dword sectionIndex, byte *data);
+void ELFCleanup(void);
+
+/* ---- TAP task control ---- */
+dword HDD_TAP_GetIDByIndex(dword taskIndex);
+int HDD_TAP_GetIndexByID(dword tapId);
+bool HDD_TAP_isRunning(dword tapId);
+dword HDD_TAP_SendEvent(dword tapId, bool allowEventInterception, word event, dword param1, dword param2);
+void HDD_TAP_Terminate(dword tapId);
+bool HDD_TAP_Start(const char *tapFileName, bool batchMode, void *parameterBlock, dword *tapId);
+
+/* ---- paths and working directory ---- */
+typedef enum { PK_FileName = 0, PK_TapFolder = 1, PK_LinuxFolder = 2, PK_TapFile = 3, PK_LinuxFile = 4 } tPathKind;
+
+#define KALIB_PATH_MAX 512 /* path buffers: 511 characters and the terminator */
+
+tPathKind GetPathType(const char *path);
+void ConvertPathType(const char *source, char *dest, tPathKind destKind);
+bool StringEndsWith(const char *text, const char *suffix);
+bool HDD_ChangeDir(const char *dir);
+bool HDD_TAP_PushDir(void);
+bool HDD_TAP_PopDir(void);
+dword HDD_GetFileTimeByFileName(const char *fileName);
+
+/* ======================================================================
+ * diag/ - log entries, console, time stamps and call tracing
+ * ====================================================================== */
+typedef enum {
+  TIMESTAMP_NONE = 0,
+  TIMESTAMP_HM = 1,
+  TIMESTAMP_HMS = 2,
+  TIMESTAMP_YMD = 3,
+  TIMESTAMP_YMDHM = 4,
+  TIMESTAMP_YMDHMS = 5,
+  TIMESTAMP_FNYMDHM = 6
+} tTimeStampStyle;
+
+extern char puffer[1024];
+
+void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle, const char *text);
+void LogEntryKalibPrintf(bool console, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void PrintNet(const char *text);
+dword Now(byte *sec);
+char *TimeFormat(dword dateTime, byte sec, tTimeStampStyle style, char *result);
+dword PvrTimeToLinux(dword pvrTime);
+
+#define CALLTRACE_STACK_DEPTH 50
+#define CALLTRACE_STATS_ENTRIES 5000
+typedef struct {
+  const char *ProcName;
+  dword EntryTime;
+} tCallTraceStackEntry;
+typedef struct {
+  const char *ProcName;
+  dword MinTime;
+  dword MaxTime;
+  dword NrCalls;
+  dword TotalTime;
+} tCallTraceStats;
+
+extern bool CallTraceInitialized;
+extern bool CallTraceEnabled;
+extern bool CallTraceDoNotReenter;
+extern dword CallLevel;
+extern tCallTraceStackEntry CallTraceStack[CALLTRACE_STACK_DEPTH];
+extern tCallTraceStats *CallTraceStats;
+extern dword CallTraceStatsEntries;
+
+void CallTraceInit(void);
+void CallTraceResetStats(void);
+void CallTraceEnable(bool enable);
+void CallTraceEnter(const char *procName);
+void CallTraceExit(dword *magic);
+
+/* ======================================================================
+ * text/ - character sets, string list, string helpers, language and INI
+ * ====================================================================== */
+extern const word UTFLookupISO8859_1[96];
+extern const word UTFLookupISO8859_2[96];
+extern const word UTFLookupISO8859_3[96];
+extern const word UTFLookupISO8859_4[96];
+extern const word UTFLookupISO8859_5[96];
+extern const word UTFLookupISO8859_6[96];
+extern const word UTFLookupISO8859_7[96];
+extern const word UTFLookupISO8859_8[96];
+extern const word UTFLookupISO8859_9[96];
+extern const word UTFLookupISO8859_10[96];
+extern const word UTFLookupISO8859_11[96];
+extern const word UTFLookupISO8859_13[96];
+extern const word UTFLookupISO8859_14[96];
+extern const word UTFLookupISO8859_15[96];
+extern const word UTFLookupISO8859_16[96];
+extern const word UTFLookupISO6937[96];
+
+const char *SkipCharTableBytes(const char *text);
+bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet);
+void StrToISO(const char *source, char *dest);
+void StrToISOAlloc(const char *source, char **dest);
+dword UTF8ToUTF32(const byte *utf8Char, byte *bytesPerChar);
+void UTF32ToUTF8(dword unicode, byte *utf8Char, byte *bytesPerChar);
+bool isUTF8Char(const byte *p, byte *bytesPerChar);
+void GetStringEncoding(const char *text, bool *hasAnsiChars, bool *hasUTFChars);
+int strlenUC(const char *text);
+char *strncpyUC(char *dest, const char *source, size_t n);
+bool isUTFToppy(void);
+void UpperCase(char *text);
+
+/* ---- string list ---- */
+typedef struct {
+  dword DBSize;
+  char *DB;
+  char *DBPtr;
+  char *DBEnd;
+} tStringDB;
+
+bool StringDBInit(tStringDB *stringDB, dword initialSize);
+dword StringDBAdd(tStringDB *stringDB, const char *text);
+bool StringDBEOF(tStringDB *stringDB);
+dword StringDBCurrent(tStringDB *stringDB);
+char *StringDBGet(tStringDB *stringDB, dword offset);
+dword StringDBNext(tStringDB *stringDB);
+bool StringDBDestroy(tStringDB *stringDB);
+
+/* ---- string editing helpers ---- */
+#define LC_ControlChars 1
+#define LC_LineFeeds 2
+#define LC_FileSystemChars 4
+#define LC_PrintableASCII 8
+
+char *GetUCPos(const char *text, int charPos);
+void InsertAt(char *text, int charPos, const char *insertText);
+void DeleteAt(char *text, int charPos, int nrChars);
+bool StrReplace(char *text, const char *find, const char *replace);
+char *stricstr(const char *text, const char *find);
+bool isLegalChar(const byte *c, dword ruleMask);
+char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize);
+void MakeValidFileName(char *text, dword ruleMask);
+const char *iso639_1(int osdLanguage);
+
+/* ---- language strings and INI files ---- */
+typedef enum {
+  INI_NotFound = 0,
+  INI_NewFile = 1,
+  INI_CurrentDir = 2,
+  INI_AppSettingsDir = 3,
+  INI_SettingsDir = 4,
+  INI_ProgramFilesDir = 5
+} INILOCATION;
+
+extern char *LangStrings;
+extern dword *LangStringPtr;
+extern dword LangNrStrings;
+extern char *INIBuffer;
+extern dword BufferSize;
+extern char *INICommentBuffer;
+
+INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang, const char *appName);
+char *LangGetString(dword stringNr);
+void LangUnloadStrings(void);
+INILOCATION INILocateFile(const char *fileName, const char *appName);
+INILOCATION INIOpenFile(const char *fileName, const char *appName);
+bool INIGetString(const char *key, char *value, const char *defaultValue, dword maxLength);
+void INIFindStartEnd(const char *key, char **start, char **end, dword maxEntrylen);
+void INICloseFile(void);
+
+/* ======================================================================
+ * osd/ and diag/ OSD parts - checked OSD calls, fonts, text and toolkit
+ * (declared by the screen modules)
+ * ====================================================================== */
+/* KALIB_OSD_DECLARATIONS */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KALIB_H */

@@ -1,0 +1,32 @@
+#!/bin/bash
+# Installs everything the build needs on Debian 12 (run as root).  Safe to run
+# again: packages already present are left alone.
+set -euo pipefail
+
+# i386 for the 32-bit host build's libraries, mipsel for the box's busybox.
+for arch in i386 mipsel; do
+  dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
+done
+
+# g++-12-multilib: the 32-bit host build (the g++-multilib meta package conflicts
+# with the cross compiler g++-12-mipsel-linux-gnu); clang: fuzz targets.
+PACKAGES=(
+  cmake ninja-build file python3 python3-pil
+  g++-12-multilib
+  g++-12-mipsel-linux-gnu
+  googletest libpng-dev:i386 zlib1g-dev:i386 libbenchmark-dev:i386
+  libfreetype-dev libpng-dev
+  fonts-crosextra-carlito fonts-liberation2 fonts-dejavu-core
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  [[ "$p" == \#* ]] && continue
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
