@@ -237,6 +237,19 @@ void INICloseFile(void);
  * osd/ and diag/ OSD parts - checked OSD calls, fonts, text and toolkit
  * (declared by the screen modules)
  * ====================================================================== */
+/* Legacy 8-bit font compiled into a program (191 glyphs: 0x20-0x7E, 0xA0-0xFF). */
+typedef struct {
+  dword Width;
+  dword Height;
+  dword BitmapIndex; /* byte offset of the glyph's bitmap in pFontData */
+} tFontDef;
+typedef struct {
+  const byte *pFontData;
+  tFontDef FontDef[191];
+} tFontData;
+extern const byte Calibri_VPD_12_Bitmap[];
+extern tFontData Calibri_VPD_12_FontData;
+
 /* KALIB_OSD_DECLARATIONS */
 
 #ifdef __cplusplus
