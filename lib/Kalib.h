@@ -252,6 +252,8 @@ extern tFontData Calibri_VPD_12_FontData;
 
 /* KALIB_OSD_DECLARATIONS */
 
+/* KALIB_TOOLKIT_DECLARATIONS (message box, info box, wait spinner) */
+
 #ifdef __cplusplus
 }
 #endif
