@@ -30,3 +30,6 @@ if ((${#missing[@]})); then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# The box's busybox (also shipped as wget), downloaded once into build/downloads.
+bash "$(dirname "$0")/fetch_busybox.sh"
