@@ -1,0 +1,41 @@
+// The library's own log: "Kalib.log" in the common settings folder, written
+// only when the user has created that file, and the console.
+#include <stdarg.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include "LogStamp.h"
+
+namespace {
+const char kSettingsDir[] = "/mnt/hd/ProgramFiles/Settings";
+const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
+
+void AppendToKalibLog(const char *stamp, const char *message) {
+  FILE *log = fopen(kKalibLog, "r+");  // never creates the file
+  if (log == NULL) return;
+  fseek(log, 0, SEEK_END);
+  fputs(stamp, log);
+  fputs(message, log);
+  fputs("\r\n", log);
+  fclose(log);
+  KalibLogTouch(kKalibLog);
+}
+}  // namespace
+
+void LogEntryKalibPrintf(bool console, const char *format, ...) {
+  if (format == NULL) return;
+  char message[512];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(message, sizeof message, format, args);
+  va_end(args);
+
+  mkdir(kSettingsDir, 0777);
+  char stamp[KALIB_STAMP_SIZE];
+  KalibLogStamp(TIMESTAMP_YMDHMS, stamp);
+  AppendToKalibLog(stamp, message);
+  if (console) {
+    snprintf(puffer, sizeof puffer, "%s KALIB - %s\n", stamp, message);
+    PrintNet(puffer);
+  }
+}

@@ -1,0 +1,11 @@
+// Packed firmware date and time to Linux time, by the firmware's own routine.
+#include "Kalib.h"
+
+// What callers get when the firmware lacks the conversion.
+static const dword kNoConversion = 0xFE00;
+
+dword PvrTimeToLinux(dword pvrTime) {
+  typedef dword (*TimeToLinuxFn)(dword);
+  TimeToLinuxFn convert = (TimeToLinuxFn)FIS_fwTimeToLinux();
+  return convert != NULL ? convert(pvrTime) : kNoConversion;
+}

@@ -1,0 +1,155 @@
+// Converts a path between the five path kinds.  An empty result means that
+// the conversion is not possible; that includes a result longer than a path
+// buffer, which is refused rather than cut.
+#include <string.h>
+
+#include "BoundedString.h"
+#include "Kalib.h"
+
+namespace {
+const char kMount[] = "/mnt/hd";
+const size_t kMountLength = sizeof kMount - 1;
+
+// Builds the destination text piece by piece; any piece that does not fit
+// makes the whole result empty.
+class PathBuilder {
+ public:
+  PathBuilder() { text_[0] = '\0'; }
+  void Add(const char *piece) { fits_ = fits_ && StrAppendBounded(text_, sizeof text_, piece); }
+  // Appends the first `len` bytes of piece.
+  void AddPart(const char *piece, size_t len) {
+    if (!fits_) return;
+    size_t used = strlen(text_);
+    if (used + len >= sizeof text_) {
+      fits_ = false;
+      return;
+    }
+    memcpy(text_ + used, piece, len);
+    text_[used + len] = '\0';
+  }
+  void Slash() { fits_ = fits_ && EnsureSlash(text_, sizeof text_); }
+  void Fail() { fits_ = false; }
+  bool Ok() const { return fits_; }
+  const char *Result() const { return fits_ ? text_ : ""; }
+
+ private:
+  char text_[KALIB_PATH_MAX];
+  bool fits_ = true;
+};
+
+void AddCurrentDir(PathBuilder &out) {
+  char currentDir[KALIB_PATH_MAX] = "";
+  HDD_TAP_GetCurrentDir(currentDir);
+  out.Add(currentDir);
+  out.Slash();
+}
+
+// P: the source when it is absolute, else the current directory and the source.
+void AddAbsolute(PathBuilder &out, const char *source) {
+  if (source[0] != '/') AddCurrentDir(out);
+  out.Add(source);
+}
+
+// Everything up to, not including, the last '/'.
+void AddFolderPart(PathBuilder &out, const char *path) {
+  const char *lastSlash = strrchr(path, '/');
+  out.AddPart(path, lastSlash ? (size_t)(lastSlash - path) : 0);
+}
+
+void AddFileNamePart(PathBuilder &out, const char *path) {
+  const char *lastSlash = strrchr(path, '/');
+  out.Add(lastSlash ? lastSlash + 1 : path);
+}
+
+// The source behind "/mnt/hd"; null when it does not begin with it.
+const char *AfterMount(const char *source) {
+  return strncmp(source, kMount, kMountLength) == 0 ? source + kMountLength : NULL;
+}
+
+void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
+  if (destKind == PK_LinuxFolder || destKind == PK_LinuxFile) out.Add(kMount);
+  AddCurrentDir(out);
+  if (destKind == PK_TapFile || destKind == PK_LinuxFile) out.Add(source);
+}
+
+void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+  if (destKind != PK_LinuxFolder) return out.Fail();
+  out.Add(kMount);
+  AddAbsolute(out, source);
+  out.Slash();
+}
+
+void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+  const char *tapPath = AfterMount(source);
+  if (destKind != PK_TapFolder || tapPath == NULL) return out.Fail();
+  out.Add(tapPath);
+  out.Slash();
+}
+
+void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
+  switch (destKind) {
+    case PK_FileName:
+      AddFileNamePart(out, source);
+      break;
+    case PK_TapFolder:
+      AddFolderPart(out, source);
+      out.Slash();
+      break;
+    case PK_LinuxFolder: {
+      PathBuilder absolute;
+      AddAbsolute(absolute, source);
+      if (!absolute.Ok()) return out.Fail();
+      out.Add(kMount);
+      AddFolderPart(out, absolute.Result());
+      out.Slash();
+      break;
+    }
+    default:  // PK_LinuxFile
+      out.Add(kMount);
+      AddAbsolute(out, source);
+      break;
+  }
+}
+
+void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
+  const char *tapPath = AfterMount(source);
+  switch (destKind) {
+    case PK_FileName:
+      AddFileNamePart(out, source);
+      break;
+    case PK_TapFolder:
+      if (tapPath == NULL) return out.Fail();
+      AddFolderPart(out, tapPath);
+      out.Slash();
+      break;
+    case PK_LinuxFolder:
+      AddFolderPart(out, source);
+      out.Slash();
+      break;
+    default:  // PK_TapFile
+      if (tapPath == NULL) return out.Fail();
+      out.Add(tapPath);
+      break;
+  }
+}
+}  // namespace
+
+void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
+  if (source == NULL || dest == NULL || (unsigned)destKind > PK_LinuxFile) return;
+  tPathKind sourceKind = GetPathType(source);
+  PathBuilder out;
+  if (sourceKind == destKind) {
+    out.Add(source);
+    if (destKind == PK_TapFolder || destKind == PK_LinuxFolder) out.Slash();
+  } else {
+    switch (sourceKind) {
+      case PK_FileName: FromFileName(out, source, destKind); break;
+      case PK_TapFolder: FromTapFolder(out, source, destKind); break;
+      case PK_LinuxFolder: FromLinuxFolder(out, source, destKind); break;
+      case PK_TapFile: FromTapFile(out, source, destKind); break;
+      case PK_LinuxFile: FromLinuxFile(out, source, destKind); break;
+    }
+  }
+  // The result is complete before dest is touched, so dest may be the source.
+  StrCopyBounded(dest, KALIB_PATH_MAX, out.Result());
+}

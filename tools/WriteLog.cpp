@@ -1,0 +1,30 @@
+// The installer's log: "Vantero.log" in the update manager's settings
+// folder, shared with the manager, with a copy of every line on the console.
+#include "Tools.h"
+
+namespace {
+// The folders are made by the first WriteLog of a run only.
+bool FirstCall = true;
+
+void MakeLogFolders() {
+  HDD_ChangeDir("/ProgramFiles");
+  if (!TAP_Hdd_Exist("Settings")) TAP_Hdd_Create("Settings", ATTR_FOLDER);
+  HDD_ChangeDir("Settings");
+  if (!TAP_Hdd_Exist("Vantero")) TAP_Hdd_Create("Vantero", ATTR_FOLDER);
+}
+}  // namespace
+
+void WriteLog(const char *programName, const char *s) {
+  CallTraceEnter("WriteLog");
+  // Only a successful push may be popped, or the caller's saved directory
+  // would be taken off the stack.
+  bool pushed = HDD_TAP_PushDir();
+  if (FirstCall) {
+    MakeLogFolders();
+    FirstCall = false;
+  }
+  HDD_ChangeDir(VANTERO_SETTINGS_DIR);
+  LogEntry(VANTERO_LOG_NAME, programName, TRUE, TIMESTAMP_YMDHMS, s);
+  if (pushed) HDD_TAP_PopDir();
+  CallTraceExit(NULL);
+}
