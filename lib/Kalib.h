@@ -250,7 +250,73 @@ typedef struct {
 extern const byte Calibri_VPD_12_Bitmap[];
 extern tFontData Calibri_VPD_12_FontData;
 
-/* KALIB_OSD_DECLARATIONS */
+/* ---- checked OSD calls, OSD map readers, emergency message window ---- */
+extern dword kal_rgn; /* region of the message window on screen, 0 = none */
+
+word GetOSDRegionWidth(word OSDRgn);
+word GetOSDRegionHeight(word OSDRgn);
+bool isOSDRegionAlive(word OSDRgn);
+int TAP_Osd_Create_Chk(const char *Location, dword x, dword y, dword w, dword h, byte lutIdx, int flag);
+int TAP_Osd_FillBox_Chk(const char *Location, word rgn, dword x, dword y, dword w, dword h, dword color);
+int TAP_Osd_Copy_Chk(const char *Location, word srcRgnNum, word dstRgnNum, dword srcX, dword srcY, dword w,
+                     dword h, dword dstX, dword dstY, bool sprite);
+void ShowMessageWindow(char **content, dword pos_x, dword pos_y, byte fntSize, byte align, dword bdcolor,
+                       dword titlecolor, dword msgcolor, dword bgcolor, dword delay);
+void ShowMessageWin(const char *title, const char *lpMessage1, const char *lpMessage2, dword delay);
+void EndMessageWin(void);
+
+/* ---- Unicode fonts (UFNT files) and glyph cache ---- */
+#define FMUC_FONT_FOLDER "/mnt/hd/ProgramFiles/Settings/Fonts/"
+
+typedef struct {
+  dword Unicode;
+  dword Offset; /* absolute file offset of the bitmap */
+  word Width;
+  word Height;
+} tUCGlyphDef;
+
+typedef struct {
+  dword Unicode;
+  byte *Bitmap; /* Width x Height coverage bytes */
+  word Width;
+  word Height;
+} tUCGlyph;
+
+typedef struct {
+  int FileHandle; /* 0 when not loaded, -1 after a failed open */
+  dword GlyphCount;
+  tUCGlyphDef *GlyphDefs;
+  dword CacheCount;
+  tUCGlyph *GlyphCache; /* room for GlyphCount entries */
+} tUCFont;
+
+void *FMUC_ReserveMemory(const char *Requester, dword size);
+void FMUC_FreeMemory(const char *Requester, void *Pointer);
+bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData);
+void FMUC_FreeFontFile(tUCFont *FontData);
+tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *BytesPerChar);
+dword FMUC_GetStringWidth(const char *Text, tUCFont *FontData);
+dword FMUC_GetStringHeight(const char *Text, tUCFont *FontData);
+bool FMUC_IsDiacriticalMark(dword Unicode);
+char *FMUC_FindUTF8Start(const char *p);
+char *FMUC_FindNextUTF8(const char *p);
+
+/* ---- anti-aliased text ---- */
+extern byte AlphaLUT[256][3]; /* red, green, blue of fg over bg per coverage */
+
+void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
+                      tUCFont *FontData, byte bDot, byte align, float AntiAliasFactor);
+void FM_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
+                    const tFontData *FontData, byte bDot, byte align, float AntiAliasFactor);
+void FM_PutString(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
+                  const tFontData *FontData, byte bDot, byte align);
+byte FM_AlphaBlend(byte Alpha, byte FG, byte BG, float AntiAliasFactor);
+dword FM_AlphaBlendRGB(byte Alpha, dword FG, dword BG, float AntiAliasFactor);
+void FM_InitAlphaLUT(dword fgColor, dword bgColor, float AntiAliasFactor);
+dword FM_GetStringWidth(const char *Text, const tFontData *FontData);
+dword FM_GetStringHeight(const char *Text, const tFontData *FontData);
+byte FM_CharToIndex(byte c);
+bool FM_isValidCharacter(byte c);
 
 /* KALIB_TOOLKIT_DECLARATIONS (message box, info box, wait spinner) */
 
