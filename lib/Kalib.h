@@ -320,6 +320,77 @@ bool FM_isValidCharacter(byte c);
 
 /* KALIB_TOOLKIT_DECLARATIONS (message box, info box, wait spinner) */
 
+/* Region handles of the toolkit's widgets, 0 while closed.  OSDRgn (menu
+ * list), ColorPickerOSDRgn and ProgressBarOSDRgn belong to widgets of their
+ * own; every widget tests all of them before it hands the screen back to the
+ * firmware or frees the standard fonts. */
+extern word OSDRgn;
+extern word InfoBoxOSDRgn;
+extern word MessageBoxOSDRgn;
+extern word ColorPickerOSDRgn;
+extern word ProgressBarOSDRgn;
+extern word WaitSpinnerRgn;
+extern word MyOSDRgn; /* client region whose pixels under a box are kept */
+
+/* Pixels saved from under the message box or the info box. */
+extern byte *InfoBoxSaveArea;
+extern int InfoBoxSaveAreaX;
+extern int InfoBoxSaveAreaY;
+
+extern dword LastUnprocessedOSDMenuKey;
+
+/* The seven standard fonts ("Calibri_<size>.ufnt"). */
+extern tUCFont OSDMenuFont_10;
+extern tUCFont OSDMenuFont_12;
+extern tUCFont OSDMenuFont_14;
+extern tUCFont OSDMenuFont_16;
+extern tUCFont OSDMenuFont_18;
+extern tUCFont OSDMenuFont_20;
+extern tUCFont OSDMenuFont_20B;
+
+void OSDMenuLoadStdFonts(void);
+void OSDMenuFreeStdFonts(void);
+void OSDMenuPutS(word rgn, dword x, dword y, dword maxX, const char *str, dword fgColor, dword bgColor,
+                 byte fontSize, byte bDot, byte align);
+
+/* ---- message box ---- */
+#define MESSAGEBOX_MAX_BUTTONS 5
+#define MESSAGEBOX_CANCELLED 0xFFFFFFFFu
+typedef struct {
+  dword NrButtons;
+  dword CurrentButton; /* highlighted button; the answer once closed */
+  char ButtonText[MESSAGEBOX_MAX_BUTTONS][256];
+  char Title[256];
+  char Text[256]; /* CR and LF separate lines */
+} tMessageBox;
+
+extern tMessageBox MessageBox;
+extern bool MessageBoxAllowScrollOver;
+extern bool MessageBoxNoNormalMode;
+
+void OSDMenuMessageBoxInitialize(const char *title, const char *text);
+void OSDMenuMessageBoxButtonAdd(const char *text);
+void OSDMenuMessageBoxButtonSelect(dword selectedButton);
+void OSDMenuMessageBoxShow(void);
+bool OSDMenuMessageBoxIsVisible(void);
+dword OSDMenuMessageBoxLastButton(void);
+void OSDMenuMessageBoxDestroy(void);
+void OSDMenuMessageBoxDestroyNoOSDUpdate(void);
+
+/* ---- info box and wait spinner ---- */
+extern dword InfoBoxTimeOut; /* tick after which the box closes, 0xFFFFFFFF never */
+extern int WaitSpinnerIndex;
+extern dword WaitSpinnerTimeout;
+
+void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout);
+void OSDMenuInfoBoxDestroy(void);
+void OSDMenuInfoBoxDestroyNoOSDUpdate(void);
+bool OSDMenuWaitSpinnerInit(void);
+void OSDMenuWaitSpinnerIdle(void);
+
+/* ---- the toolkit's event entry ---- */
+bool OSDMenuEvent(word *event, dword *param1, dword *param2);
+
 #ifdef __cplusplus
 }
 #endif
