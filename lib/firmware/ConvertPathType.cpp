@@ -61,9 +61,12 @@ void AddFileNamePart(PathBuilder &out, const char *path) {
   out.Add(lastSlash ? lastSlash + 1 : path);
 }
 
-// The source behind "/mnt/hd"; null when it does not begin with it.
+// The source behind "/mnt/hd"; null when it is not below the disk's mount
+// point ("/mnt/hdd/x" is another mount and has no TAP notation).
 const char *AfterMount(const char *source) {
-  return strncmp(source, kMount, kMountLength) == 0 ? source + kMountLength : NULL;
+  if (strncmp(source, kMount, kMountLength) != 0) return NULL;
+  const char *rest = source + kMountLength;
+  return *rest == '/' || *rest == '\0' ? rest : NULL;
 }
 
 void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
