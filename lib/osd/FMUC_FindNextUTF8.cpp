@@ -1,0 +1,9 @@
+// First byte of the UTF-8 character after the one at p.
+#include "Kalib.h"
+
+char *FMUC_FindNextUTF8(const char *p) {
+  if (p == NULL) return NULL;
+  p++;
+  while (((byte)*p & 0xC0) == 0x80) p++;
+  return (char *)p;
+}

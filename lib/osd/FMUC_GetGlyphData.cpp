@@ -1,0 +1,74 @@
+// Looks up the glyph of one UTF-8 character: first in the glyph cache, then
+// in the directory, reading the bitmap from the font file on first use.
+// Cached entries never move, so a returned pointer stays valid until the
+// font is freed.
+#include <string.h>
+#include <unistd.h>
+
+#include "FontFile.h"
+
+namespace {
+tUCGlyph *FindCached(tUCFont *font, dword unicode) {
+  for (dword i = 0; i < font->CacheCount; i++)
+    if (font->GlyphCache[i].Unicode == unicode) return &font->GlyphCache[i];
+  return NULL;
+}
+
+const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
+  if (font->GlyphDefs == NULL) return NULL;
+  for (dword i = 0; i < font->GlyphCount; i++)
+    if (font->GlyphDefs[i].Unicode == unicode) return &font->GlyphDefs[i];
+  return NULL;
+}
+
+// A bitmap must have a size, stay within the OSD's size and lie inside the
+// file; anything else comes from a damaged or hostile file.
+bool IsSound(const tUCGlyphDef *def, dword fileLength) {
+  if (def->Width == 0 || def->Height == 0) return FALSE;
+  if (def->Width > FMUC_MAX_GLYPH_WIDTH || def->Height > FMUC_MAX_GLYPH_HEIGHT) return FALSE;
+  dword size = (dword)def->Width * def->Height;
+  return def->Offset <= fileLength && size <= fileLength - def->Offset;
+}
+}  // namespace
+
+tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *BytesPerChar) {
+  if (FontData == NULL || UTF8Character == NULL || UTF8Character[0] == 0) return NULL;
+  byte first = UTF8Character[0];
+  if (first < 0x20 || (first >= 0x80 && first <= 0x9F)) {
+    if (BytesPerChar != NULL) *BytesPerChar = 1;
+    return NULL;
+  }
+  byte length = 1;
+  dword unicode = UTF8ToUTF32(UTF8Character, &length);
+  if (length == 0) length = 1;
+  if (BytesPerChar != NULL) *BytesPerChar = length;
+
+  tUCGlyph *glyph = FindCached(FontData, unicode);
+  if (glyph != NULL) return glyph;
+
+  const tUCGlyphDef *def = FindDefinition(FontData, unicode);
+  if (def == NULL) {
+    LogEntryKalibPrintf(TRUE, "Glyph %x not found", (unsigned)unicode);
+    return NULL;
+  }
+  if (FontData->GlyphCache == NULL || FontData->CacheCount >= FontData->GlyphCount) return NULL;
+  if (!IsSound(def, FMUC_FileLength(FontData->FileHandle))) {
+    LogEntryKalibPrintf(TRUE, "FontManager UC: glyph %x has an unusable bitmap", (unsigned)unicode);
+    return NULL;
+  }
+
+  dword size = (dword)def->Width * def->Height;
+  glyph = &FontData->GlyphCache[FontData->CacheCount];
+  glyph->Bitmap = (byte *)FMUC_ReserveMemory("FMUC_GetGlyphData GlyphData", size);
+  if (glyph->Bitmap == NULL) {
+    LogEntryKalibPrintf(TRUE, "FontManager UC: failed to reserve %d bytes for a glyph", (int)size);
+    return NULL;
+  }
+  glyph->Unicode = unicode;
+  glyph->Width = def->Width;
+  glyph->Height = def->Height;
+  lseek(FontData->FileHandle, def->Offset, SEEK_SET);
+  FMUC_ReadFully(FontData->FileHandle, glyph->Bitmap, size);
+  FontData->CacheCount++;
+  return glyph;
+}
