@@ -6,6 +6,7 @@
 // arrive here as __wrap_open() and so on.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace pvrsim::box {
@@ -15,10 +16,14 @@ struct Config {
   std::string runDir;         // host folder for the console capture and other run files
   bool consoleEcho = false;   // also copy console output to the terminal (stdout)
   bool consoleAvailable = true;  // false: no /dev/pts/N can be opened
+  // The box's network card address, shown by "ifconfig eth0".
+  unsigned char macAddress[6] = {0x00, 0x1C, 0xA2, 0x3E, 0x1A, 0x20};
 };
 
-// Sets the folders; called by the simulator when a run starts.  Clears the
-// shared-memory segments of an earlier run.
+// Sets the folders; called by the simulator when a run starts.  Creates the
+// disk and run folders when missing and resets every piece of state of an
+// earlier run: shared-memory segments, the console capture and shell log,
+// hidden symbols and look-up counts, the TAP-call depth.
 void configure(const Config &config);
 const Config &config();
 
@@ -31,8 +36,18 @@ bool mapDiskPath(const std::string &boxPath, std::string &hostPath);
 // True while the simulator runs code of a TAP (set by the core around every
 // call into a TAP).  Paths that are neither below /mnt/hd nor a console are
 // refused inside TAP code and passed to the host only outside it (test code).
+// setInsideTapCall(true) and (false) nest: every true needs its false.
 bool insideTapCall();
 void setInsideTapCall(bool inside);
+
+// Marks the lifetime of one call into a TAP.
+class TapCallScope {
+ public:
+  TapCallScope() { setInsideTapCall(true); }
+  ~TapCallScope() { setInsideTapCall(false); }
+  TapCallScope(const TapCallScope &) = delete;
+  TapCallScope &operator=(const TapCallScope &) = delete;
+};
 
 // Console: everything written to /dev/pts/N, as raw bytes (the library sends
 // the terminating NUL of every piece) and as text without NUL bytes.
@@ -42,5 +57,22 @@ std::string consoleText();
 // Runs one command line with the box shell; returns the status as system()
 // does (exit code << 8).
 int runShell(const std::string &commandLine);
+
+// Everything the box shell logged in this run: each command line as
+// "$ <line>", the output that was not redirected, and "[status N]" after a
+// command line that failed.
+std::string shellLog();
+
+// System V shared memory of this run.
+std::size_t shmSegmentCount();   // segments that shmget can still find by key
+std::size_t shmLiveSegmentCount();  // also removed ones that are still attached
+bool shmKeyExists(int key);
+
+// dlsym() as TAPs see it: hidden names are reported missing, and every
+// look-up is counted per name.
+void hideSymbol(const std::string &name);
+void unhideAll();
+int lookupCount(const std::string &name);
+void resetLookupCounts();
 
 }  // namespace pvrsim::box

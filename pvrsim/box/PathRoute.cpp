@@ -1,0 +1,59 @@
+// Where a path given to a wrapped libc call leads: the disk folder, the
+// console, a canned system file, the host, or nowhere.
+#include "Box.h"
+#include "BoxInternal.h"
+
+#include <cstring>
+
+namespace pvrsim::box::detail {
+
+namespace {
+constexpr int kConsoleCount = 20;  // /dev/pts/0 to /dev/pts/19
+
+// "/dev/pts/N" with N a plain decimal number below kConsoleCount.
+bool isConsoleNumber(const std::string &name) {
+  if (name.empty() || name.size() > 2) return false;
+  for (char c : name) {
+    if (c < '0' || c > '9') return false;
+  }
+  if (name.size() == 2 && name[0] == '0') return false;
+  return std::stoi(name) < kConsoleCount;
+}
+
+bool startsWith(const std::string &text, const char *prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+RoutedPath routed(Route route, std::string hostPath = {}, std::string boxPath = {}) {
+  RoutedPath result;
+  result.route = route;
+  result.hostPath = std::move(hostPath);
+  result.boxPath = std::move(boxPath);
+  return result;
+}
+}  // namespace
+
+RoutedPath routePath(const char *path) {
+  if (path == nullptr) return routed(Route::Refused);
+  std::string normal;
+  if (!normaliseBoxPath(path, normal)) {
+    // A relative path means the host's working folder: test code only.
+    return routed(insideTapCall() ? Route::Refused : Route::Host, path);
+  }
+  // The host's /mnt and /dev/pts are never the box's, whoever asks.
+  if (normal == "/mnt" || startsWith(normal, "/mnt/")) {
+    std::string hostPath;
+    return mapDiskPath(path, hostPath) ? routed(Route::Disk, hostPath, normal) : routed(Route::Refused);
+  }
+  if (startsWith(normal, "/dev/pts/")) {
+    bool console = config().consoleAvailable && !config().runDir.empty() &&
+                   isConsoleNumber(normal.substr(std::strlen("/dev/pts/")));
+    return routed(console ? Route::Console : Route::Refused, {}, normal);
+  }
+  if (normal == "/dev/null") return routed(Route::Host, "/dev/null", normal);
+  std::string content;
+  if (cannedFileContent(normal, content)) return routed(Route::Canned, {}, normal);
+  return routed(insideTapCall() ? Route::Refused : Route::Host, path, normal);
+}
+
+}  // namespace pvrsim::box::detail
