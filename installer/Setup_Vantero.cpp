@@ -1,0 +1,9 @@
+// Writes the update manager's TAP file; always replaced.
+#include "Payloads.h"
+#include "Setup.h"
+
+void InstallVantero(const char *Folder, const char *FileName) {
+  CallTraceEnter("InstallVantero");
+  if (HDD_ChangeDir(Folder)) WritePayloadFile(FileName, _Vantero_Bitmap, _Vantero_Size);
+  CallTraceExit(NULL);
+}
