@@ -1,0 +1,53 @@
+// CommandLine.h - the pvrsim program: its arguments and its run.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Sim.h"
+
+namespace pvrsim {
+
+struct ScheduledKey {
+  dword tick;
+  dword code;
+};
+
+struct CommandLine {
+  Options options;
+  std::vector<std::pair<std::string, std::string>> copies;  // host file, TAP-notation path
+  std::vector<ScheduledKey> keys;
+  std::optional<dword> ticks;  // run exactly this many ticks
+  dword maxTicks = 360000;     // safety limit when running until no TAP is left (one box hour)
+  std::optional<dword> param;
+  std::string tapFile;
+  bool help = false;
+};
+
+// Remote-control key by name (left, right, up, down, ok, exit, 0-9, red,
+// green, blue, recall, in any case) or as a number ("0x1000B").
+bool parseKeyName(const std::string &name, dword &code);
+
+// Menu-language number by ISO 639-1 code (en 0, fr 1, de 2 ... bg 19) or as a number.
+bool parseLanguage(const std::string &text, int &number);
+
+// Decimal or "0x" hexadecimal, 0 to 0xFFFFFFFF.
+bool parseDword(const std::string &text, dword &value);
+
+// Reads a key script: one "TICK NAME" per line; blank lines and lines
+// beginning with '#' are skipped.
+bool readKeyScript(const std::string &file, std::vector<ScheduledKey> &keys, std::string &error);
+
+// Parses the arguments after the program name; on failure error names the
+// argument and the problem.
+bool parseCommandLine(const std::vector<std::string> &args, CommandLine &out, std::string &error);
+
+std::string usageText();
+
+// Runs pvrsim as the command line says; messages go to stdout/stderr.
+// Returns the exit status: 0, or 1 when the TAP could not be started.
+int runCommandLine(const CommandLine &commandLine);
+
+}  // namespace pvrsim

@@ -1,0 +1,25 @@
+// TAP-notation names resolved for the calling TAP: absolute below the disk
+// root ("/ProgramFiles/AutoStart") or relative to the TAP's current
+// directory.  The box-path to host-path mapping (which refuses escapes from
+// the disk folder) belongs to the box layer.
+#include "Runtime.h"
+#include "box/Box.h"
+
+namespace pvrsim::core {
+
+std::string currentDirOfCaller() {
+  const Slot *slot = currentSlot();
+  return slot ? slot->dirPath : std::string(kMount);
+}
+
+bool resolveName(const char *name, std::string &boxPath, std::string &hostPath) {
+  if (!rt().active || !name || !*name) return false;
+  std::string path = name[0] == '/' ? kMount + std::string(name) : currentDirOfCaller() + "/" + name;
+  if (!box::mapDiskPath(path, hostPath)) return false;
+  const std::string &root = box::config().diskRoot;
+  while (hostPath.size() > root.size() && hostPath.back() == '/') hostPath.pop_back();
+  boxPath = kMount + hostPath.substr(root.size());
+  return true;
+}
+
+}  // namespace pvrsim::core

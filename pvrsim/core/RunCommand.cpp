@@ -1,0 +1,80 @@
+// The pvrsim program's run: set up the disk, start the TAP, run the ticks,
+// print a summary.
+#include <cstdio>
+#include <filesystem>
+
+#include "CommandLine.h"
+
+namespace fs = std::filesystem;
+
+namespace pvrsim {
+
+namespace {
+
+// The TAP-notation path of the TAP to start: a file already on the disk, or
+// a host file copied into /ProgramFiles.  Empty on failure (error set).
+std::string placeTapFile(Sim &sim, const std::string &given, std::string &error) {
+  std::error_code ec;
+  if (!given.empty() && given[0] == '/') {
+    std::string onDisk = sim.hostPath(given);
+    if (!onDisk.empty() && fs::is_regular_file(onDisk, ec)) return given;
+  }
+  if (fs::is_regular_file(given, ec)) {
+    std::string boxPath = "/ProgramFiles/" + fs::path(given).filename().string();
+    if (sim.copyToDisk(given, boxPath)) return boxPath;
+    error = sim.lastError();
+    return "";
+  }
+  error = given + ": no such file on the disk (" + sim.options().diskDir + ") or on the host";
+  return "";
+}
+
+void printSummary(const Sim &sim, dword ticks) {
+  std::printf("pvrsim: ran %u ticks (%u.%02u s of box time)\n", static_cast<unsigned>(ticks),
+              static_cast<unsigned>(ticks / 100), static_cast<unsigned>(ticks % 100));
+  std::string running;
+  for (int slot = 0; slot < TAP_MAX_TASKS; ++slot)
+    if (sim.isRunning(slot)) running += "\n  slot " + std::to_string(slot) + ": " + sim.tapFile(slot);
+  std::printf("pvrsim: TAPs still running: %d%s\n", sim.taskCount(), running.c_str());
+  if (!sim.returnedKeys().empty())
+    std::printf("pvrsim: keys returned to the firmware: %zu\n", sim.returnedKeys().size());
+  std::printf("pvrsim: disk: %s\n", sim.options().diskDir.c_str());
+  std::printf("pvrsim: console capture: %s/console.raw\n", sim.options().runDir.c_str());
+}
+
+}  // namespace
+
+int runCommandLine(const CommandLine &commandLine) {
+  Sim sim(commandLine.options);
+  for (const auto &copy : commandLine.copies) {
+    if (!sim.copyToDisk(copy.first, copy.second)) {
+      std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
+      return 1;
+    }
+  }
+  std::string error;
+  std::string tapPath = placeTapFile(sim, commandLine.tapFile, error);
+  if (tapPath.empty()) {
+    std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
+    return 1;
+  }
+  for (const ScheduledKey &key : commandLine.keys) sim.scheduleKey(key.tick, key.code);
+
+  const dword startTick = sim.now();
+  int slot = sim.startTap(tapPath, commandLine.param);
+  if (slot < 0 && !sim.lastError().empty()) {
+    std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
+    return 1;
+  }
+  if (commandLine.ticks) {
+    sim.runTicks(*commandLine.ticks);
+  } else {
+    sim.runUntilNoTap(commandLine.maxTicks);
+    if (sim.tapCount() > 0)
+      std::printf("pvrsim: stopped at the safety limit of %u ticks\n", static_cast<unsigned>(commandLine.maxTicks));
+  }
+  printSummary(sim, sim.now() - startTick);
+  return 0;
+}
+
+}  // namespace pvrsim

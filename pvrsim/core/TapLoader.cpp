@@ -1,0 +1,109 @@
+// Starting a TAP file from the disk: check it, load a private copy, fill a
+// task slot, call __TAP_Init_ and TAP_Main.
+//
+// Every start loads its own copy of the file (RTLD_LOCAL), so a TAP started
+// twice, or two TAPs that link the same library, never share state.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "Runtime.h"
+#include "TapFile.h"
+#include "box/Box.h"
+
+namespace pvrsim::core {
+
+namespace {
+
+using InitFn = int (*)(TYPE_TapEntryPoints *);
+
+int fail(const std::string &tapName, const std::string &reason) {
+  rt().lastError = tapName + ": " + reason;
+  return -1;
+}
+
+std::string tapNotation(const std::string &boxPath) {
+  std::string rest = boxPath.substr(sizeof kMount - 1);
+  return rest.empty() ? "/" : rest;
+}
+
+// Copies the file to a new name in the run folder; empty on failure.
+std::string makeLoadableCopy(const std::string &hostFile, std::string &reason) {
+  namespace fs = std::filesystem;
+  Runtime &r = rt();
+  fs::path dir = fs::path(box::config().runDir) / "taps";
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  fs::path copy = dir / (std::to_string(++r.loadCounter) + "-" + fs::path(hostFile).filename().string());
+  if (!fs::copy_file(hostFile, copy, fs::copy_options::overwrite_existing, ec)) {
+    reason = "cannot copy to " + copy.string() + ": " + ec.message();
+    return "";
+  }
+  return copy.string();
+}
+
+}  // namespace
+
+int startTapFile(const std::string &givenPath) {
+  Runtime &r = rt();
+  r.lastError.clear();
+  std::string hostFile;
+  if (!box::mapDiskPath(givenPath, hostFile)) return fail(givenPath, "not a path on the disk");
+  const std::string boxFile = kMount + hostFile.substr(box::config().diskRoot.size());
+  const std::string name = tapNotation(boxFile);
+  struct stat st;
+  if (::stat(hostFile.c_str(), &st) != 0) return fail(name, "no such file on the disk");
+  if (!S_ISREG(st.st_mode)) return fail(name, "not a file");
+
+  dword tapId = 0;
+  std::string reason;
+  if (!inspectTapFile(hostFile, tapId, reason)) return fail(name, reason);
+  int index = freeSlotIndex();
+  if (index < 0) return fail(name, "task table full (16 TAPs running)");
+
+  std::string copy = makeLoadableCopy(hostFile, reason);
+  if (copy.empty()) return fail(name, reason);
+  void *library = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    const char *error = dlerror();
+    ::unlink(copy.c_str());
+    return fail(name, std::string("cannot be loaded: ") + (error ? error : "unknown error"));
+  }
+  auto init = reinterpret_cast<InitFn>(dlsym(library, "__TAP_Init_"));
+  if (!init) {
+    dlclose(library);
+    ::unlink(copy.c_str());
+    return fail(name, "no __TAP_Init_ entry point");
+  }
+
+  fillSlot(index, boxFile, boxFile.substr(0, boxFile.rfind('/')));
+  Slot &slot = r.slots[index];
+  slot.library = library;
+  slot.loadedCopy = copy;
+  slot.tapId = tapId;
+
+  TYPE_TapEntryPoints entry{};
+  {
+    TapCall call(index);
+    init(&entry);
+  }
+  TAP_MainFn main = entry.Main ? entry.Main : reinterpret_cast<TAP_MainFn>(dlsym(library, "TAP_Main"));
+  if (!main) {
+    removeSlot(index);
+    return fail(name, "no TAP_Main entry point");
+  }
+  _tapTask[index].eventHandler = entry.EventHandler;
+  int result;
+  {
+    TapCall call(index);
+    result = main();
+  }
+  if (result == 0) slot.exitRequested = true;  // TAP_Main 0: the TAP does not stay resident
+  finishCall(index);
+  unloadPending();
+  return isOccupied(index) && !slot.exitRequested ? index : -1;
+}
+
+}  // namespace pvrsim::core
