@@ -1,0 +1,5 @@
+// The test program's own TAP identity, which the library reports.
+#include "tap.h"
+
+TAP_ID(0x7E570003);
+TAP_PROGRAM_NAME("Payload tests");
