@@ -43,7 +43,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
 
   char fileName[KALIB_PATH_MAX];
   ConvertPathType(FontFileName, fileName, PK_FileName);
-  char path[KALIB_PATH_MAX];
+  char path[sizeof FMUC_FONT_FOLDER + KALIB_PATH_MAX];
   snprintf(path, sizeof path, "%s%s", FMUC_FONT_FOLDER, fileName);
 
   FontData->FileHandle = open(path, O_RDONLY);

@@ -1,0 +1,79 @@
+// OsdFixture.h - a pvrsim run per test case for the screen tests: a fresh
+// disk with the font folder, the test program adopted as the current TAP,
+// helpers to write font files and to read the console.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "Kalib.h"
+#include "box/Box.h"
+#include "core/Sim.h"
+#include "osd/Osd.h"
+
+namespace osdtest {
+
+namespace fs = std::filesystem;
+
+class OsdTest : public ::testing::Test {
+ protected:
+  pvrsim::Options options;
+  std::unique_ptr<pvrsim::Sim> sim;
+  std::string base;
+
+  OsdTest() {
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    base = std::string(TEST_TMP_DIR) + "/osd/" + info->test_suite_name() + "." + info->name();
+    fs::remove_all(base);
+    options.diskDir = base + "/disk";
+    options.runDir = base + "/run";
+    options.startTime = pvrsim::DateTime{2016, 3, 1, 20, 15, 0};
+  }
+
+  void SetUp() override {
+    pvrsim::osd::reset();  // also when the cases run in one process
+    kal_rgn = 0;
+    sim = std::make_unique<pvrsim::Sim>(options);
+    fs::create_directories(FontFolder());
+    ASSERT_GE(sim->adoptCaller("/ProgramFiles"), 0) << sim->lastError();
+  }
+
+  std::string FontFolder() const { return options.diskDir + "/ProgramFiles/Settings/Fonts"; }
+  void WriteFont(const std::string &name, const std::string &bytes) const {
+    std::ofstream(FontFolder() + "/" + name, std::ios::binary) << bytes;
+  }
+  // Installs one of the fonts built into the build tree under its own name.
+  bool InstallBuiltFont(const std::string &name) const {
+    std::error_code ec;
+    fs::copy_file(std::string(BINARY_DIR) + "/payloads/files/" + name, FontFolder() + "/" + name,
+                  fs::copy_options::overwrite_existing, ec);
+    return !ec;
+  }
+  static bool ConsoleHas(const std::string &text) {
+    return pvrsim::box::consoleText().find(text) != std::string::npos;
+  }
+  static int ConsoleCount(const std::string &text) {
+    std::string console = pvrsim::box::consoleText();
+    int count = 0;
+    for (size_t pos = console.find(text); pos != std::string::npos; pos = console.find(text, pos + 1)) count++;
+    return count;
+  }
+  // A region filled with one colour.
+  static word Region(dword x, dword y, dword w, dword h, dword fill, int flags = 0) {
+    int rgn = TAP_Osd_Create(x, y, w, h, 0, flags);
+    EXPECT_GE(rgn, 128);
+    TAP_Osd_FillBox((word)rgn, 0, 0, w, h, fill);
+    return (word)rgn;
+  }
+  static dword Pixel(word rgn, int x, int y) {
+    uint32_t argb = 0xDEADBEEF;
+    EXPECT_TRUE(pvrsim::osd::regionPixel(rgn, x, y, argb)) << x << "," << y;
+    return argb;
+  }
+};
+
+}  // namespace osdtest
