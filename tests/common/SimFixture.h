@@ -1,0 +1,63 @@
+// SimFixture.h - a gtest fixture with a fresh pvrsim run per test case: an
+// empty disk folder and run folder under TEST_TMP_DIR/<suite>.<test> and a
+// Sim on them.  Override configureOptions to change the options first.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "core/Sim.h"
+
+class SimFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
+    std::filesystem::remove_all(root);
+    options.diskDir = root + "/disk";
+    options.runDir = root + "/run";
+    options.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
+    configureOptions(options);
+    sim = std::make_unique<pvrsim::Sim>(options);
+  }
+  void TearDown() override { sim.reset(); }
+
+  virtual void configureOptions(pvrsim::Options &) {}
+
+  // Host path of a TAP-notation path ("/ProgramFiles/X.tap").
+  std::string disk(const std::string &boxPath) const { return options.diskDir + boxPath; }
+
+  // Makes a folder on the disk (with its parents).
+  void makeFolder(const std::string &boxPath) const { std::filesystem::create_directories(disk(boxPath)); }
+
+  // Writes a file on the disk, making its folder.
+  void writeFile(const std::string &boxPath, const std::string &content) const {
+    std::filesystem::create_directories(std::filesystem::path(disk(boxPath)).parent_path());
+    std::ofstream(disk(boxPath), std::ios::binary) << content;
+  }
+
+  // Content of a file on the disk; empty when missing.
+  std::string readFile(const std::string &boxPath) const {
+    std::ifstream in(disk(boxPath), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  bool exists(const std::string &boxPath) const { return std::filesystem::exists(disk(boxPath)); }
+
+  // Copies a built TAP onto the disk and starts it; returns the slot.
+  int startTap(const std::string &hostFile, const std::string &boxPath) {
+    EXPECT_TRUE(sim->copyToDisk(hostFile, boxPath)) << sim->lastError();
+    int slot = sim->startTap(boxPath);
+    EXPECT_GE(slot, 0) << boxPath << ": " << sim->lastError();
+    return slot;
+  }
+
+  std::string root;
+  pvrsim::Options options;
+  std::unique_ptr<pvrsim::Sim> sim;
+};

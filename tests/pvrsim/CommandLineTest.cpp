@@ -1,0 +1,152 @@
+// The pvrsim program's arguments, key scripts and runs.
+#include <filesystem>
+#include <fstream>
+
+#include <gmock/gmock.h>
+
+#include "core/CommandLine.h"
+
+namespace {
+
+using pvrsim::CommandLine;
+using ::testing::HasSubstr;
+
+bool parse(std::vector<std::string> args, CommandLine &out, std::string &error) {
+  return pvrsim::parseCommandLine(args, out, error);
+}
+
+std::string parseError(std::vector<std::string> args) {
+  CommandLine out;
+  std::string error;
+  EXPECT_FALSE(parse(args, out, error));
+  return error;
+}
+
+std::string tmpDir() {
+  const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string dir = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+TEST(CommandLineTest, KeyNamesAndLanguages) {
+  dword code;
+  ASSERT_TRUE(pvrsim::parseKeyName("OK", code));
+  EXPECT_EQ(code, static_cast<dword>(RKEY_Ok));
+  ASSERT_TRUE(pvrsim::parseKeyName("7", code));
+  EXPECT_EQ(code, static_cast<dword>(RKEY_7));
+  ASSERT_TRUE(pvrsim::parseKeyName("0x1000B", code));
+  EXPECT_EQ(code, 0x1000Bu);
+  for (const char *bad : {"", "okay", "12", "0x", "0xZZ", "-1"}) EXPECT_FALSE(pvrsim::parseKeyName(bad, code)) << bad;
+
+  int language;
+  ASSERT_TRUE(pvrsim::parseLanguage("nl", language));
+  EXPECT_EQ(language, 11);
+  ASSERT_TRUE(pvrsim::parseLanguage("bg", language));
+  EXPECT_EQ(language, 19);
+  ASSERT_TRUE(pvrsim::parseLanguage("20", language));
+  EXPECT_EQ(language, 20);
+  EXPECT_FALSE(pvrsim::parseLanguage("xx", language));
+}
+
+TEST(CommandLineTest, ParsesEveryOption) {
+  CommandLine cl;
+  std::string error;
+  ASSERT_TRUE(parse({"--disk", "d", "--run=r", "--lang", "de", "--key", "10:ok", "--key=20:0x1003F", "--ticks", "500",
+                     "--realtime", "--echo", "--time", "2016-01-02 03:04:05", "--param", "0x3", "--copy",
+                     "host.bin=/ProgramFiles/", "--no-utf8", "--system-id", "7", "--firmware-version", "0x1300",
+                     "--power-cut-tick", "99", "--power-cut-bytes", "1000", "/ProgramFiles/X.tap"},
+                    cl, error))
+      << error;
+  EXPECT_EQ(cl.options.diskDir, "d");
+  EXPECT_EQ(cl.options.runDir, "r");
+  EXPECT_EQ(cl.options.osdLanguage, 2);
+  ASSERT_EQ(cl.keys.size(), 2u);
+  EXPECT_EQ(cl.keys[0].tick, 10u);
+  EXPECT_EQ(cl.keys[1].code, static_cast<dword>(RKEY_Red));
+  EXPECT_EQ(cl.ticks, 500u);
+  EXPECT_TRUE(cl.options.realtime);
+  EXPECT_TRUE(cl.options.consoleEcho);
+  ASSERT_TRUE(cl.options.startTime);
+  EXPECT_EQ(cl.options.startTime->second, 5);
+  EXPECT_EQ(cl.param, 3u);
+  ASSERT_EQ(cl.copies.size(), 1u);
+  EXPECT_EQ(cl.copies[0].second, "/ProgramFiles/");
+  EXPECT_FALSE(cl.options.utf8Firmware);
+  EXPECT_EQ(cl.options.systemId, 7u);
+  EXPECT_EQ(cl.options.firmwareVersion, 0x1300u);
+  EXPECT_EQ(cl.options.powerCutAtTick, 99u);
+  EXPECT_EQ(cl.options.powerCutAfterBytes, 1000u);
+  EXPECT_EQ(cl.tapFile, "/ProgramFiles/X.tap");
+}
+
+TEST(CommandLineTest, BadArgumentsNameTheArgumentAndTheProblem) {
+  EXPECT_EQ(parseError({}), "no TAP file given");
+  EXPECT_EQ(parseError({"--lang", "xx", "a.tap"}), "--lang: \"xx\" is not a language code or number");
+  EXPECT_THAT(parseError({"--time", "2015-02-30 10:00:00", "a.tap"}), HasSubstr("--time: \"2015-02-30 10:00:00\""));
+  EXPECT_EQ(parseError({"--ticks", "many", "a.tap"}), "--ticks: \"many\" is not a number of ticks");
+  EXPECT_EQ(parseError({"--key", "10:purple", "a.tap"}), "--key: \"10:purple\" is not TICK:NAME with a known key name");
+  EXPECT_EQ(parseError({"--bogus", "a.tap"}), "--bogus: unknown option");
+  EXPECT_EQ(parseError({"a.tap", "b.tap"}), "b.tap: only one TAP file can be given (a.tap came first)");
+  EXPECT_EQ(parseError({"a.tap", "--disk"}), "--disk: missing value");
+  EXPECT_THAT(parseError({"--copy", "nothing", "a.tap"}), HasSubstr("HOST=BOXPATH"));
+  EXPECT_THAT(parseError({"--echo=1", "a.tap"}), HasSubstr("takes no value"));
+  CommandLine help;
+  std::string error;
+  EXPECT_TRUE(parse({"--help"}, help, error));
+  EXPECT_TRUE(help.help);
+}
+
+TEST(CommandLineTest, KeyScript) {
+  std::string dir = tmpDir();
+  std::ofstream(dir + "/keys.txt") << "# keys\n\n100 ok\n  150  Exit\n200 0x10024\n";
+  std::ofstream(dir + "/bad.txt") << "100 ok\n150\n";
+  std::vector<pvrsim::ScheduledKey> keys;
+  std::string error;
+  ASSERT_TRUE(pvrsim::readKeyScript(dir + "/keys.txt", keys, error)) << error;
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[1].tick, 150u);
+  EXPECT_EQ(keys[1].code, static_cast<dword>(RKEY_Exit));
+  EXPECT_EQ(keys[2].code, static_cast<dword>(RKEY_Green));
+  EXPECT_FALSE(pvrsim::readKeyScript(dir + "/bad.txt", keys, error));
+  EXPECT_EQ(error, dir + "/bad.txt:2: expected \"TICK NAME\", found \"150\"");
+  EXPECT_FALSE(pvrsim::readKeyScript(dir + "/none.txt", keys, error));
+  EXPECT_THAT(error, HasSubstr("none.txt: cannot read"));
+}
+
+TEST(CommandLineTest, RunCopiesAHostTapOntoTheDiskAndRunsUntilItEnds) {
+  std::string dir = tmpDir();
+  CommandLine cl;
+  cl.options.diskDir = dir + "/disk";
+  cl.options.runDir = dir + "/run";
+  cl.tapFile = TAP_pvrsim_probe_resident;
+  cl.keys.push_back({40, RKEY_Exit});
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(pvrsim::runCommandLine(cl), 0);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_THAT(out, HasSubstr("pvrsim: ran 40 ticks (0.40 s of box time)"));
+  EXPECT_THAT(out, HasSubstr("TAPs still running: 0"));
+  EXPECT_THAT(out, HasSubstr("console capture: "));
+  std::string copied = dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
+  EXPECT_TRUE(std::filesystem::exists(copied));
+}
+
+TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
+  std::string dir = tmpDir();
+  std::ofstream(dir + "/Text.tap") << "hello";
+  CommandLine cl;
+  cl.options.diskDir = dir + "/disk";
+  cl.options.runDir = dir + "/run";
+  cl.tapFile = dir + "/Text.tap";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(pvrsim::runCommandLine(cl), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "pvrsim: /ProgramFiles/Text.tap: not an ELF file\n");
+
+  cl.tapFile = "/ProgramFiles/Missing.tap";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(pvrsim::runCommandLine(cl), 1);
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("/ProgramFiles/Missing.tap: no such file on the disk"));
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+// A shared object with every identity section but "._tap_id": not a TAP.
+#include "tap.h"
+
+TAP_PROGRAM_NAME("No ID");
+TAP_PROGRAM_VERSION("1.0");
+TAP_HEADER();
+
+static int tapMain(void) { return 1; }
+
+extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entry) {
+  entry->Main = tapMain;
+  entry->EventHandler = nullptr;
+  return 0;
+}
