@@ -41,8 +41,11 @@ TEST_F(CallTraceTest, OverflowBeyondFiftyLevels) {
   ASSERT_EQ(1u, CallTraceStatsEntries);
   EXPECT_EQ(names[49], CallTraceStats[0].ProcName);
 
-  CallTraceEnter("again");  // level 50: warns again
-  EXPECT_EQ(2, ConsoleCount("CallLevel Overflow!"));
+  CallTraceEnter("again");  // back to level 50: no warning yet
+  EXPECT_EQ(1, ConsoleCount("CallLevel Overflow!"));
+  CallTraceEnter("again");
+  CallTraceEnter("again");
+  EXPECT_EQ(3, ConsoleCount("CallLevel Overflow!"));  // every entry beyond 50
 }
 
 TEST_F(CallTraceTest, UnderflowKeepsLevelZero) {

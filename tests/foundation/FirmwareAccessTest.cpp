@@ -68,11 +68,10 @@ TEST_F(AccessorTest, WrappersDoNothingWithoutTheFirmwareFunction) {
   EXPECT_EQ(0u, Appl_ExecProgram(program));
 }
 
-TEST_F(AccessorTest, SelectFolderIsForwarded) {
+TEST_F(AccessorTest, WrappersForwardTheFirmwareResult) {
   Start();
   TYPE_HddFolder folder{};
-  EXPECT_EQ(0, ApplHdd_SelectFolder(&folder, "/ProgramFiles"));
-  EXPECT_EQ(TAP_FOLDER_RECORD_MAGIC, folder.magic);
+  EXPECT_NE(0, ApplHdd_SelectFolder(&folder, "NoSuchFolder"));  // the firmware's failure, not the wrapper's 0
 }
 
 TEST_F(AccessorTest, PvrTimeToLinuxUsesTheFirmwareOrFallsBack) {
@@ -113,17 +112,25 @@ TEST_F(TaskTableTest, TableIndexIsKeptOnceKnown) {
   *cur = slot;
 }
 
-TEST_F(TaskTableTest, CurrentDirWithoutFirmwareVariables) {
+TEST_F(TaskTableTest, CurrentDirWithoutCurrentTaskVariable) {
   Adopt("/ProgramFiles");
-  box::hideSymbol("_curTapTask");
+  pvrsim::box::hideSymbol("_curTapTask");
   char dir[KALIB_PATH_MAX] = "keep";
   EXPECT_EQ(-3, HDD_TAP_GetCurrentDir(dir));
   EXPECT_STREQ("keep", dir);  // not touched without the index
+  EXPECT_EQ(-1, TAP_TableIndex);
+  EXPECT_EQ(0, NoAutoStartTAP());
+}
 
-  box::unhideAll();
-  box::hideSymbol("_tapTask");
+TEST_F(TaskTableTest, CurrentDirWithoutTaskTable) {
+  Adopt("/ProgramFiles");
+  pvrsim::box::hideSymbol("_tapTask");
+  char dir[KALIB_PATH_MAX] = "keep";
   EXPECT_EQ(-3, HDD_TAP_GetCurrentDir(dir));
   EXPECT_STREQ("", dir);
+  char *name = nullptr;
+  EXPECT_FALSE(HDD_TAP_GetFileNameByIndex(0, &name));
+  EXPECT_FALSE(HDD_TAP_PushDir());
 }
 
 TEST_F(TaskTableTest, FileNameByIndex) {

@@ -5,8 +5,14 @@
 
 using namespace foundation;
 
+// As in a TAP's start: tracing initialised and switched off.
 class ToolsLogTest : public SimTest {
  protected:
+  void SetUp() override {
+    Start();
+    CallTraceInit();
+    CallTraceEnable(FALSE);
+  }
   const std::string logFile = "/ProgramFiles/Settings/Vantero/Vantero.log";
 };
 
