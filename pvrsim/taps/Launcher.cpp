@@ -39,10 +39,13 @@ struct tLaunchRequest {
   bool BatchMode;
 };
 
-// Cuts the text at the end of its line; returns the next line (or the end).
+// Cuts the text at the end of its line (LF, CR LF or CR); returns the next
+// line (or the end).
 static char *CutLine(char *line) {
   char *end = line + strcspn(line, "\r\n");
-  char *next = end + strspn(end, "\r\n");
+  char *next = end;
+  if (*next == '\r') next++;
+  if (*next == '\n') next++;
   *end = '\0';
   return next;
 }
