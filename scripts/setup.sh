@@ -15,7 +15,7 @@ PACKAGES=(
   g++-12-multilib
   g++-12-mipsel-linux-gnu
   googletest libpng-dev:i386 zlib1g-dev:i386 libbenchmark-dev:i386
-  libfreetype-dev libpng-dev
+  libfreetype-dev libpng-dev libfreetype-dev:i386
   fonts-crosextra-carlito fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev
 )
