@@ -32,3 +32,19 @@ echo "fuzz: running tap_header_fuzz for ${SECONDS_PER_TARGET}s"
 (cd "$OUT" && ./tap_header_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=65536 \
    -dict=../../fuzz/TapHeader.dict -print_final_stats=1 "corpus_tap_header" 2>&1 | tail -n 15)
 echo "fuzz: tap_header_fuzz passed"
+
+echo "fuzz: building font_loader_fuzz"
+"$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=open -o "$OUT/font_loader_fuzz" \
+  fuzz/osd/FontLoaderFuzz.cpp lib/osd/FMUC_*.cpp lib/osd/FM_AlphaBlend*.cpp lib/osd/FM_InitAlphaLUT.cpp \
+  lib/osd/FontFile.cpp lib/osd/TextCanvas.cpp lib/diag/GetOSDRegionWidth.cpp \
+  lib/text/CharTableSelector.cpp lib/text/ISO6937Tables.cpp lib/text/ISO8859Tables.cpp lib/text/StrToUTF8.cpp \
+  lib/text/StrToISO.cpp lib/text/UCPosition.cpp lib/text/UTF8Char.cpp lib/text/ValidFileName.cpp
+
+CORPUS="$OUT/corpus_font_loader"
+rm -rf "$CORPUS" && mkdir -p "$CORPUS"
+cp fuzz/osd/seed_small.ufnt "$CORPUS/"
+
+echo "fuzz: running font_loader_fuzz for ${SECONDS_PER_TARGET}s"
+(cd "$OUT" && ./font_loader_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=4096 \
+   -dict=../../fuzz/osd/FontLoader.dict -print_final_stats=1 "corpus_font_loader" 2>&1 | tail -n 15)
+echo "fuzz: font_loader_fuzz passed"
