@@ -65,10 +65,3 @@ int TAP_Main(void) {
   CallTraceExit(NULL);
   return 1;
 }
-
-// Events pass through until the task sequencer takes them over: keys go
-// back to the firmware, idle events are consumed.
-dword TAP_EventHandler(word event, dword param1, dword param2) {
-  (void)param2;
-  return event == EVT_IDLE ? 0 : param1;
-}

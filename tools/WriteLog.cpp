@@ -23,8 +23,10 @@ void WriteLog(const char *programName, const char *s) {
     MakeLogFolders();
     FirstCall = false;
   }
-  HDD_ChangeDir(VANTERO_SETTINGS_DIR);
-  LogEntry(VANTERO_LOG_NAME, programName, TRUE, TIMESTAMP_YMDHMS, s);
+  // Without the settings folder (a complete uninstall removes it) the line
+  // goes to the console only: a log file anywhere else would be left behind.
+  bool inSettings = HDD_ChangeDir(VANTERO_SETTINGS_DIR);
+  LogEntry(inSettings ? VANTERO_LOG_NAME : NULL, programName, TRUE, TIMESTAMP_YMDHMS, s);
   if (pushed) HDD_TAP_PopDir();
   CallTraceExit(NULL);
 }

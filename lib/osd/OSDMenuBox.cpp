@@ -101,7 +101,10 @@ void OSDMenuBoxDrawLines(word rgn, const char *text, int firstLineY, bool keepSe
   char *lines[OSDMENU_BOX_TEXT_BYTES];
   int n = SplitLines(buf, lines);
   int boxW = _InfoBox_Gd.width, boxH = _InfoBox_Gd.height;
+  /* Height of the strip a line covers: the font's cell, or the standard
+   * Calibri 14 cell while the font is not loaded. */
   int cellH = FMUC_GetStringHeight("Ag", &OSDMenuFont_14);
+  if (cellH <= 0) cellH = OSDMENU_BOX_CELL_HEIGHT;
   for (int i = 0; i < n; i++) {
     int y = firstLineY - 10 * n + 20 * i;
     /* OSDMenuPutS draws from y - 3 down over one font cell (and one row

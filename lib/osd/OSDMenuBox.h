@@ -14,6 +14,7 @@
 #define OSDMENU_BOX_TEXT_COLOR 0xFFC0C0C0u
 #define OSDMENU_BOX_FONT_SIZE 14
 #define OSDMENU_BOX_TEXT_BYTES 256
+#define OSDMENU_BOX_CELL_HEIGHT 23 /* cell of "Calibri_14.ufnt" */
 
 /* True while any toolkit region is open (menu list, progress bar, info box,
  * message box, colour picker). */

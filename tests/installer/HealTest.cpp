@@ -1,0 +1,133 @@
+// An interrupted IT_Install heals: the power fails after each step in turn
+// and in the middle of writing each kind of payload; the next IT_Install
+// leaves the disk complete, every file identical to its payload, and the
+// manager running.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <dlfcn.h>
+
+#include "InstallerScenario.h"
+
+namespace installer_test {
+namespace {
+
+constexpr int kInstallSteps = 10;
+
+struct StepMarks {
+  dword doneTick[kInstallSteps] = {};      // tick at whose end the step was complete
+  uint64_t bytesBefore[kInstallSteps] = {};
+  uint64_t bytesAfter[kInstallSteps] = {};
+};
+
+class Heal : public Scenario {
+ protected:
+  int installerTaskIndex() {
+    int slot = sim->slotOf(kInstallerBoxPath);
+    if (slot < 0) return kInstallSteps;
+    void *p = dlsym(sim->tapHandle(slot), "TaskIndex");
+    return p ? *static_cast<int *>(p) : -1;
+  }
+
+  // Runs IT_Install to its end, answering "No" as soon as the question is
+  // up; marks where each step began and ended when asked to.
+  void runInstall(StepMarks *marks = nullptr) {
+    startInstaller();
+    int index = 0;
+    bool answered = false;
+    for (int i = 0; i < 20000 && installerRunning(); i++) {
+      uint64_t before = sim->bytesWritten();
+      sim->tick();
+      int now = installerTaskIndex();
+      if (marks && now != index) {
+        marks->bytesBefore[index] = before;
+        marks->bytesAfter[index] = sim->bytesWritten();
+        for (int k = index; k < now && k < kInstallSteps; k++) marks->doneTick[k] = sim->now();
+      }
+      index = now;
+      if (index == 2 && !answered && OSDMenuQuestionUp()) {
+        sim->scheduleKey(sim->now() + 1, RKEY_Ok);
+        answered = true;
+      }
+    }
+    ASSERT_FALSE(installerRunning());
+  }
+
+  bool OSDMenuQuestionUp() {
+    void *p = dlsym(sim->tapHandle(sim->slotOf(kInstallerBoxPath)), "MessageBoxOSDRgn");
+    return p && *static_cast<word *>(p) != 0;
+  }
+
+  // Runs IT_Install on a fresh disk in a child process whose power fails as
+  // given; the child must end by the cut.
+  void cutInstall(const std::string &name, std::optional<dword> atTick, std::optional<uint64_t> afterBytes) {
+    useFreshDisk(base_ + "/" + name);
+    sim.reset();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      boot(atTick, afterBytes);
+      runInstall();
+      _exit(0);  // not reached when the power fails
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), pvrsim::kPowerCutExitStatus) << name << ": the install was not cut";
+  }
+
+  // The next boot's IT_Install completes the disk.
+  void expectHealed(const std::string &name) {
+    SCOPED_TRACE(name);
+    boot();
+    runInstall();
+    EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap"));
+    expectPayloadsIntact("/ProgramFiles/Vantero.tap");
+    EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
+  }
+
+  StepMarks reference() {
+    StepMarks marks;
+    useFreshDisk(base_ + "/reference");
+    runInstall(&marks);
+    return marks;
+  }
+
+  void SetUp() override {
+    Scenario::SetUp();
+    base_ = root_;
+  }
+  std::string base_;
+};
+
+TEST_F(Heal, AfterEachStep) {
+  StepMarks marks = reference();
+  for (int step = 0; step < kInstallSteps - 1; step++) {
+    std::string name = "after_step_" + std::to_string(step);
+    cutInstall(name, marks.doneTick[step], std::nullopt);
+    expectHealed(name);
+  }
+}
+
+TEST_F(Heal, WhileWritingEachPayload) {
+  StepMarks marks = reference();
+  const uint64_t firstFont = fs::file_size(payloads()[4].hostFile);
+  struct Cut {
+    const char *name;
+    uint64_t bytes;
+  } cuts[] = {
+      {"first_font", marks.bytesBefore[0] + firstFont / 2},
+      {"later_font", marks.bytesBefore[0] + (marks.bytesAfter[0] - marks.bytesBefore[0]) * 3 / 4},
+      {"language", (marks.bytesBefore[1] + marks.bytesAfter[1]) / 2},
+      {"wget", (marks.bytesBefore[4] + marks.bytesAfter[4]) / 2},
+      {"busybox", (marks.bytesBefore[5] + marks.bytesAfter[5]) / 2},
+      {"manager", (marks.bytesBefore[6] + marks.bytesAfter[6]) / 2},
+  };
+  for (const Cut &c : cuts) {
+    cutInstall(c.name, std::nullopt, c.bytes);
+    expectHealed(c.name);
+  }
+}
+
+}  // namespace
+}  // namespace installer_test

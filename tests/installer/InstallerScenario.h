@@ -1,0 +1,209 @@
+// InstallerScenario.h - runs the installer TAP in pvrsim the way the box
+// does and inspects what it leaves behind: the log behind its time stamps,
+// the files on the disk and which TAPs run.  A scenario may span several
+// boots of the same disk.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Graphics.h"
+#include "Kalib.h"
+#include "core/Sim.h"
+#include "osd/Osd.h"
+
+namespace installer_test {
+
+namespace fs = std::filesystem;
+
+constexpr dword kManagerId = 0x5C3E1A20;
+constexpr char kInstallerBoxPath[] = "/ProgramFiles/Vantero_Setup.tap";
+constexpr char kLogBoxPath[] = "/ProgramFiles/Settings/Vantero/Vantero.log";
+constexpr size_t kStampLength = 20;  // "YYYY-MM-DD HH:MM:SS "
+
+// Start parameters (tInstallerTask).
+enum : dword {
+  kInstall = 0,
+  kUninstall,
+  kUninstallComplete,
+  kAutoStart,
+  kRepair,
+  kRepairComplete,
+  kBackup,
+  kRestore,
+  kInstallSelf,
+  kError
+};
+
+inline std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void writeFile(const std::string &path, const std::string &data) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+// The payloads the installer carries, as the build has them: the TAP-notation
+// path where each belongs and the host file it comes from.
+struct Payload {
+  std::string boxPath;
+  std::string hostFile;
+};
+std::vector<Payload> payloads();
+const std::vector<std::string> &fontNames();
+
+class Scenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
+    fs::remove_all(root_);
+    fs::create_directories(root_ + "/disk/ProgramFiles");
+    boot();
+  }
+  void TearDown() override { sim.reset(); }
+
+  // Moves the scenario to a fresh disk in a folder of its own.
+  void useFreshDisk(const std::string &root) {
+    sim.reset();
+    root_ = root;
+    fs::remove_all(root_);
+    fs::create_directories(root_ + "/disk/ProgramFiles");
+    boot();
+  }
+
+  // A new run of the box on the same disk.
+  void boot(std::optional<dword> cutAtTick = std::nullopt, std::optional<uint64_t> cutAfterBytes = std::nullopt) {
+    sim.reset();
+    pvrsim::osd::reset();  // a new box starts with an empty screen
+    pvrsim::Options o;
+    o.diskDir = root_ + "/disk";
+    o.runDir = root_ + "/run";
+    o.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
+    o.powerCutAtTick = cutAtTick;
+    o.powerCutAfterBytes = cutAfterBytes;
+    sim = std::make_unique<pvrsim::Sim>(o);
+  }
+
+  std::string hostPath(const std::string &boxPath) const { return root_ + "/disk" + boxPath; }
+  bool exists(const std::string &boxPath) const { return fs::exists(hostPath(boxPath)); }
+
+  // Starts the installer from "/ProgramFiles" with a task, or without a
+  // start parameter.
+  void startInstaller(std::optional<dword> task = std::nullopt) {
+    if (!exists(kInstallerBoxPath)) {
+      ASSERT_TRUE(sim->copyToDisk(TAP_Vantero_Setup, kInstallerBoxPath)) << sim->lastError();
+    }
+    ASSERT_GE(sim->startTap(kInstallerBoxPath, task), 0) << sim->lastError();
+  }
+  bool installerRunning() const { return sim->isRunning(kInstallerBoxPath); }
+
+  // Runs until the installer has ended; false when it is still running after
+  // maxTicks.
+  bool runToEnd(dword maxTicks = 20000) {
+    for (dword i = 0; i < maxTicks && installerRunning(); i++) sim->tick();
+    return !installerRunning();
+  }
+
+  // Runs until the log holds the line; false when it does not come.
+  bool runUntilLogHas(const std::string &line, dword maxTicks = 20000) {
+    for (dword i = 0; i < maxTicks; i++) {
+      auto l = log();
+      if (std::find(l.begin(), l.end(), line) != l.end()) return true;
+      if (!installerRunning()) return false;
+      sim->tick();
+    }
+    return false;
+  }
+
+  void pressKey(dword code) {
+    sim->scheduleKey(sim->now() + 1, code);
+    sim->tick();
+  }
+
+  // The log's lines behind their time stamps.
+  std::vector<std::string> log() const { return logLines(readFile(hostPath(kLogBoxPath))); }
+  static std::vector<std::string> logLines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::stringstream s(text);
+    std::string line;
+    while (std::getline(s, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : "<no stamp>" + line);
+    }
+    return lines;
+  }
+
+  // Every file and folder on the disk (folders end in '/').
+  std::set<std::string> diskTree() const {
+    std::set<std::string> out;
+    std::string base = root_ + "/disk";
+    for (auto &e : fs::recursive_directory_iterator(base)) {
+      std::string p = e.path().string().substr(base.size());
+      out.insert(e.is_directory() ? p + "/" : p);
+    }
+    return out;
+  }
+
+  // The disk as a complete install leaves it, with the manager at
+  // managerPath, besides the installer itself and whatever else is named.
+  std::set<std::string> installedTree(const std::string &managerPath, std::set<std::string> extra = {}) const {
+    std::set<std::string> t = {"/ProgramFiles/",
+                               "/ProgramFiles/AutoStart/",
+                               "/ProgramFiles/Settings/",
+                               "/ProgramFiles/Settings/Fonts/",
+                               "/ProgramFiles/Settings/Vantero/",
+                               "/ProgramFiles/Settings/Vantero/Vantero.lng",
+                               "/ProgramFiles/Settings/Vantero/Vantero.log",
+                               "/ProgramFiles/wget",
+                               "/ProgramFiles/busybox",
+                               kInstallerBoxPath,
+                               managerPath};
+    for (const std::string &f : fontNames()) t.insert("/ProgramFiles/Settings/Fonts/" + f);
+    for (size_t p = managerPath.find('/', 1); p != std::string::npos; p = managerPath.find('/', p + 1))
+      t.insert(managerPath.substr(0, p + 1));
+    t.insert(extra.begin(), extra.end());
+    return t;
+  }
+
+  // Every payload on the disk byte for byte, the manager at managerPath.
+  void expectPayloadsIntact(const std::string &managerPath) const {
+    for (const Payload &p : payloads()) {
+      std::string where = p.boxPath.empty() ? managerPath : p.boxPath;
+      EXPECT_EQ(readFile(hostPath(where)), readFile(p.hostFile)) << where << " differs from its payload";
+    }
+  }
+
+  std::string managerPayload() const;
+
+  std::string root_;
+  std::unique_ptr<pvrsim::Sim> sim;
+};
+
+// The lines of a run of IT_Install from step 0 up to and including the
+// answer (when the question is asked).
+inline std::vector<std::string> installStart(std::optional<dword> param) {
+  std::vector<std::string> l = {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"};
+  l.push_back(param ? "Setup parameter IT_Install" : "No parameter provided, using IT_Install");
+  return l;
+}
+
+inline void append(std::vector<std::string> &to, const std::vector<std::string> &lines) {
+  to.insert(to.end(), lines.begin(), lines.end());
+}
+
+}  // namespace installer_test

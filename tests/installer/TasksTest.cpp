@@ -1,0 +1,264 @@
+// The installer's other tasks end to end in pvrsim: repair, uninstall,
+// moving the manager in and out of AutoStart, the tasks without work, and
+// what happens to keys.
+#include <dlfcn.h>
+
+#include "InstallerScenario.h"
+
+namespace installer_test {
+namespace {
+
+constexpr char kMarker[] = "/ProgramFiles/Settings/Vantero/5C3E1A20_Installed.vpd";
+constexpr char kSettings[] = "/ProgramFiles/Settings/Vantero/";
+
+class Tasks : public Scenario {
+ protected:
+  // The disk after an install answered "No" (or "Yes") with the manager's
+  // installed marker, then a new boot with an empty log.
+  void installed(bool autoStart = false) {
+    startInstaller();
+    ASSERT_TRUE(runUntilLogHas("  IT_Install step 2"));
+    if (autoStart) pressKey(RKEY_Left);
+    pressKey(RKEY_Ok);
+    ASSERT_TRUE(runToEnd());
+    writeFile(hostPath(kMarker), "marker");
+    boot();
+    fs::remove(hostPath(kLogBoxPath));
+  }
+
+  void startManager(const std::string &path) { ASSERT_GE(sim->startTap(path), 0) << sim->lastError(); }
+
+  // A text of the installer while it runs, from its own language table.
+  std::string installerText(dword nr) {
+    int slot = sim->slotOf(kInstallerBoxPath);
+    if (slot < 0) return "<installer not running>";
+    auto get = reinterpret_cast<char *(*)(dword)>(dlsym(sim->tapHandle(slot), "LangGetString"));
+    return get ? get(nr) : "<no LangGetString>";
+  }
+
+  static std::vector<std::string> startLines(const char *task) {
+    return {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225", std::string("Setup parameter ") + task};
+  }
+
+  static std::set<std::string> without(std::set<std::string> tree, std::initializer_list<std::string> gone) {
+    for (const std::string &g : gone) tree.erase(g);
+    return tree;
+  }
+};
+
+TEST_F(Tasks, RepairRewritesInPlaceAndDeletesTheMarker) {
+  installed();
+  fs::remove(hostPath("/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"));  // fonts are not repaired
+  fs::remove(hostPath("/ProgramFiles/busybox"));
+  writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload() + "older");
+  startManager("/ProgramFiles/Vantero.tap");
+  startInstaller(kRepair);
+  ASSERT_TRUE(runToEnd());
+
+  std::vector<std::string> l = {"Launching Vantero V2.1"};
+  append(l, startLines("IT_Repair"));
+  append(l, {"  IT_Repair step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Repair step 1",
+             "  IT_Repair step 2", "  IT_Repair step 3", "  IT_Repair step 4", "  IT_Repair step 5",
+             "Installing TAP to /ProgramFiles/Vantero.tap", "  IT_Repair step 6", "  IT_Repair step 7",
+             "Launching Vantero V2.1", "  IT_Repair step 8"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"),
+                                {"/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"}));
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/busybox")), readFile(payloads()[2].hostFile));
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
+  EXPECT_EQ(sim->tapCount(), 1);
+}
+
+TEST_F(Tasks, RepairCompleteDeletesTheLogAndKeepsTheMarker) {
+  installed(true);
+  writeFile(hostPath(kLogBoxPath), "old lines\r\n");
+  startInstaller(kRepairComplete);
+  ASSERT_TRUE(runToEnd());
+  // The log went in step 1; what follows starts a new one.
+  EXPECT_EQ(log(), std::vector<std::string>({"  IT_RepairComplete step 2", "  IT_RepairComplete step 3",
+                                             "  IT_RepairComplete step 4", "  IT_RepairComplete step 5",
+                                             "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap",
+                                             "  IT_RepairComplete step 6", "Launching Vantero V2.1",
+                                             "  IT_RepairComplete step 7"}));
+  EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/AutoStart/Vantero.tap", {kMarker}));
+  expectPayloadsIntact("/ProgramFiles/AutoStart/Vantero.tap");
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));
+}
+
+TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
+  installed();
+  for (bool truncate : {true, false}) {
+    SCOPED_TRACE(truncate ? "truncated" : "deleted");
+    boot();
+    fs::remove(hostPath(kLogBoxPath));
+    if (truncate)
+      writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload().substr(0, 5000));
+    else
+      fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
+    startInstaller(kRepair);
+    ASSERT_TRUE(runToEnd());
+    auto l = log();
+    EXPECT_NE(std::find(l.begin(), l.end(), "Vantero not found, installing it as /ProgramFiles/Vantero.tap"), l.end());
+    EXPECT_NE(std::find(l.begin(), l.end(), "Installing TAP to /ProgramFiles/Vantero.tap"), l.end());
+    EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap"));
+    expectPayloadsIntact("/ProgramFiles/Vantero.tap");
+    EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
+  }
+}
+
+TEST_F(Tasks, UninstallRemovesTheManagerAndItsMarker) {
+  installed();
+  startManager("/ProgramFiles/Vantero.tap");
+  startInstaller(kUninstall);
+  sim->tick();  // step 0
+  EXPECT_EQ(installerText(78), "Stopping Vantero");  // the texts come from the settings folder
+  ASSERT_TRUE(runToEnd());
+  std::vector<std::string> l = {"Launching Vantero V2.1"};
+  append(l, startLines("IT_Uninstall"));
+  append(l, {"  IT_Uninstall step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Uninstall step 1",
+             "  IT_Uninstall step 2", "  IT_Uninstall step 3"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"), {"/ProgramFiles/Vantero.tap"}));
+  EXPECT_EQ(sim->tapCount(), 0);
+  EXPECT_EQ(pvrsim::osd::regionCount(), 0);
+}
+
+TEST_F(Tasks, UninstallCompleteLeavesNoSettingsAndNoLog) {
+  installed(true);
+  startManager("/ProgramFiles/AutoStart/Vantero.tap");
+  startInstaller(kUninstallComplete);
+  sim->tick();
+  EXPECT_EQ(installerText(25), "Uninstall");
+  ASSERT_TRUE(runToEnd());
+  std::set<std::string> tree = diskTree();
+  for (const std::string &f : tree) EXPECT_EQ(f.find("Vantero.log"), std::string::npos) << f;
+  std::set<std::string> expected;
+  for (const std::string &f : installedTree("/ProgramFiles/AutoStart/Vantero.tap"))
+    if (f.rfind(kSettings, 0) != 0) expected.insert(f);
+  expected.erase("/ProgramFiles/AutoStart/Vantero.tap");
+  EXPECT_EQ(tree, expected);
+  EXPECT_EQ(sim->tapCount(), 0);
+  // The last steps still reach the console.
+  std::string console = sim->consoleText();
+  EXPECT_NE(console.find("IT_UninstallComplete step 2"), std::string::npos);
+  EXPECT_NE(console.find("IT_UninstallComplete step 3"), std::string::npos);
+}
+
+TEST_F(Tasks, AutoStartMovesIntoAutoStartAndLaunches) {
+  installed();
+  startInstaller(kAutoStart);
+  ASSERT_TRUE(runToEnd());
+  std::vector<std::string> l = startLines("IT_AutoStart");
+  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "TAP 0x5c3e1a20 is not running",
+             "  IT_AutoStart step 2", "  IT_AutoStart step 3", "Launching Vantero V2.1"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/AutoStart/Vantero.tap", {kMarker}));
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));
+}
+
+TEST_F(Tasks, AutoStartMovesOutOfAutoStartWithoutLaunch) {
+  installed(true);
+  startManager("/ProgramFiles/AutoStart/Vantero.tap");
+  startInstaller(kAutoStart);
+  ASSERT_TRUE(runToEnd());
+  std::vector<std::string> l = {"Launching Vantero V2.1"};
+  append(l, startLines("IT_AutoStart"));
+  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
+             "  IT_AutoStart step 2", "  IT_AutoStart step 3"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap", {kMarker}));
+  EXPECT_EQ(sim->tapCount(), 0);
+}
+
+TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
+  writeFile(hostPath("/ProgramFiles/Tools/Mine.tap"), managerPayload());
+  startInstaller(kAutoStart);
+  ASSERT_TRUE(runToEnd());
+  EXPECT_TRUE(exists("/ProgramFiles/AutoStart/Mine.tap"));
+  EXPECT_FALSE(exists("/ProgramFiles/Tools/Mine.tap"));
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Mine.tap"));
+}
+
+TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
+  installed();
+  fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
+  std::string frames = root_ + "/frames";
+  ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
+  startInstaller(kAutoStart);
+  dword started = sim->now();
+  ASSERT_TRUE(runToEnd());
+  EXPECT_GE(sim->now() - started, 300u);
+  std::vector<std::string> l = startLines("IT_AutoStart");
+  append(l, {"  IT_AutoStart step 0", "Failed to locate 'Vantero.tap' (5c3e1a20)"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(sim->tapCount(), 0);
+  EXPECT_EQ(pvrsim::osd::regionCount(), 0);
+
+  // The notice stays on screen 300 ticks before the box goes.
+  std::vector<std::string> names;
+  for (auto &e : fs::directory_iterator(frames)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 2u);
+  auto tickOf = [](const std::string &n) { return std::stoul(n.substr(n.find("-t") + 2, 8)); };
+  EXPECT_EQ(tickOf(names.back()) - tickOf(names[names.size() - 2]), 300u);
+  pvrsim::osd::Image notice, gone;
+  ASSERT_TRUE(pvrsim::osd::readPng(frames + "/" + names[names.size() - 2], notice));
+  ASSERT_TRUE(pvrsim::osd::readPng(frames + "/" + names.back(), gone));
+  int changed = 0;
+  for (int y = 193; y < 383; y++)
+    for (int x = 170; x < 550; x++) changed += notice.at(x, y) != gone.at(x, y);
+  EXPECT_GT(changed, 380 * 190 / 2) << "no box on screen before the end";
+}
+
+TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
+  for (dword task : {kBackup, kRestore}) {
+    boot();
+    fs::remove(hostPath(kLogBoxPath));
+    startInstaller(task);
+    EXPECT_TRUE(installerRunning());
+    sim->tick();
+    EXPECT_FALSE(installerRunning());
+    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+  }
+  EXPECT_EQ(diskTree(), std::set<std::string>({"/ProgramFiles/", "/ProgramFiles/Settings/", kSettings,
+                                               kLogBoxPath, kInstallerBoxPath}));
+}
+
+TEST_F(Tasks, ErrorModeStaysResidentAndPassesKeys) {
+  startInstaller(kError);
+  sim->runTicks(1000);
+  EXPECT_TRUE(installerRunning());
+  pressKey(RKEY_Ok);
+  ASSERT_FALSE(sim->returnedKeys().empty());
+  EXPECT_EQ(sim->returnedKeys().back().code, dword(RKEY_Ok));
+  EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+}
+
+TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
+  ASSERT_TRUE(sim->copyToDisk(TAP_installer_stubborn_manager, "/ProgramFiles/Stubborn.tap")) << sim->lastError();
+  startManager("/ProgramFiles/Stubborn.tap");
+  startInstaller(kInstall);
+  pressKey(RKEY_1);  // no step runs and no box is open: back to the firmware
+  ASSERT_TRUE(runUntilLogHas("  IT_Install step 1"));
+  // Step 3 waits for the manager that will not stop; keys meanwhile are lost.
+  dword t = sim->now();
+  sim->scheduleKey(t + 20, RKEY_2);
+  sim->scheduleKey(t + 200, RKEY_3);
+  sim->scheduleKey(t + 450, RKEY_4);
+  ASSERT_TRUE(runToEnd());
+  std::vector<dword> returned;
+  for (const pvrsim::ReturnedKey &k : sim->returnedKeys()) returned.push_back(k.code);
+  EXPECT_EQ(returned, std::vector<dword>({RKEY_1}));
+  auto l = log();
+  auto stop = std::find(l.begin(), l.end(), "Trying to stop 0x5c3e1a20");
+  ASSERT_NE(stop, l.end());
+  EXPECT_EQ(std::vector<std::string>(stop, stop + 3),
+            std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
+                                      "Successful via kill bit"}));
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/Stubborn.tap"));  // replaced by the real manager and launched
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Stubborn.tap")), managerPayload());
+}
+
+}  // namespace
+}  // namespace installer_test

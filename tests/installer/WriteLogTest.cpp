@@ -1,0 +1,40 @@
+// WriteLog once the settings folder is gone: the line reaches the console
+// and no "Vantero.log" appears anywhere else.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "Tools.h"
+#include "core/Sim.h"
+
+extern "C" dword __tap_ud__;
+dword __tap_ud__ = 0x7E570002;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(WriteLog, WithoutSettingsFolderWritesToTheConsoleOnly) {
+  std::string dir = std::string(TEST_TMP_DIR) + "/writelog";
+  fs::remove_all(dir);
+  fs::create_directories(dir + "/disk/ProgramFiles/Work");
+  pvrsim::Options o;
+  o.diskDir = dir + "/disk";
+  o.runDir = dir + "/run";
+  pvrsim::Sim sim(o);
+  int slot = sim.adoptCaller("/ProgramFiles/Work");
+  ASSERT_GE(slot, 0);
+
+  WriteLog("Vantero Setup", "first line");
+  EXPECT_TRUE(fs::exists(dir + "/disk/ProgramFiles/Settings/Vantero/Vantero.log"));
+  fs::remove_all(dir + "/disk/ProgramFiles/Settings/Vantero");
+
+  WriteLog("Vantero Setup", "after the uninstall");
+  for (auto &e : fs::recursive_directory_iterator(dir + "/disk"))
+    EXPECT_NE(e.path().filename(), "Vantero.log") << e.path();
+  EXPECT_NE(sim.consoleText().find("Vantero Setup: after the uninstall"), std::string::npos);
+  EXPECT_EQ(sim.currentDir(slot), "/mnt/hd/ProgramFiles/Work");
+}
+
+}  // namespace
