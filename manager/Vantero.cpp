@@ -36,16 +36,21 @@ int TAP_Main(void) {
   return 1;
 }
 
+// Ends the manager.  The call tracer's statistics table is the only memory
+// the manager holds; it goes back before the TAP is unloaded.
+static void EndManager(void) {
+  TAP_MemFree(CallTraceStats);
+  CallTraceStats = NULL;
+  TAP_Exit();
+}
+
 // The stop event ends the manager; keys go back to the firmware.
 dword TAP_EventHandler(word event, dword param1, dword param2) {
   (void)param2;
   CallTraceEnter("TAP_EventHandler");
-  dword result = 0;
-  if (event == EVT_STOP) {
-    TAP_Exit();
-  } else if (event == EVT_KEY) {
-    result = param1;
-  }
+  bool stop = event == EVT_STOP;
+  dword result = event == EVT_KEY ? param1 : 0;
   CallTraceExit(NULL);
+  if (stop) EndManager();
   return result;
 }
