@@ -50,7 +50,9 @@ def emit(out):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(
+        description="Writes ISO8859Tables.cpp, the upper halves of ISO/IEC 8859 "
+                    "parts 1-11 and 13-16 as Unicode code points (part 7 in its 1987 edition).")
     parser.add_argument("-o", "--output", help="file to write (default: stdout)")
     args = parser.parse_args()
     if args.output:
