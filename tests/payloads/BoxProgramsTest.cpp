@@ -26,15 +26,15 @@ TEST(BoxPrograms, BusyboxAndWgetAreStaticMips32LittleEndianExecutables) {
     EXPECT_NE(std::string::npos, kind.find("MIPS, MIPS32")) << name << ": " << kind;
     EXPECT_NE(std::string::npos, kind.find("statically linked")) << name << ": " << kind;
   }
-  EXPECT_EQ(readFile(payloadFile("busybox")), readFile(payloadFile("wget")));
+  EXPECT_EQ(readHostFile(payloadFile("busybox")), readHostFile(payloadFile("wget")));
   // The multi-call binary carries the applet that its wget name selects.
-  EXPECT_NE(std::string::npos, readFile(payloadFile("busybox")).find("wget"));
+  EXPECT_NE(std::string::npos, readHostFile(payloadFile("busybox")).find("wget"));
 }
 
 class ManagerTap : public PayloadSim {};
 
 TEST_F(ManagerTap, CarriesTheManagersIdentity) {
-  ASSERT_TRUE(sim_->copyToDisk(payloadFile("Vantero.tap"), "/ProgramFiles/Vantero.tap")) << sim_->lastError();
+  ASSERT_TRUE(sim->copyToDisk(payloadFile("Vantero.tap"), "/ProgramFiles/Vantero.tap")) << sim->lastError();
   tTAPInfo info{};
   ASSERT_TRUE(HDD_TAP_GetInfo("/ProgramFiles/Vantero.tap", &info));
   EXPECT_EQ(VANTERO_TAPID, info.TAPID);
@@ -44,23 +44,23 @@ TEST_F(ManagerTap, CarriesTheManagersIdentity) {
 }
 
 TEST_F(ManagerTap, LogsItsStartStaysAndEndsOnTheStopEvent) {
-  ASSERT_TRUE(sim_->copyToDisk(payloadFile("Vantero.tap"), "/ProgramFiles/Vantero.tap")) << sim_->lastError();
-  int slot = sim_->startTap("/ProgramFiles/Vantero.tap");
-  ASSERT_GE(slot, 0) << sim_->lastError();
-  sim_->runTicks(10);
-  EXPECT_TRUE(sim_->isRunning(slot));
-  std::string log = read("/ProgramFiles/Settings/Vantero/Vantero.log");
+  ASSERT_TRUE(sim->copyToDisk(payloadFile("Vantero.tap"), "/ProgramFiles/Vantero.tap")) << sim->lastError();
+  int slot = sim->startTap("/ProgramFiles/Vantero.tap");
+  ASSERT_GE(slot, 0) << sim->lastError();
+  sim->runTicks(10);
+  EXPECT_TRUE(sim->isRunning(slot));
+  std::string log = readFile("/ProgramFiles/Settings/Vantero/Vantero.log");
   EXPECT_NE(std::string::npos, log.find("Launching Vantero V2.1")) << log;
-  EXPECT_NE(std::string::npos, sim_->consoleText().find("Vantero")) << "console copy of the log line";
+  EXPECT_NE(std::string::npos, sim->consoleText().find("Vantero")) << "console copy of the log line";
 
   // Keys go back to the firmware.
   EXPECT_EQ(dword(RKEY_Ok), HDD_TAP_SendEvent(VANTERO_TAPID, FALSE, EVT_KEY, RKEY_Ok, 0));
-  EXPECT_TRUE(sim_->isRunning(slot));
+  EXPECT_TRUE(sim->isRunning(slot));
 
   // The stop event, sent from inside a TAP as the installer sends it.
-  ASSERT_TRUE(sim_->copyToDisk(TAP_payload_stop_sender, "/ProgramFiles/StopSender.tap")) << sim_->lastError();
-  EXPECT_EQ(-1, sim_->startTap("/ProgramFiles/StopSender.tap"));  // ends after its TAP_Main
-  EXPECT_FALSE(sim_->isRunning(slot));
+  ASSERT_TRUE(sim->copyToDisk(TAP_payload_stop_sender, "/ProgramFiles/StopSender.tap")) << sim->lastError();
+  EXPECT_EQ(-1, sim->startTap("/ProgramFiles/StopSender.tap"));  // ends after its TAP_Main
+  EXPECT_FALSE(sim->isRunning(slot));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct GlyphDef {
 class UfntFontTest : public ::testing::TestWithParam<FontInfo> {
  protected:
   void SetUp() override {
-    data_ = readFile(payloadFile(std::string(GetParam().name) + ".ufnt"));
+    data_ = readHostFile(payloadFile(std::string(GetParam().name) + ".ufnt"));
     ASSERT_GE(data_.size(), 8u);
     ASSERT_EQ(0, std::memcmp(data_.data(), "UFNT", 4));
     uint32_t count = u32(data_, 4);

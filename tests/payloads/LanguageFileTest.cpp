@@ -25,7 +25,7 @@ std::vector<std::string> crlfLines(const std::string &data) {
 }
 
 TEST(LanguageFile, IsLatin1WithCrLfAndThreeFullBlocks) {
-  std::vector<std::string> lines = crlfLines(readFile(payloadFile("Vantero.lng")));
+  std::vector<std::string> lines = crlfLines(readHostFile(payloadFile("Vantero.lng")));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ('#', lines[0][0]);
   for (const char *code : {"=de", "=en", "=nl"}) EXPECT_NE(std::string::npos, lines[0].find(code)) << code;
@@ -54,8 +54,8 @@ class LanguageOnBox : public PayloadSim {
  protected:
   // Installs the file as the installer does and loads it in the menu language.
   void load(int osdLanguage) {
-    options_.osdLanguage = osdLanguage;
-    startSim();
+    options.osdLanguage = osdLanguage;
+    restartSim();
     fs::create_directories(disk("/ProgramFiles/Settings/Vantero"));
     InstallLanguage();
     ASSERT_EQ(INI_CurrentDir, LangLoadStrings("Vantero.lng", 104, 0, "Vantero Setup"));

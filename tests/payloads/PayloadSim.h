@@ -1,6 +1,6 @@
-// PayloadSim.h - a fresh pvrsim disk per test case for the payload tests,
-// the test program acting as a TAP, and the payload files that the build
-// made (PAYLOAD_DIR) to compare the disk with.
+// PayloadSim.h - the payload tests' pvrsim run (SimFixture with the test
+// program acting as a TAP) and the payload files that the build made
+// (PAYLOAD_DIR) to compare the disk with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,22 +14,19 @@
 #include <vector>
 
 #include "Kalib.h"
+#include "SimFixture.h"
 #include "core/Sim.h"
 
 namespace payloads {
 
 namespace fs = std::filesystem;
 
-inline std::string readFile(const std::string &path) {
+// A host file's bytes; empty when missing.
+inline std::string readHostFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-inline void writeFile(const std::string &path, const std::string &data) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
 }
 
 // The payload file that the build made, by its file name.
@@ -49,35 +46,24 @@ inline const std::vector<FontInfo> &fonts() {
   return table;
 }
 
-// A disk with "/ProgramFiles" and a Sim on it, in a folder of the test
-// case's own; the test program is the current TAP, working in "/ProgramFiles".
-class PayloadSim : public ::testing::Test {
+// SimFixture's fresh disk with "/ProgramFiles", the test program acting as
+// the current TAP in that folder, and checks of the disk against the
+// payload files.
+class PayloadSim : public SimFixture {
  protected:
   void SetUp() override {
-    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
-    fs::remove_all(root_);
-    fs::create_directories(root_ + "/disk/ProgramFiles");
-    fs::create_directories(root_ + "/run");
-    options_.diskDir = root_ + "/disk";
-    options_.runDir = root_ + "/run";
-    options_.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
-    startSim();
-  }
-  void TearDown() override { sim_.reset(); }
-
-  // (Re)starts the run on the same disk with the current options.
-  void startSim() {
-    sim_.reset();
-    sim_ = std::make_unique<pvrsim::Sim>(options_);
-    int slot = sim_->adoptCaller("/ProgramFiles");
-    ASSERT_GE(slot, 0) << sim_->lastError();
+    SimFixture::SetUp();
+    makeFolder("/ProgramFiles");
+    adopt();
   }
 
-  std::string disk(const std::string &boxPath) const { return options_.diskDir + boxPath; }
-  bool exists(const std::string &boxPath) const { return fs::exists(disk(boxPath)); }
-  std::string read(const std::string &boxPath) const { return readFile(disk(boxPath)); }
-  void put(const std::string &boxPath, const std::string &data) const { writeFile(disk(boxPath), data); }
+  // Starts the run again on the same disk, with the options as they are now.
+  void restartSim() {
+    sim.reset();
+    sim = std::make_unique<pvrsim::Sim>(options);
+    adopt();
+  }
+
   unsigned mode(const std::string &boxPath) const {
     struct stat st {};
     return stat(disk(boxPath).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -93,10 +79,10 @@ class PayloadSim : public ::testing::Test {
   // Every file on the disk whose name ends in the suffix.
   std::vector<std::string> filesEndingIn(const std::string &suffix) const {
     std::vector<std::string> found;
-    for (const auto &entry : fs::recursive_directory_iterator(options_.diskDir)) {
+    for (const auto &entry : fs::recursive_directory_iterator(options.diskDir)) {
       std::string name = entry.path().filename().string();
       if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-        found.push_back(entry.path().string().substr(options_.diskDir.size()));
+        found.push_back(entry.path().string().substr(options.diskDir.size()));
     }
     return found;
   }
@@ -104,16 +90,18 @@ class PayloadSim : public ::testing::Test {
   // Expects the file on the disk to hold exactly the payload file's bytes.
   void expectPayload(const std::string &boxPath, const std::string &payloadName) const {
     ASSERT_TRUE(exists(boxPath)) << boxPath;
-    std::string expected = readFile(payloadFile(payloadName));
+    std::string expected = readHostFile(payloadFile(payloadName));
     ASSERT_FALSE(expected.empty()) << payloadName;
-    std::string actual = read(boxPath);
+    std::string actual = readFile(boxPath);
     EXPECT_EQ(expected.size(), actual.size()) << boxPath;
     EXPECT_TRUE(expected == actual) << boxPath << " differs from " << payloadName;
   }
 
-  std::string root_;
-  pvrsim::Options options_;
-  std::unique_ptr<pvrsim::Sim> sim_;
+ private:
+  void adopt() {
+    int slot = sim->adoptCaller("/ProgramFiles");
+    ASSERT_GE(slot, 0) << sim->lastError();
+  }
 };
 
 }  // namespace payloads

@@ -15,8 +15,8 @@ class PowerCutTest : public PayloadSim {
   void cutAfter(uint64_t bytes, Writer writer) {
     EXPECT_EXIT(
         {
-          options_.powerCutAfterBytes = bytes;
-          startSim();
+          options.powerCutAfterBytes = bytes;
+          restartSim();
           writer();
           std::exit(0);
         },
@@ -32,7 +32,7 @@ TEST_F(PowerCutTest, FontCutShortLeavesOnlyATemporaryFile) {
   expectPayload(dir + "Arial_12B.ufnt", "Arial_12B.ufnt");
   expectPayload(dir + "Arial_14.ufnt", "Arial_14.ufnt");
   EXPECT_FALSE(exists(dir + "Calibri_10.ufnt"));
-  EXPECT_EQ(1000u, read(dir + "Calibri_10.ufnt" PAYLOAD_TEMP_SUFFIX).size());
+  EXPECT_EQ(1000u, readFile(dir + "Calibri_10.ufnt" PAYLOAD_TEMP_SUFFIX).size());
 
   InstallFonts();
   for (const FontInfo &font : fonts()) expectPayload(dir + font.name + ".ufnt", std::string(font.name) + ".ufnt");
@@ -50,9 +50,9 @@ TEST_F(PowerCutTest, ProgramCutShortIsWrittenAgainNextTime) {
 }
 
 TEST_F(PowerCutTest, ReplacedManagerStaysWholeUntilTheNewOneIsComplete) {
-  put("/ProgramFiles/Vantero.tap", "the manager installed before");
+  writeFile("/ProgramFiles/Vantero.tap", "the manager installed before");
   cutAfter(static_cast<uint64_t>(_Vantero_Size) / 2, [] { InstallVantero("/ProgramFiles", "Vantero.tap"); });
-  EXPECT_EQ("the manager installed before", read("/ProgramFiles/Vantero.tap"));
+  EXPECT_EQ("the manager installed before", readFile("/ProgramFiles/Vantero.tap"));
 
   InstallVantero("/ProgramFiles", "Vantero.tap");
   expectPayload("/ProgramFiles/Vantero.tap", "Vantero.tap");

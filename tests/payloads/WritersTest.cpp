@@ -39,7 +39,7 @@ TEST(EmbeddedPayloads, HoldTheBytesOfTheirFiles) {
       {_Courier_New_13_Bitmap, _Courier_New_13_Size, "Courier_New_13.ufnt"},
   };
   for (const Embedded &e : all) {
-    std::string expected = readFile(payloadFile(e.file));
+    std::string expected = readHostFile(payloadFile(e.file));
     ASSERT_FALSE(expected.empty()) << e.file;
     ASSERT_EQ(static_cast<int32_t>(expected.size()), e.size) << e.file;
     EXPECT_EQ(0, std::memcmp(expected.data(), e.data, expected.size())) << e.file;
@@ -76,29 +76,29 @@ TEST_F(WritersTest, EmptyDiskReceivesEveryPayload) {
 }
 
 TEST_F(WritersTest, PresentFontIsLeftAsItIs) {
-  put(fontPath("Calibri_14"), "");
+  writeFile(fontPath("Calibri_14"), "");
   InstallFonts();
-  EXPECT_EQ("", read(fontPath("Calibri_14")));
+  EXPECT_EQ("", readFile(fontPath("Calibri_14")));
   for (const FontInfo &font : fonts())
     if (std::string(font.name) != "Calibri_14") expectPayload(fontPath(font.name), std::string(font.name) + ".ufnt");
 }
 
 TEST_F(WritersTest, PresentProgramIsKeptButGetsMode555) {
-  put("/ProgramFiles/wget", "old wget");
+  writeFile("/ProgramFiles/wget", "old wget");
   fs::permissions(disk("/ProgramFiles/wget"), fs::perms(0644));
   InstallWget();
-  EXPECT_EQ("old wget", read("/ProgramFiles/wget"));
+  EXPECT_EQ("old wget", readFile("/ProgramFiles/wget"));
   EXPECT_EQ(0555u, mode("/ProgramFiles/wget"));
 
-  put("/ProgramFiles/busybox", "old busybox");
+  writeFile("/ProgramFiles/busybox", "old busybox");
   InstallBusybox();
-  EXPECT_EQ("old busybox", read("/ProgramFiles/busybox"));
+  EXPECT_EQ("old busybox", readFile("/ProgramFiles/busybox"));
   EXPECT_EQ(0555u, mode("/ProgramFiles/busybox"));
 }
 
 TEST_F(WritersTest, ManagerAndLanguageFileAreAlwaysReplaced) {
-  put("/ProgramFiles/XStart/MyVantero.tap", "old manager");
-  put(std::string(kSettingsDir) + "/Vantero.lng", "en_000=old\r\n");
+  writeFile("/ProgramFiles/XStart/MyVantero.tap", "old manager");
+  writeFile(std::string(kSettingsDir) + "/Vantero.lng", "en_000=old\r\n");
   InstallVantero("/ProgramFiles/XStart", "MyVantero.tap");
   EXPECT_EQ("/ProgramFiles/XStart", currentDir());
   expectPayload("/ProgramFiles/XStart/MyVantero.tap", "Vantero.tap");
@@ -116,7 +116,7 @@ TEST_F(WritersTest, FolderThatCannotBeEnteredGetsNothing) {
   EXPECT_FALSE(exists(kSettingsDir));
   EXPECT_TRUE(filesEndingIn("Vantero.lng").empty());
   // A file where the settings folder belongs keeps the fonts out.
-  put("/ProgramFiles/Settings", "not a folder");
+  writeFile("/ProgramFiles/Settings", "not a folder");
   InstallFonts();
   EXPECT_TRUE(filesEndingIn(".ufnt").empty());
   EXPECT_TRUE(filesEndingIn(PAYLOAD_TEMP_SUFFIX).empty());
@@ -124,8 +124,8 @@ TEST_F(WritersTest, FolderThatCannotBeEnteredGetsNothing) {
 
 TEST_F(WritersTest, LeftoverTemporaryFilesAreWrittenAgain) {
   // What an interrupted earlier run leaves behind.
-  put(fontPath("Calibri_10") + PAYLOAD_TEMP_SUFFIX, "cut");
-  put(std::string("/ProgramFiles/busybox") + PAYLOAD_TEMP_SUFFIX, "cut");
+  writeFile(fontPath("Calibri_10") + PAYLOAD_TEMP_SUFFIX, "cut");
+  writeFile(std::string("/ProgramFiles/busybox") + PAYLOAD_TEMP_SUFFIX, "cut");
   InstallFonts();
   InstallBusybox();
   expectPayload(fontPath("Calibri_10"), "Calibri_10.ufnt");
@@ -138,10 +138,10 @@ TEST_F(WritersTest, CreateFontFileWritesIntoTheCurrentFolderOnlyWhenMissing) {
   ASSERT_TRUE(HDD_ChangeDir("/ProgramFiles/Other"));
   const byte data[] = {'U', 'F', 'N', 'T', 0, 0, 0, 0};
   CreateFontFile("Test.ufnt", data, sizeof data);
-  EXPECT_EQ(std::string(reinterpret_cast<const char *>(data), sizeof data), read("/ProgramFiles/Other/Test.ufnt"));
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(data), sizeof data), readFile("/ProgramFiles/Other/Test.ufnt"));
   const byte other[] = {'x'};
   CreateFontFile("Test.ufnt", other, sizeof other);
-  EXPECT_EQ(sizeof data, read("/ProgramFiles/Other/Test.ufnt").size());
+  EXPECT_EQ(sizeof data, readFile("/ProgramFiles/Other/Test.ufnt").size());
   EXPECT_EQ("/ProgramFiles/Other", currentDir());
 }
 
