@@ -66,7 +66,10 @@ void InstallProgram(const char *FileName, const byte *Data, int DataSize) {
     if (HDD_ChangeDir("/ProgramFiles") && !TAP_Hdd_Exist(FileName)) WritePayloadFile(FileName, Data, DataSize);
     // Also an existing copy gets the mode; the result is of no consequence.
     int length = snprintf(command, sizeof command, "chmod 555 /mnt/hd/ProgramFiles/%s", FileName);
-    if (length > 0 && length < (int)sizeof command) system(command);
+    if (length > 0 && length < (int)sizeof command) {
+      int ignored = system(command);
+      (void)ignored;
+    }
   }
   CallTraceExit(NULL);
 }
