@@ -13,7 +13,8 @@ box's disk at /mnt/hd, time runs in ticks of 10 ms, the TAP gets idle and key
 events until no TAP is left (or for --ticks N).
 
 TAPFILE is a path on the simulated disk (/ProgramFiles/X.tap) or a host file,
-which is first copied into /ProgramFiles on the disk.
+which is first copied into /ProgramFiles on the disk.  As on the box, every
+TAP in /ProgramFiles/AutoStart starts first, in the order of the file names.
 
 Options:
   --disk DIR          host folder that stands for the disk (default run/disk; created)

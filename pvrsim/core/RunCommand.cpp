@@ -59,6 +59,7 @@ int runCommandLine(const CommandLine &commandLine) {
     return 1;
   }
   for (const ScheduledKey &key : commandLine.keys) sim.scheduleKey(key.tick, key.code);
+  sim.bootAutoStart();  // the box starts its AutoStart TAPs before anything else
 
   const dword startTick = sim.now();
   int slot = sim.startTap(tapPath, commandLine.param);

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -181,6 +183,25 @@ int Sim::startTap(const std::string &boxPath, std::optional<dword> param) {
   }
   ApplHdd_RestoreWorkFolder();
   return slot;
+}
+
+// As the box does at power-on: every ".tap" file in "/ProgramFiles/AutoStart",
+// in the order of the file names.
+int Sim::bootAutoStart() {
+  const std::string folder = "/ProgramFiles/AutoStart";
+  std::error_code ec;
+  std::vector<std::string> names;
+  for (const auto &entry : fs::directory_iterator(hostPath(folder), ec)) {
+    std::string name = entry.path().filename().string();
+    std::string ext = entry.path().extension().string();
+    for (char &c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".tap" && entry.is_regular_file(ec)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  int started = 0;
+  for (const std::string &name : names)
+    if (startTap(folder + "/" + name) >= 0) started++;
+  return started;
 }
 
 int Sim::adoptCaller(const std::string &folder, TAP_EventHandlerFn handler, const std::string &fileName) {

@@ -87,6 +87,9 @@ class Sim {
   // 0 or ended the TAP, lastError() empty then).
   int startTap(const std::string &boxPath, std::optional<dword> param = std::nullopt);
   const std::string &lastError() const;
+  // Boots like the box: starts every ".tap" file in "/ProgramFiles/AutoStart"
+  // in the order of the file names.  Returns how many started.
+  int bootAutoStart();
 
   // Makes the calling test program act as a TAP: fills a free slot (state 1,
   // the file record of the pseudo file <folder>/<fileName>, current directory
