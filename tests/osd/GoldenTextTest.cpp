@@ -1,6 +1,8 @@
 // Golden images of text in the ten shipped fonts and in the built-in legacy
 // font: ASCII, German umlauts, a combining acute, the three truncation
 // modes, the three alignments, with and without a background fill.
+#include <cstdlib>
+
 #include "Golden.h"
 #include "OsdFixture.h"
 
@@ -89,4 +91,28 @@ TEST_F(GoldenText, SpecimenInLegacyFont) {
     FM_PutString(rgn, line.x, y, line.maxX, iso, line.fg, line.bg, &Calibri_VPD_12_FontData, line.mode, line.align);
   });
   EXPECT_TRUE(MatchesGolden("text_Calibri_VPD_12_legacy", image));
+}
+
+// The comparison itself: a missing reference and a changed pixel fail, and
+// a mismatch leaves the actual and the difference image in the build tree.
+TEST(GoldenCheck, MissingReferenceAndMismatchFail) {
+  if (std::getenv("UPDATE_GOLDEN") != nullptr) GTEST_SKIP() << "references are being rewritten";
+  posd::Image image(4, 3, 0xFF102030);
+  ::testing::AssertionResult missing = MatchesGolden("no_such_reference", image);
+  EXPECT_FALSE(missing);
+  EXPECT_NE(std::string::npos, std::string(missing.message()).find("UPDATE_GOLDEN=1"));
+
+  posd::Image reference;
+  ASSERT_TRUE(posd::readPng(std::string(SOURCE_DIR) + "/tests/osd/golden/message_window.png", reference));
+  EXPECT_TRUE(MatchesGolden("message_window", reference));
+  reference.at(7, 5) ^= 0x00010000;
+  ::testing::AssertionResult changed = MatchesGolden("message_window", reference);
+  EXPECT_FALSE(changed);
+  EXPECT_NE(std::string::npos, std::string(changed.message()).find("first difference at (7, 5)"));
+  std::string out = std::string(BINARY_DIR) + "/tests/osd/golden-out/message_window";
+  EXPECT_TRUE(fs::exists(out + ".actual.png"));
+  posd::Image diff;
+  ASSERT_TRUE(posd::readPng(out + ".diff.png", diff));
+  EXPECT_EQ(0xFFFF0000u, diff.at(7, 5));
+  EXPECT_NE(0xFFFF0000u, diff.at(8, 5));
 }
