@@ -21,6 +21,11 @@ static int TAP_Main(void) {
   char text[64];
   TAP_SPrint(text, "stopped=%d ticks=%u", stopped ? 1 : 0, TAP_GetTick() - start);
   RecordLine("Stopper", text);
+
+  // The tool module's call tracer set up its statistics table on first use;
+  // a TAP that ends gives back what it allocated.
+  if (CallTraceStats != nullptr) TAP_MemFree(CallTraceStats);
+  CallTraceStats = nullptr;
   return 0;
 }
 
