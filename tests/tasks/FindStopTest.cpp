@@ -25,7 +25,7 @@ class FindTAPTest : public tasks::SimTest {
     strcpy(folderName_, "untouched");
     return FindTAP(id, tapName_, folderName_);
   }
-  std::string workingDir() { return sim_->currentDir(ownSlot_); }
+  std::string workingDir() { return sim->currentDir(ownSlot_); }
 
   char tapName_[128];
   char folderName_[KALIB_PATH_MAX];
@@ -46,7 +46,7 @@ TEST_F(FindTAPTest, SearchesBreadthFirstAndLeavesTheWorkingDirectoryAtTheMatch) 
   put(TAP_tasks_manager_exit, "/ProgramFiles/A/B/Deep.tap");
   put(TAP_tasks_manager_exit, "/ProgramFiles/Z/Manager.tap");
   put(TAP_tasks_peer_a, "/ProgramFiles/A/PeerA.tap");
-  tasks::writeFile(disk("/ProgramFiles/A/Broken.tap"), "not a TAP");
+  writeFile("/ProgramFiles/A/Broken.tap", "not a TAP");
   ASSERT_TRUE(find());
   EXPECT_STREQ(tapName_, "Manager.tap");
   EXPECT_STREQ(folderName_, "/ProgramFiles/Z");
@@ -112,7 +112,7 @@ class StopTAPTest : public tasks::SimTest {
  protected:
   std::vector<LogLine> vanteroLog() {
     std::vector<LogLine> lines;
-    std::string raw = tasks::readFile(disk("/ProgramFiles/Settings/Vantero/Vantero.log"));
+    std::string raw = readFile("/ProgramFiles/Settings/Vantero/Vantero.log");
     const std::regex pattern(R"(^2015-12-31 (\d\d:\d\d:\d\d) (.*)$)");
     for (const std::string &line : tasks::splitLines(raw)) {
       std::smatch m;
@@ -154,21 +154,21 @@ TEST_F(StopTAPTest, AManagerThatEndsOnTheStopEvent) {
   // handler, which runs inside StopTAP.
   int slot = startManager(TAP_tasks_manager_exit);
   put(TAP_tasks_stopper, "/ProgramFiles/Stopper.tap");
-  EXPECT_EQ(sim_->startTap("/ProgramFiles/Stopper.tap", ManagerId), -1);  // ends after its TAP_Main
-  EXPECT_EQ(sim_->lastError(), "");
-  EXPECT_FALSE(sim_->isRunning(slot));
+  EXPECT_EQ(sim->startTap("/ProgramFiles/Stopper.tap", ManagerId), -1);  // ends after its TAP_Main
+  EXPECT_EQ(sim->lastError(), "");
+  EXPECT_FALSE(sim->isRunning(slot));
   EXPECT_EQ(logTexts(), (std::vector<std::string>{"Trying to stop 0x5c3e1a20", "Successful via EVT_STOP"}));
   EXPECT_EQ(tapLog(), (std::vector<std::string>{stopEventLine("ManagerExit", slot), "Stopper stopped=1 ticks=1"}));
 }
 
 TEST_F(StopTAPTest, AManagerThatIgnoresTheStopEventIsKilled) {
   int slot = startManager(TAP_tasks_manager_ignore);
-  dword before = sim_->now();
+  dword before = sim->now();
   EXPECT_TRUE(StopTAP(ManagerId));
-  dword waited = sim_->now() - before;
+  dword waited = sim->now() - before;
   EXPECT_GE(waited, 300u);
   EXPECT_LE(waited, 303u);
-  EXPECT_FALSE(sim_->isRunning(slot));
+  EXPECT_FALSE(sim->isRunning(slot));
   EXPECT_EQ(logTexts(), (std::vector<std::string>{"Trying to stop 0x5c3e1a20",
                                                   "TAP is still running, trying to set kill bit",
                                                   "Successful via kill bit"}));
@@ -178,13 +178,13 @@ TEST_F(StopTAPTest, AManagerThatIgnoresTheStopEventIsKilled) {
 
 TEST_F(StopTAPTest, AManagerThatSurvivesTheKillIsReportedAfterSixSeconds) {
   int slot = startManager(TAP_tasks_manager_ignore);
-  sim_->setIgnoreKill(slot);
-  dword before = sim_->now();
+  sim->setIgnoreKill(slot);
+  dword before = sim->now();
   EXPECT_FALSE(StopTAP(ManagerId));
-  dword waited = sim_->now() - before;
+  dword waited = sim->now() - before;
   EXPECT_GE(waited, 600u);
   EXPECT_LE(waited, 606u);
-  EXPECT_TRUE(sim_->isRunning(slot));
+  EXPECT_TRUE(sim->isRunning(slot));
   std::vector<LogLine> log = vanteroLog();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0].text, "Trying to stop 0x5c3e1a20");

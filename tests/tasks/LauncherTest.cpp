@@ -16,17 +16,17 @@ class LauncherTest : public tasks::SimTest {
     put(TAP_pvrsim_launcher, "/ProgramFiles/Launcher.tap");
     put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
   }
-  void request(const std::string &text) { tasks::writeFile(disk("/ProgramFiles/Launcher.txt"), text); }
+  void request(const std::string &text) { writeFile("/ProgramFiles/Launcher.txt", text); }
   // Starts the launcher, which ends after its TAP_Main.
   void launch(std::optional<dword> param = std::nullopt) {
-    EXPECT_EQ(sim_->startTap("/ProgramFiles/Launcher.tap", param), -1);
-    EXPECT_EQ(sim_->lastError(), "");
-    EXPECT_FALSE(sim_->isRunning("/ProgramFiles/Launcher.tap"));
+    EXPECT_EQ(sim->startTap("/ProgramFiles/Launcher.tap", param), -1);
+    EXPECT_EQ(sim->lastError(), "");
+    EXPECT_FALSE(sim->isRunning("/ProgramFiles/Launcher.tap"));
     EXPECT_EQ(pvrsim::box::shmSegmentCount(), 0u);
   }
   std::string peerMain(const std::string &rest) {
     return "PeerA main param=" + rest.substr(0, rest.find(' ')) + " slot=" +
-           std::to_string(sim_->slotOf("/ProgramFiles/PeerA.tap")) + rest.substr(rest.find(' '));
+           std::to_string(sim->slotOf("/ProgramFiles/PeerA.tap")) + rest.substr(rest.find(' '));
   }
 };
 
@@ -34,7 +34,7 @@ TEST_F(LauncherTest, StartsTheRequestedTapWithTheRequestedParameter) {
   request("/ProgramFiles/PeerA.tap\r\n3\r\n");
   launch(7);
   EXPECT_EQ(tapLog(), std::vector<std::string>{peerMain("3 batch=0")});
-  EXPECT_NE(sim_->consoleText().find("Launcher: started /ProgramFiles/PeerA.tap (0x7e570a01) with parameter 3"),
+  EXPECT_NE(sim->consoleText().find("Launcher: started /ProgramFiles/PeerA.tap (0x7e570a01) with parameter 3"),
             std::string::npos);
 }
 
@@ -48,17 +48,17 @@ TEST_F(LauncherTest, WithoutAnyParameterTheTapGetsNone) {
   request("/mnt/hd/ProgramFiles/PeerA.tap");
   launch();
   EXPECT_EQ(tapLog(), std::vector<std::string>{peerMain("none batch=0")});
-  EXPECT_NE(sim_->consoleText().find("without parameter"), std::string::npos);
+  EXPECT_NE(sim->consoleText().find("without parameter"), std::string::npos);
 }
 
 TEST_F(LauncherTest, ReportsAMissingRequestOrAFileThatIsNotATap) {
   launch();
-  EXPECT_NE(sim_->consoleText().find("Launcher: no TAP named in /ProgramFiles/Launcher.txt"), std::string::npos);
+  EXPECT_NE(sim->consoleText().find("Launcher: no TAP named in /ProgramFiles/Launcher.txt"), std::string::npos);
   request("/ProgramFiles/Launcher.txt\n1\n");
   launch();
-  EXPECT_NE(sim_->consoleText().find("Launcher: could not start /ProgramFiles/Launcher.txt"), std::string::npos);
+  EXPECT_NE(sim->consoleText().find("Launcher: could not start /ProgramFiles/Launcher.txt"), std::string::npos);
   EXPECT_TRUE(tapLog().empty());
-  EXPECT_EQ(sim_->taskCount(), 1);
+  EXPECT_EQ(sim->taskCount(), 1);
 }
 
 }  // namespace

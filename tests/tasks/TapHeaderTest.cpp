@@ -17,7 +17,7 @@ const char *const VariantPath = "/ProgramFiles/Variant.tap";
 // to the disk.
 class TapImage {
  public:
-  explicit TapImage(const std::string &hostFile) : bytes_(tasks::readFile(hostFile)) {}
+  explicit TapImage(const std::string &hostFile) : bytes_(tasks::readHostFile(hostFile)) {}
 
   Elf32_Ehdr &header() { return *reinterpret_cast<Elf32_Ehdr *>(&bytes_[0]); }
   Elf32_Shdr &section(int index) {
@@ -65,7 +65,7 @@ class TapHeaderTest : public tasks::SimTest {
   // Writes the bytes as a TAP file on the disk and reads its header; the
   // record is pre-filled with garbage so that unterminated fields show.
   bool readVariant(const std::string &bytes, tTAPInfo &info) {
-    tasks::writeFile(disk(VariantPath), bytes);
+    writeFile(VariantPath, bytes);
     memset(&info, 0x5A, sizeof(info));
     bool ok = HDD_TAP_GetInfo(VariantPath, &info);
     EXPECT_EQ(tasks::openDescriptorCount(), descriptorsBefore_);
@@ -297,7 +297,7 @@ TEST_F(TapHeaderTest, ReaderStepsCheckTheirArguments) {
   single.header().e_shnum = 1;
   single.header().e_shstrndx = 0;
   single.section(0).sh_type = SHT_STRTAB;
-  tasks::writeFile(disk(VariantPath), single.bytes());
+  writeFile(VariantPath, single.bytes());
   ASSERT_TRUE(ELFOpenFile(VariantPath));
   ASSERT_TRUE(ELFReadELFHeader());
   ASSERT_TRUE(ELFReadSectionHeaders());

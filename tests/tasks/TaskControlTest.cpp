@@ -61,8 +61,8 @@ TEST_F(TaskControlTest, MapsTapIdsToTaskSlots) {
 TEST_F(TaskControlTest, ATapThatEndsLeavesTheTable) {
   startPeers();
   HDD_TAP_Terminate(IdB);
-  sim_->tick();
-  EXPECT_FALSE(sim_->isRunning(slotB_));
+  sim->tick();
+  EXPECT_FALSE(sim->isRunning(slotB_));
   EXPECT_EQ(HDD_TAP_GetIDByIndex(slotB_), 0u);
   EXPECT_FALSE(HDD_TAP_isRunning(IdB));
   EXPECT_TRUE(HDD_TAP_isRunning(IdC));
@@ -119,7 +119,7 @@ TEST_F(BroadcastTest, WithInterceptionTheFirstTapThatConsumesEndsIt) {
 
   // Nobody consumes: the last handler's result.
   HDD_TAP_Terminate(IdB);
-  sim_->tick();
+  sim->tick();
   clearTapLog();
   EXPECT_EQ(HDD_TAP_SendEvent(0, true, TestEvent, 7, 8), 33u);
   EXPECT_EQ(tapLog(), (std::vector<std::string>{eventLine("PeerA", slotA_), eventLine("PeerC", slotC_)}));
@@ -131,9 +131,9 @@ TEST_F(TaskControlTest, TerminateSendsTheStopEventAndSetsTheKillBit) {
   clearTapLog();
   HDD_TAP_Terminate(ManagerId);
   EXPECT_EQ(tapLog(), std::vector<std::string>{eventLine("ManagerIgnore", manager, EVT_STOP, 1, 0)});
-  EXPECT_EQ(sim_->task(manager).state, 2u);
-  EXPECT_EQ(sim_->task(slotA_).state, 1u);
-  sim_->tick();
+  EXPECT_EQ(sim->task(manager).state, 2u);
+  EXPECT_EQ(sim->task(slotA_).state, 1u);
+  sim->tick();
   EXPECT_FALSE(HDD_TAP_isRunning(ManagerId));
   EXPECT_TRUE(HDD_TAP_isRunning(IdA));
 }
@@ -143,9 +143,9 @@ TEST_F(TaskControlTest, TerminateOfATapThatDoesNotRunChangesNothing) {
   HDD_TAP_Terminate(ManagerId);
   HDD_TAP_Terminate(0);  // no TAP has ID 0: no broadcast of the stop event
   EXPECT_TRUE(tapLog().empty());
-  for (int slot : {ownSlot_, slotA_, slotB_, slotC_}) EXPECT_EQ(sim_->task(slot).state, 1u);
-  sim_->tick();
-  EXPECT_EQ(sim_->taskCount(), 4);
+  for (int slot : {ownSlot_, slotA_, slotB_, slotC_}) EXPECT_EQ(sim->task(slot).state, 1u);
+  sim->tick();
+  EXPECT_EQ(sim->taskCount(), 4);
 }
 
 class StartTest : public tasks::SimTest {
@@ -154,7 +154,7 @@ class StartTest : public tasks::SimTest {
     tasks::SimTest::SetUp();
     put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
     put(TAP_tasks_peer_c, "/ProgramFiles/Sub/PeerC.tap");
-    tasks::writeFile(disk("/ProgramFiles/Text.tap"), "not a TAP\n");
+    writeFile("/ProgramFiles/Text.tap", "not a TAP\n");
   }
   void expectNoSegments() {
     EXPECT_EQ(pvrsim::box::shmSegmentCount(), 0u);
@@ -168,7 +168,7 @@ TEST_F(StartTest, HandsTheParameterToTheStartedTapsMain) {
   dword parameter = 42, id = 0;
   ASSERT_TRUE(HDD_TAP_Start("/ProgramFiles/PeerA.tap", false, &parameter, &id));
   EXPECT_EQ(id, IdA);
-  int slot = sim_->slotOf("/ProgramFiles/PeerA.tap");
+  int slot = sim->slotOf("/ProgramFiles/PeerA.tap");
   ASSERT_GE(slot, 0);
   EXPECT_EQ(tapLog(), std::vector<std::string>{"PeerA main param=42 slot=" + std::to_string(slot) +
                                                " batch=0"});
@@ -179,11 +179,11 @@ TEST_F(StartTest, HandsTheParameterToTheStartedTapsMain) {
 
 TEST_F(StartTest, WithoutParameterAndInBatchMode) {
   ASSERT_TRUE(HDD_TAP_Start("Sub/PeerC.tap", true, nullptr, nullptr));
-  int slot = sim_->slotOf("/ProgramFiles/Sub/PeerC.tap");
+  int slot = sim->slotOf("/ProgramFiles/Sub/PeerC.tap");
   ASSERT_GE(slot, 0);
   EXPECT_EQ(tapLog(), std::vector<std::string>{"PeerC main param=none slot=" + std::to_string(slot) +
                                                " batch=1"});
-  EXPECT_EQ(sim_->currentDir(slot), "/mnt/hd/ProgramFiles/Sub");
+  EXPECT_EQ(sim->currentDir(slot), "/mnt/hd/ProgramFiles/Sub");
   expectNoSegments();
 
   ASSERT_TRUE(HDD_TAP_Start("/mnt/hd/ProgramFiles/PeerA.tap", false, nullptr, nullptr));
@@ -197,7 +197,7 @@ TEST_F(StartTest, AFileThatIsNotATapIsNotStarted) {
   EXPECT_FALSE(HDD_TAP_Start("/ProgramFiles/None.tap", false, nullptr, &id));
   EXPECT_FALSE(HDD_TAP_Start(nullptr, false, nullptr, &id));
   EXPECT_EQ(id, 0xDEADBEEFu);
-  EXPECT_EQ(sim_->taskCount(), 1);
+  EXPECT_EQ(sim->taskCount(), 1);
   expectNoSegments();
 }
 
