@@ -20,12 +20,13 @@ echo "fuzz: building tap_header_fuzz"
 "$CLANGXX" "${FLAGS[@]}" -o "$OUT/tap_header_fuzz" \
   fuzz/TapHeaderFuzz.cpp lib/firmware/ELF.cpp lib/firmware/HDD_TAP_GetInfo.cpp
 
-# Seeds: the tiny TAP, plus any TAP the host build has made.
+# Seeds: the tiny TAP, plus a test TAP of the host build when it is there
+# (the installer itself is far larger than the inputs the fuzzer tries).
 CORPUS="$OUT/corpus_tap_header"
 rm -rf "$CORPUS" && mkdir -p "$CORPUS"
 cp "$OUT/seed.tap" "$CORPUS/"
-if [[ -f build/host/installer/Vantero_Setup.tap ]]; then
-  cp build/host/installer/Vantero_Setup.tap "$CORPUS/"
+if [[ -f build/host/tests/tasks/SetupIdentity.tap ]]; then
+  cp build/host/tests/tasks/SetupIdentity.tap "$CORPUS/"
 fi
 
 echo "fuzz: running tap_header_fuzz for ${SECONDS_PER_TARGET}s"
