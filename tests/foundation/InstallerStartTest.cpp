@@ -14,8 +14,10 @@ const char kStamp[] = "2015-12-29 13:05:09 ";
 
 // Section name -> contents of an ELF32 little-endian file.
 std::map<std::string, std::string> ReadSections(const std::string &file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  std::string image(in.good() ? (size_t)in.tellg() : 0, '\0');
+  in.seekg(0);
+  in.read(image.data(), image.size());
   std::map<std::string, std::string> sections;
   if (image.size() < sizeof(Elf32_Ehdr)) return sections;
   Elf32_Ehdr header;
@@ -58,13 +60,24 @@ class InstallerStartTest : public SimTest {
     options.systemId = 12345;
     options.firmwareVersion = 0xABC;
   }
+  // The firmware frees a TAP's memory when the TAP goes; pvrsim leaves that
+  // to the TAP, so the tracer's statistics table of a still resident
+  // installer is given back here before the run ends.
+  void TearDown() override {
+    if (installerSlot >= 0 && sim && sim->isRunning(installerSlot)) {
+      tCallTraceStats **stats = TapVariable<tCallTraceStats *>(installerSlot, "CallTraceStats");
+      if (stats != nullptr && *stats != nullptr) TAP_MemFree(*stats);
+      if (stats != nullptr) *stats = nullptr;
+    }
+  }
   int StartInstaller(const std::string &folder, std::optional<dword> param = std::nullopt) {
     if (!sim) Start();
     EXPECT_TRUE(sim->copyToDisk(TAP_Vantero_Setup, folder + "/")) << sim->lastError();
-    int slot = sim->startTap(folder + "/Vantero_Setup.tap", param);
-    EXPECT_GE(slot, 0) << sim->lastError();
-    return slot;
+    installerSlot = sim->startTap(folder + "/Vantero_Setup.tap", param);
+    EXPECT_GE(installerSlot, 0) << sim->lastError();
+    return installerSlot;
   }
+  int installerSlot = -1;
   std::string Expected(const std::vector<std::string> &lines) const {
     std::string log;
     for (const std::string &line : lines) log += kStamp + line + "\r\n";
@@ -115,8 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::make_pair(0u, "Setup parameter IT_Install"), std::make_pair(1u, "Setup parameter IT_Uninstall"),
                       std::make_pair(2u, "Setup parameter IT_UninstallComplete"),
                       std::make_pair(3u, "Setup parameter IT_AutoStart"), std::make_pair(4u, "Setup parameter IT_Repair"),
-                      std::make_pair(5u, "Setup parameter IT_RepairComplete"), std::make_pair(6u, ""),
-                      std::make_pair(7u, ""), std::make_pair(10u, "")));
+                      std::make_pair(5u, "Setup parameter IT_RepairComplete"), std::make_pair(7u, "")));
 
 TEST_F(InstallerStartTest, LeavesAutoStart) {
   int slot = StartInstaller("/ProgramFiles/AutoStart", 3u);
