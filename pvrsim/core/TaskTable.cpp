@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "Runtime.h"
@@ -16,6 +17,12 @@ __attribute__((visibility("default"))) dword _curTapTask = 0;
 static TYPE_HddFolder hddTapFolderRecord;
 __attribute__((visibility("default"))) TYPE_HddFolder *_hddTapFolder = &hddTapFolderRecord;
 }
+
+// The library reads these records at fixed offsets.
+static_assert(sizeof _tapTask == TAP_MAX_TASKS * 44, "task table: 16 entries of 44 bytes");
+static_assert(offsetof(TYPE_TapTask, state) == 0, "task state at offset 0");
+static_assert(offsetof(TYPE_FileObject, magic) == 0, "file object magic at offset 0");
+static_assert(sizeof(dword) == 4 && sizeof(void *) == 4, "firmware words and pointers are 32 bit");
 
 namespace pvrsim::core {
 

@@ -19,6 +19,9 @@
 
 using namespace pvrsim::core;
 
+static_assert(sizeof(TYPE_HddFolder) == 16 && sizeof(TYPE_HddFolder::data) == 12,
+              "folder record: magic and 12 data bytes (folder number, path hash, 4 zero bytes)");
+
 namespace {
 dword pathHash(const std::string &path) {
   dword hash = 2166136261u;  // FNV-1a
