@@ -1,7 +1,9 @@
 // UFNT font files: loading from the font folder, the glyph cache, lookups,
 // measuring, and files that are damaged or hostile.
+#include <algorithm>
 #include <cstring>
 
+#include "Golden.h"
 #include "OsdFixture.h"
 #include "UfntBuilder.h"
 
@@ -44,6 +46,8 @@ TEST_F(FontLoader, LoadsTheFileNamePartFromTheFontFolder) {
 TEST_F(FontLoader, MissingFileReportsAndShowsTheMessageWindow) {
   dword start = sim->now();
   int syncs = pvrsim::osd::syncCount();
+  std::string frames = base + "/frames";
+  ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   EXPECT_FALSE(FMUC_LoadFontFile("Nope.ufnt", &font));
   EXPECT_EQ(-1, font.FileHandle);
   EXPECT_EQ(0u, font.GlyphCount);
@@ -52,6 +56,14 @@ TEST_F(FontLoader, MissingFileReportsAndShowsTheMessageWindow) {
   EXPECT_GE(sim->now() - start, 300u);  // the window stayed three seconds
   EXPECT_GE(pvrsim::osd::syncCount(), syncs + 2);
   EXPECT_EQ(0u, kal_rgn);
+  // Two frames: the window with the program's name as title, then without.
+  ASSERT_EQ(2, pvrsim::osd::framesWritten());
+  std::vector<std::string> names;
+  for (auto &entry : fs::directory_iterator(frames)) names.push_back(entry.path().string());
+  std::sort(names.begin(), names.end());
+  pvrsim::osd::Image shown;
+  ASSERT_TRUE(pvrsim::osd::readPng(names[0], shown));
+  EXPECT_TRUE(MatchesGolden("font_missing_window", Crop(shown, 160, 230, 400, 116)));
   FMUC_FreeFontFile(&font);  // a failed record is freed harmlessly
   EXPECT_TRUE(AllZero(font));
 }
