@@ -116,6 +116,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run &run : runs) {
+      // With repetitions, the mean stands for the benchmark.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
       auto rate = run.counters.find("items_per_second");
       if (rate == run.counters.end()) continue;
       if (run.benchmark_name().find("FMUC_PutStringAA") != std::string::npos) ours = rate->second;
