@@ -16,7 +16,10 @@ class FontLoader : public OsdTest {
     OsdTest::SetUp();
     std::memset(&font, 0, sizeof font);
   }
-  void TearDown() override { FMUC_FreeFontFile(&font); }
+  void TearDown() override {
+    FMUC_FreeFontFile(&font);
+    OsdTest::TearDown();
+  }
   bool Load(const std::vector<TestGlyph> &glyphs, int64_t count = -1) {
     WriteFont("Test.ufnt", BuildUfnt(glyphs, count));
     return FMUC_LoadFontFile("Test.ufnt", &font);
@@ -46,7 +49,7 @@ TEST_F(FontLoader, LoadsTheFileNamePartFromTheFontFolder) {
 TEST_F(FontLoader, MissingFileReportsAndShowsTheMessageWindow) {
   dword start = sim->now();
   int syncs = pvrsim::osd::syncCount();
-  std::string frames = base + "/frames";
+  std::string frames = root + "/frames";
   ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   EXPECT_FALSE(FMUC_LoadFontFile("Nope.ufnt", &font));
   EXPECT_EQ(-1, font.FileHandle);

@@ -1,43 +1,30 @@
-// OsdFixture.h - a pvrsim run per test case for the screen tests: a fresh
-// disk with the font folder, the test program adopted as the current TAP,
-// helpers to write font files and to read the console.
+// OsdFixture.h - a pvrsim run per test case for the screen tests (the
+// shared SimFixture) with a fresh OSD, the font folder on the disk and the
+// test program adopted as the current TAP; helpers to write font files, to
+// read the console and to make and read regions.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "Kalib.h"
+#include "SimFixture.h"
 #include "box/Box.h"
-#include "core/Sim.h"
 #include "osd/Osd.h"
 
 namespace osdtest {
 
 namespace fs = std::filesystem;
 
-class OsdTest : public ::testing::Test {
+class OsdTest : public SimFixture {
  protected:
-  pvrsim::Options options;
-  std::unique_ptr<pvrsim::Sim> sim;
-  std::string base;
-
-  OsdTest() {
-    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    base = std::string(TEST_TMP_DIR) + "/osd/" + info->test_suite_name() + "." + info->name();
-    fs::remove_all(base);
-    options.diskDir = base + "/disk";
-    options.runDir = base + "/run";
-    options.startTime = pvrsim::DateTime{2016, 3, 1, 20, 15, 0};
-  }
-
   void SetUp() override {
     pvrsim::osd::reset();  // also when the cases run in one process
     kal_rgn = 0;
-    sim = std::make_unique<pvrsim::Sim>(options);
+    SimFixture::SetUp();
     fs::create_directories(FontFolder());
     ASSERT_GE(sim->adoptCaller("/ProgramFiles"), 0) << sim->lastError();
   }

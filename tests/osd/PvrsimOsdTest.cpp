@@ -181,7 +181,7 @@ TEST_F(PvrsimOsd, ScreenComposesShownRegionsInCreationOrder) {
 }
 
 TEST_F(PvrsimOsd, SyncWritesAFrameOnlyWhenTheScreenChanged) {
-  std::string frames = base + "/frames";
+  std::string frames = root + "/frames";
   ASSERT_TRUE(posd::setFramesFolder(frames));
   word rgn = Region(100, 100, 50, 50, 0xFFFF0000);
   TAP_Osd_Sync();
@@ -211,13 +211,13 @@ TEST_F(PvrsimOsd, ScreenshotShowsTheScreenOfTheLastSync) {
   word rgn = Region(0, 0, 10, 10, 0xFFFF0000);
   TAP_Osd_Sync();
   TAP_Osd_FillBox(rgn, 0, 0, 10, 10, 0xFF00FF00);  // not synced yet
-  std::string path = base + "/shot.png";
+  std::string path = root + "/shot.png";
   ASSERT_TRUE(posd::writeScreenshot(path));
   posd::Image shot;
   ASSERT_TRUE(posd::readPng(path, shot));
   EXPECT_EQ(0xFFFF0000u, shot.at(3, 3));
   std::string error;
-  EXPECT_FALSE(posd::writePng(base + "/no/such/folder/x.png", shot, false, &error));
+  EXPECT_FALSE(posd::writePng(root + "/no/such/folder/x.png", shot, false, &error));
   EXPECT_NE(std::string::npos, error.find("no/such/folder/x.png"));
 }
 

@@ -48,7 +48,10 @@ class TextOutput : public OsdTest {
     WriteFont("Small.ufnt", BuildUfnt(SmallFont()));
     ASSERT_TRUE(FMUC_LoadFontFile("Small.ufnt", &font));
   }
-  void TearDown() override { FMUC_FreeFontFile(&font); }
+  void TearDown() override {
+    FMUC_FreeFontFile(&font);
+    OsdTest::TearDown();
+  }
 
   // Draws into a fresh 200 x 20 region of paper colour and returns its pixels.
   posd::Image Draw(const char *text, dword x, dword maxX, byte mode = 0, byte align = 0, dword bc = 0,
