@@ -100,34 +100,45 @@ class Heal : public Scenario {
   std::string base_;
 };
 
-TEST_F(Heal, AfterEachStep) {
+// One cut per case: after a step, or after some bytes into a payload.
+struct CutPoint {
+  std::string name;
+  int afterStep;       // -1: cut by bytes
+  int duringStep;      // the step whose writing is cut
+  double fraction;     // how far into that step's bytes
+};
+
+class HealAt : public Heal, public ::testing::WithParamInterface<CutPoint> {};
+
+TEST_P(HealAt, NextInstallCompletesTheDisk) {
+  const CutPoint &cut = GetParam();
   StepMarks marks = reference();
-  for (int step = 0; step < kInstallSteps - 1; step++) {
-    std::string name = "after_step_" + std::to_string(step);
-    cutInstall(name, marks.doneTick[step], std::nullopt);
-    expectHealed(name);
+  if (cut.afterStep >= 0) {
+    cutInstall(cut.name, marks.doneTick[cut.afterStep], std::nullopt);
+  } else {
+    uint64_t from = marks.bytesBefore[cut.duringStep], to = marks.bytesAfter[cut.duringStep];
+    cutInstall(cut.name, std::nullopt, from + uint64_t(double(to - from) * cut.fraction));
   }
+  expectHealed(cut.name);
 }
 
-TEST_F(Heal, WhileWritingEachPayload) {
-  StepMarks marks = reference();
-  const uint64_t firstFont = fs::file_size(payloads()[4].hostFile);
-  struct Cut {
-    const char *name;
-    uint64_t bytes;
-  } cuts[] = {
-      {"first_font", marks.bytesBefore[0] + firstFont / 2},
-      {"later_font", marks.bytesBefore[0] + (marks.bytesAfter[0] - marks.bytesBefore[0]) * 3 / 4},
-      {"language", (marks.bytesBefore[1] + marks.bytesAfter[1]) / 2},
-      {"wget", (marks.bytesBefore[4] + marks.bytesAfter[4]) / 2},
-      {"busybox", (marks.bytesBefore[5] + marks.bytesAfter[5]) / 2},
-      {"manager", (marks.bytesBefore[6] + marks.bytesAfter[6]) / 2},
-  };
-  for (const Cut &c : cuts) {
-    cutInstall(c.name, std::nullopt, c.bytes);
-    expectHealed(c.name);
-  }
+std::vector<CutPoint> cutPoints() {
+  std::vector<CutPoint> cuts;
+  for (int step = 0; step < kInstallSteps - 1; step++)
+    cuts.push_back({"after_step_" + std::to_string(step), step, -1, 0});
+  // Step 0 writes the ten fonts (the first is about a twentieth of them),
+  // step 1 the language file, 4 wget, 5 busybox, 6 the manager.
+  cuts.push_back({"first_font", -1, 0, 0.02});
+  cuts.push_back({"later_font", -1, 0, 0.75});
+  cuts.push_back({"language", -1, 1, 0.5});
+  cuts.push_back({"wget", -1, 4, 0.5});
+  cuts.push_back({"busybox", -1, 5, 0.5});
+  cuts.push_back({"manager", -1, 6, 0.5});
+  return cuts;
 }
+
+INSTANTIATE_TEST_SUITE_P(PowerCut, HealAt, ::testing::ValuesIn(cutPoints()),
+                         [](const ::testing::TestParamInfo<CutPoint> &info) { return info.param.name; });
 
 }  // namespace
 }  // namespace installer_test
