@@ -64,7 +64,7 @@ void deliverIdle() {
 
 }  // namespace
 
-void runTick() {
+void dispatchTick() {
   Runtime &r = rt();
   advanceClock(1);
   if (r.dispatchDepth >= r.options.maxDispatchNesting) {
@@ -79,6 +79,10 @@ void runTick() {
   deliverKeys();
   deliverIdle();
   --r.dispatchDepth;
+}
+
+void runTick() {
+  dispatchTick();
   unloadPending();
 }
 
@@ -87,13 +91,14 @@ void runTick() {
 using namespace pvrsim::core;
 
 extern "C" void TAP_SystemProc(void) {
-  if (rt().active) runTick();
+  if (rt().active) dispatchTick();
 }
 
-// The calling TAP ends once its handler (or TAP_Main) has returned.
+// The calling TAP ends once its handler (or TAP_Main) has returned: when
+// pvrsim's own call into it returns, or at the next tick when another TAP
+// called its handler directly (HDD_TAP_SendEvent), whose return pvrsim does
+// not see.
 extern "C" void TAP_Exit(void) {
   Slot *slot = currentSlot();
-  if (!slot) return;
-  slot->exitRequested = true;
-  if (slot->depth == 0) removeSlot(static_cast<int>(_curTapTask));
+  if (slot) slot->exitRequested = true;
 }

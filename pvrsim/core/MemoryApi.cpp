@@ -4,13 +4,60 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tap.h"
+#include <unordered_map>
 
-extern "C" void *TAP_MemAlloc(dword size) { return std::malloc(size); }
+#include "Runtime.h"
+
+namespace pvrsim::core {
+
+namespace {
+// Block -> dlopen handle of the TAP that allocated it.  Blocks allocated by
+// the test program (an adopted caller) or outside any TAP are not tracked.
+std::unordered_map<const void *, void *> &owners() {
+  static std::unordered_map<const void *, void *> map;
+  return map;
+}
+
+void *currentLibrary() {
+  if (!rt().active) return nullptr;
+  Slot *slot = currentSlot();
+  return slot ? slot->library : nullptr;
+}
+}  // namespace
+
+void freeMemoryOf(void *library) {
+  auto &map = owners();
+  for (auto it = map.begin(); it != map.end();) {
+    if (it->second == library) {
+      std::free(const_cast<void *>(it->first));
+      it = map.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+size_t ownedBlockCount(void *library) {
+  size_t n = 0;
+  for (const auto &entry : owners()) n += entry.second == library;
+  return n;
+}
+
+}  // namespace pvrsim::core
+
+using pvrsim::core::owners;
+
+extern "C" void *TAP_MemAlloc(dword size) {
+  void *block = std::malloc(size);
+  void *library = pvrsim::core::currentLibrary();
+  if (block && library) owners()[block] = library;
+  return block;
+}
 
 // Freeing null does nothing; the result tells whether a block was freed.
 extern "C" int TAP_MemFree(const void *addr) {
   if (!addr) return 0;
+  owners().erase(addr);
   std::free(const_cast<void *>(addr));
   return 1;
 }

@@ -109,7 +109,13 @@ int freeSlotIndex();               // -1 when the table is full
 int fillSlot(int index, const std::string &filePath, const std::string &dirPath);
 void setSlotDir(Slot &slot, const std::string &dirPath);
 void removeSlot(int index);        // table entry zeroed; library unloaded later
-void unloadPending();              // closes libraries when no TAP code runs
+// Closes the libraries of removed slots and frees the memory they still
+// held.  Called only where no TAP code can be on the stack: from the
+// simulator's own entry points (a tick it runs, a start it makes, its end),
+// never from inside a TAP API call such as TAP_SystemProc or TAP_Exit, because
+// the library's HDD_TAP_SendEvent enters other TAPs' code where pvrsim cannot
+// see it.
+void unloadPending();
 void resetTaskTable();
 bool isOccupied(int index);
 
@@ -138,8 +144,15 @@ void finishCall(int index);
 // says why) or when the TAP ended in TAP_Main (lastError empty).
 int startTapFile(const std::string &boxFile);
 
+// ---- memory (MemoryApi.cpp) ----
+// TAP_MemAlloc blocks are owned by the loaded TAP that was current when they
+// were allocated; freeMemoryOf gives back what that TAP still holds.
+void freeMemoryOf(void *library);
+size_t ownedBlockCount(void *library);
+
 // ---- dispatch (Dispatcher.cpp) ----
-void runTick();  // clock + 1, then the tick's dispatch
+void dispatchTick();  // clock + 1, then the tick's dispatch (TAP_SystemProc)
+void runTick();       // dispatchTick, then unloads what ended (simulator's own ticks)
 
 // ---- clock (Clock.cpp) ----
 void advanceClock(dword ticks);  // checks the power cut, paces in realtime mode

@@ -182,6 +182,7 @@ int Sim::startTap(const std::string &boxPath, std::optional<dword> param) {
     r.lastError = boxPath + ": its folder cannot be selected";
   }
   ApplHdd_RestoreWorkFolder();
+  unloadPending();
   return slot;
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace pvrsim::core {
@@ -31,6 +30,18 @@ std::string machineName(int machine) {
     case EM_AARCH64: return "AArch64";
     default: return "machine " + std::to_string(machine);
   }
+}
+
+// One read of the whole file: TAP files carry their payloads and reach
+// tens of megabytes, so a byte-wise stream would dominate every start.
+bool readWholeFile(const std::string &path, std::vector<char> &data) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  data.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(data.data(), size)) || size == 0;
 }
 
 bool inFile(const std::vector<char> &data, uint64_t offset, uint64_t size) {
@@ -89,12 +100,11 @@ Elf32_Shdr sectionHeader(const std::vector<char> &data, const Elf32_Ehdr &header
 
 bool inspectTapFile(const std::string &hostPath, dword &tapId, std::string &reason) {
   reason.clear();
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) {
+  std::vector<char> data;
+  if (!readWholeFile(hostPath, data)) {
     reason = "cannot be read";
     return false;
   }
-  std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Elf32_Ehdr header;
   if (!checkHeader(data, header, reason)) return false;
 

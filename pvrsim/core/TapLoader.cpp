@@ -102,7 +102,6 @@ int startTapFile(const std::string &givenPath) {
   }
   if (result == 0) slot.exitRequested = true;  // TAP_Main 0: the TAP does not stay resident
   finishCall(index);
-  unloadPending();
   return isOccupied(index) && !slot.exitRequested ? index : -1;
 }
 

@@ -86,7 +86,6 @@ void removeSlot(int index) {
   if (slot.library) r.pendingUnloads.push_back({slot.library, slot.loadedCopy});
   std::memset(&_tapTask[index], 0, sizeof _tapTask[index]);
   slot = Slot{};
-  unloadPending();
 }
 
 void unloadPending() {
@@ -95,6 +94,7 @@ void unloadPending() {
   std::vector<PendingUnload> unloads;
   unloads.swap(r.pendingUnloads);
   for (PendingUnload &u : unloads) {
+    freeMemoryOf(u.library);  // the firmware takes back what an ended TAP still held
     dlclose(u.library);
     if (!u.loadedCopy.empty()) ::unlink(u.loadedCopy.c_str());
   }
@@ -103,6 +103,7 @@ void unloadPending() {
 void resetTaskTable() {
   for (int i = 0; i < TAP_MAX_TASKS; ++i)
     if (rt().slots[i].occupied) removeSlot(i);
+  unloadPending();
   std::memset(_tapTask, 0, sizeof _tapTask);
   _curTapTask = 0;
   std::memset(&hddTapFolderRecord, 0, sizeof hddTapFolderRecord);
@@ -127,8 +128,17 @@ TapCall::~TapCall() {
 }
 
 void finishCall(int index) {
-  Slot &slot = rt().slots[index];
+  Runtime &r = rt();
+  Slot &slot = r.slots[index];
   if (slot.occupied && slot.depth == 0 && slot.exitRequested) removeSlot(index);
+  if (r.tapCodeDepth > 0) return;
+  // The outermost call into TAP code has returned, so every TAP whose handler
+  // another TAP called directly (HDD_TAP_SendEvent) and that asked to exit
+  // is done as well.
+  for (int i = 0; i < TAP_MAX_TASKS; ++i) {
+    const Slot &other = r.slots[i];
+    if (other.occupied && other.depth == 0 && other.exitRequested) removeSlot(i);
+  }
 }
 
 }  // namespace pvrsim::core

@@ -60,16 +60,6 @@ class InstallerStartTest : public SimTest {
     options.systemId = 12345;
     options.firmwareVersion = 0xABC;
   }
-  // The firmware frees a TAP's memory when the TAP goes; pvrsim leaves that
-  // to the TAP, so the tracer's statistics table of a still resident
-  // installer is given back here before the run ends.
-  void TearDown() override {
-    if (installerSlot >= 0 && sim && sim->isRunning(installerSlot)) {
-      tCallTraceStats **stats = TapVariable<tCallTraceStats *>(installerSlot, "CallTraceStats");
-      if (stats != nullptr && *stats != nullptr) TAP_MemFree(*stats);
-      if (stats != nullptr) *stats = nullptr;
-    }
-  }
   int StartInstaller(const std::string &folder, std::optional<dword> param = std::nullopt) {
     if (!sim) Start();
     EXPECT_TRUE(sim->copyToDisk(TAP_Vantero_Setup, folder + "/")) << sim->lastError();

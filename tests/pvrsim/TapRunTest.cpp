@@ -13,6 +13,7 @@
 #include "ProbeTap.h"
 #include "SimFixture.h"
 #include "box/Box.h"
+#include "core/Runtime.h"
 
 extern "C" TYPE_TapTask _tapTask[TAP_MAX_TASKS];
 extern "C" dword _curTapTask;
@@ -123,6 +124,34 @@ TEST_F(TapRunTest, TapExitInHandlerEndsTheTapAfterTheCall) {
   EXPECT_EQ(sim->taskCount(), 0);
   // The loaded copy is gone from the run folder too.
   EXPECT_TRUE(std::filesystem::is_empty(options.runDir + "/taps"));
+}
+
+// The library's HDD_TAP_SendEvent calls a TAP's handler directly; a TAP_Exit
+// there must not unload the TAP while its handler still runs.
+TEST_F(TapRunTest, TapExitInAHandlerCalledDirectlyEndsTheTapAtTheNextTick) {
+  int slot = startProbe();
+  ASSERT_GE(slot, 0);
+  dword saved = _curTapTask;
+  _curTapTask = static_cast<dword>(slot);
+  _tapTask[slot].eventHandler(EVT_KEY, RKEY_Exit, 0);  // returns into the TAP's still loaded code
+  _curTapTask = saved;
+  EXPECT_TRUE(sim->isRunning(slot));
+  sim->tick();
+  EXPECT_FALSE(sim->isRunning(slot));
+  EXPECT_TRUE(slotIsZero(slot));
+}
+
+// What a TAP still holds from TAP_MemAlloc goes back when it ends, as on the
+// box, so a TAP's heap never outlives it.
+TEST_F(TapRunTest, MemoryATapStillHoldsGoesBackWhenItEnds) {
+  int slot = startProbe();
+  ASSERT_GE(slot, 0);
+  void *library = sim->tapHandle(slot);
+  ASSERT_NE(probe(slot)->heldBlock, nullptr);
+  EXPECT_EQ(pvrsim::core::ownedBlockCount(library), 1u);
+  sim->scheduleKey(2, RKEY_Exit);
+  sim->runUntilNoTap(10);
+  EXPECT_EQ(pvrsim::core::ownedBlockCount(library), 0u);
 }
 
 TEST_F(TapRunTest, TapMainResultZeroUnloadsTheTap) {

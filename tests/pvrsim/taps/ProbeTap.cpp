@@ -99,6 +99,7 @@ dword TAP_EventHandler(word event, dword param1, dword param2) {
 int TAP_Main(void) {
   ++probeState.mainCalls;
   probeState.curTaskInMain = currentTask();
+  probeState.heldBlock = TAP_MemAlloc(64);  // never freed: the firmware takes it back
   readStartParameter();
   switch (PROBE_MODE) {
     case PROBE_MAIN_ZERO: {

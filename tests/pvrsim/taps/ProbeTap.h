@@ -34,6 +34,7 @@ typedef struct {
   dword curTaskInHandler;     // _curTapTask in the last handler call
   int nesting;                // handler calls currently running
   int maxNesting;
+  void *heldBlock;            // TAP_MemAlloc block the TAP never frees
   int eventCount;             // entries used in events
   ProbeEvent events[PROBE_MAX_EVENTS];
 } ProbeState;
