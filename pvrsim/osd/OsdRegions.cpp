@@ -102,6 +102,8 @@ void reset() {
   s.screenChanged = false;
   s.haveVisible = false;
   s.visible = Image();
+  s.syncedRegions.clear();
+  s.visibleStale = false;
   s.framesFolder.clear();
   s.framesWritten = 0;
   s.syncs = 0;

@@ -57,10 +57,10 @@ const Image &tvPicture() {
   return picture;
 }
 
-Image composeScreen() {
-  Lock lock(state().mutex);
+namespace {
+Image composeRegions(const std::vector<const Region *> &regions) {
   Image screen = tvPicture();
-  for (const Region *r : shownRegions()) {
+  for (const Region *r : regions) {
     Clip c = clipTo(*r, -int64_t(r->x), -int64_t(r->y), kScreenWidth, kScreenHeight);
     for (int y = c.y0; y < c.y1; y++)
       for (int x = c.x0; x < c.x1; x++) {
@@ -71,6 +71,23 @@ Image composeScreen() {
   return screen;
 }
 
+// The screen of the last sync, composed now from the regions kept then.
+void composeStaleVisible() {
+  OsdState &s = state();
+  if (!s.visibleStale) return;
+  std::vector<const Region *> kept;
+  for (const Region &r : s.syncedRegions) kept.push_back(&r);
+  s.visible = composeRegions(kept);
+  s.syncedRegions.clear();
+  s.visibleStale = false;
+}
+}  // namespace
+
+Image composeScreen() {
+  Lock lock(state().mutex);
+  return composeRegions(shownRegions());
+}
+
 uint32_t screenPixel(int x, int y) {
   if (x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight) return 0;
   return composeScreen().at(x, y);
@@ -78,6 +95,7 @@ uint32_t screenPixel(int x, int y) {
 
 Image visibleScreen() {
   Lock lock(state().mutex);
+  composeStaleVisible();
   return state().haveVisible ? state().visible : tvPicture();
 }
 
@@ -118,6 +136,14 @@ extern "C" int TAP_Osd_Sync(void) {
   s.syncs++;
   if (!s.screenChanged && s.haveVisible) return 0;
   s.screenChanged = false;
+  if (s.framesFolder.empty()) {
+    s.syncedRegions.clear();
+    for (const Region *r : shownRegions()) s.syncedRegions.push_back(*r);
+    s.visibleStale = true;
+    s.haveVisible = true;
+    return 0;
+  }
+  composeStaleVisible();
   Image screen = composeScreen();
   bool changed = !s.haveVisible || screen.argb != s.visible.argb;
   s.visible = std::move(screen);

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "Osd.h"
 
@@ -25,6 +26,10 @@ struct OsdState {
   bool screenChanged = false;  // an on-screen pixel changed since the last sync
   Image visible;               // the screen as shown at the last sync
   bool haveVisible = false;
+  // Without a frames folder nobody looks at every synced screen, so a sync
+  // only keeps the shown regions and the screen is composed when asked for.
+  std::vector<Region> syncedRegions;  // shown regions at the last sync, in creation order
+  bool visibleStale = false;          // visible must be composed from syncedRegions
   std::string framesFolder;
   int framesWritten = 0;
   int syncs = 0;
