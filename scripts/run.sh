@@ -32,15 +32,17 @@ esac
 
 bash scripts/setup.sh
 cmake --preset host >/dev/null
-cmake --build build/host -j "$(nproc)" --target pvrsim Vantero_Setup
+cmake --build build/host -j "$(nproc)" --target pvrsim pvrsim_launcher Vantero_Setup
 
 rm -rf run/disk run/frames
 mkdir -p run/disk/ProgramFiles
 # The manager stays resident after the install, so the run is a fixed number
 # of ticks (20 s of box time) rather than "until no TAP is left".
 status=0
+# --param 0: IT_Install, handed over by pvrsim's launcher TAP through the
+# library's HDD_TAP_Start, as the update manager starts the installer.
 build/host/pvrsim/pvrsim --disk run/disk --run run --frames run/frames --ticks 2000 \
-  "${KEYS[@]}" build/host/installer/Vantero_Setup.tap "$@" || status=$?
+  --param 0 "${KEYS[@]}" build/host/installer/Vantero_Setup.tap "$@" || status=$?
 
 echo
 echo "== Vantero.log =="

@@ -21,7 +21,8 @@ Options:
   --run DIR           folder for run files: console capture, loaded TAPs (default run)
   --copy HOST=BOX     copy a host file onto the disk first (BOX: /ProgramFiles/X.tap,
                       or a folder ending in '/'); repeatable
-  --param N           start parameter, handed to the TAP as a pointer to a dword
+  --param N           start parameter, handed to the TAP as a pointer to a dword: pvrsim's
+                      launcher TAP starts it through HDD_TAP_Start, as a TAP on the box does
   --ticks N           run exactly N ticks
   --max-ticks N       safety limit when running until no TAP is left (default 360000)
   --key TICK:NAME     press a key at a tick; repeatable.  NAME: left right up down

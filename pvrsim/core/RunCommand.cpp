@@ -2,6 +2,7 @@
 // print a summary.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "CommandLine.h"
 
@@ -27,6 +28,38 @@ std::string placeTapFile(Sim &sim, const std::string &given, std::string &error)
   }
   error = given + ": no such file on the disk (" + sim.options().diskDir + ") or on the host";
   return "";
+}
+
+// A start parameter reaches the TAP as on the box: pvrsim's launcher TAP
+// reads the request file, starts the TAP through the library's
+// HDD_TAP_Start (the shared-memory hand-over) and ends.  The request file and
+// the launcher's copy are taken off the disk again afterwards.
+bool startWithLauncher(Sim &sim, const std::string &tapPath, dword param, std::string &error) {
+  const std::string launcher = "/ProgramFiles/Launcher.tap", request = "/ProgramFiles/Launcher.txt";
+  std::error_code ec;
+  if (sim.isRunning(launcher) || fs::exists(sim.hostPath(request), ec)) {
+    error = std::string(request) + " or " + launcher + " is in use on the disk";
+    return false;
+  }
+  {
+    std::ofstream out(sim.hostPath(request), std::ios::binary);
+    out << tapPath << "\n" << param << "\n";
+    if (!out) {
+      error = "cannot write " + request;
+      return false;
+    }
+  }
+  bool started = false;
+  if (!sim.copyToDisk(PVRSIM_LAUNCHER_TAP, launcher)) {
+    error = sim.lastError();
+  } else if (sim.startTap(launcher) < 0 && !sim.lastError().empty()) {
+    error = sim.lastError();
+  } else {
+    started = true;  // the TAP itself may have ended in its TAP_Main
+  }
+  fs::remove(sim.hostPath(request), ec);
+  if (!sim.isRunning(launcher)) fs::remove(sim.hostPath(launcher), ec);
+  return started;
 }
 
 void printSummary(const Sim &sim, dword ticks) {
@@ -62,10 +95,17 @@ int runCommandLine(const CommandLine &commandLine) {
   sim.bootAutoStart();  // the box starts its AutoStart TAPs before anything else
 
   const dword startTick = sim.now();
-  int slot = sim.startTap(tapPath, commandLine.param);
-  if (slot < 0 && !sim.lastError().empty()) {
-    std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
-    return 1;
+  if (commandLine.param) {
+    if (!startWithLauncher(sim, tapPath, *commandLine.param, error)) {
+      std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
+      return 1;
+    }
+  } else {
+    int slot = sim.startTap(tapPath);
+    if (slot < 0 && !sim.lastError().empty()) {
+      std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
+      return 1;
+    }
   }
   if (commandLine.ticks) {
     sim.runTicks(*commandLine.ticks);

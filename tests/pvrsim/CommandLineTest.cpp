@@ -1,6 +1,7 @@
 // The pvrsim program's arguments, key scripts and runs.
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include <gmock/gmock.h>
 
@@ -130,6 +131,26 @@ TEST(CommandLineTest, RunCopiesAHostTapOntoTheDiskAndRunsUntilItEnds) {
   EXPECT_THAT(out, HasSubstr("console capture: "));
   std::string copied = dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
   EXPECT_TRUE(std::filesystem::exists(copied));
+}
+
+// A start parameter goes through pvrsim's launcher TAP and the library's
+// HDD_TAP_Start, which leaves nothing of the launcher on the disk.
+TEST(CommandLineTest, RunHandsTheParameterOverThroughTheLauncher) {
+  std::string dir = tmpDir();
+  CommandLine cl;
+  cl.options.diskDir = dir + "/disk";
+  cl.options.runDir = dir + "/run";
+  cl.tapFile = TAP_pvrsim_probe_main_zero;  // writes its parameter to /Param.txt, ends in TAP_Main
+  cl.param = 0xC0FFEEu;
+  cl.ticks = 5;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(pvrsim::runCommandLine(cl), 0);
+  ::testing::internal::GetCapturedStdout();
+  std::ifstream in(dir + "/disk/Param.txt");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, std::to_string(0xC0FFEEu));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.tap"));
 }
 
 TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
