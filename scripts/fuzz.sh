@@ -15,6 +15,22 @@ FLAGS=(-m32 -g -O1 -std=c++17 -Wall -Wextra -Ilib
 
 mkdir -p "$OUT"
 
+# run_fuzzer TARGET ARGS...: runs it in $OUT with its whole output in
+# $OUT/TARGET.log; prints the final statistics, or the report of a failure.
+run_fuzzer() {
+  local target=$1
+  shift
+  local status=0
+  (cd "$OUT" && ./"$target" -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=1 "$@" \
+     >"$target.log" 2>&1) || status=$?
+  if ((status != 0)); then
+    echo "fuzz: $target FAILED (status $status); its report ($OUT/$target.log):"
+    grep -v '^#[0-9]*\s*\(NEW\|REDUCE\|pulse\|INITED\|RELOAD\)' "$OUT/$target.log" | tail -n 80
+    return "$status"
+  fi
+  tail -n 6 "$OUT/$target.log"
+}
+
 echo "fuzz: building tap_header_fuzz"
 "$CLANG" -x c -m32 -Ilib -fPIC -shared -nostdlib -o "$OUT/seed.tap" fuzz/SeedTap.c
 "$CLANGXX" "${FLAGS[@]}" -o "$OUT/tap_header_fuzz" \
@@ -30,8 +46,7 @@ if [[ -f build/host/tests/tasks/SetupIdentity.tap ]]; then
 fi
 
 echo "fuzz: running tap_header_fuzz for ${SECONDS_PER_TARGET}s"
-(cd "$OUT" && ./tap_header_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=65536 \
-   -dict=../../fuzz/TapHeader.dict -print_final_stats=1 "corpus_tap_header" 2>&1 | tail -n 15)
+run_fuzzer tap_header_fuzz -max_len=65536 -dict=../../fuzz/TapHeader.dict corpus_tap_header
 echo "fuzz: tap_header_fuzz passed"
 
 echo "fuzz: building font_loader_fuzz"
@@ -46,6 +61,5 @@ rm -rf "$CORPUS" && mkdir -p "$CORPUS"
 cp fuzz/osd/seed_small.ufnt "$CORPUS/"
 
 echo "fuzz: running font_loader_fuzz for ${SECONDS_PER_TARGET}s"
-(cd "$OUT" && ./font_loader_fuzz -max_total_time="$SECONDS_PER_TARGET" -max_len=4096 \
-   -dict=../../fuzz/osd/FontLoader.dict -print_final_stats=1 "corpus_font_loader" 2>&1 | tail -n 15)
+run_fuzzer font_loader_fuzz -max_len=4096 -dict=../../fuzz/osd/FontLoader.dict corpus_font_loader
 echo "fuzz: font_loader_fuzz passed"
