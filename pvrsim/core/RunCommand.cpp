@@ -92,7 +92,9 @@ int runCommandLine(const CommandLine &commandLine) {
     return 1;
   }
   for (const ScheduledKey &key : commandLine.keys) sim.scheduleKey(key.tick, key.code);
-  sim.bootAutoStart();  // the box starts its AutoStart TAPs before anything else
+  // The box starts its AutoStart TAPs before anything else; the TAP named on
+  // the command line is started once, by the command line (with its parameter).
+  sim.bootAutoStart(tapPath);
 
   const dword startTick = sim.now();
   if (commandLine.param) {

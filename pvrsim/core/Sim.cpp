@@ -188,7 +188,7 @@ int Sim::startTap(const std::string &boxPath, std::optional<dword> param) {
 
 // As the box does at power-on: every ".tap" file in "/ProgramFiles/AutoStart",
 // in the order of the file names.
-int Sim::bootAutoStart() {
+int Sim::bootAutoStart(const std::string &except) {
   const std::string folder = "/ProgramFiles/AutoStart";
   std::error_code ec;
   std::vector<std::string> names;
@@ -200,8 +200,10 @@ int Sim::bootAutoStart() {
   }
   std::sort(names.begin(), names.end());
   int started = 0;
-  for (const std::string &name : names)
-    if (startTap(folder + "/" + name) >= 0) started++;
+  for (const std::string &name : names) {
+    const std::string path = folder + "/" + name;
+    if (path != except && startTap(path) >= 0) started++;
+  }
   return started;
 }
 

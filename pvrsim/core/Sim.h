@@ -88,8 +88,9 @@ class Sim {
   int startTap(const std::string &boxPath, std::optional<dword> param = std::nullopt);
   const std::string &lastError() const;
   // Boots like the box: starts every ".tap" file in "/ProgramFiles/AutoStart"
-  // in the order of the file names.  Returns how many started.
-  int bootAutoStart();
+  // in the order of the file names, but the one named by except (a TAP that
+  // is about to be started otherwise).  Returns how many started.
+  int bootAutoStart(const std::string &except = "");
 
   // Makes the calling test program act as a TAP: fills a free slot (state 1,
   // the file record of the pseudo file <folder>/<fileName>, current directory

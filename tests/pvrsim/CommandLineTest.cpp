@@ -153,6 +153,24 @@ TEST(CommandLineTest, RunHandsTheParameterOverThroughTheLauncher) {
   EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.tap"));
 }
 
+// The box's AutoStart TAPs run first; the TAP named on the command line is
+// started once even when it lies in the AutoStart folder itself.
+TEST(CommandLineTest, RunBootsAutoStartAndStartsTheNamedTapOnce) {
+  std::string dir = tmpDir();
+  CommandLine cl;
+  cl.options.diskDir = dir + "/disk";
+  cl.options.runDir = dir + "/run";
+  cl.copies.push_back({TAP_pvrsim_probe_resident, "/ProgramFiles/AutoStart/Probe.tap"});
+  cl.copies.push_back({TAP_pvrsim_counter_A, "/ProgramFiles/AutoStart/CounterA.tap"});
+  cl.tapFile = "/ProgramFiles/AutoStart/Probe.tap";
+  cl.ticks = 1;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(pvrsim::runCommandLine(cl), 0);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_THAT(out, HasSubstr("TAPs still running: 2"));
+  EXPECT_THAT(out, HasSubstr("/ProgramFiles/AutoStart/CounterA.tap"));
+}
+
 TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   std::string dir = tmpDir();
   std::ofstream(dir + "/Text.tap") << "hello";
