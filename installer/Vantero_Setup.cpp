@@ -39,13 +39,7 @@ const char *ChooseTask() {
 }
 }  // namespace
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {
-  if (entryPoints != NULL) {
-    entryPoints->Main = TAP_Main;
-    entryPoints->EventHandler = TAP_EventHandler;
-  }
-  return 0;
-}
+TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
 
 int TAP_Main(void) {
   CallTraceInit();

@@ -124,6 +124,20 @@ typedef struct {
   TAP_EventHandlerFn EventHandler;
 } TYPE_TapEntryPoints;
 
+/* Called by the firmware's loader to learn a TAP's two entry points. */
+int __TAP_Init_(TYPE_TapEntryPoints *entryPoints);
+
+/* Defines __TAP_Init_ for a TAP: stores its main function and its event
+ * handler (which may be NULL) in the loader's record. */
+#define TAP_ENTRY_POINTS(mainFn, handlerFn)                          \
+  int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {                 \
+    if (entryPoints != NULL) {                                       \
+      entryPoints->Main = (mainFn);                                  \
+      entryPoints->EventHandler = (handlerFn);                       \
+    }                                                                \
+    return 0;                                                        \
+  }
+
 /* ---- the published TAP API ------------------------------------------- */
 dword TAP_GetSystemId(void);
 dword TAP_GetVersion(void);

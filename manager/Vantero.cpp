@@ -16,16 +16,9 @@ TAP_ETCINFO(__DATE__);
 extern "C" {
 int TAP_Main(void);
 dword TAP_EventHandler(word event, dword param1, dword param2);
-int __TAP_Init_(TYPE_TapEntryPoints *entryPoints);
 }
 
-int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {
-  if (entryPoints != NULL) {
-    entryPoints->Main = TAP_Main;
-    entryPoints->EventHandler = TAP_EventHandler;
-  }
-  return 0;
-}
+TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
 
 int TAP_Main(void) {
   CallTraceInit();

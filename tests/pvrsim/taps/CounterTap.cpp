@@ -31,8 +31,4 @@ static int tapMain(void) {
   return 1;
 }
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entry) {
-  entry->Main = tapMain;
-  entry->EventHandler = eventHandler;
-  return 0;
-}
+TAP_ENTRY_POINTS(tapMain, eventHandler)

@@ -66,8 +66,4 @@ int tapMain(void) {
 }
 }  // namespace
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entry) {
-  entry->Main = tapMain;
-  entry->EventHandler = eventHandler;
-  return 0;
-}
+TAP_ENTRY_POINTS(tapMain, eventHandler)

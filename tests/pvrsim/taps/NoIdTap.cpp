@@ -7,8 +7,4 @@ TAP_HEADER();
 
 static int tapMain(void) { return 1; }
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entry) {
-  entry->Main = tapMain;
-  entry->EventHandler = nullptr;
-  return 0;
-}
+TAP_ENTRY_POINTS(tapMain, NULL)

@@ -123,8 +123,4 @@ int TAP_Main(void) {
   }
 }
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entry) {
-  entry->Main = TAP_Main;
-  entry->EventHandler = TAP_EventHandler;
-  return 0;
-}
+TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)

@@ -33,8 +33,4 @@ static dword TAP_EventHandler(word event, dword param1, dword) {
   return event == EVT_IDLE ? 0 : param1;
 }
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {
-  entryPoints->Main = TAP_Main;
-  entryPoints->EventHandler = TAP_EventHandler;
-  return 0;
-}
+TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)

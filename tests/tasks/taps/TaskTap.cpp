@@ -75,8 +75,4 @@ static int TAP_Main(void) {
   return 1;
 }
 
-extern "C" int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {
-  entryPoints->Main = TAP_Main;
-  entryPoints->EventHandler = TAP_EventHandler;
-  return 0;
-}
+TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
