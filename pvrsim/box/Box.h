@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace pvrsim::box {
@@ -49,6 +50,26 @@ class TapCallScope {
   TapCallScope &operator=(const TapCallScope &) = delete;
 };
 
+// Files that loaded TAP code is mapped from (MappedFiles.cpp).  On the box
+// the firmware keeps a started TAP in memory, so writing its file never
+// changes running code.  pvrsim loads a TAP from its file on the disk and
+// holds the file here while the code is loaded; every write path of the box
+// calls separateBeforeWrite(), which gives a held file a fresh file under
+// its name (same mode and times; the same bytes when keepContent is set,
+// none when the write truncates anyway) before the write reaches it.
+// Changes made by test code directly on the host bypass this: replace a
+// running TAP's file (write a new one, rename it over) instead of rewriting it.
+struct MappedFileId {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+bool mappedFileIdOf(const std::string &hostPath, MappedFileId &id);  // false: no regular file there
+void holdMappedFile(const MappedFileId &id);
+void releaseMappedFile(const MappedFileId &id);
+bool isMappedFile(const std::string &hostPath);
+// False, with errno set, when the fresh file could not be made; the write
+// must then not go ahead.
+bool separateBeforeWrite(const std::string &hostPath, bool keepContent);
 // Console: everything written to /dev/pts/N, as raw bytes (the library sends
 // the terminating NUL of every piece) and as text without NUL bytes.
 std::string consoleRaw();

@@ -44,6 +44,11 @@ bool writesFile(int flags) {
   return (flags & O_ACCMODE) != O_RDONLY || (flags & (O_CREAT | O_TRUNC)) != 0;
 }
 
+// A mode that writes: "w", "a" or any "+".
+bool streamWrites(const char *mode) {
+  return std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr || std::strchr(mode, '+') != nullptr;
+}
+
 FILE *openConsoleStream() {
   std::string capture = pvrsim::box::detail::runFile("console.raw");
   return std::fopen(capture.c_str(), "a");
@@ -81,6 +86,7 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
+      if (writesFile(flags) && !pvrsim::box::separateBeforeWrite(routed.hostPath, (flags & O_TRUNC) == 0)) return -1;
       return ::open(hostPath(routed), flags, mode);
     case Route::Console:
       return pvrsim::box::detail::openConsole();
@@ -169,6 +175,8 @@ extern "C" FILE *__wrap_fopen(const char *path, const char *mode) {
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
+      if (streamWrites(mode) && !pvrsim::box::separateBeforeWrite(routed.hostPath, std::strchr(mode, 'w') == nullptr))
+        return nullptr;
       return std::fopen(hostPath(routed), mode);
     case Route::Console:
       // Bytes written through a stream reach the capture; only write() on a

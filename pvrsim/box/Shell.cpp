@@ -75,6 +75,7 @@ int openTarget(const std::string &word, bool append) {
   switch (routed.route) {
     case detail::Route::Disk:
     case detail::Route::Host:
+      if (!separateBeforeWrite(routed.hostPath, append)) return -1;
       return ::open(routed.hostPath.c_str(), flags, 0666);
     case detail::Route::Console:
       return detail::openConsole();

@@ -1,6 +1,11 @@
 // Files of the TAP API: TAP_Hdd_Fopen opens an existing file on the disk for
 // reading and writing at position 0 and hands out a TYPE_File whose handle
 // is a firmware file object with the file's "/mnt/hd/..." path.
+//
+// A file that loaded TAP code is mapped from is opened for reading only; its
+// first write gives the disk path a fresh copy (box::separateBeforeWrite) and
+// carries on in that copy at the same position, so reading a running TAP's
+// file costs no copy and writing it never changes the running code.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,11 +14,30 @@
 #include <cstring>
 
 #include "DiskWrite.h"
+#include "box/Box.h"
 #include "Runtime.h"
 
 using namespace pvrsim::core;
 
 namespace {
+// Moves an open file that still reads a mapped file over to a fresh copy of
+// it, at the same position; false when that fails.
+bool prepareWrite(OpenFile &open) {
+  if (!open.separateOnWrite) return true;
+  if (!pvrsim::box::separateBeforeWrite(open.hostPath, true)) return false;
+  off_t position = ::lseek(open.fd, 0, SEEK_CUR);
+  int fresh = ::open(open.hostPath.c_str(), O_RDWR);
+  if (fresh < 0) return false;
+  if (position > 0 && ::lseek(fresh, position, SEEK_SET) != position) {
+    ::close(fresh);
+    return false;
+  }
+  ::dup2(fresh, open.fd);
+  ::close(fresh);
+  open.separateOnWrite = false;
+  return true;
+}
+
 OpenFile *openFileOf(TYPE_File *file) {
   auto &files = rt().openFiles;
   auto it = files.find(file);
@@ -38,8 +62,9 @@ size_t byteCount(dword blockSize, dword blocks) {
 extern "C" TYPE_File *TAP_Hdd_Fopen(const char *name) {
   std::string boxPath, hostPath;
   if (!resolveName(name, boxPath, hostPath)) return nullptr;
-  int fd = ::open(hostPath.c_str(), O_RDWR);
-  if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(hostPath.c_str(), O_RDONLY);
+  bool mapped = pvrsim::box::isMappedFile(hostPath);
+  int fd = mapped ? -1 : ::open(hostPath.c_str(), O_RDWR);
+  if (mapped || (fd < 0 && (errno == EACCES || errno == EROFS))) fd = ::open(hostPath.c_str(), O_RDONLY);
   if (fd < 0) return nullptr;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -49,6 +74,8 @@ extern "C" TYPE_File *TAP_Hdd_Fopen(const char *name) {
   auto open = std::make_unique<OpenFile>();
   open->fd = fd;
   open->path = boxPath;
+  open->hostPath = hostPath;
+  open->separateOnWrite = mapped;
   open->object.magic = TAP_FILE_OBJECT_MAGIC;
   open->object.path = open->path.data();
 
@@ -89,7 +116,7 @@ extern "C" dword TAP_Hdd_Fread(void *buf, dword blockSize, dword blocks, TYPE_Fi
 extern "C" dword TAP_Hdd_Fwrite(const void *buf, dword blockSize, dword blocks, TYPE_File *file) {
   OpenFile *open = openFileOf(file);
   size_t want = byteCount(blockSize, blocks);
-  if (!open || !buf || want == 0) return 0;
+  if (!open || !buf || want == 0 || !prepareWrite(*open)) return 0;
   ssize_t n = pvrsim::writeToDisk(open->fd, buf, want);
   refreshSize(file, *open);
   return n <= 0 ? 0 : static_cast<dword>(static_cast<size_t>(n) / blockSize);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Sim.h"
+#include "box/Box.h"
 #include "tap.h"
 
 extern "C" {
@@ -34,8 +35,10 @@ struct FolderListing {
 struct Slot {
   bool occupied = false;
   bool adopted = false;         // the test program acting as a TAP
-  void *library = nullptr;      // dlopen handle of the loaded copy
-  std::string loadedCopy;       // host file in the run folder that was loaded
+  void *library = nullptr;      // dlopen handle
+  std::string loadedCopy;       // private copy in the run folder that was loaded, if any
+  bool mapsDiskFile = false;    // loaded from the disk file itself (mappedFile held)
+  box::MappedFileId mappedFile;
   std::string filePath;         // "/mnt/hd/.../X.tap", behind fileObject.path
   std::string dirPath;          // current directory "/mnt/hd...", behind dirRecord.path
   TYPE_File file{};
@@ -52,7 +55,9 @@ struct Slot {
 // A TAP file open through TAP_Hdd_Fopen.
 struct OpenFile {
   int fd = -1;
-  std::string path;  // "/mnt/hd/..."
+  std::string path;      // "/mnt/hd/..."
+  std::string hostPath;  // the file in the disk folder
+  bool separateOnWrite = false;  // read-only on a mapped TAP file until the first write
   TYPE_FileObject object{};
 };
 
@@ -61,6 +66,8 @@ struct OpenFile {
 struct PendingUnload {
   void *library;
   std::string loadedCopy;
+  bool mapsDiskFile;
+  box::MappedFileId mappedFile;
 };
 
 struct Runtime {

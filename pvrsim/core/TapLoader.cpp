@@ -1,8 +1,12 @@
-// Starting a TAP file from the disk: check it, load a private copy, fill a
-// task slot, call __TAP_Init_ and TAP_Main.
+// Starting a TAP file from the disk: check it, load it, fill a task slot,
+// call __TAP_Init_ and TAP_Main.
 //
-// Every start loads its own copy of the file (RTLD_LOCAL), so a TAP started
-// twice, or two TAPs that link the same library, never share state.
+// Every start gets its own instance of the code (RTLD_LOCAL), so a TAP
+// started twice, or two TAPs that link the same library, never share state.
+// A file is loaded where it lies, and held as mapped (box::holdMappedFile) so
+// that writes to it leave the running code alone.  Only when the dynamic
+// loader already has a library of that name or that file loaded (it would
+// hand back the loaded one) is a private copy in the run folder loaded.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +48,52 @@ std::string makeLoadableCopy(const std::string &hostFile, std::string &reason) {
   return copy.string();
 }
 
+// True when dlopen would hand back an already loaded library for hostFile:
+// one of the same name or of the same file.
+bool loaderKnows(const std::string &hostFile) {
+  void *known = dlopen(hostFile.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+  if (known == nullptr) return false;
+  dlclose(known);
+  return true;
+}
+
+struct LoadedLibrary {
+  void *handle = nullptr;
+  std::string copy;           // private copy that was loaded, or empty
+  bool mapsDiskFile = false;  // the disk file itself was loaded
+  box::MappedFileId mappedFile;
+};
+
+// Loads hostFile itself or, when the loader already knows it, a private
+// copy; false with reason on failure.
+bool loadLibrary(const std::string &hostFile, LoadedLibrary &loaded, std::string &reason) {
+  std::string file = hostFile;
+  if (loaderKnows(hostFile)) {
+    loaded.copy = makeLoadableCopy(hostFile, reason);
+    if (loaded.copy.empty()) return false;
+    file = loaded.copy;
+  } else if (!box::mappedFileIdOf(hostFile, loaded.mappedFile)) {
+    reason = "no such file on the disk";
+    return false;
+  }
+  loaded.handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (loaded.handle == nullptr) {
+    const char *error = dlerror();
+    reason = std::string("cannot be loaded: ") + (error ? error : "unknown error");
+    if (!loaded.copy.empty()) ::unlink(loaded.copy.c_str());
+    return false;
+  }
+  loaded.mapsDiskFile = loaded.copy.empty();
+  if (loaded.mapsDiskFile) box::holdMappedFile(loaded.mappedFile);
+  return true;
+}
+
+void unloadLibrary(const LoadedLibrary &loaded) {
+  dlclose(loaded.handle);
+  if (!loaded.copy.empty()) ::unlink(loaded.copy.c_str());
+  if (loaded.mapsDiskFile) box::releaseMappedFile(loaded.mappedFile);
+}
+
 }  // namespace
 
 int startTapFile(const std::string &givenPath) {
@@ -63,25 +113,21 @@ int startTapFile(const std::string &givenPath) {
   int index = freeSlotIndex();
   if (index < 0) return fail(name, "task table full (16 TAPs running)");
 
-  std::string copy = makeLoadableCopy(hostFile, reason);
-  if (copy.empty()) return fail(name, reason);
-  void *library = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    const char *error = dlerror();
-    ::unlink(copy.c_str());
-    return fail(name, std::string("cannot be loaded: ") + (error ? error : "unknown error"));
-  }
+  LoadedLibrary loaded;
+  if (!loadLibrary(hostFile, loaded, reason)) return fail(name, reason);
+  void *library = loaded.handle;
   auto init = reinterpret_cast<InitFn>(dlsym(library, "__TAP_Init_"));
   if (!init) {
-    dlclose(library);
-    ::unlink(copy.c_str());
+    unloadLibrary(loaded);
     return fail(name, "no __TAP_Init_ entry point");
   }
 
   fillSlot(index, boxFile, boxFile.substr(0, boxFile.rfind('/')));
   Slot &slot = r.slots[index];
   slot.library = library;
-  slot.loadedCopy = copy;
+  slot.loadedCopy = loaded.copy;
+  slot.mapsDiskFile = loaded.mapsDiskFile;
+  slot.mappedFile = loaded.mappedFile;
   slot.tapId = tapId;
 
   TYPE_TapEntryPoints entry{};

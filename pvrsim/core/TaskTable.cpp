@@ -83,7 +83,7 @@ int fillSlot(int index, const std::string &filePath, const std::string &dirPath)
 void removeSlot(int index) {
   Runtime &r = rt();
   Slot &slot = r.slots[index];
-  if (slot.library) r.pendingUnloads.push_back({slot.library, slot.loadedCopy});
+  if (slot.library) r.pendingUnloads.push_back({slot.library, slot.loadedCopy, slot.mapsDiskFile, slot.mappedFile});
   std::memset(&_tapTask[index], 0, sizeof _tapTask[index]);
   slot = Slot{};
 }
@@ -97,6 +97,7 @@ void unloadPending() {
     freeMemoryOf(u.library);  // the firmware takes back what an ended TAP still held
     dlclose(u.library);
     if (!u.loadedCopy.empty()) ::unlink(u.loadedCopy.c_str());
+    if (u.mapsDiskFile) box::releaseMappedFile(u.mappedFile);
   }
 }
 

@@ -35,10 +35,14 @@ class SimFixture : public ::testing::Test {
   // Makes a folder on the disk (with its parents).
   void makeFolder(const std::string &boxPath) const { std::filesystem::create_directories(disk(boxPath)); }
 
-  // Writes a file on the disk, making its folder.
+  // Writes a file on the disk, making its folder.  The file is written under
+  // a temporary name and moved over the old one, as a running TAP's file
+  // must be changed from outside pvrsim (see box::separateBeforeWrite).
   void writeFile(const std::string &boxPath, const std::string &content) const {
     std::filesystem::create_directories(std::filesystem::path(disk(boxPath)).parent_path());
-    std::ofstream(disk(boxPath), std::ios::binary) << content;
+    std::string temp = disk(boxPath) + ".test-new";
+    std::ofstream(temp, std::ios::binary) << content;
+    std::filesystem::rename(temp, disk(boxPath));
   }
 
   // Content of a file on the disk; empty when missing.

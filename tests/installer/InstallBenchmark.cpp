@@ -60,7 +60,9 @@ struct InstallTimes {
 };
 
 // One IT_Install on a fresh disk, from the installer's start to its end.
-InstallTimes installRound(const std::string &root) {
+// With showTicks, every tick that takes over 50 us is printed (to see which
+// step costs what).
+InstallTimes installRound(const std::string &root, bool showTicks) {
   fs::remove_all(root);
   fs::create_directories(root + "/disk/ProgramFiles");
   pvrsim::Options o;
@@ -81,7 +83,10 @@ InstallTimes installRound(const std::string &root) {
   auto t1 = Clock::now();
   bool answered = false;
   for (int i = 0; i < 20000 && sim.isRunning(installer_test::kInstallerBoxPath); i++) {
+    auto before = Clock::now();
     sim.tick();
+    double took = std::chrono::duration<double>(Clock::now() - before).count();
+    if (showTicks && took > 50e-6) std::printf("  tick %u: %.2f ms\n", sim.now(), took * 1000);
     if (!answered && question && *question) {
       sim.scheduleKey(sim.now() + 1, RKEY_Ok);
       answered = true;
@@ -98,13 +103,14 @@ InstallTimes installRound(const std::string &root) {
 }  // namespace
 
 int main() {
+  const bool showTicks = std::getenv("INSTALL_BENCHMARK_TICKS") != nullptr;
   std::string base = std::string(TEST_TMP_DIR) + "/install_benchmark";
   uint64_t bytes = 0;
   for (const auto &p : payloads()) bytes += fs::file_size(p.hostFile);
   std::vector<double> copies, installs, starts, steps;
   for (int r = 0; r < kRounds; r++) {
     copies.push_back(copyRound(base + "/cp"));
-    InstallTimes t = installRound(base + "/install");
+    InstallTimes t = installRound(base + "/install", showTicks && r == kRounds - 1);
     starts.push_back(t.start);
     steps.push_back(t.steps);
     installs.push_back(t.start + t.steps);

@@ -51,10 +51,16 @@ inline std::string readFile(const std::string &path) {
   return s.str();
 }
 
+// Writes a file under a temporary name and moves it over path: a TAP that
+// runs from the old file keeps its code (pvrsim maps TAP files).
 inline void writeFile(const std::string &path, const std::string &data) {
   fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << data;
+  std::string temp = path + ".test-new";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << data;
+  }
+  fs::rename(temp, path);
 }
 
 // The payloads the installer carries, as the build has them: the TAP-notation
