@@ -22,6 +22,7 @@
 #include <stdint.h>
 
 #ifdef __cplusplus
+#include <algorithm>
 #include <vector>
 
 namespace gr {
@@ -51,7 +52,8 @@ inline bool grDecode(const uint8_t *src, size_t srcSize, uint32_t *dst, size_t p
       if (srcSize - in < 4) break;
       uint32_t pixel = loadPixel(src + in);
       in += 4;
-      for (size_t i = 0; i < count; i++) dst[out++] = pixel;
+      std::fill_n(dst + out, count, pixel);
+      out += count;
     } else {
       if ((srcSize - in) / 4 < count) break;
       for (size_t i = 0; i < count; i++, in += 4) dst[out++] = loadPixel(src + in);

@@ -59,20 +59,59 @@ extern "C" bool StrReplace(char *text, const char *find, const char *replace)
   return true;
 }
 
+/* ASCII case folding, as toupper/tolower/strncasecmp do in the POSIX locale. */
+static inline byte FoldCase(byte c)
+{
+  return (byte)(c - 'A') < 26 ? (byte)(c + ('a' - 'A')) : c;
+}
+
+/* The len bytes at p equal find, ignoring ASCII case.  The text's
+ * terminator never equals a byte of find, so the compare stops there. */
+static bool MatchesIgnoringCase(const char *p, const char *find, size_t len)
+{
+  for(size_t i = 0; i < len; i++)
+    if(FoldCase((byte)p[i]) != FoldCase((byte)find[i])) return false;
+  return true;
+}
+
+/* Index of the first byte of find that has only one case (no ASCII
+ * letter), or len when every byte is a letter. */
+static size_t CaselessByte(const char *find, size_t len)
+{
+  for(size_t i = 0; i < len; i++)
+    if(FoldCase((byte)find[i]) == (byte)find[i] && !((byte)(find[i] - 'a') < 26)) return i;
+  return len;
+}
+
+/* The texts' language files are searched for every text key ("en_007=")
+ * from the start: where the search text holds a byte without case, memchr
+ * finds its occurrences (the candidates in order), and only those are
+ * compared. */
 extern "C" char *stricstr(const char *text, const char *find)
 {
   if(!text || !find) return nullptr;
   find = SkipCharTableBytes(find);
   if(!find[0]) return nullptr;
-
   const char *p = SkipCharTableBytes(text);
-  int upper = toupper((byte)find[0]), lower = tolower((byte)find[0]);
-  size_t restLen = strlen(find + 1);
-  for(; *p; p++)
+  size_t findLen = strlen(find);
+  size_t anchor = CaselessByte(find, findLen);
+
+  if(anchor == findLen)
   {
-    // strncasecmp stops at the text's terminator, which never matches.
-    if(((byte)*p == upper || (byte)*p == lower) && strncasecmp(p + 1, find + 1, restLen) == 0)
-      return (char *)p;
+    for(; *p; p++)
+      if(FoldCase((byte)*p) == FoldCase((byte)find[0]) && MatchesIgnoringCase(p, find, findLen))
+        return (char *)p;
+    return nullptr;
+  }
+
+  const char *end = p + strlen(p);
+  for(const char *from = p + anchor; from < end;)
+  {
+    const char *hit = (const char *)memchr(from, find[anchor], end - from);
+    if(!hit) break;
+    const char *start = hit - anchor;
+    if(MatchesIgnoringCase(start, find, findLen)) return (char *)start;
+    from = hit + 1;
   }
   return nullptr;
 }

@@ -1,42 +1,61 @@
 // Mapping of box paths below /mnt/hd onto the disk folder, and the lexical
-// path clean-up that the rest of the box layer shares.
+// path clean-up that the rest of the box layer shares.  Every wrapped libc
+// call of a TAP passes through here, so both work in one pass over the path
+// without allocating per name.
 #include "Box.h"
 #include "BoxInternal.h"
 
-#include <vector>
+#include <string_view>
 
 namespace pvrsim::box {
 
 namespace {
-// The names of a path, without empty names (doubled slashes) and ".".
-std::vector<std::string> splitNames(const std::string &path) {
-  std::vector<std::string> names;
-  size_t pos = 0;
-  while (pos <= path.size()) {
-    size_t next = path.find('/', pos);
-    if (next == std::string::npos) next = path.size();
-    std::string name = path.substr(pos, next - pos);
-    if (!name.empty() && name != ".") names.push_back(name);
-    pos = next + 1;
+// Walks the names of a path, leaving out empty names (doubled slashes) and ".".
+class NameReader {
+ public:
+  explicit NameReader(std::string_view path) : path_(path) {}
+
+  bool next(std::string_view &name) {
+    while (pos_ <= path_.size()) {
+      size_t end = path_.find('/', pos_);
+      if (end == std::string_view::npos) end = path_.size();
+      std::string_view candidate = path_.substr(pos_, end - pos_);
+      pos_ = end + 1;
+      if (!candidate.empty() && candidate != ".") {
+        name = candidate;
+        return true;
+      }
+    }
+    return false;
   }
-  return names;
+
+ private:
+  std::string_view path_;
+  size_t pos_ = 0;
+};
+
+// Removes the last "/name" of a path built from "/name" pieces.
+void dropLastName(std::string &path) {
+  size_t slash = path.rfind('/');
+  path.resize(slash == std::string::npos ? 0 : slash);
 }
 }  // namespace
 
 namespace detail {
 bool normaliseBoxPath(const std::string &path, std::string &normal) {
   if (path.empty() || path[0] != '/') return false;
-  std::vector<std::string> resolved;
-  for (const std::string &name : splitNames(path)) {
-    if (name != "..") {
-      resolved.push_back(name);
-    } else if (!resolved.empty()) {
-      resolved.pop_back();  // ".." at the root stays at the root
+  normal.clear();
+  NameReader names(path);
+  std::string_view name;
+  while (names.next(name)) {
+    if (name == "..") {
+      dropLastName(normal);  // ".." at the root stays at the root
+    } else {
+      normal += '/';
+      normal.append(name);
     }
   }
-  normal.clear();
-  for (const std::string &name : resolved) normal += "/" + name;
-  if (normal.empty() || path.back() == '/') normal += "/";
+  if (normal.empty() || path.back() == '/') normal += '/';
   return true;
 }
 }  // namespace detail
@@ -45,22 +64,27 @@ bool normaliseBoxPath(const std::string &path, std::string &normal) {
 // and may not climb above the mount point with ".." anywhere after it: a
 // TAP never reaches the host through the disk folder.
 bool mapDiskPath(const std::string &boxPath, std::string &hostPath) {
-  if (config().diskRoot.empty() || boxPath.empty() || boxPath[0] != '/') return false;
-  std::vector<std::string> names = splitNames(boxPath);
-  if (names.size() < 2 || names[0] != "mnt" || names[1] != "hd") return false;
-  std::vector<std::string> below;
-  for (size_t i = 2; i < names.size(); ++i) {
-    if (names[i] != "..") {
-      below.push_back(names[i]);
-    } else if (below.empty()) {
+  const std::string &root = config().diskRoot;
+  if (root.empty() || boxPath.empty() || boxPath[0] != '/') return false;
+  NameReader names(boxPath);
+  std::string_view name;
+  if (!names.next(name) || name != "mnt" || !names.next(name) || name != "hd") return false;
+  std::string result = root;
+  size_t depth = 0;  // names below the mount point
+  while (names.next(name)) {
+    if (name != "..") {
+      result += '/';
+      result.append(name);
+      ++depth;
+    } else if (depth == 0) {
       return false;
     } else {
-      below.pop_back();
+      dropLastName(result);
+      --depth;
     }
   }
-  hostPath = config().diskRoot;
-  for (const std::string &name : below) hostPath += "/" + name;
-  if (boxPath.back() == '/' && !below.empty()) hostPath += "/";
+  if (boxPath.back() == '/' && depth > 0) result += '/';
+  hostPath = std::move(result);
   return true;
 }
 

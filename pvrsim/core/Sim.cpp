@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
+
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -69,7 +71,23 @@ bool parseDateTime(const std::string &text, DateTime &out) {
   return true;
 }
 
+namespace {
+// The box's firmware hands TAPs memory from a heap of its own that stays
+// with the process.  glibc instead returns every large block (an OSD region,
+// a font directory) to the kernel when it is freed, so each step of a TAP
+// that opens a box and closes it again would pay for fresh zeroed pages.
+// Large blocks come from the heap, and the heap is not trimmed below 64 MB.
+void keepFreedMemory() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  mallopt(M_MMAP_THRESHOLD, 8 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+}  // namespace
+
 Sim::Sim(const Options &options) {
+  keepFreedMemory();
   if (currentSim) {
     std::fprintf(stderr, "pvrsim: only one Sim can run at a time\n");
     std::abort();

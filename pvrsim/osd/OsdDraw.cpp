@@ -3,6 +3,8 @@
 // region; pixels outside it never change.
 #include <vector>
 
+#include <cstring>
+
 #include "OsdState.h"
 
 using namespace pvrsim::osd;
@@ -74,12 +76,12 @@ extern "C" byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h) {
     return nullptr;
   dword *buffer = static_cast<dword *>(TAP_MemAlloc(w * h * 4));
   if (buffer == nullptr) return nullptr;
-  for (dword row = 0; row < h; row++)
-    for (dword col = 0; col < w; col++) {
-      int64_t px = int64_t(x) + col, py = int64_t(y) + row;
-      bool inside = px < r->pixels.width && py < r->pixels.height;
-      buffer[row * w + col] = inside ? r->pixels.at(int(px), int(py)) : 0;
-    }
+  // Pixels outside the region read as 0.
+  std::memset(buffer, 0, size_t(w) * h * 4);
+  Clip c = clipTo(*r, x, y, w, h);
+  for (int py = c.y0; py < c.y1; py++)
+    std::memcpy(&buffer[size_t(py - int64_t(y)) * w + size_t(c.x0 - int64_t(x))], &r->pixels.at(c.x0, py),
+                size_t(c.x1 - c.x0) * 4);
   return reinterpret_cast<byte *>(buffer);
 }
 
@@ -91,8 +93,8 @@ extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h,
   if (c.empty()) return;
   const dword *pixels = static_cast<const dword *>(data);
   for (int py = c.y0; py < c.y1; py++)
-    for (int px = c.x0; px < c.x1; px++)
-      r->pixels.at(px, py) = pixels[size_t(py - int64_t(y)) * w + size_t(px - int64_t(x))];
+    std::memcpy(&r->pixels.at(c.x0, py), &pixels[size_t(py - int64_t(y)) * w + size_t(c.x0 - int64_t(x))],
+                size_t(c.x1 - c.x0) * 4);
   touched(*r);
 }
 

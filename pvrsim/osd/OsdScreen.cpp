@@ -137,8 +137,11 @@ extern "C" int TAP_Osd_Sync(void) {
   if (!s.screenChanged && s.haveVisible) return 0;
   s.screenChanged = false;
   if (s.framesFolder.empty()) {
-    s.syncedRegions.clear();
-    for (const Region *r : shownRegions()) s.syncedRegions.push_back(*r);
+    // Assigned over the kept copies, so that their pixel buffers are reused
+    // (a sync per step must not allocate and fault in fresh pages each time).
+    std::vector<const Region *> shown = shownRegions();
+    s.syncedRegions.resize(shown.size());
+    for (size_t i = 0; i < shown.size(); i++) s.syncedRegions[i] = *shown[i];
     s.visibleStale = true;
     s.haveVisible = true;
     return 0;

@@ -33,6 +33,7 @@ struct OsdState {
   std::string framesFolder;
   int framesWritten = 0;
   int syncs = 0;
+  std::vector<uint32_t> decoded;  // PutGd's unpacked graphic, reused between calls
 };
 
 OsdState &state();

@@ -21,7 +21,7 @@ using installer_test::payloads;
 
 namespace {
 
-constexpr int kRounds = 7;
+const int kRounds = std::getenv("INSTALL_BENCHMARK_ROUNDS") ? std::atoi(std::getenv("INSTALL_BENCHMARK_ROUNDS")) : 7;
 constexpr double kLimit = 1.5;
 
 double median(std::vector<double> v) {
@@ -103,7 +103,10 @@ InstallTimes installRound(const std::string &root, bool showTicks) {
 }  // namespace
 
 int main() {
+  // INSTALL_BENCHMARK_TICKS: print the slow ticks of the last install.
+  // INSTALL_BENCHMARK_ONLY: run only the installs (for a profiler).
   const bool showTicks = std::getenv("INSTALL_BENCHMARK_TICKS") != nullptr;
+  const bool skipCopy = std::getenv("INSTALL_BENCHMARK_ONLY") != nullptr;
   std::string base = std::string(TEST_TMP_DIR) + "/install_benchmark";
   uint64_t bytes = 0;
   for (const auto &p : payloads()) bytes += fs::file_size(p.hostFile);
@@ -114,6 +117,11 @@ int main() {
     starts.push_back(t.start);
     steps.push_back(t.steps);
     installs.push_back(t.start + t.steps);
+  }
+  if (skipCopy) {
+    std::printf("IT_Install in pvrsim: median %.1f ms of %d rounds\n", median(installs) * 1000, kRounds);
+    fs::remove_all(base);
+    return 0;
   }
   double cp = median(copies), install = median(installs);
   std::printf("payload: %zu files, %llu bytes\n", payloads().size(), static_cast<unsigned long long>(bytes));

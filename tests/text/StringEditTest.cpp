@@ -1,6 +1,10 @@
 // String editing helpers: character positions in UTF-8 text, in-place
 // insert/delete/replace with the room the callers give, case-insensitive
 // search, character rules and file-name cleaning.
+#include <ctype.h>
+#include <string.h>
+#include <strings.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -123,6 +127,43 @@ TEST(Stricstr, FindsRegardlessOfCase) {
   // A match cut off by the end of the text is no match.
   EXPECT_EQ(stricstr("key=va", "key=value"), nullptr);
   EXPECT_STREQ(stricstr("xxDE_005=", "de_005="), "DE_005=");
+}
+
+// The search as the plain rule states it: every position whose byte is the
+// first search byte in either case, then strncasecmp of the rest.
+const char *plainStricstr(const char *text, const char *find) {
+  if (!find[0]) return nullptr;
+  size_t restLen = strlen(find + 1);
+  int upper = toupper((unsigned char)find[0]), lower = tolower((unsigned char)find[0]);
+  for (const char *p = text; *p; p++)
+    if (((unsigned char)*p == upper || (unsigned char)*p == lower) && strncasecmp(p + 1, find + 1, restLen) == 0)
+      return p;
+  return nullptr;
+}
+
+TEST(Stricstr, AgreesWithThePlainSearchOnRandomTexts) {
+  // Few distinct bytes, so that near misses, overlaps and repeats are common;
+  // '_' and '=' have no case, 0xE4 is no ASCII letter.
+  const char alphabet[] = {'a', 'A', 'b', 'B', '_', '=', '\xE4', 'n'};
+  unsigned seed = 12345;
+  auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  char text[64], find[8];
+  for (int round = 0; round < 20000; round++) {
+    size_t textLen = next() % 40, findLen = 1 + next() % 5;
+    for (size_t i = 0; i < textLen; i++) text[i] = alphabet[next() % sizeof alphabet];
+    text[textLen] = 0;
+    for (size_t i = 0; i < findLen; i++) find[i] = alphabet[next() % sizeof alphabet];
+    find[findLen] = 0;
+    ASSERT_EQ(stricstr(text, find), plainStricstr(text, find)) << "text " << text << " find " << find;
+  }
+}
+
+TEST(Stricstr, FindsTheFirstKeyOfALanguageFile) {
+  const char *lng = "#en_001=commented\r\nDE_001=Hallo\r\nde_001=zweite\r\nen_001=Hello\r\n";
+  EXPECT_EQ(stricstr(lng, "de_001="), strstr(lng, "DE_001="));
+  EXPECT_EQ(stricstr(lng, "EN_001="), lng + 1);
+  EXPECT_EQ(stricstr(lng + 2, "en_001="), strstr(lng, "\nen_001=") + 1);
+  EXPECT_EQ(stricstr("_=", "a_="), nullptr);  // the caseless byte may not start before the text
 }
 
 TEST(IsLegalChar, Rules) {
