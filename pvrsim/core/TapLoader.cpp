@@ -8,9 +8,12 @@
 // loader already has a library of that name or that file loaded (it would
 // hand back the loaded one) is a private copy in the run folder loaded.
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "Runtime.h"
@@ -48,6 +51,33 @@ std::string makeLoadableCopy(const std::string &hostFile, std::string &reason) {
   return copy.string();
 }
 
+// The firmware reads a started TAP into memory whole; the loaded segments
+// are made present now in one go instead of page by page as the TAP first
+// touches them (an installer writing its 20 MB of payloads would otherwise
+// take a page fault per few pages).  Only a hint: failures are ignored.
+void makeSegmentsPresent(void *handle) {
+  struct link_map *map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return;
+  struct Target {
+    const char *name;
+  } target{map->l_name};
+  dl_iterate_phdr(
+      [](struct dl_phdr_info *info, size_t, void *data) -> int {
+        if (info->dlpi_name == nullptr || std::strcmp(info->dlpi_name, static_cast<Target *>(data)->name) != 0)
+          return 0;
+        const long page = sysconf(_SC_PAGESIZE);
+        for (int i = 0; i < info->dlpi_phnum; i++) {
+          const ElfW(Phdr) &segment = info->dlpi_phdr[i];
+          if (segment.p_type != PT_LOAD || segment.p_filesz == 0) continue;
+          uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+          uintptr_t first = start & ~uintptr_t(page - 1);
+          ::madvise(reinterpret_cast<void *>(first), start + segment.p_filesz - first, MADV_POPULATE_READ);
+        }
+        return 1;
+      },
+      &target);
+}
+
 // True when dlopen would hand back an already loaded library for hostFile:
 // one of the same name or of the same file.
 bool loaderKnows(const std::string &hostFile) {
@@ -83,6 +113,7 @@ bool loadLibrary(const std::string &hostFile, LoadedLibrary &loaded, std::string
     if (!loaded.copy.empty()) ::unlink(loaded.copy.c_str());
     return false;
   }
+  makeSegmentsPresent(loaded.handle);
   loaded.mapsDiskFile = loaded.copy.empty();
   if (loaded.mapsDiskFile) box::holdMappedFile(loaded.mappedFile);
   return true;
