@@ -44,6 +44,13 @@ bool writesFile(int flags) {
   return (flags & O_ACCMODE) != O_RDONLY || (flags & (O_CREAT | O_TRUNC)) != 0;
 }
 
+// An open that can change an existing file's bytes (an exclusive create
+// never opens an existing file).
+bool changesExistingFile(int flags) {
+  if ((flags & O_CREAT) != 0 && (flags & O_EXCL) != 0) return false;
+  return (flags & O_ACCMODE) != O_RDONLY || (flags & O_TRUNC) != 0;
+}
+
 // A mode that writes: "w", "a" or any "+".
 bool streamWrites(const char *mode) {
   return std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr || std::strchr(mode, '+') != nullptr;
@@ -86,7 +93,8 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
-      if (writesFile(flags) && !pvrsim::box::separateBeforeWrite(routed.hostPath, (flags & O_TRUNC) == 0)) return -1;
+      if (changesExistingFile(flags) && !pvrsim::box::separateBeforeWrite(routed.hostPath, (flags & O_TRUNC) == 0))
+        return -1;
       return ::open(hostPath(routed), flags, mode);
     case Route::Console:
       return pvrsim::box::detail::openConsole();

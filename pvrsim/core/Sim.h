@@ -74,8 +74,9 @@ class Sim {
   std::string hostPath(const std::string &boxPath) const;
   // Copies a host file onto the disk, creating the folders on the way.
   // boxPath is a TAP-notation file path, or a folder ending in '/' that
-  // receives the file under its own name.  On failure returns false and sets
-  // lastError().
+  // receives the file under its own name.  An existing file is replaced, not
+  // rewritten, so a TAP running from it keeps its code.  On failure returns
+  // false and sets lastError().
   bool copyToDisk(const std::string &hostFile, const std::string &boxPath);
   // Bytes the TAP API has written to the disk so far.
   uint64_t bytesWritten() const;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -172,6 +173,22 @@ TEST_F(MappedTapFileTest, ReadingARunningTapsFileCopiesNothingUntilItIsWritten) 
   EXPECT_EQ(readFile("/ProgramFiles/Probe.tap"), expected);
   EXPECT_EQ(mappedHeader(slot), before.substr(0, 64));
   expectStillRunning(slot);
+}
+
+TEST_F(MappedTapFileTest, OpensThatCannotChangeTheFileCopyNothing) {
+  int slot = startTap(TAP_pvrsim_probe_resident, "/ProgramFiles/Probe.tap");
+  ASSERT_GE(slot, 0);
+  ino_t inode = inodeOf("/ProgramFiles/Probe.tap");
+  const std::string linuxPath = "/mnt/hd/ProgramFiles/Probe.tap";
+  int fd = ::open(linuxPath.c_str(), O_RDONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  EXPECT_EQ(::open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644), -1);
+  EXPECT_EQ(errno, EEXIST);
+  FILE *stream = std::fopen(linuxPath.c_str(), "r");
+  ASSERT_NE(stream, nullptr);
+  std::fclose(stream);
+  EXPECT_EQ(inodeOf("/ProgramFiles/Probe.tap"), inode);
 }
 
 TEST_F(MappedTapFileTest, AnEndedTapsFileIsWrittenInPlace) {
