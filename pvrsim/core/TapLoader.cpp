@@ -60,10 +60,13 @@ void makeSegmentsPresent(void *handle) {
   if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return;
   struct Target {
     const char *name;
-  } target{map->l_name};
+    ElfW(Addr) base;
+  } target{map->l_name, map->l_addr};
   dl_iterate_phdr(
       [](struct dl_phdr_info *info, size_t, void *data) -> int {
-        if (info->dlpi_name == nullptr || std::strcmp(info->dlpi_name, static_cast<Target *>(data)->name) != 0)
+        const Target &wanted = *static_cast<Target *>(data);
+        if (info->dlpi_addr != wanted.base || info->dlpi_name == nullptr ||
+            std::strcmp(info->dlpi_name, wanted.name) != 0)
           return 0;
         const long page = sysconf(_SC_PAGESIZE);
         for (int i = 0; i < info->dlpi_phnum; i++) {
