@@ -79,7 +79,7 @@ static bool MatchesIgnoringCase(const char *p, const char *find, size_t len)
 static size_t CaselessByte(const char *find, size_t len)
 {
   for(size_t i = 0; i < len; i++)
-    if(FoldCase((byte)find[i]) == (byte)find[i] && !((byte)(find[i] - 'a') < 26)) return i;
+    if((byte)(FoldCase((byte)find[i]) - 'a') >= 26) return i;
   return len;
 }
 

@@ -40,6 +40,18 @@ bool statFile(const std::string &hostPath, struct stat64 &st) {
   return ::stat64(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool isHeld(const struct stat64 &st) {
+  Registry &r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return r.holds.count({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)}) != 0;
+}
+
+bool nothingHeld() {
+  Registry &r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return r.holds.empty();
+}
+
 // Copies all of in to out; false (errno set) on a failure.
 bool copyContent(int in, int out) {
   char buffer[1 << 16];
@@ -104,21 +116,13 @@ void releaseMappedFile(const MappedFileId &id) {
 }
 
 bool isMappedFile(const std::string &hostPath) {
-  Registry &r = registry();
-  {
-    std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.holds.empty()) return false;
-  }
-  MappedFileId id;
-  if (!mappedFileIdOf(hostPath, id)) return false;
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.holds.count(keyOf(id)) != 0;
+  struct stat64 st;
+  return !nothingHeld() && statFile(hostPath, st) && isHeld(st);
 }
 
 bool separateBeforeWrite(const std::string &hostPath, bool keepContent) {
-  if (!isMappedFile(hostPath)) return true;
   struct stat64 st;
-  if (!statFile(hostPath, st)) return true;
+  if (nothingHeld() || !statFile(hostPath, st) || !isHeld(st)) return true;
   std::string temp = hostPath + ".pvrsim-separate";
   if (!writeReplacement(hostPath, temp, st, keepContent) || ::rename(temp.c_str(), hostPath.c_str()) != 0) {
     int saved = errno;

@@ -21,7 +21,7 @@ std::unordered_map<const void *, void *> &owners() {
 void *currentLibrary() {
   if (!rt().active) return nullptr;
   Slot *slot = currentSlot();
-  return slot ? slot->library : nullptr;
+  return slot ? slot->code.library : nullptr;
 }
 }  // namespace
 

@@ -31,14 +31,20 @@ struct FolderListing {
   size_t next = 0;
 };
 
+// A TAP's code as the dynamic loader holds it: the disk file itself, held as
+// mapped (box::holdMappedFile) while loaded, or a private copy in the run
+// folder.
+struct LoadedTap {
+  void *library = nullptr;       // dlopen handle
+  std::string copy;              // the private copy that was loaded, or empty
+  box::MappedFileId mappedFile;  // the disk file, when no copy was loaded
+};
+
 // What the firmware keeps about one task slot besides the _tapTask entry.
 struct Slot {
   bool occupied = false;
   bool adopted = false;         // the test program acting as a TAP
-  void *library = nullptr;      // dlopen handle
-  std::string loadedCopy;       // private copy in the run folder that was loaded, if any
-  bool mapsDiskFile = false;    // loaded from the disk file itself (mappedFile held)
-  box::MappedFileId mappedFile;
+  LoadedTap code;               // none for an adopted caller
   std::string filePath;         // "/mnt/hd/.../X.tap", behind fileObject.path
   std::string dirPath;          // current directory "/mnt/hd...", behind dirRecord.path
   TYPE_File file{};
@@ -61,15 +67,6 @@ struct OpenFile {
   TYPE_FileObject object{};
 };
 
-// A loaded library whose slot is gone but whose code may still be on the
-// stack; closed once no TAP code runs.
-struct PendingUnload {
-  void *library;
-  std::string loadedCopy;
-  bool mapsDiskFile;
-  box::MappedFileId mappedFile;
-};
-
 struct Runtime {
   bool active = false;
   Options options;
@@ -85,7 +82,9 @@ struct Runtime {
   int tapCodeDepth = 0;      // nesting of calls into loaded TAP code
   int dispatchDepth = 0;     // nesting of tick dispatches
   bool nestingWarned = false;
-  std::vector<PendingUnload> pendingUnloads;
+  // Code whose slot is gone but which may still be on the stack; closed
+  // once no TAP code runs.
+  std::vector<LoadedTap> pendingUnloads;
   unsigned loadCounter = 0;  // makes the names of loaded copies unique
   std::multimap<dword, dword> keys;  // tick -> key code, in scheduling order
   std::vector<ReturnedKey> returnedKeys;
@@ -146,6 +145,8 @@ class TapCall {
 void finishCall(int index);
 
 // ---- loading (TapLoader.cpp) ----
+// Closes the library and gives up its copy or its hold on the disk file.
+void unloadTapCode(const LoadedTap &code);
 // Starts the TAP file "/mnt/hd/..." in a free slot: checks, loads, calls
 // __TAP_Init_ and TAP_Main.  Returns the slot, -1 on failure (rt().lastError
 // says why) or when the TAP ended in TAP_Main (lastError empty).

@@ -305,7 +305,7 @@ std::string Sim::tapFile(int slot) const {
 }
 
 std::string Sim::currentDir(int slot) const { return isOccupied(slot) ? rt().slots[slot].dirPath : ""; }
-void *Sim::tapHandle(int slot) const { return isOccupied(slot) ? rt().slots[slot].library : nullptr; }
+void *Sim::tapHandle(int slot) const { return isOccupied(slot) ? rt().slots[slot].code.library : nullptr; }
 
 const TYPE_TapTask &Sim::task(int slot) const {
   static const TYPE_TapTask none{};

@@ -90,16 +90,9 @@ bool loaderKnows(const std::string &hostFile) {
   return true;
 }
 
-struct LoadedLibrary {
-  void *handle = nullptr;
-  std::string copy;           // private copy that was loaded, or empty
-  bool mapsDiskFile = false;  // the disk file itself was loaded
-  box::MappedFileId mappedFile;
-};
-
 // Loads hostFile itself or, when the loader already knows it, a private
 // copy; false with reason on failure.
-bool loadLibrary(const std::string &hostFile, LoadedLibrary &loaded, std::string &reason) {
+bool loadLibrary(const std::string &hostFile, LoadedTap &loaded, std::string &reason) {
   std::string file = hostFile;
   if (loaderKnows(hostFile)) {
     loaded.copy = makeLoadableCopy(hostFile, reason);
@@ -109,26 +102,27 @@ bool loadLibrary(const std::string &hostFile, LoadedLibrary &loaded, std::string
     reason = "no such file on the disk";
     return false;
   }
-  loaded.handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (loaded.handle == nullptr) {
+  loaded.library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (loaded.library == nullptr) {
     const char *error = dlerror();
     reason = std::string("cannot be loaded: ") + (error ? error : "unknown error");
     if (!loaded.copy.empty()) ::unlink(loaded.copy.c_str());
     return false;
   }
-  makeSegmentsPresent(loaded.handle);
-  loaded.mapsDiskFile = loaded.copy.empty();
-  if (loaded.mapsDiskFile) box::holdMappedFile(loaded.mappedFile);
+  makeSegmentsPresent(loaded.library);
+  if (loaded.copy.empty()) box::holdMappedFile(loaded.mappedFile);
   return true;
 }
 
-void unloadLibrary(const LoadedLibrary &loaded) {
-  dlclose(loaded.handle);
-  if (!loaded.copy.empty()) ::unlink(loaded.copy.c_str());
-  if (loaded.mapsDiskFile) box::releaseMappedFile(loaded.mappedFile);
-}
-
 }  // namespace
+
+void unloadTapCode(const LoadedTap &code) {
+  dlclose(code.library);
+  if (code.copy.empty())
+    box::releaseMappedFile(code.mappedFile);
+  else
+    ::unlink(code.copy.c_str());
+}
 
 int startTapFile(const std::string &givenPath) {
   Runtime &r = rt();
@@ -147,21 +141,17 @@ int startTapFile(const std::string &givenPath) {
   int index = freeSlotIndex();
   if (index < 0) return fail(name, "task table full (16 TAPs running)");
 
-  LoadedLibrary loaded;
+  LoadedTap loaded;
   if (!loadLibrary(hostFile, loaded, reason)) return fail(name, reason);
-  void *library = loaded.handle;
-  auto init = reinterpret_cast<InitFn>(dlsym(library, "__TAP_Init_"));
+  auto init = reinterpret_cast<InitFn>(dlsym(loaded.library, "__TAP_Init_"));
   if (!init) {
-    unloadLibrary(loaded);
+    unloadTapCode(loaded);
     return fail(name, "no __TAP_Init_ entry point");
   }
 
   fillSlot(index, boxFile, boxFile.substr(0, boxFile.rfind('/')));
   Slot &slot = r.slots[index];
-  slot.library = library;
-  slot.loadedCopy = loaded.copy;
-  slot.mapsDiskFile = loaded.mapsDiskFile;
-  slot.mappedFile = loaded.mappedFile;
+  slot.code = loaded;
   slot.tapId = tapId;
 
   TYPE_TapEntryPoints entry{};
@@ -169,7 +159,7 @@ int startTapFile(const std::string &givenPath) {
     TapCall call(index);
     init(&entry);
   }
-  TAP_MainFn main = entry.Main ? entry.Main : reinterpret_cast<TAP_MainFn>(dlsym(library, "TAP_Main"));
+  TAP_MainFn main = entry.Main ? entry.Main : reinterpret_cast<TAP_MainFn>(dlsym(loaded.library, "TAP_Main"));
   if (!main) {
     removeSlot(index);
     return fail(name, "no TAP_Main entry point");

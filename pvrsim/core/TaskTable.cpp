@@ -83,7 +83,7 @@ int fillSlot(int index, const std::string &filePath, const std::string &dirPath)
 void removeSlot(int index) {
   Runtime &r = rt();
   Slot &slot = r.slots[index];
-  if (slot.library) r.pendingUnloads.push_back({slot.library, slot.loadedCopy, slot.mapsDiskFile, slot.mappedFile});
+  if (slot.code.library) r.pendingUnloads.push_back(slot.code);
   std::memset(&_tapTask[index], 0, sizeof _tapTask[index]);
   slot = Slot{};
 }
@@ -91,13 +91,11 @@ void removeSlot(int index) {
 void unloadPending() {
   Runtime &r = rt();
   if (r.tapCodeDepth > 0) return;  // some TAP's code may still be on the stack
-  std::vector<PendingUnload> unloads;
+  std::vector<LoadedTap> unloads;
   unloads.swap(r.pendingUnloads);
-  for (PendingUnload &u : unloads) {
-    freeMemoryOf(u.library);  // the firmware takes back what an ended TAP still held
-    dlclose(u.library);
-    if (!u.loadedCopy.empty()) ::unlink(u.loadedCopy.c_str());
-    if (u.mapsDiskFile) box::releaseMappedFile(u.mappedFile);
+  for (const LoadedTap &code : unloads) {
+    freeMemoryOf(code.library);  // the firmware takes back what an ended TAP still held
+    unloadTapCode(code);
   }
 }
 
@@ -116,7 +114,7 @@ TapCall::TapCall(int index) : index_(index), savedCur_(_curTapTask) {
   Slot &slot = r.slots[index];
   _curTapTask = static_cast<dword>(index);
   ++slot.depth;
-  tapCode_ = slot.library != nullptr;  // an adopted caller is test code, not TAP code
+  tapCode_ = slot.code.library != nullptr;  // an adopted caller is test code, not TAP code
   if (tapCode_ && r.tapCodeDepth++ == 0) box::setInsideTapCall(true);
 }
 
