@@ -7,7 +7,7 @@
 
 #include "Graphics.h"
 #include "Progressbar.h"
-#include "core/Sim.h"
+#include "SimFixture.h"
 #include "osd/Osd.h"
 
 // The installer code traces its calls, which names the TAP's own ID.
@@ -16,19 +16,12 @@ dword __tap_ud__ = 0x7E570001;
 
 namespace {
 
-class Progressbar : public ::testing::Test {
+class Progressbar : public SimFixture {
  protected:
   void SetUp() override {
-    std::string dir = std::string(TEST_TMP_DIR) + "/progressbar/" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove_all(dir);
-    pvrsim::Options o;
-    o.diskDir = dir + "/disk";
-    o.runDir = dir;
-    sim = std::make_unique<pvrsim::Sim>(o);
+    SimFixture::SetUp();
     ASSERT_GE(sim->adoptCaller("/ProgramFiles"), 0);
   }
-  void TearDown() override { sim.reset(); }
 
   // The bar shows the full graphic's pixels left of column w and the empty
   // graphic's from there on.
@@ -46,8 +39,6 @@ class Progressbar : public ::testing::Test {
           return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is wrong for a fill of " << w;
     return ::testing::AssertionSuccess();
   }
-
-  std::unique_ptr<pvrsim::Sim> sim;
 };
 
 TEST_F(Progressbar, FillsByStep) {

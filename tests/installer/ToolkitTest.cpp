@@ -11,7 +11,7 @@
 
 #include "Graphics.h"
 #include "Kalib.h"
-#include "core/Sim.h"
+#include "SimFixture.h"
 #include "osd/Osd.h"
 
 namespace {
@@ -40,20 +40,13 @@ namespace {
 constexpr dword kTitleColor = 0xFFE89211, kTextColor = 0xFFC0C0C0;
 constexpr dword kButtonColor = 0xFF242424, kCaptionColor = 0xFFE6E6FA, kSelectedCaptionColor = 0xFF282828;
 
-class Toolkit : public ::testing::Test {
+class Toolkit : public SimFixture {
  protected:
   void SetUp() override {
-    std::string dir = std::string(TEST_TMP_DIR) + "/toolkit/" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove_all(dir);
-    pvrsim::Options o;
-    o.diskDir = dir + "/disk";
-    o.runDir = dir;
-    sim = std::make_unique<pvrsim::Sim>(o);
+    SimFixture::SetUp();
     ASSERT_GE(sim->adoptCaller("/ProgramFiles"), 0);
     textCalls.clear();
   }
-  void TearDown() override { sim.reset(); }
 
   // Texts drawn into one region with a given colour, in order.
   static std::vector<TextCall> texts(word rgn, dword color) {
@@ -89,8 +82,6 @@ class Toolkit : public ::testing::Test {
     if (left) *left = k;
     return r;
   }
-
-  std::unique_ptr<pvrsim::Sim> sim;
 };
 
 TEST_F(Toolkit, MessageBoxLayoutWithTwoButtons) {
