@@ -156,18 +156,11 @@ bool Sim::copyToDisk(const std::string &hostFile, const std::string &boxPath) {
   // A new file moved over the name: a TAP running from the old one keeps
   // its code, and the name never holds half a copy.
   std::string temp = dest + ".pvrsim-copy";
-  if (!fs::copy_file(hostFile, temp, fs::copy_options::overwrite_existing, ec)) {
-    r.lastError = hostFile + ": cannot copy to " + target + ": " + ec.message();
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::rename(temp, dest, ec);
-  if (ec) {
-    r.lastError = hostFile + ": cannot copy to " + target + ": " + ec.message();
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  if (fs::copy_file(hostFile, temp, fs::copy_options::overwrite_existing, ec)) fs::rename(temp, dest, ec);
+  if (!ec) return true;
+  r.lastError = hostFile + ": cannot copy to " + target + ": " + ec.message();
+  fs::remove(temp, ec);
+  return false;
 }
 
 uint64_t Sim::bytesWritten() const { return rt().bytesWritten; }
