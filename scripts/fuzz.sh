@@ -1,65 +1,109 @@
 #!/bin/bash
 # Builds the fuzz targets with clang's libFuzzer (32-bit x86, ASan and UBSan)
-# and runs each for a bounded time: FUZZ_SECONDS (default 60) per target.
-# A crash, a leak of a descriptor or table, or a sanitizer report fails the
-# script; the reproducer is kept in build/fuzz/.
+# and runs each one.  A crash, a leak of a descriptor or table, or a sanitizer
+# report fails the script; the reproducer and the whole report are kept in
+# build/fuzz/.  Each target ends with a line giving its executions.
+#
+# usage: scripts/fuzz.sh [--long] [TARGET...]
+#   (default)  every target for FUZZ_SECONDS seconds (default 60), as CI does
+#   --long     every target until FUZZ_RUNS executions (default 1,000,000)
+#   TARGET     only the named targets (see the table below)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-60}
+RUNS_PER_TARGET=${FUZZ_RUNS:-1000000}
+LONG=0
+SELECTED=()
+for arg in "$@"; do
+  case "$arg" in
+    --long) LONG=1 ;;
+    -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "fuzz: unknown option $arg (see --help)" >&2; exit 2 ;;
+    *) SELECTED+=("$arg") ;;
+  esac
+done
+
 OUT=build/fuzz
 CLANG=${CLANG:-clang-14}
 CLANGXX=${CLANGXX:-clang++-14}
-FLAGS=(-m32 -g -O1 -std=c++17 -Wall -Wextra -Ilib
+FLAGS=(-m32 -g -O1 -std=c++17 -Wall -Wextra -Ilib -Itools
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
-
 mkdir -p "$OUT"
 
-# run_fuzzer TARGET ARGS...: runs it in $OUT with its whole output in
-# $OUT/TARGET.log; prints the final statistics, or the report of a failure.
+# Sources shared by several targets.
+TEXT_SOURCES="lib/text/CharTableSelector.cpp lib/text/ISO6937Tables.cpp lib/text/ISO8859Tables.cpp
+  lib/text/StrToUTF8.cpp lib/text/StrToISO.cpp lib/text/UCPosition.cpp lib/text/UTF8Char.cpp
+  lib/text/ValidFileName.cpp"
+
+# ---------------------------------------------------------------------------
+# The targets.  Each is a function build_NAME that compiles $OUT/NAME and fills
+# $OUT/corpus_NAME with its seeds, and a line in TARGETS:
+#   NAME  MAX_LEN  DICTIONARY (relative to the repository, or -)
+# ---------------------------------------------------------------------------
+TARGETS=(
+  "tap_header_fuzz  65536 fuzz/TapHeader.dict"
+  "font_loader_fuzz 4096  fuzz/osd/FontLoader.dict"
+)
+
+build_tap_header_fuzz() {
+  "$CLANG" -x c -m32 -Ilib -fPIC -shared -nostdlib -o "$OUT/seed.tap" fuzz/SeedTap.c
+  "$CLANGXX" "${FLAGS[@]}" -o "$OUT/tap_header_fuzz" \
+    fuzz/TapHeaderFuzz.cpp lib/firmware/ELF.cpp lib/firmware/HDD_TAP_GetInfo.cpp
+  # Seeds: the tiny TAP, plus a test TAP of the host build when it is there
+  # (the installer itself is far larger than the inputs the fuzzer tries).
+  cp "$OUT/seed.tap" "$1/"
+  if [[ -f build/host/tests/tasks/SetupIdentity.tap ]]; then
+    cp build/host/tests/tasks/SetupIdentity.tap "$1/"
+  fi
+}
+
+build_font_loader_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=open -o "$OUT/font_loader_fuzz" \
+    fuzz/osd/FontLoaderFuzz.cpp lib/osd/FMUC_*.cpp lib/osd/FM_AlphaBlend*.cpp lib/osd/FM_InitAlphaLUT.cpp \
+    lib/osd/FontFile.cpp lib/osd/TextCanvas.cpp lib/diag/GetOSDRegionWidth.cpp $TEXT_SOURCES
+  cp fuzz/osd/seed_small.ufnt "$1/"
+}
+
+# run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in
+# $OUT/NAME.log; prints the executions, or the report of a failure.
 run_fuzzer() {
-  local target=$1
-  shift
+  local target=$1 max_len=$2 dict=$3
+  local limit=(-max_total_time="$SECONDS_PER_TARGET")
+  ((LONG)) && limit=(-runs="$RUNS_PER_TARGET")
+  local args=("${limit[@]}" -max_len="$max_len" -print_final_stats=1)
+  [[ "$dict" != - ]] && args+=(-dict="../../$dict")
   local status=0
-  (cd "$OUT" && ./"$target" -max_total_time="$SECONDS_PER_TARGET" -print_final_stats=1 "$@" \
-     >"$target.log" 2>&1) || status=$?
+  (cd "$OUT" && ./"$target" "${args[@]}" "corpus_$target" >"$target.log" 2>&1) || status=$?
   if ((status != 0)); then
     echo "fuzz: $target FAILED (status $status); its report ($OUT/$target.log):"
     grep -v '^#[0-9]*\s*\(NEW\|REDUCE\|pulse\|INITED\|RELOAD\)' "$OUT/$target.log" | tail -n 80
     return "$status"
   fi
-  tail -n 6 "$OUT/$target.log"
+  local runs seconds
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$OUT/$target.log")
+  seconds=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$OUT/$target.log")
+  echo "fuzz: $target passed: ${runs:-?} executions in ${seconds:-?} s, no finding"
 }
 
-echo "fuzz: building tap_header_fuzz"
-"$CLANG" -x c -m32 -Ilib -fPIC -shared -nostdlib -o "$OUT/seed.tap" fuzz/SeedTap.c
-"$CLANGXX" "${FLAGS[@]}" -o "$OUT/tap_header_fuzz" \
-  fuzz/TapHeaderFuzz.cpp lib/firmware/ELF.cpp lib/firmware/HDD_TAP_GetInfo.cpp
+selected() {
+  ((${#SELECTED[@]} == 0)) && return 0
+  local name
+  for name in "${SELECTED[@]}"; do [[ "$name" == "$1" ]] && return 0; done
+  return 1
+}
 
-# Seeds: the tiny TAP, plus a test TAP of the host build when it is there
-# (the installer itself is far larger than the inputs the fuzzer tries).
-CORPUS="$OUT/corpus_tap_header"
-rm -rf "$CORPUS" && mkdir -p "$CORPUS"
-cp "$OUT/seed.tap" "$CORPUS/"
-if [[ -f build/host/tests/tasks/SetupIdentity.tap ]]; then
-  cp build/host/tests/tasks/SetupIdentity.tap "$CORPUS/"
-fi
-
-echo "fuzz: running tap_header_fuzz for ${SECONDS_PER_TARGET}s"
-run_fuzzer tap_header_fuzz -max_len=65536 -dict=../../fuzz/TapHeader.dict corpus_tap_header
-echo "fuzz: tap_header_fuzz passed"
-
-echo "fuzz: building font_loader_fuzz"
-"$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=open -o "$OUT/font_loader_fuzz" \
-  fuzz/osd/FontLoaderFuzz.cpp lib/osd/FMUC_*.cpp lib/osd/FM_AlphaBlend*.cpp lib/osd/FM_InitAlphaLUT.cpp \
-  lib/osd/FontFile.cpp lib/osd/TextCanvas.cpp lib/diag/GetOSDRegionWidth.cpp \
-  lib/text/CharTableSelector.cpp lib/text/ISO6937Tables.cpp lib/text/ISO8859Tables.cpp lib/text/StrToUTF8.cpp \
-  lib/text/StrToISO.cpp lib/text/UCPosition.cpp lib/text/UTF8Char.cpp lib/text/ValidFileName.cpp
-
-CORPUS="$OUT/corpus_font_loader"
-rm -rf "$CORPUS" && mkdir -p "$CORPUS"
-cp fuzz/osd/seed_small.ufnt "$CORPUS/"
-
-echo "fuzz: running font_loader_fuzz for ${SECONDS_PER_TARGET}s"
-run_fuzzer font_loader_fuzz -max_len=4096 -dict=../../fuzz/osd/FontLoader.dict corpus_font_loader
-echo "fuzz: font_loader_fuzz passed"
+for line in "${TARGETS[@]}"; do
+  read -r name max_len dict <<<"$line"
+  selected "$name" || continue
+  echo "fuzz: building $name"
+  rm -rf "$OUT/corpus_$name" && mkdir -p "$OUT/corpus_$name"
+  "build_$name" "$OUT/corpus_$name"
+  if ((LONG)); then
+    echo "fuzz: running $name for $RUNS_PER_TARGET executions"
+  else
+    echo "fuzz: running $name for ${SECONDS_PER_TARGET}s"
+  fi
+  run_fuzzer "$name" "$max_len" "$dict"
+done
