@@ -30,8 +30,8 @@ word OSDMenuBoxOpen(void);
 void OSDMenuBoxRestoreBackground(void);
 
 /* Splits text (at most 255 bytes are used; with keepSelector a leading
- * character-table selector is copied whole, zero byte included, as strncpyUC
- * does) at every CR and LF and draws the lines centred across
+ * character-table selector is copied whole, as strncpyUC does) at every CR
+ * and LF and draws the lines centred across
  * the panel, line i of n at firstLineY - 10n + 20i.  Lines that would not
  * lie wholly inside the panel are left out. */
 void OSDMenuBoxDrawLines(word rgn, const char *text, int firstLineY, bool keepSelector);

@@ -3,8 +3,10 @@
  * table selector: skipping it, counting and copying such texts.
  *
  * The selector is the first byte when that lies below 0x20: 0x10 is followed
- * by two more bytes (the second may be 0), 0x1F by one; every other selector
- * byte stands alone.  The text behind the selector is plain or UTF-8 text.
+ * by two more bytes (the third names the ISO 8859 part), 0x1F by one; every
+ * other selector byte stands alone.  The text ends at its first zero byte,
+ * inside the selector as well.  The text behind the selector is plain or
+ * UTF-8 text.
  */
 #include <string.h>
 #include "TextTables.h"
@@ -16,10 +18,11 @@ int CharTableSelectorLength(const char *text)
 
   int length = first == 0x10 ? 3 : first == 0x1F ? 2 : 1;
   // A selector cut short by the end of the text ends at the terminator, so
-  // nobody reads past it.  The second byte of 0x10 is 0 by definition and
-  // cannot tell where the text ends.
+  // nobody reads past it.  That holds for 0x10 too: a zero second byte is
+  // where the text ends (a copy of "0x10 0x00 part" made as a string keeps
+  // only its first byte), and what follows it in memory is not the text's.
   for(int i = 1; i < length; i++)
-    if(text[i] == 0 && !(first == 0x10 && i == 1)) return i;
+    if(text[i] == 0) return i;
   return length;
 }
 
@@ -33,8 +36,6 @@ extern "C" int strlenUC(const char *text)
 {
   if(!text || !text[0]) return 0;
 
-  // A selector 0x10 0x00 xx must not be mistaken for the end of the text,
-  // so the selector is skipped without looking at its bytes.
   const byte *p = (const byte *)SkipCharTableBytes(text);
   const byte *end = p + strlen((const char *)p);
   int count = 0;

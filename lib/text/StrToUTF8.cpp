@@ -39,16 +39,17 @@ extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859Cha
 
   int tableNumber = defaultISO8859CharSet;
   byte first = (byte)source[0];
+  int selectorLength = CharTableSelectorLength(source);
   if(first >= 0x01 && first <= 0x0B)
     tableNumber = first + 4;
-  else if(first == 0x10) // 0x10 0x00 part; the second byte is not looked at
+  else if(first == 0x10 && selectorLength == 3) // 0x10, any byte, part
     tableNumber = (byte)source[2];
   else if(first == 0x15)
   {
     strcpy(dest, source + 1);
     return false;
   }
-  const byte *s = (const byte *)SkipCharTableBytes(source);
+  const byte *s = (const byte *)source + selectorLength;
 
   const word *table = LookupTable(tableNumber);
   byte *d = (byte *)dest;

@@ -2,8 +2,11 @@
 // the conversions in both directions, selectors, counting and case.
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "Kalib.h"
@@ -64,25 +67,56 @@ TEST(ISO8859Tables, EveryByteMatchesIconv) {
 }
 
 TEST(StrToUTF8, SelectorChoosesTheTable) {
+  // One character behind every selector, converted with the caller's table
+  // 1 (ISO 8859-1); each character reads differently in the table that its
+  // selector names.  skip: the selector's length (SkipCharTableBytes).
+  struct Case {
+    std::string text;
+    const char *utf8;
+    int skip;
+  };
+  const Case cases[] = {
+      {"\x01\xC0", "\xD0\xA0", 1},          // part 5: Cyrillic capital er
+      {"\x02\xC7", "\xD8\xA7", 1},          // part 6: alef
+      {"\x03\xC1", "\xCE\x91", 1},          // part 7: capital alpha
+      {"\x04\xE0", "\xD7\x90", 1},          // part 8: alef
+      {"\x05\xDD", "\xC4\xB0", 1},          // part 9: capital I with dot
+      {"\x06\xA1", "\xC4\x84", 1},          // part 10: capital A with ogonek
+      {"\x07\xA1", "\xE0\xB8\x81", 1},      // part 11: ko kai
+      {"\x08\xD5", "\xE2\x99\xAA", 1},      // "part 12" is ISO 6937: eighth note
+      {"\x09\xA1", "\xE2\x80\x9D", 1},      // part 13: right double quotation mark
+      {"\x0A\xA1", "\xE1\xB8\x82", 1},      // part 14: capital B with dot
+      {"\x0B\xA4", "\xE2\x82\xAC", 1},      // part 15: euro sign
+      {"\x10\x01\x02\xA1", "\xC4\x84", 3},  // 0x10, any byte, part 2
+      {"\x1F\x01\xA1", "\xC2\xA1", 2},      // encoding type: the caller's table
+      {"\x0C\xA1", "\xC2\xA1", 1},           // unsupported selectors: the caller's table
+      {"\x0E\xA1", "\xC2\xA1", 1},
+      {"\x11\xA1", "\xC2\xA1", 1},
+      {"\x1E\xA1", "\xC2\xA1", 1},
+      {"\x15" "a\xC3\xA4\xE9", "a\xC3\xA4\xE9", 1},  // UTF-8 already, taken as it is
+      {"\xA1", "\xC2\xA1", 0},               // no selector
+  };
+  for (const Case &c : cases) {
+    std::string hex;
+    for (unsigned char b : c.text) hex += " " + std::to_string(b);
+    SCOPED_TRACE("text bytes" + hex);
+    EXPECT_EQ(Utf8(c.text.c_str(), 1), c.utf8);
+    EXPECT_EQ(SkipCharTableBytes(c.text.c_str()) - c.text.c_str(), c.skip);
+  }
   bool converted;
-  // 0x05 selects part 9, whatever the caller's default.
   EXPECT_EQ(Utf8("\x05" "ABC\xE9", 9, &converted), "ABC\xC3\xA9");
   EXPECT_TRUE(converted);
-  EXPECT_EQ(Utf8("\x01\xC0", 1), "\xD0\xA0");  // part 5: Cyrillic capital er
-  // 0x10 0x00 N names the part in the third byte.
-  EXPECT_EQ(Utf8(std::string("\x10\x00\x02\xA1", 4).c_str(), 9), "\xC4\x84");
-  // 0x1F and unknown selectors keep the caller's table.
-  EXPECT_EQ(Utf8("\x1F\x01\xA4", 15), "\xE2\x82\xAC");
-  EXPECT_EQ(Utf8("\x0E\xA4", 15), "\xE2\x82\xAC");
-  // 0x15: the rest is UTF-8 already.
   EXPECT_EQ(Utf8("\x15" "a\xC3\xA4\xE9", 9, &converted), "a\xC3\xA4\xE9");
   EXPECT_FALSE(converted);
 }
 
 TEST(StrToUTF8, SelectorCutShortGivesEmptyText) {
   EXPECT_EQ(Utf8("\x1F", 9), "");
-  EXPECT_EQ(Utf8(std::string("\x10\x00\x00", 4).c_str(), 9), "");
   EXPECT_EQ(Utf8("\x05", 9), "");
+  EXPECT_EQ(Utf8("\x10\x01", 9), "");
+  // The text ends at its first zero byte, inside a 0x10 selector as well:
+  // what lies behind it in memory is not read.
+  EXPECT_EQ(Utf8(std::string("\x10\x00\x02\xA1", 4).c_str(), 9), "");
 }
 
 TEST(StrToUTF8, PlainAndUtf8TextPassThrough) {
@@ -219,20 +253,70 @@ TEST(SelectorText, SkipCountCopy) {
   EXPECT_EQ(strlenUC("\xC3\xA4" "b"), 2);
   EXPECT_EQ(strlenUC("\xC3x"), 2);
   EXPECT_EQ(strlenUC(nullptr), 0);
-  // A 0x10 selector whose second byte is 0 is not the end of the text.
-  const char sel10[] = "\x10\x00\x05\xC3\xA4z";
+  // A 0x10 selector names its part in the third byte, whatever the second.
+  const char sel10[] = "\x10\x41\x05\xC3\xA4z";
   EXPECT_EQ(strlenUC(sel10), 2);
-  // A cut-short selector ends at the terminator.
+  // A cut-short selector ends at the terminator, a zero second byte of 0x10
+  // included.
   EXPECT_EQ(strlenUC("\x1F"), 0);
+  EXPECT_EQ(strlenUC("\x10\x00\x05\xC3\xA4z"), 0);
 
   char dest[8];
   memset(dest, 'X', sizeof(dest));
   EXPECT_EQ(strncpyUC(dest, sel10, sizeof(dest)), dest);
-  EXPECT_EQ(memcmp(dest, "\x10\x00\x05\xC3\xA4z\0\0", 8), 0);
+  EXPECT_EQ(memcmp(dest, "\x10\x41\x05\xC3\xA4z\0\0", 8), 0);
   memset(dest, 'X', sizeof(dest));
   strncpyUC(dest, sel10, 2);  // not beyond the count, nothing more
-  EXPECT_EQ(memcmp(dest, "\x10\x00XXXXXX", 8), 0);
+  EXPECT_EQ(memcmp(dest, "\x10\x41XXXXXX", 8), 0);
+  memset(dest, 'X', sizeof(dest));
+  strncpyUC(dest, "\x10\x00\x05\xC3\xA4z", sizeof(dest));
+  EXPECT_EQ(memcmp(dest, "\x10\0\0\0\0\0\0\0", 8), 0);
   EXPECT_EQ(strncpyUC(nullptr, "a", 1), nullptr);
+}
+
+// A copy of a text (terminator included) that ends right before a page the
+// process may not read: any read behind the terminator faults, in every
+// build, where a heap copy would hide it outside the sanitizer build.
+class FencedText {
+ public:
+  explicit FencedText(const std::string &text) {
+    page_ = sysconf(_SC_PAGESIZE);
+    base_ = (char *)mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    EXPECT_NE(base_, MAP_FAILED);
+    EXPECT_EQ(mprotect(base_ + page_, page_, PROT_NONE), 0);
+    text_ = base_ + page_ - (text.size() + 1);
+    memcpy(text_, text.c_str(), text.size() + 1);
+  }
+  ~FencedText() { munmap(base_, 2 * page_); }
+  const char *c_str() const { return text_; }
+
+ private:
+  long page_;
+  char *base_, *text_;
+};
+
+TEST(SelectorText, NothingIsReadBehindTheTerminator) {
+  // Texts that end inside or right behind their selector, through every
+  // helper that looks behind a selector.
+  for (const char *text : {"\x10", "\x10\x41", "\x1F", "\x05", "\x15", "\x10\x41\x02"}) {
+    SCOPED_TRACE(testing::Message() << "selector 0x" << std::hex << (int)(byte)text[0] << ", " << std::dec
+                                    << strlen(text) << " bytes");
+    FencedText fenced(text);
+    const char *t = fenced.c_str();
+    EXPECT_LE(SkipCharTableBytes(t), t + strlen(t));
+    EXPECT_EQ(strlenUC(t), 0);
+    char dest[16];
+    strncpyUC(dest, t, sizeof(dest));
+    EXPECT_EQ(Utf8(t, 9), "");
+    bool ansi = true, utf = true;
+    GetStringEncoding(t, &ansi, &utf);
+    EXPECT_FALSE(ansi || utf);
+    StrToISO(t, dest);
+    EXPECT_STREQ(dest, t);
+    EXPECT_EQ(*GetUCPos(t, 3), 0);
+    EXPECT_EQ(stricstr(t, "a"), nullptr);
+    EXPECT_EQ(stricstr("abc", t), nullptr);
+  }
 }
 
 TEST(UpperCase, Latin1LettersInBothForms) {
