@@ -72,13 +72,21 @@ TEST_F(FontLoader, MissingFileReportsAndShowsTheMessageWindow) {
 }
 
 TEST_F(FontLoader, WrongMagicOrShortHeaderLeavesTheRecordEmpty) {
-  WriteFont("Bad.ufnt", "UFNX\x01\x00\x00\x00");
-  EXPECT_FALSE(FMUC_LoadFontFile("Bad.ufnt", &font));
-  EXPECT_TRUE(AllZero(font));
-  EXPECT_TRUE(ConsoleHas("FontManager UC: 'Bad.ufnt' has invalid header"));
-  WriteFont("Short.ufnt", "UFNT\x01");
-  EXPECT_FALSE(FMUC_LoadFontFile("Short.ufnt", &font));
-  EXPECT_TRUE(AllZero(font));
+  // Whole headers (built with their length: they hold zero bytes) whose magic
+  // is wrong, and headers cut short.
+  const std::pair<const char *, std::string> files[] = {
+      {"Bad.ufnt", std::string("UFNX\x01\x00\x00\x00", 8)},
+      {"Lower.ufnt", std::string("ufnt\x00\x00\x00\x00", 8)},
+      {"Short.ufnt", std::string("UFNT\x01", 5)},
+      {"Empty.ufnt", std::string()},
+  };
+  for (const auto &[name, bytes] : files) {
+    SCOPED_TRACE(name);
+    WriteFont(name, bytes);
+    EXPECT_FALSE(FMUC_LoadFontFile(name, &font));
+    EXPECT_TRUE(AllZero(font));
+    EXPECT_TRUE(ConsoleHas(std::string("FontManager UC: '") + name + "' has invalid header"));
+  }
   EXPECT_FALSE(FMUC_LoadFontFile("", &font));
   EXPECT_FALSE(FMUC_LoadFontFile(nullptr, &font));
   EXPECT_FALSE(FMUC_LoadFontFile("Bad.ufnt", nullptr));

@@ -108,24 +108,48 @@ TEST_F(TextOutput, LongTextsAreCutByTheCleaning) {
   EXPECT_TRUE(Blank(Draw(huge.c_str(), 0, 4000, 0, 0, 0, 4000)));
 }
 
-TEST_F(TextOutput, ModeZeroCutsTheEndModeThreeDrawsNothing) {
-  EXPECT_EQ(Draw("AA", 10, 150).argb, Draw("AAAA", 10, 10 + 14).argb);
-  EXPECT_TRUE(Blank(Draw("AAAA", 10, 10 + 14, 3)));
-  EXPECT_EQ(Draw("AAAA", 10, 150, 3).argb, Draw("AAAA", 10, 150, 0).argb);  // fits: any mode draws
-}
-
-TEST_F(TextOutput, ModeOneEndsInAnEllipsisKeepingRoomForDotsAndBlank) {
-  // "... " is 13 wide: AAAA (28) in 24 keeps one A (7 + 13 = 20).
-  EXPECT_EQ(Draw("A...", 10, 150).argb, Draw("AAAA", 10, 10 + 24, 1).argb);
-  // Room for two A and "... " (27) keeps two.
-  EXPECT_EQ(Draw("AA...", 10, 150).argb, Draw("AAAA", 10, 10 + 27, 1).argb);
-}
-
-TEST_F(TextOutput, ModeTwoRemovesExactlyTheFrontCharactersThatDoNotFit) {
-  const char *text = "\xC3\xA4\xC3\xB6\xC3\xBC" "abcdef";  // äöüabcdef
-  const char *kept = "...\xC3\xBC" "abcdef";
-  posd::Image image = Draw(text, 10, 10 + Width(kept), 2);
-  EXPECT_EQ(Draw(kept, 10, 150).argb, image.argb);
+TEST_F(TextOutput, ShortenedTextsDrawWhatTheyComeDownTo) {
+  // Widths: A 7, e 6, "..." 9, "... " 13; the acute (U+0301) has no advance;
+  // U+3042 has no glyph.  kept: the text as drawn when it fits (nullptr:
+  // nothing is drawn).
+  struct Case {
+    const char *text;
+    dword span;
+    byte mode;
+    const char *kept;
+  };
+  const char *acutes = "AAe\xCC\x81" "e\xCC\x81";  // 26 wide
+  const Case cases[] = {
+      {"AAAA", 14, 0, "AA"},
+      {"AAAA", 14, 3, nullptr},  // mode 3 never shortens
+      {"AAAA", 200, 3, "AAAA"},  // but draws what fits
+      {"AAAA", 24, 1, "A..."},   // room for one A and "... "
+      {"AAAA", 27, 1, "AA..."},
+      {"\xC3\xA4\xC3\xB6\xC3\xBC" "abcdef", 51, 2, "...\xC3\xBC" "abcdef"},  // a and o umlaut go
+      // Narrower than the first character: nothing at all, no ellipsis.
+      {"AAAA", 5, 0, nullptr},
+      {"AAAA", 13, 1, nullptr},
+      {"AAAA", 5, 2, nullptr},
+      {"A", 6, 0, nullptr},
+      // A mark goes with no width of its own; the letter under it frees 6.
+      {acutes, 22, 0, "AAe\xCC\x81"},
+      {acutes, 25, 1, "A..."},
+      // A character without a glyph stays and frees nothing: at the end it
+      // ends the shortening at once, so the text does not fit; before the
+      // end it is passed over.
+      {"AAAA\xE3\x81\x82", 14, 0, nullptr},
+      {"AAAA\xE3\x81\x82", 20, 1, nullptr},
+      {"AAA\xE3\x81\x82" "A", 14, 0, "AA"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "\"" << c.text << "\" in " << c.span << ", mode " << int(c.mode));
+    posd::Image image = Draw(c.text, 10, 10 + c.span, c.mode);
+    if (c.kept == nullptr) {
+      EXPECT_TRUE(Blank(image));
+    } else {
+      EXPECT_TRUE(Draw(c.kept, 10, 150).argb == image.argb) << "drawn differently from \"" << c.kept << "\"";
+    }
+  }
 }
 
 TEST_F(TextOutput, AlignmentPlacesTheText) {
