@@ -9,6 +9,23 @@
 
 #include "TasksSim.h"
 
+// The reader's memory is the heap, and what lies behind one of its blocks is
+// luck.  While `behindBlocks` is set, every block is filled with 'X' and
+// followed by these bytes, so a read past a block's end (or of a byte the
+// reader did not write) sees what the test chose; the tests set a sound
+// name-table header there, which an off-by-one section index would accept.
+static std::string behindBlocks;
+extern "C" void *__real_TAP_MemAlloc(dword size);
+extern "C" void *__wrap_TAP_MemAlloc(dword size) {
+  if (behindBlocks.empty()) return __real_TAP_MemAlloc(size);
+  char *block = (char *)__real_TAP_MemAlloc(size + (dword)behindBlocks.size());
+  if (block != nullptr) {
+    memset(block, 'X', size);
+    memcpy(block + size, behindBlocks.data(), behindBlocks.size());
+  }
+  return block;
+}
+
 namespace {
 
 const char *const VariantPath = "/ProgramFiles/Variant.tap";
@@ -54,8 +71,16 @@ class TapHeaderTest : public tasks::SimTest {
     tasks::SimTest::SetUp();
     put(TAP_tasks_setup_identity, "/ProgramFiles/SetupIdentity.tap");
     descriptorsBefore_ = tasks::openDescriptorCount();
+    // Behind each block: the name table's header, named by the tail of its
+    // own name (".shstrtab" as "shstrtab"), a name no section has.
+    TapImage sound = image();
+    Elf32_Shdr decoy = sound.nameTable();
+    decoy.sh_name++;
+    behindBlocks.assign((const char *)&decoy, sizeof decoy);
+    decoyName_ = &sound.bytes()[decoy.sh_offset + decoy.sh_name];
   }
   void TearDown() override {
+    behindBlocks.clear();
     EXPECT_EQ(tasks::openDescriptorCount(), descriptorsBefore_) << "reader left a descriptor open";
     tasks::SimTest::TearDown();
   }
@@ -89,6 +114,7 @@ class TapHeaderTest : public tasks::SimTest {
   }
 
   int descriptorsBefore_ = 0;
+  std::string decoyName_;
 };
 
 TEST_F(TapHeaderTest, ReadsTheIdentityOfATapInEveryPathNotation) {
@@ -191,10 +217,12 @@ TEST_F(TapHeaderTest, ANameTableWithoutTerminatorIsReadWithinItsBounds) {
   tTAPInfo info;
   EXPECT_FALSE(readVariant(cut, info));
 
-  // Cut right behind "._tap_id": the ID is found, names behind the cut are
-  // not.
+  // Cut right behind "._tap_id", before its terminator, which the file
+  // replaces by a letter: only the reader's own terminator ends the name.
+  // The ID is found, names behind the cut are not.
   TapImage shortTable = image();
-  shortTable.nameTable().sh_size = idName + 9;
+  shortTable.nameTable().sh_size = idName + 8;
+  shortTable.bytes()[shortTable.nameTable().sh_offset + idName + 8] = 'X';
   ASSERT_TRUE(readVariant(shortTable, info));
   EXPECT_EQ(info.TAPID, 0x5C3E1A25u);
 }
@@ -275,11 +303,16 @@ TEST_F(TapHeaderTest, ReaderStepsCheckTheirArguments) {
   EXPECT_EQ(ELFGetSectionIndex(nullptr), 0u);
   EXPECT_EQ(ELFGetSectionIndex(""), 0u);
   EXPECT_EQ(ELFGetSectionIndex("._tap"), 0u);
+  EXPECT_EQ(ELFGetSectionIndex(decoyName_.c_str()), 0u);  // found only behind the last header
   EXPECT_TRUE(ELFReadDWORD(idIndex, nullptr));
   EXPECT_FALSE(ELFReadDWORD(ELFGetSectionIndex("._tap_etcinfo"), nullptr));
   EXPECT_FALSE(ELFReadDWORD(0xFFFF, nullptr));
   EXPECT_TRUE(ELFReadData(idIndex, nullptr));
   EXPECT_FALSE(ELFReadData(0xFFFF, nullptr));
+  dword count = image().header().e_shnum;  // one past the last section
+  EXPECT_FALSE(ELFReadData(count, nullptr));
+  EXPECT_FALSE(ELFReadDWORD(count, nullptr));
+  EXPECT_TRUE(ELFReadData(count - 1, nullptr));
   byte id[4];
   EXPECT_TRUE(ELFReadData(idIndex, id));
   EXPECT_EQ(id[0] | id[1] << 8 | id[2] << 16 | (dword)id[3] << 24, 0x5C3E1A25u);
