@@ -82,6 +82,26 @@ TEST_F(CallTraceTest, StatisticsPerNamePointer) {
   EXPECT_EQ(nullptr, CallTraceStats[0].ProcName);
 }
 
+TEST_F(CallTraceTest, StatisticsTableHoldsFiveThousandFunctions) {
+  // 5001 functions, each its own name pointer: the first 5000 fill the
+  // table, the last finds no room and is not counted; the table's own
+  // functions go on being counted.
+  static char names[5002];
+  for (int i = 0; i < 5001; i++) {
+    CallTraceEnter(names + i);
+    CallTraceExit(nullptr);
+  }
+  EXPECT_EQ(5000u, CallTraceStatsEntries);
+  EXPECT_EQ(names + 4999, CallTraceStats[4999].ProcName);
+  for (int i = 0; i < 5000; i++) ASSERT_EQ(1u, CallTraceStats[i].NrCalls) << i;
+  CallTraceEnter(names + 4999);
+  sim->runTicks(2);
+  CallTraceExit(nullptr);
+  EXPECT_EQ(2u, CallTraceStats[4999].NrCalls);
+  EXPECT_EQ(2u, CallTraceStats[4999].TotalTime);
+  EXPECT_EQ(5000u, CallTraceStatsEntries);
+}
+
 TEST_F(CallTraceTest, NestedTimesAndCallCountLimit) {
   CallTraceEnter("Outer");
   CallTraceEnter("Inner");
