@@ -1,7 +1,8 @@
 // Looks up the glyph of one UTF-8 character: first in the glyph cache, then
 // in the directory, reading the bitmap from the font file on first use.
 // Cached entries never move, so a returned pointer stays valid until the
-// font is freed.
+// font is freed.  A glyph refused for an unusable bitmap is cached without
+// a bitmap, so that it is reported once, not at every look-up.
 #include <string.h>
 #include <unistd.h>
 
@@ -43,8 +44,10 @@ tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *
   if (length == 0) length = 1;
   if (BytesPerChar != NULL) *BytesPerChar = length;
 
+  // A font that is not loaded has no glyphs; its loader has reported it.
+  if (FontData->FileHandle <= 0) return NULL;
   tUCGlyph *glyph = FindCached(FontData, unicode);
-  if (glyph != NULL) return glyph;
+  if (glyph != NULL) return glyph->Bitmap != NULL ? glyph : NULL;
 
   const tUCGlyphDef *def = FindDefinition(FontData, unicode);
   if (def == NULL) {
@@ -52,13 +55,17 @@ tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *
     return NULL;
   }
   if (FontData->GlyphCache == NULL || FontData->CacheCount >= FontData->GlyphCount) return NULL;
+  glyph = &FontData->GlyphCache[FontData->CacheCount];
   if (!IsSound(def, FMUC_FileLength(FontData->FileHandle))) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: glyph %x has an unusable bitmap", (unsigned)unicode);
+    glyph->Unicode = unicode;
+    glyph->Bitmap = NULL;
+    glyph->Width = glyph->Height = 0;
+    FontData->CacheCount++;
     return NULL;
   }
 
   dword size = (dword)def->Width * def->Height;
-  glyph = &FontData->GlyphCache[FontData->CacheCount];
   glyph->Bitmap = (byte *)FMUC_ReserveMemory("FMUC_GetGlyphData GlyphData", size);
   if (glyph->Bitmap == NULL) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to reserve %d bytes for a glyph", (int)size);

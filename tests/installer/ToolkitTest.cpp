@@ -410,6 +410,20 @@ TEST_F(Toolkit, StandardFontsLiveWhileAWidgetIsOpen) {
   EXPECT_EQ(OSDMenuFont_20B.FileHandle, 0);
 }
 
+TEST_F(Toolkit, MissingFontsAreReportedOnceNotPerGlyph) {
+  // No font on the disk: each box is drawn (its lines placed with the
+  // standard cell) without a "Glyph ... not found" per letter and draw.
+  for (int i = 0; i < 3; i++) {
+    openQuestion("one\ntwo");
+    OSDMenuMessageBoxDestroy();
+    OSDMenuInfoBoxShow("T", "a\nb", 0);
+    OSDMenuInfoBoxDestroy();
+  }
+  std::string console = sim->consoleText();
+  EXPECT_NE(console.find("failed to load Calibri_14.ufnt"), std::string::npos);
+  EXPECT_EQ(console.find("Glyph"), std::string::npos) << console;
+}
+
 TEST_F(Toolkit, PutSPicksTheFontBySize) {
   OSDMenuPutS(1, 5, 20, 100, "x", 1, 0, 18, 0, 0);
   EXPECT_TRUE(textCalls.empty());

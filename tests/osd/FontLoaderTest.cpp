@@ -67,8 +67,16 @@ TEST_F(FontLoader, MissingFileReportsAndShowsTheMessageWindow) {
   pvrsim::osd::Image shown;
   ASSERT_TRUE(pvrsim::osd::readPng(names[0], shown));
   EXPECT_TRUE(MatchesGolden("font_missing_window", Crop(shown, 160, 230, 400, 116)));
-  FMUC_FreeFontFile(&font);  // a failed record is freed harmlessly
-  EXPECT_TRUE(AllZero(font));
+  // The font has no glyphs, and its absence is not reported again glyph by
+  // glyph, neither after the failed load nor before any load.
+  for (int pass = 0; pass < 2; pass++) {
+    EXPECT_EQ(nullptr, Glyph("A"));
+    EXPECT_EQ(0u, FMUC_GetStringWidth("Ag", &font));
+    EXPECT_EQ(0u, FMUC_GetStringHeight("Ag", &font));
+    FMUC_FreeFontFile(&font);  // a failed record is freed harmlessly
+    EXPECT_TRUE(AllZero(font));
+  }
+  EXPECT_EQ(0, ConsoleCount("Glyph"));
 }
 
 TEST_F(FontLoader, WrongMagicOrShortHeaderLeavesTheRecordEmpty) {
@@ -193,7 +201,7 @@ TEST_F(FontLoader, CountBeyondTheFileLoadsTheDefinitionsPresent) {
 
 TEST_F(FontLoader, UnsoundBitmapsAreRefusedWithoutReading) {
   std::vector<TestGlyph> glyphs = {MakeGlyph('A', 4, 4), MakeGlyph('B', 4, 4), MakeGlyph('C', 0, 4),
-                                   MakeGlyph('D', 4, 0), MakeGlyph('E', 2, 2)};
+                                   MakeGlyph('D', 4, 0), MakeGlyph('E', 2, 2),  MakeGlyph('F', 3, 2, 9)};
   std::string file = BuildUfnt(glyphs);
   auto setField = [&](int glyph, int offset, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; i++) file[8 + 12 * glyph + offset + i] = char((value >> (8 * i)) & 0xFF);
@@ -204,8 +212,17 @@ TEST_F(FontLoader, UnsoundBitmapsAreRefusedWithoutReading) {
   setField(4, 10, 60000, 2);
   WriteFont("Test.ufnt", file);
   ASSERT_TRUE(FMUC_LoadFontFile("Test.ufnt", &font));
-  for (const char *c : {"A", "B", "C", "D", "E"}) EXPECT_EQ(nullptr, Glyph(c)) << c;
-  EXPECT_EQ(0u, font.CacheCount);
+  // Each refusal is reported once, however often the glyph is asked for.
+  for (int pass = 0; pass < 3; pass++)
+    for (const char *c : {"A", "B", "C", "D", "E"}) EXPECT_EQ(nullptr, Glyph(c)) << c;
   EXPECT_EQ(5, ConsoleCount("has an unusable bitmap"));
+  EXPECT_EQ(1, ConsoleCount("glyph 41 has an unusable bitmap"));
   EXPECT_EQ(0u, FMUC_GetStringWidth("ABCDE", &font));
+  // A sound glyph of the same font is read as ever.
+  tUCGlyph *f = Glyph("F");
+  ASSERT_NE(nullptr, f);
+  EXPECT_EQ(3, f->Width);
+  EXPECT_EQ(9, f->Bitmap[5]);
+  EXPECT_EQ(f, Glyph("F"));
+  EXPECT_EQ(3u, FMUC_GetStringWidth("AF", &font));
 }
