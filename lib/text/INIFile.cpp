@@ -9,6 +9,7 @@
  */
 #include <stdio.h>
 #include <string.h>
+#include "INIEntry.h"
 #include "Kalib.h"
 
 char *INIBuffer = nullptr;
@@ -107,49 +108,55 @@ extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName)
   return INI_NotFound;
 }
 
-extern "C" void INIFindStartEnd(const char *key, char **start, char **end, dword maxEntrylen)
-{
-  if(!start || !end || maxEntrylen == 0) return;
-  *start = nullptr;
-  *end = nullptr;
-  if(!INIBuffer || !key) return;
-
-  char *found = stricstr(INIBuffer, key);
-  while(found && found > INIBuffer && (found[-1] == '#' || found[-1] == ';'))
-    found = stricstr(found + 1, key);
-  if(!found) return;
-
-  // The entry's last byte is the one before the first line end behind it
-  // (CR LF, LF or CR files alike), or the text's last byte.
-  char *lineEnd = strpbrk(found, "\r\n");
-  if(!lineEnd) lineEnd = found + strlen(found);
-  char *last = lineEnd - 1;
-  if((dword)(last - found) > maxEntrylen - 1) last = found + maxEntrylen - 1;
-  *start = found;
-  *end = last;
+char *INIFindEntry(const char *keyText) {
+  if (!INIBuffer || !keyText) return nullptr;
+  char *found = stricstr(INIBuffer, keyText);
+  while (found && found > INIBuffer && (found[-1] == '#' || found[-1] == ';'))
+    found = stricstr(found + 1, keyText);
+  return found;
 }
 
-extern "C" bool INIGetString(const char *key, char *value, const char *defaultValue, dword maxLength)
-{
-  if(!key || !value || !defaultValue || maxLength == 0) return false;
+// The entry's last byte: the one before the first line end behind it (CR LF,
+// LF or CR files alike), or the text's last byte; at most maxEntrylen bytes
+// from its start.
+static char *EntryLastByte(char *entry, dword maxEntrylen) {
+  char *lineEnd = strpbrk(entry, "\r\n");
+  if (!lineEnd) lineEnd = entry + strlen(entry);
+  char *last = lineEnd - 1;
+  if ((dword)(last - entry) > maxEntrylen - 1) last = entry + maxEntrylen - 1;
+  return last;
+}
+
+extern "C" void INIFindStartEnd(const char *key, char **start, char **end, dword maxEntrylen) {
+  if (!start || !end || maxEntrylen == 0) return;
+  *start = INIFindEntry(key);
+  *end = *start ? EntryLastByte(*start, maxEntrylen) : nullptr;
+}
+
+void INICopyValue(const char *entry, size_t keyTextLength, char *value, const char *defaultValue,
+                  dword maxLength) {
+  const char *source = defaultValue;
+  size_t length = strlen(defaultValue);
+  if (entry) {
+    const char *last = EntryLastByte((char *)entry, keyTextLength + maxLength);
+    if (last >= entry + keyTextLength) {
+      source = entry + keyTextLength;
+      length = last - source + 1;
+    }
+  }
+  if (length > maxLength - 1) length = maxLength - 1;
+  memcpy(value, source, length);
+  value[length] = 0;
+}
+
+extern "C" bool INIGetString(const char *key, char *value, const char *defaultValue, dword maxLength) {
+  if (!key || !value || !defaultValue || maxLength == 0) return false;
 
   char searchKey[MaxKeyLength + 2];
   size_t keyLen = strnlen(key, MaxKeyLength);
   memcpy(searchKey, key, keyLen);
   memcpy(searchKey + keyLen, "=", 2);
-
-  char *start, *end;
-  INIFindStartEnd(searchKey, &start, &end, keyLen + 1 + maxLength);
-  const char *source = defaultValue;
-  size_t length = strlen(defaultValue);
-  if(start && end >= start + keyLen + 1)
-  {
-    source = start + keyLen + 1;
-    length = end - source + 1;
-  }
-  if(length > maxLength - 1) length = maxLength - 1;
-  memcpy(value, source, length);
-  value[length] = 0;
+  INICopyValue(INIFindEntry(searchKey), keyLen + 1, value, defaultValue, maxLength);
   return true;
 }
 

@@ -2,6 +2,7 @@
 // rules of hand-edited files (escapes, comments, case, length, line ends),
 // limits, and the INI state and working directory around a load.
 #include <string>
+#include <vector>
 
 #include "TextOnBox.h"
 
@@ -78,6 +79,56 @@ TEST_F(TextOnBox, HandEditedValues) {
   EXPECT_EQ(Text(7), "last line without line end");
   // The texts are packed in number order into one block.
   EXPECT_EQ(LangGetString(1), LangGetString(0) + 6);
+}
+
+TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
+  // Files where a key stands where a line-by-line reader would not look;
+  // each text must be what INIGetString gives for its key (German, else
+  // English).  Notes: where the keys stand, and text 1000 needs four digits.
+  const std::string files[] = {
+      "de_000=at the very start, with de_001=inside a value\r\nde_001=own line\r\n"
+      "xde_002=glued to a word\r\n#de_003=no\r\n;de_003=no\r\nDe_003=yes\r\nDE_004=upper\r\n"
+      "de_005=first\r\nde_005=second\r\nde_06=two digits\r\nde_0006=four\r\nde_006=three\r\n"
+      "en_007=only English\r\nde_008=\r\nen_008=German empty\r\nde_de_009=doubled\r\n"
+      "#de_010=x de_010=behind a commented one\rde_011=cr\nen_012=lf\n"
+      "a;de_013=after a semicolon\r\nde_1000=thousand\r\nde_01000=no\r\nEN_999=last\r\n"
+      "de_014=before a zero byte" + std::string(1, '\0') + "de_015=behind it\r\n",
+      "\x1F\x01" "de_000=behind a selector\r\nde_001=x",
+      "\x05#de_000=the selector is no comment sign\r\n",
+      "\x10\x41" "de_000=its key begins inside the selector\r\nde_000=found",
+      "",
+  };
+  for (const std::string &file : files) {
+    SCOPED_TRACE(file.substr(0, 40));
+    Boot(kGerman);
+    Put("/ProgramFiles/Settings/Keys.lng", file);
+    const dword count = 1001;
+    ASSERT_EQ(LangLoadStrings("Keys.lng", count, kEnglish, "Test"), INI_SettingsDir);
+    std::vector<std::string> texts;
+    for (dword i = 0; i < count; i++) texts.push_back(Text(i));
+    LangUnloadStrings();
+    if (&file == &files[0]) {
+      EXPECT_EQ(texts[1], "inside a value");
+      EXPECT_EQ(texts[3], "yes");
+      EXPECT_EQ(texts[6], "three");
+      EXPECT_EQ(texts[1000], "thousand");
+      EXPECT_EQ(texts[15], "");
+    }
+
+    ASSERT_EQ(INIOpenFile("Keys.lng", "Test"), INI_SettingsDir);
+    for (dword i = 0; i < count; i++) {
+      char key[16], value[200];
+      snprintf(key, sizeof(key), "de_%3.3u", (unsigned)i);
+      INIGetString(key, value, "", sizeof(value));
+      if (!value[0]) {
+        snprintf(key, sizeof(key), "en_%3.3u", (unsigned)i);
+        INIGetString(key, value, "", sizeof(value));
+      }
+      ASSERT_EQ(texts[i], value) << "text " << i;
+    }
+    INICloseFile();
+    sim_.reset();
+  }
 }
 
 TEST_F(TextOnBox, LineEndsLfCrAndMixed) {
