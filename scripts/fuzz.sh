@@ -44,6 +44,7 @@ TEXT_SOURCES="lib/text/CharTableSelector.cpp lib/text/ISO6937Tables.cpp lib/text
 TARGETS=(
   "tap_header_fuzz  65536 fuzz/TapHeader.dict"
   "font_loader_fuzz 4096  fuzz/osd/FontLoader.dict"
+  "lang_loader_fuzz 4096  fuzz/text/LangLoader.dict"
 )
 
 build_tap_header_fuzz() {
@@ -64,6 +65,19 @@ build_font_loader_fuzz() {
     fuzz/osd/FontLoaderFuzz.cpp lib/osd/FMUC_*.cpp lib/osd/FM_AlphaBlend*.cpp lib/osd/FM_InitAlphaLUT.cpp \
     lib/osd/FontFile.cpp lib/osd/TextCanvas.cpp lib/diag/GetOSDRegionWidth.cpp $TEXT_SOURCES
   cp fuzz/osd/seed_small.ufnt "$1/"
+}
+
+build_lang_loader_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -o "$OUT/lang_loader_fuzz" fuzz/text/LangLoaderFuzz.cpp \
+    lib/text/INIFile.cpp lib/text/LangStrings.cpp lib/text/StrReplace.cpp lib/text/iso639_1.cpp $TEXT_SOURCES
+  # Seeds: three choice bytes (German menu, English fallback, 104 texts) and a
+  # language file: a small hand-made one and the start of the shipped one.
+  printf '\x02\x01\x03# de en\r\nde_000=Ja\r\n#de_001=no\r\nDE_001=a\\nb\r\nen_002=Only English\r\n' \
+    >"$1/small.lng"
+  if [[ -f build/host/tests/text/Vantero.lng ]]; then
+    { printf '\x02\x01\x03'; head -c 4000 build/host/tests/text/Vantero.lng; } >"$1/shipped.lng"
+  fi
 }
 
 # run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in
