@@ -13,21 +13,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "FuzzMemory.h"
 #include "Kalib.h"
-
-static int BlocksInUse = 0;  // TAP_MemAlloc blocks not yet freed
-
-extern "C" void *TAP_MemAlloc(dword size) {
-  void *p = malloc(size);
-  if (p != nullptr) BlocksInUse++;
-  return p;
-}
-
-extern "C" int TAP_MemFree(const void *addr) {
-  if (addr != nullptr) BlocksInUse--;
-  free(const_cast<void *>(addr));
-  return 0;
-}
 
 extern "C" dword TAP_MakeMjd(word year, byte month, byte day) {
   return (dword)year * 10000u + month * 100u + day;

@@ -27,7 +27,7 @@ done
 OUT=build/fuzz
 CLANG=${CLANG:-clang-14}
 CLANGXX=${CLANGXX:-clang++-14}
-FLAGS=(-m32 -g -O1 -std=c++17 -Wall -Wextra -Ilib -Itools
+FLAGS=(-m32 -g -O1 -std=c++17 -Wall -Wextra -Ilib -Itools -Ifuzz
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 mkdir -p "$OUT"
 

@@ -17,10 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FuzzMemory.h"
 #include "Kalib.h"
 
 namespace {
-int BlocksInUse = 0;
 int InputFd = -1;
 ino_t InputInode = 0;
 // Descriptors of the font file handed to the loader in this run.  A leak is
@@ -77,16 +77,6 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
 }
 
 // ---- stand-ins for the firmware and the rest of the library ----
-extern "C" void *TAP_MemAlloc(dword size) {
-  void *p = malloc(size == 0 ? 1 : size);
-  if (p != NULL) BlocksInUse++;
-  return p;
-}
-extern "C" int TAP_MemFree(const void *addr) {
-  if (addr != NULL) BlocksInUse--;
-  free(const_cast<void *>(addr));
-  return 0;
-}
 extern "C" void LogEntryKalibPrintf(bool, const char *, ...) {}
 extern "C" void ShowMessageWin(const char *, const char *, const char *, dword) {}
 extern "C" void ConvertPathType(const char *source, char *dest, tPathKind) {

@@ -15,10 +15,10 @@
 
 #include <string>
 
+#include "FuzzMemory.h"
 #include "Kalib.h"
 
 namespace {
-int BlocksInUse = 0;
 const uint8_t *FileData = nullptr;
 size_t FileSize = 0;
 int MenuLanguage = 0;
@@ -66,16 +66,6 @@ std::string Expected(dword nr, int fallback) {
 }  // namespace
 
 // ---- stand-ins for the firmware and the folder calls ----
-extern "C" void *TAP_MemAlloc(dword size) {
-  void *p = malloc(size == 0 ? 1 : size);
-  if (p != nullptr) BlocksInUse++;
-  return p;
-}
-extern "C" int TAP_MemFree(const void *addr) {
-  if (addr != nullptr) BlocksInUse--;
-  free(const_cast<void *>(addr));
-  return 0;
-}
 extern "C" void LogEntryKalibPrintf(bool, const char *, ...) {}
 extern "C" bool isUTFToppy(void) { return TRUE; }
 extern "C" int TAP_GetSystemVar(int varId) { return varId == 1 ? MenuLanguage : 0; }
@@ -104,7 +94,9 @@ extern "C" bool HDD_TAP_PopDir(void) {
   return TRUE;
 }
 
-extern "C" bool TAP_Hdd_Exist(const char *name) { return CurrentDir == kFileFolder && strcmp(name, "Fuzz.lng") == 0; }
+extern "C" bool TAP_Hdd_Exist(const char *name) {
+  return CurrentDir == kFileFolder && strcmp(name, "Fuzz.lng") == 0;
+}
 extern "C" TYPE_File *TAP_Hdd_Fopen(const char *name) {
   if (!TAP_Hdd_Exist(name) || FileOpen) return nullptr;
   FileOpen = true;
