@@ -3,7 +3,8 @@
 # again: packages already present are left alone.
 set -euo pipefail
 
-# i386 for the 32-bit host build's libraries, mipsel for the box's busybox.
+# i386 for the 32-bit host build's libraries, mipsel for the box's busybox and
+# the MIPS suite's sysroot.
 for arch in i386 mipsel; do
   dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
 done
@@ -18,6 +19,8 @@ PACKAGES=(
   libfreetype-dev libpng-dev libfreetype-dev:i386
   fonts-crosextra-carlito fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev
+  # The MIPS suite runs under qemu-mipsel.
+  qemu-user
 )
 
 missing=()
@@ -33,3 +36,6 @@ fi
 
 # The box's busybox (also shipped as wget), downloaded once into build/downloads.
 bash "$(dirname "$0")/fetch_busybox.sh"
+# Debian's mipsel loader and libraries for the MIPS suite, unpacked into
+# build/downloads/mipsel-sysroot.
+bash "$(dirname "$0")/fetch_mipsel_sysroot.sh"

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "BoxLibraries.h"
 #include "Runtime.h"
 #include "TapFile.h"
 #include "box/Box.h"
@@ -93,6 +94,8 @@ bool loaderKnows(const std::string &hostFile) {
 // Loads hostFile itself or, when the loader already knows it, a private
 // copy; false with reason on failure.
 bool loadLibrary(const std::string &hostFile, LoadedTap &loaded, std::string &reason) {
+  int flags = 0;
+  if (!prepareTapLoading(flags, reason)) return false;
   std::string file = hostFile;
   if (loaderKnows(hostFile)) {
     loaded.copy = makeLoadableCopy(hostFile, reason);
@@ -102,7 +105,7 @@ bool loadLibrary(const std::string &hostFile, LoadedTap &loaded, std::string &re
     reason = "no such file on the disk";
     return false;
   }
-  loaded.library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  loaded.library = dlopen(file.c_str(), flags);
   if (loaded.library == nullptr) {
     const char *error = dlerror();
     reason = std::string("cannot be loaded: ") + (error ? error : "unknown error");

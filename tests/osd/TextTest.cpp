@@ -1,7 +1,9 @@
 // Anti-aliased text: blending figures, the legacy character map, and
 // FMUC_PutStringAA's cleaning, shortening, alignment and blending, each
 // compared with a reference drawing of the text it must come down to.
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "OsdFixture.h"
 #include "UfntBuilder.h"
@@ -25,6 +27,39 @@ TEST(AlphaBlend, Figures) {
   EXPECT_EQ(FM_AlphaBlend(100, 0xFF, 0, 1.0f), AlphaLUT[100][0]);
   EXPECT_EQ(FM_AlphaBlend(100, 0, 0xFF, 1.0f), AlphaLUT[100][2]);
   EXPECT_EQ(0xFF, AlphaLUT[0][2]);
+}
+
+// The box's FPU is not known, so the blend scales in integer arithmetic; it
+// must give what the float multiplication gives, for every channel value and
+// a sweep of factors with the edge cases (rounding up to a whole number,
+// tiny and huge, negative, infinite and NaN factors).
+TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
+  auto reference = [](byte alpha, byte fg, byte bg, float factor) -> byte {
+    dword v = ((255 - alpha) * (dword)bg + alpha * (dword)fg) >> 8;
+    float scaled = (float)v * factor;
+    if (!(scaled > 0.0f)) return 0;
+    if (scaled >= 256.0f) return 255;
+    return (byte)(int)scaled;
+  };
+  std::vector<float> factors = {0.0f, -0.0f, -1.0f, 1e-45f, 1e-30f, 0.5f, 0.99999994f, 1.0f, 1.0000001f,
+                                1.5f, 2.0f, 255.0f, 3e38f, INFINITY, -INFINITY, NAN};
+  for (uint32_t bits = 0x3A000000; bits < 0x44000000; bits += 0x3A1D) {
+    float factor;
+    std::memcpy(&factor, &bits, sizeof factor);
+    factors.push_back(factor);
+  }
+  int mismatches = 0;
+  for (float factor : factors) {
+    for (int alpha = 1; alpha < 255; alpha++) {
+      for (byte bg : {0, 255}) {
+        byte want = reference(alpha, 255, bg, factor), got = FM_AlphaBlend(alpha, 255, bg, factor);
+        if (got != want && mismatches++ < 5)
+          ADD_FAILURE() << "alpha " << alpha << " bg " << int(bg) << " factor " << factor << ": " << int(got)
+                        << ", float gives " << int(want);
+      }
+    }
+  }
+  EXPECT_EQ(0, mismatches);
 }
 
 TEST(LegacyCharacters, IndexAndValidity) {

@@ -294,10 +294,16 @@ TEST_F(BadTapTest, ElfWithoutTapId) {
 
 TEST_F(BadTapTest, ElfForAnotherMachine) {
   std::string bytes = tapBytes(TAP_pvrsim_probe_resident);
-  Elf32_Half mips = EM_MIPS;
-  bytes.replace(offsetof(Elf32_Ehdr, e_machine), sizeof mips, reinterpret_cast<const char *>(&mips), sizeof mips);
-  writeFile("/ProgramFiles/Mips.tap", bytes);
-  EXPECT_EQ(startError("/ProgramFiles/Mips.tap"), "/ProgramFiles/Mips.tap: built for MIPS, not for this machine (i386)");
+#if defined(__mips__)
+  Elf32_Half other = EM_386;
+  const char *expected = "/ProgramFiles/Other.tap: built for i386, not for this machine (MIPS)";
+#else
+  Elf32_Half other = EM_MIPS;
+  const char *expected = "/ProgramFiles/Other.tap: built for MIPS, not for this machine (i386)";
+#endif
+  bytes.replace(offsetof(Elf32_Ehdr, e_machine), sizeof other, reinterpret_cast<const char *>(&other), sizeof other);
+  writeFile("/ProgramFiles/Other.tap", bytes);
+  EXPECT_EQ(startError("/ProgramFiles/Other.tap"), expected);
 }
 
 TEST_F(BadTapTest, MissingFileAndPathOutsideTheDisk) {
