@@ -10,6 +10,9 @@
 set(PVR_BOX_LIBRARIES libc.so.0 libdl.so.0 libpthread.so.0)
 set(PVR_BOX_LIST_DIR ${CMAKE_CURRENT_LIST_DIR}/box)
 set(PVR_BOX_STUB_DIR ${CMAKE_BINARY_DIR}/box-stubs)
+if(PVR_TARGET STREQUAL "box")
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+endif()
 
 # pvr_box_library_names(<soname> <variable>): the names of one list.
 function(pvr_box_library_names soname variable)
@@ -73,4 +76,10 @@ function(pvr_link_for_box target)
   target_link_options(${target} PRIVATE -nostdlib "LINKER:--as-needed" "LINKER:--no-warn-mismatch")
   target_link_libraries(${target} PRIVATE c dl pthread gcc)
   set_target_properties(${target} PROPERTIES SKIP_BUILD_RPATH ON INSTALL_RPATH "")
+  # The code is free of floating point (box_tap_check scans it), and no float
+  # crosses a TAP's interface: marked FP ABI "any" instead of "soft float",
+  # so that a loader of hard-float programs (pvrsim's on MIPS) takes it too.
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${Python3_EXECUTABLE} ${PVR_BOX_LIST_DIR}/box_tap.py mark-fp-any $<TARGET_FILE:${target}>
+    VERBATIM)
 endfunction()

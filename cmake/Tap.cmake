@@ -10,7 +10,8 @@
 # in cmake/box, see BoxLibraries.cmake), so that it needs only those sonames
 # and carries no symbol versions; what the compiler needs at run time comes
 # from the static libgcc.  TAP code is compiled for software floating point,
-# so that no FPU instruction can reach the box (whose FPU is not known).
+# so that no FPU instruction can reach the box (whose FPU is not known), and
+# the TAP is marked as free of floating point (cmake/box/box_tap.py).
 # The firmware's TAP API and internal names stay undefined for the
 # firmware's loader.  The test "box_tap_check" checks every such TAP.
 #
@@ -76,13 +77,12 @@ endfunction()
 # box's libraries offer, an FPU instruction.  box_tap_check_refuses builds a
 # TAP with such faults and expects the check to name them.
 function(pvr_add_box_tap_check)
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   get_property(taps GLOBAL PROPERTY PVR_TAPS)
   set(files)
   foreach(tap IN LISTS taps)
     list(APPEND files $<TARGET_FILE:${tap}>)
   endforeach()
-  set(check ${Python3_EXECUTABLE} ${PVR_BOX_LIST_DIR}/check_box_tap.py
+  set(check ${Python3_EXECUTABLE} ${PVR_BOX_LIST_DIR}/box_tap.py check
       --lists ${PVR_BOX_LIST_DIR} --tap-header ${CMAKE_SOURCE_DIR}/lib/tap.h)
   add_test(NAME box_tap_check COMMAND ${check} ${files})
 

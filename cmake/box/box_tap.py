@@ -1,17 +1,25 @@
 #!/usr/bin/env python3
-"""check_box_tap.py - checks that TAP files built for the box can be loaded there.
+"""box_tap.py - makes TAP files built for the box loadable, and checks that they are.
 
-For every MIPS TAP given it reads the ELF file itself and fails when
-  - a needed library is not one of the box's (libc.so.0, libdl.so.0,
-    libpthread.so.0), or the file asks for a run-time search path;
-  - the file carries symbol versions (.gnu.version, .gnu.version_r or their
-    dynamic tags), which the box's loader does not know;
-  - an undefined dynamic symbol is none of: the firmware's TAP API (the
-    functions declared in lib/tap.h), the firmware-internal names the library
-    looks up (cmake/box/firmware.txt), the functions of the box's libraries
-    (cmake/box/<soname>.txt);
-  - executable code holds a floating-point (coprocessor 1) instruction: the
-    box's FPU is not known.
+  box_tap.py mark-fp-any TAP...
+      TAP code is compiled for software floating point and holds no FPU
+      instruction; nothing that crosses a TAP's interface (entry points, the
+      TAP API, the C library) is affected by the floating-point convention.
+      This marks the files so (FP ABI "any" in .MIPS.abiflags and
+      .gnu.attributes) instead of "soft float", which a loader for
+      hard-float programs (pvrsim's on MIPS) refuses.
+  box_tap.py check --lists DIR --tap-header lib/tap.h TAP...
+      Fails for a TAP when
+      - a needed library is not one of the box's (libc.so.0, libdl.so.0,
+        libpthread.so.0), or the file asks for a run-time search path;
+      - the file carries symbol versions (.gnu.version, .gnu.version_r or
+        their dynamic tags), which the box's loader does not know;
+      - an undefined dynamic symbol is none of: the firmware's TAP API (the
+        functions declared in lib/tap.h), the firmware-internal names the
+        library looks up (DIR/firmware.txt), the functions of the box's
+        libraries (DIR/<soname>.txt);
+      - executable code holds a floating-point (coprocessor 1) instruction
+        (the box's FPU is not known), or the file is not marked FP ABI "any".
 Every problem is printed with the file's name; the exit status is 1 when
 there was one, 2 on bad usage or an unreadable file.
 """
@@ -32,6 +40,10 @@ DT_NEEDED, DT_STRTAB, DT_RPATH, DT_RUNPATH = 1, 5, 15, 29
 DT_VERSYM, DT_VERDEF, DT_VERNEED = 0x6FFFFFF0, 0x6FFFFFFC, 0x6FFFFFFE
 VERSION_TAGS = {DT_VERSYM: "DT_VERSYM", DT_VERDEF: "DT_VERDEF", DT_VERNEED: "DT_VERNEED"}
 VERSION_SECTIONS = (".gnu.version", ".gnu.version_r", ".gnu.version_d")
+SHT_MIPS_ABIFLAGS, SHT_GNU_ATTRIBUTES = 0x7000002A, 0x6FFFFFF5
+ABIFLAGS_FP_ABI = 7  # offset of fp_abi in Elf_MIPS_ABIFlags_v0
+TAG_GNU_MIPS_ABI_FP = 4
+FP_ABI_ANY = 0
 
 
 class ElfError(Exception):
@@ -138,6 +150,68 @@ def check_fpu(elf):
     return problems
 
 
+def uleb128(data, pos):
+    """The number at pos and the position after it."""
+    value, shift = 0, 0
+    while True:
+        byte = data[pos]
+        pos += 1
+        value |= (byte & 0x7F) << shift
+        shift += 7
+        if byte < 0x80:
+            return value, pos
+
+
+def fp_abi_marks(elf):
+    """(offset in the file, value) of every FP ABI mark: the fp_abi byte of
+    .MIPS.abiflags and Tag_GNU_MIPS_ABI_FP in the GNU attributes."""
+    marks = []
+    for s in elf.of_type(SHT_MIPS_ABIFLAGS):
+        marks.append((s["offset"] + ABIFLAGS_FP_ABI, elf.data[s["offset"] + ABIFLAGS_FP_ABI]))
+    for s in elf.of_type(SHT_GNU_ATTRIBUTES):
+        d, end = elf.data, s["offset"] + s["size"]
+        pos = s["offset"] + 1  # format version "A"
+        while pos + 4 <= end:
+            (length,) = struct.unpack_from("<I", d, pos)
+            vendor_end = d.index(b"\0", pos + 4)
+            section_end = pos + length
+            if d[pos + 4:vendor_end] == b"gnu":
+                sub = vendor_end + 1
+                while sub < section_end:
+                    tag = d[sub]
+                    (sub_length,) = struct.unpack_from("<I", d, sub + 1)
+                    attr = sub + 5
+                    while tag == 1 and attr < sub + sub_length:  # file attributes
+                        number, attr = uleb128(d, attr)
+                        if number == TAG_GNU_MIPS_ABI_FP:
+                            marks.append((attr, d[attr]))
+                        if number == 4 or number % 2 == 0:
+                            _, attr = uleb128(d, attr)
+                        else:  # odd tags are strings
+                            attr = d.index(b"\0", attr) + 1
+                    sub += sub_length
+            pos = section_end if length else end
+    return marks
+
+
+def mark_fp_any(path):
+    elf = Elf32(path)
+    if elf.machine != EM_MIPS:
+        raise ElfError("built for machine %d, not for MIPS" % elf.machine)
+    marks = fp_abi_marks(elf)
+    if not marks:
+        raise ElfError("no FP ABI mark")
+    data = bytearray(elf.data)
+    for offset, value in marks:
+        if value >= 0x80:
+            raise ElfError("FP ABI value %d is not one byte" % value)
+        data[offset] = FP_ABI_ANY
+    with open(path + ".mark", "wb") as f:
+        f.write(data)
+    os.chmod(path + ".mark", os.stat(path).st_mode)
+    os.replace(path + ".mark", path)
+
+
 def check_tap(path, allowed):
     elf = Elf32(path)
     if elf.machine != EM_MIPS:
@@ -159,6 +233,9 @@ def check_tap(path, allowed):
     for name, _value, _size, binding, shndx in elf.symbols(SHT_DYNSYM):
         if name and shndx == SHN_UNDEF and binding != STB_LOCAL and name not in allowed:
             problems.append("refers to %s, which neither the firmware nor the box's libraries offer" % name)
+    for _offset, value in fp_abi_marks(elf):
+        if value != FP_ABI_ANY:
+            problems.append("is marked FP ABI %d, not \"any\" (box_tap.py mark-fp-any)" % value)
     problems.extend(check_fpu(elf))
     return problems
 
@@ -183,24 +260,19 @@ def tap_api_names(header):
     return set(re.findall(r"\b(TAP_\w+)\s*\(", text)) - macros
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--lists", required=True, help="folder with firmware.txt and <soname>.txt")
-    parser.add_argument("--tap-header", required=True, help="lib/tap.h, whose TAP_ functions the firmware offers")
-    parser.add_argument("taps", nargs="+", help="TAP files to check")
-    args = parser.parse_args()
+def check(args):
     try:
         allowed = tap_api_names(args.tap_header) | read_names(os.path.join(args.lists, "firmware.txt"))
         for soname in BOX_LIBRARIES:
             allowed |= read_names(os.path.join(args.lists, soname + ".txt"))
     except OSError as error:
-        print("check_box_tap: %s" % error, file=sys.stderr)
+        print("box_tap: %s" % error, file=sys.stderr)
         return 2
     failed = False
     for tap in args.taps:
         try:
             problems = check_tap(tap, allowed)
-        except (OSError, ElfError, struct.error) as error:
+        except (OSError, ElfError, struct.error, IndexError, ValueError) as error:
             print("%s: cannot be read: %s" % (tap, error))
             return 2
         for problem in problems:
@@ -209,6 +281,29 @@ def main():
         print("%s: %s" % (tap, "FAILED" if problems else "ok"))
     print("%d TAP file(s) checked" % len(args.taps))
     return 1 if failed else 0
+
+
+def mark(args):
+    for tap in args.taps:
+        try:
+            mark_fp_any(tap)
+        except (OSError, ElfError, struct.error, IndexError, ValueError) as error:
+            print("%s: cannot be marked: %s" % (tap, error), file=sys.stderr)
+            return 2
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0].split(" - ")[1])
+    commands = parser.add_subparsers(dest="command", required=True)
+    marker = commands.add_parser("mark-fp-any", help="mark TAP files FP ABI \"any\"")
+    marker.add_argument("taps", nargs="+", help="TAP files to mark")
+    checker = commands.add_parser("check", help="check TAP files for the box")
+    checker.add_argument("--lists", required=True, help="folder with firmware.txt and <soname>.txt")
+    checker.add_argument("--tap-header", required=True, help="lib/tap.h, whose TAP_ functions the firmware offers")
+    checker.add_argument("taps", nargs="+", help="TAP files to check")
+    args = parser.parse_args()
+    return mark(args) if args.command == "mark-fp-any" else check(args)
 
 
 if __name__ == "__main__":
