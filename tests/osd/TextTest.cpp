@@ -36,13 +36,14 @@ TEST(AlphaBlend, Figures) {
 TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
   auto reference = [](byte alpha, byte fg, byte bg, float factor) -> byte {
     dword v = ((255 - alpha) * (dword)bg + alpha * (dword)fg) >> 8;
-    float scaled = (float)v * factor;
+    volatile float scaled = (float)v * factor;  // rounded to single precision, also on x87
     if (!(scaled > 0.0f)) return 0;
     if (scaled >= 256.0f) return 255;
     return (byte)(int)scaled;
   };
+  // 128/127 and 97/3: 127 x 1.0078740 and 3 x 32.333332 lie just below 128 and 97 and round up to them.
   std::vector<float> factors = {0.0f, -0.0f, -1.0f, 1e-45f, 1e-30f, 0.5f, 0.99999994f, 1.0f, 1.0000001f,
-                                1.5f, 2.0f, 255.0f, 3e38f, INFINITY, -INFINITY, NAN};
+                                1.5f, 2.0f, 128.0f / 127.0f, 97.0f / 3.0f, 255.0f, 3e38f, INFINITY, -INFINITY, NAN};
   for (uint32_t bits = 0x3A000000; bits < 0x44000000; bits += 0x3A1D) {
     float factor;
     std::memcpy(&factor, &bits, sizeof factor);
