@@ -1,30 +1,37 @@
 #!/bin/bash
 # Builds and runs every test: the 32-bit host build, the same under
-# AddressSanitizer/UBSan, the box's cross build, and the fuzz targets for a
-# bounded time.  Installs what it needs first (Debian 12, as root).
+# AddressSanitizer/UBSan, the box's cross build with its suite under
+# qemu-mipsel, and the fuzz targets for a bounded time.  Installs what it
+# needs first (Debian 12, as root).  Prints the time of every suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 JOBS=$(nproc)
+TIMES=()
+# run_suite <preset> <what>: configure, build, run the tests (not the benchmarks).
 run_suite() {
-  local preset=$1
-  echo "=== $preset: configure and build"
+  local preset=$1 what=$2 start=$SECONDS built
+  echo "=== $preset: configure and build ($what)"
   cmake --preset "$preset" >/dev/null
   cmake --build "build/$preset" -j "$JOBS"
+  built=$SECONDS
   echo "=== $preset: tests"
   ctest --test-dir "build/$preset" --output-on-failure -j "$JOBS" -LE benchmark
+  TIMES+=("$preset: build $((built - start)) s, tests $((SECONDS - built)) s")
 }
 
-run_suite host
-run_suite asan
-
-echo "=== mipsel: cross build for the box"
-cmake --preset mipsel >/dev/null
-cmake --build build/mipsel -j "$JOBS"
+run_suite host "32-bit x86 with pvrsim"
+run_suite asan "32-bit x86 under AddressSanitizer and UBSan"
+# The box's TAPs as the box loads them (box_tap_check), and pvrsim with the
+# whole suite cross-built for MIPS32 and run under qemu-mipsel.
+run_suite mipsel "MIPS32 cross build, tests under qemu-mipsel"
 
 if [[ -x scripts/fuzz.sh ]]; then
+  start=$SECONDS
   echo "=== fuzz targets"
   bash scripts/fuzz.sh
+  TIMES+=("fuzz: $((SECONDS - start)) s")
 fi
+echo "=== times: ${TIMES[*]/%/;} total $SECONDS s"
 echo "=== all tests passed"
