@@ -137,35 +137,12 @@ void GalleryShowMemo(void) {
 }
 
 void GalleryShowKeySymbols(void) {
-  static const struct {
-    const char *name;
-    const TYPE_GrData *symbol;
-  } keys[] = {
-      {"red", &_Button_red_Gd},         {"green", &_Button_green_Gd},       {"yellow", &_Button_yellow_Gd},
-      {"blue", &_Button_blue_Gd},       {"white", &_Button_white_Gd},       {"ok", &_Button_ok_Gd},
-      {"exit", &_Button_exit_Gd},       {"menu", &_Button_menu_Gd},         {"list", &_Button_list_Gd},
-      {"option", &_Button_option_Gd},   {"fav", &_Button_fav_Gd},           {"aux", &_Button_aux_Gd},
-      {"sat", &_Button_sat_Gd},         {"guide", &_Button_guide_Gd},       {"0", &_Button_0_Gd},
-      {"1", &_Button_1_Gd},             {"2", &_Button_2_Gd},               {"3", &_Button_3_Gd},
-      {"4", &_Button_4_Gd},             {"5", &_Button_5_Gd},               {"6", &_Button_6_Gd},
-      {"7", &_Button_7_Gd},             {"8", &_Button_8_Gd},               {"9", &_Button_9_Gd},
-      {"up", &_Button_up_Gd},           {"down", &_Button_down_Gd},         {"left", &_Button_left_Gd},
-      {"right", &_Button_right_Gd},     {"volplus", &_Button_volplus_Gd},   {"volminus", &_Button_volminus_Gd},
-      {"progplus", &_Button_progplus_Gd}, {"progminus", &_Button_progminus_Gd}, {"play", &_Button_play_Gd},
-      {"pause", &_Button_pause_Gd},     {"stop", &_Button_stop_Gd},         {"record", &_Button_record_Gd},
-      {"rwd", &_Button_rwd_Gd},         {"ffwd", &_Button_ffwd_Gd},         {"step", &_Button_step_Gd},
-      {"jumpstart", &_Button_jumpstart_Gd}, {"jumpend", &_Button_jumpend_Gd}, {"info", &_Button_info_Gd},
-      {"recall", &_Button_recall_Gd},   {"mute", &_Button_mute_Gd},         {"sleep", &_Button_sleep_Gd},
-      {"tv_radio", &_Button_tv_radio_Gd}, {"ttx", &_Button_ttx_Gd},         {"subtitle", &_Button_subtitle_Gd},
-      {"audio", &_Button_audio_Gd},     {"ar", &_Button_ar_Gd},             {"vf", &_Button_vf_Gd},
-      {"m", &_Button_m_Gd},             {"cut", &_Button_cut_Gd},           {"filelist", &_Button_filelist_Gd},
-      {"select", &_Button_select_Gd},   {"nouse", &_Button_nouse_Gd},
-  };
-  static_assert(sizeof keys / sizeof keys[0] == 56, "every key symbol, two per item");
   OpenSubMenu("Remote-control key symbols", "_Button_<name>_Gd", TRUE, FALSE, TRUE);
   Menu[1].ValueColumnX = 300;
-  for (size_t i = 0; i + 1 < sizeof keys / sizeof keys[0]; i += 2)
-    OSDMenuItemAdd(keys[i].name, keys[i + 1].name, keys[i].symbol, keys[i + 1].symbol, TRUE, FALSE, 0);
+  // Two symbols per item, 28 items.
+  for (int i = 0; i + 1 < KEY_SYMBOL_COUNT; i += 2)
+    OSDMenuItemAdd(KeySymbols[i].Name, KeySymbols[i + 1].Name, KeySymbols[i].Symbol, KeySymbols[i + 1].Symbol, TRUE,
+                   FALSE, 0);
   static const tHint hints[] = {{0, &_Button_exit_Gd, "Back"}, {0, &_Button_rwd_Gd, ""}, {0, &_Button_ffwd_Gd, "Page"}};
   AddHints(hints, sizeof hints / sizeof hints[0]);
   OSDMenuUpdate(FALSE);

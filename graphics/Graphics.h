@@ -169,6 +169,15 @@ extern const byte _Button_filelist_Cpm[];
 extern const byte _Button_select_Cpm[];
 extern const byte _Button_nouse_Cpm[];
 
+/* The key symbols by key name ("red" ... "nouse", the names in their graphics'
+ * names), in the order above. */
+#define KEY_SYMBOL_COUNT 56
+typedef struct {
+  const char *Name;
+  const TYPE_GrData *Symbol;
+} tKeySymbol;
+extern const tKeySymbol KeySymbols[KEY_SYMBOL_COUNT];
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,6 +2,7 @@
 // caller (result, first parameter, LastUnprocessedOSDMenuKey), the menu
 // list's keys pressed through pvrsim, and a message box over a menu.
 #include "ToolkitFixture.h"
+#include "core/CommandLine.h"
 
 namespace toolkit_test {
 namespace {
@@ -144,6 +145,17 @@ TEST_F(Dispatch, MessageBoxOverAMenu) {
   EXPECT_EQ(OSDMenuMessageBoxLastButton(), 1u);
   EXPECT_EQ(OSDMenuGetCurrentItem(), 1) << "after the box the menu has the keys again";
   EXPECT_FALSE(sim->normalMode()) << "the menu is still open";
+}
+
+// The remote's key names in pvrsim are the names of the key symbols, so a
+// hint can show the symbol of any key pvrsim can press.
+TEST(KeyNames, EveryNamedKeyHasItsSymbol) {
+  for (const pvrsim::KeyName &key : pvrsim::keyNames()) {
+    int found = 0;
+    for (const tKeySymbol &symbol : KeySymbols) found += std::string(symbol.Name) == key.name;
+    EXPECT_EQ(found, 1) << key.name;
+    EXPECT_STREQ(pvrsim::keyNameOf(key.code), key.name);
+  }
 }
 
 }  // namespace

@@ -69,6 +69,7 @@ TEST_F(MenuList, LimitsAreRefusedOrCut) {
   EXPECT_EQ(Menu[0].NrItems, 30);
 
   std::string longText(300, 'x');
+  memset(Menu[0].Items[29].Text, 'y', sizeof Menu[0].Items[29].Text);  // no terminator left from before
   ASSERT_TRUE(OSDMenuItemSetText(29, longText.c_str()));
   ASSERT_TRUE(OSDMenuItemSetValue(29, longText.c_str()));
   EXPECT_EQ(strlen(Menu[0].Items[29].Text), 127u);
@@ -155,7 +156,8 @@ TEST_F(MenuList, NumbersAndTheTextColumn) {
     int number;
     const char *shown;
     dword maxX, textX;
-  } const cases[] = {{7, "07", 100, 101}, {99, "99", 100, 101}, {123, "123", 110, 111}, {1000, "1000", 120, 121}};
+  } const cases[] = {{7, "07", 100, 101},      {99, "99", 100, 101},       {100, "100", 110, 111},
+                     {999, "999", 110, 111},   {1000, "1000", 120, 121}};
   for (const auto &c : cases) {
     textCalls.clear();
     BuildMenu(1);

@@ -20,6 +20,8 @@ TEST_F(MenuScroll, FindSelectableEntries) {
       {5, "x..x.", true, -1, 1, 4},   {5, "x..x.", true, 5, 1, 4},    {3, "xxx", false, 2, -1, -1},
       {3, "xxx", true, 0, -1, -1},    {0, "", false, 0, -1, -1},     {1, ".", false, 0, 0, -1},
       {1, ".", true, 0, 0, 0},
+      // A full level: the search never looks past the 30th item.
+      {30, "..........................x..x", true, 28, 0, 27},
   };
   for (const auto &c : cases) {
     BuildMenu(c.count, c.mask, c.wrap);
