@@ -54,20 +54,18 @@ def apply_mask(img, mask):
     return Image.merge("RGBA", (r, g, b, a))
 
 
-def info_box():
-    """380 x 190 panel: glass gradient, title band, amber rule, thin frame."""
-    w, h = 380, 190
-    body = vertical_gradient(w, h, PANEL_TOP, PANEL_BOTTOM, PANEL_ALPHA)
-    # Title band: slightly lighter, ends in an amber rule under the title.
-    band = vertical_gradient(w, 36, (70, 80, 102), (44, 51, 67), PANEL_ALPHA)
+def panel(w, h, band_height, alpha):
+    """The boxes' panel: glass gradient, a title band ending in an amber rule
+    that fades out towards both ends, a thin frame and rounded corners."""
+    body = vertical_gradient(w, h, PANEL_TOP, PANEL_BOTTOM, alpha)
+    band = vertical_gradient(w, band_height, (70, 80, 102), (44, 51, 67), alpha)
     body.paste(band, (0, 0))
     d = ImageDraw.Draw(body)
     for x in range(12, w - 12):
-        # The rule fades out towards both ends.
         t = min(x - 12, w - 13 - x) / 80.0
         a = int(255 * min(1.0, t))
-        base = body.getpixel((x, 36))
-        d.point((x, 36), fill=lerp(base[:3], (232, 146, 17), a / 255.0) + (PANEL_ALPHA,))
+        base = body.getpixel((x, band_height))
+        d.point((x, band_height), fill=lerp(base[:3], (232, 146, 17), a / 255.0) + (alpha,))
     # Frame: light outer line, dark inner line.
     frame = Image.new("RGBA", (w, h), BORDER + (255,))
     outer = rounded_mask(w, h, 10)
@@ -75,6 +73,11 @@ def info_box():
     ring = Image.composite(Image.new("L", (w, h), 0), outer, inner)
     body.paste(frame, (0, 0), ring)
     return apply_mask(body, outer)
+
+
+def info_box():
+    """380 x 190 panel of the message box and the info box."""
+    return panel(380, 190, 36, PANEL_ALPHA)
 
 
 def button_highlight():
@@ -267,21 +270,7 @@ LANE = (24, 28, 38)  # flat strip the slider cursors move on
 def picker_panel():
     """360 x 155 panel in the boxes' style, without the rows.  Opaque: the
     sliders and values must not mix with the menu under the picker."""
-    w, h = PICKER_W, PICKER_H
-    body = vertical_gradient(w, h, PANEL_TOP, PANEL_BOTTOM)
-    band = vertical_gradient(w, 34, (70, 80, 102), (44, 51, 67))
-    body.paste(band, (0, 0))
-    d = ImageDraw.Draw(body)
-    for x in range(12, w - 12):
-        t = min(x - 12, w - 13 - x) / 80.0
-        base = body.getpixel((x, 34))
-        d.point((x, 34), fill=lerp(base[:3], (232, 146, 17), min(1.0, t)) + (255,))
-    frame = Image.new("RGBA", (w, h), BORDER + (255,))
-    outer = rounded_mask(w, h, 10)
-    inner = rounded_mask(w, h, 9, inset=1)
-    ring = Image.composite(Image.new("L", (w, h), 0), outer, inner)
-    body.paste(frame, (0, 0), ring)
-    return apply_mask(body, outer)
+    return panel(PICKER_W, PICKER_H, 34, 255)
 
 
 def colour_picker():
