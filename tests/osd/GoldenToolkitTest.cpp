@@ -14,9 +14,7 @@ class GoldenToolkit : public OsdTest {
  protected:
   void SetUp() override {
     OsdTest::SetUp();
-    for (const char *font : {"Calibri_10", "Calibri_12", "Calibri_14", "Calibri_16", "Calibri_18", "Calibri_20",
-                             "Calibri_20B"})
-      ASSERT_TRUE(InstallBuiltFont(std::string(font) + ".ufnt")) << font;
+    ASSERT_TRUE(installStandardFonts());
   }
   void TearDown() override {
     OSDMenuMessageBoxDestroy();

@@ -27,9 +27,7 @@ class GalleryTest : public SimFixture {
   void SetUp() override {
     pvrsim::osd::reset();
     SimFixture::SetUp();
-    for (const char *size : {"10", "12", "14", "16", "18", "20", "20B"})
-      ASSERT_TRUE(sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt",
-                                  "/ProgramFiles/Settings/Fonts/"));
+    ASSERT_TRUE(installStandardFonts());
     slot = startTap(TAP_Gallery, "/ProgramFiles/Gallery.tap");
     ASSERT_GE(slot, 0);
     handle = sim->tapHandle(slot);

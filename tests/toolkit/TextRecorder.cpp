@@ -34,10 +34,7 @@ static dword Handler(word event, dword param1, dword param2) {
 void ToolkitTest::SetUp() {
   pvrsim::osd::reset();
   SimFixture::SetUp();
-  for (const char *size : {"10", "12", "14", "16", "18", "20", "20B"})
-    ASSERT_TRUE(sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt",
-                                "/ProgramFiles/Settings/Fonts/"))
-        << sim->lastError();
+  ASSERT_TRUE(installStandardFonts());
   ASSERT_GE(sim->adoptCaller("/ProgramFiles", Handler), 0) << sim->lastError();
   textCalls.clear();
   keyResults.clear();
