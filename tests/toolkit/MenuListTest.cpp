@@ -28,38 +28,29 @@ class MenuList : public ToolkitTest {
   }
 };
 
-TEST_F(MenuList, InitializeSetsTheDocumentedDefaults) {
+TEST_F(MenuList, InitializeResetsTheLevelAndTheMenuSettings) {
+  BuildMenu(4);
   OSDMenuSetCursorType(CT_Box);
   OSDMenuSetCallback(RecordPart);
-  ButtonColor = 1;
+  OSDMenuUpdate(FALSE);
+  word first = OSDRgn;
   OSDMenuInitialize(TRUE, TRUE, FALSE, TRUE, "T", nullptr);
   const tMenuLevel &m = Menu[0];
   EXPECT_TRUE(m.UserFlag && m.ValueColumn && !m.ShowNumbers && m.WrapAround && !m.ClientLeftRight);
-  EXPECT_EQ(m.ValueColumnX, 350);
-  EXPECT_EQ(m.MaxItems, 30);
-  EXPECT_EQ(m.NrItems, 0);
+  EXPECT_EQ(std::vector<int>({m.ValueColumnX, m.MaxItems, m.NrItems, m.DisplayMode, m.Preset[0], m.Preset[3]}),
+            std::vector<int>({350, 30, 0, MD_List, 55, 55}));
   ASSERT_NE(m.Items, nullptr);
-  for (int p : m.Preset) EXPECT_EQ(p, 55);
-  EXPECT_STREQ(m.Title, "T");
+  EXPECT_EQ(m.Items[3].Text[0], '\0') << "a zeroed item array";
   EXPECT_STREQ(m.SubTitle, "");
-  EXPECT_EQ(m.DisplayMode, MD_List);
-  const tUCFont *fonts[] = {m.TitleFont, m.SubTitleFont, m.NumberFont, m.ItemFont, m.ValueFont, m.ButtonFont, m.MemoFont};
-  const tUCFont *expected[] = {&OSDMenuFont_20, &OSDMenuFont_16, &OSDMenuFont_14, &OSDMenuFont_14,
-                               &OSDMenuFont_14, &OSDMenuFont_12, &OSDMenuFont_14};
-  for (int i = 0; i < 7; i++) EXPECT_EQ(fonts[i], expected[i]) << "font " << i;
-  EXPECT_EQ(ButtonColor, 0xFFE6E6FAu);
+  EXPECT_EQ(std::vector<const tUCFont *>({m.TitleFont, m.SubTitleFont, m.NumberFont, m.ButtonFont, m.MemoFont}),
+            std::vector<const tUCFont *>({&OSDMenuFont_20, &OSDMenuFont_16, &OSDMenuFont_14, &OSDMenuFont_12,
+                                          &OSDMenuFont_14}));
   EXPECT_EQ(MenuCursorType, CT_Standard);
   EXPECT_EQ(CallbackProcedure, nullptr);
-  EXPECT_EQ(OSDRgn, 0);
-  EXPECT_GT(OSDMenuFont_14.FileHandle, 0) << "the standard fonts are loaded";
-
-  // A second menu on the same level deletes the region without drawing.
-  OSDMenuUpdate(FALSE);
-  word first = OSDRgn;
-  ASSERT_NE(first, 0);
-  OSDMenuInitialize(FALSE, FALSE, FALSE, FALSE, "U", "V");
+  // The open menu's region goes, without drawing and without normal mode.
   EXPECT_EQ(OSDRgn, 0);
   EXPECT_FALSE(pvrsim::osd::regionExists(first));
+  EXPECT_FALSE(sim->normalMode());
 }
 
 // Every record limit: refused or cut, never written past.
