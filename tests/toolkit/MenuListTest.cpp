@@ -66,6 +66,10 @@ TEST_F(MenuList, LimitsAreRefusedOrCut) {
   EXPECT_EQ(strlen(Menu[0].Items[29].Text), 127u);
   EXPECT_EQ(strlen(Menu[0].Items[29].Value), 127u);
   EXPECT_EQ(Menu[0].Items[29].Icon, nullptr) << "the text ran into the next field";
+  OSDMenuSetMenuLevel(1);
+  OSDMenuInitialize(FALSE, FALSE, FALSE, FALSE, longText.c_str(), longText.c_str());
+  EXPECT_EQ(std::pair(strlen(Menu[1].Title), strlen(Menu[1].SubTitle)), std::pair(size_t(255), size_t(255)));
+  OSDMenuSetMenuLevel(0);
 
   struct {
     const char *what;
