@@ -318,7 +318,7 @@ dword FM_GetStringHeight(const char *Text, const tFontData *FontData);
 byte FM_CharToIndex(byte c);
 bool FM_isValidCharacter(byte c);
 
-/* KALIB_TOOLKIT_DECLARATIONS (message box, info box, wait spinner) */
+/* KALIB_TOOLKIT_DECLARATIONS (message box, info box, wait spinner, menu list, colour picker) */
 
 /* Region handles of the toolkit's widgets, 0 while closed.  OSDRgn (menu
  * list), ColorPickerOSDRgn and ProgressBarOSDRgn belong to widgets of their
@@ -388,7 +388,176 @@ void OSDMenuInfoBoxDestroyNoOSDUpdate(void);
 bool OSDMenuWaitSpinnerInit(void);
 void OSDMenuWaitSpinnerIdle(void);
 
+/* ---- menu list ---- */
+// Five nesting levels of up to 30 items and 20 button hints each; the
+// operations work on Menu[CurrentMenuLevel] and do nothing (or return -1 or
+// FALSE) while CurrentMenuLevel lies outside 0 to 4.
+#define MENU_LEVELS 5
+#define MENU_MAX_ITEMS 30
+#define MENU_MAX_BUTTONS 20
+#define MENU_VISIBLE_ROWS 10
+#define MENU_ITEM_TEXT_BYTES 128
+#define MENU_TEXT_BYTES 256
+
+// Cursor styles (MenuCursorType).
+typedef enum { CT_Standard = 0, CT_Dark = 1, CT_Box = 2 } tCursorType;
+// Display modes (tMenuLevel.DisplayMode): the item list, or the item texts as
+// plain scrolling lines.
+typedef enum { MD_List = 0, MD_Memo = 1 } tMenuDisplayMode;
+// Part codes handed to CallbackProcedure after a part of the menu was drawn.
+typedef enum { MP_Title = 0, MP_List = 1, MP_Buttons = 2, MP_Logo = 3 } tMenuPart;
+
+typedef struct {
+  char Text[MENU_ITEM_TEXT_BYTES];
+  char Value[MENU_ITEM_TEXT_BYTES];
+  const TYPE_GrData *Icon;      // before the text, or null
+  const TYPE_GrData *ValueIcon; // in the value column, or null
+  dword ColorPatch;             // 50 x 18 patch in the value column; 0 = none
+  dword TextColor;              // text, number and value
+  bool Selectable;              // unselectable items are drawn grey
+  bool ValueArrows;             // left/right arrows on the cursor row
+  dword Spare;
+  int Number; // shown number; negative: the index plus 1
+} tMenuItem;
+
+typedef struct {
+  int X, Y;
+  const TYPE_GrData *Graphic; // the key symbol
+  dword Color;                // caption colour
+  char Text[MENU_TEXT_BYTES];
+} tMenuButton;
+
+typedef struct {
+  tMenuItem *Items; // MaxItems entries from TAP_MemAlloc, null when none
+  int NrItems;
+  int MaxItems;
+  int CurrentItem; // cursor item; in memo mode the first line shown
+  int TopItem;     // item in the first visible row
+  bool UserFlag;
+  bool ValueColumn;
+  int ValueColumnX;
+  bool WrapAround;
+  bool ShowNumbers;
+  bool ClientLeftRight; // left/right go to the client instead of paging
+  tMenuButton Buttons[MENU_MAX_BUTTONS];
+  int NrButtons;
+  int Preset[4];
+  char Title[MENU_TEXT_BYTES];
+  char SubTitle[MENU_TEXT_BYTES];
+  int LogoX, LogoY;
+  const TYPE_GrData *Logo;
+  int DisplayMode; // MD_List or MD_Memo
+  tUCFont *TitleFont, *SubTitleFont, *NumberFont, *ItemFont, *ValueFont, *ButtonFont, *MemoFont;
+} tMenuLevel;
+
+typedef void (*tMenuCallback)(dword PartCode, word OSDRgn);
+
+extern tMenuLevel Menu[MENU_LEVELS];
+extern int CurrentMenuLevel;
+extern word OSDMenuSelectionBarRgn; // off-screen 100 x 34 cursor tile
+extern int OSDMenuLastCursor;       // tile held: 0 normal, 1 dark, 2 none
+extern int MenuCursorType;          // CT_Standard, CT_Dark or CT_Box
+extern tMenuCallback CallbackProcedure;
+extern dword ButtonColor; // caption colour of the buttons added next
+extern bool OSDDirty, TitleDirty, LogoDirty, ButtonsDirty, ListDirty;
+
+// Resets the current level (its old item array is freed, a new one of 30
+// zeroed items allocated), deletes an open menu region and loads the
+// standard fonts.  Draws nothing.  Null titles count as empty; longer ones
+// are cut at 255 bytes.
+void OSDMenuInitialize(bool UserFlag, bool ValueColumn, bool ShowNumbers, bool WrapAround, const char *Title,
+                       const char *SubTitle);
+// Opens the full-screen menu region if needed and draws the parts marked
+// dirty, then clears their flags; syncs the OSD unless NoSync.
+void OSDMenuUpdate(bool NoSync);
+// Closes the menu: deletes its region and the cursor tile, frees the item
+// arrays of all levels and returns to level 0.  OSDMenuDestroy also syncs,
+// gives the screen back to the firmware when no other toolkit region is
+// open and frees the standard fonts then; the NoOSDUpdate variant only closes.
+void OSDMenuDestroy(void);
+void OSDMenuDestroyNoOSDUpdate(void);
+
+// Appends an item (texts cut at 127 bytes; null counts as empty) with
+// TextColor 0xFFE6E6FA, no icons, no patch, Number -1.  Returns its index,
+// or -1 when the level is full (30 items) or has no item array.
+int OSDMenuItemAdd(const char *Text, const char *Value, const TYPE_GrData *Icon, const TYPE_GrData *ValueIcon,
+                   bool Selectable, bool ValueArrows, dword Spare);
+// Change one item of the current level; FALSE for an index outside
+// 0 .. NrItems - 1 (nothing changes then).  Texts are cut at 127 bytes.
+bool OSDMenuItemSetText(int Item, const char *Text);
+bool OSDMenuItemSetValue(int Item, const char *Value);
+bool OSDMenuItemSetIcons(int Item, const TYPE_GrData *Icon, const TYPE_GrData *ValueIcon);
+bool OSDMenuItemSetColorPatch(int Item, dword Color);
+bool OSDMenuItemSetTextColor(int Item, dword Color);
+bool OSDMenuItemSetNumber(int Item, int Number);
+bool OSDMenuItemSetSelectable(int Item, bool Selectable);
+// Removes all items of the current level (the array stays).
+void OSDMenuItemsClear(void);
+
+// Appends a button hint on hint line 0 to 2 (below the menu), after the
+// buttons already on that line, caption in ButtonColor (cut at 255 bytes).
+// Returns its index, or -1 for a null graphic, a line outside 0 to 2 or a
+// 21st button.
+int OSDMenuButtonAdd(dword Line, const TYPE_GrData *Graphic, const char *Text);
+void OSDMenuButtonsClear(void);
+
+// Settings of the current level or of the menu; each marks what it changes
+// for the next OSDMenuUpdate.  Invalid values are refused (FALSE).
+void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo); // null removes it
+void OSDMenuSetCallback(tMenuCallback Callback);            // null: none
+bool OSDMenuSetCursorType(int CursorType);                  // CT_Standard, CT_Dark, CT_Box
+void OSDMenuSetClientLeftRight(bool ClientLeftRight);
+bool OSDMenuSetDisplayMode(int DisplayMode); // MD_List or MD_Memo
+bool OSDMenuSetMenuLevel(int Level);         // 0 to 4; the whole menu is redrawn
+int OSDMenuGetMenuLevel(void);
+// Puts the cursor on an item (also an unselectable one); FALSE outside the list.
+bool OSDMenuSetCurrentItem(int Item);
+// CurrentItem of the current level; -1 without a valid level.
+int OSDMenuGetCurrentItem(void);
+
+// Cursor movement: the new CurrentItem, or -1 when nothing changed.  They
+// mark the list dirty but do not draw.
+int OSDMenuScrollUp(void);
+int OSDMenuScrollDown(void);
+int OSDMenuScrollPageUp(void);
+int OSDMenuScrollPageDown(void);
+// The next or previous selectable item from Start (not Start itself),
+// wrapping when the level has WrapAround; -1 when there is none.
+int OSDMenuFindNextSelectableEntry(int Start);
+int OSDMenuFindPreviousSelectableEntry(int Start);
+
+// Drawing steps of OSDMenuUpdate, into OSDRgn.
+void OSDDrawBackground(void);
+void OSDDrawTitle(void);
+void OSDDrawLogo(void);
+void OSDDrawButtons(void);
+void OSDCalcIndices(void);
+void OSDDrawScrollBar(void);
+void OSDDrawList(void);
+void OSDDrawMemo(void);
+void OSDMenuDrawCursor(dword x, dword y, dword w); // 34 pixels high, MenuCursorType
+
+/* ---- colour picker ---- */
+extern dword ColorPickerColor;        // red bits 16-23, green 8-15, blue 0-7
+extern dword ColorPickerDefaultColor; // restored by cancel
+extern int CurrentColorSelected;      // 0 red, 1 green, 2 blue
+extern int ColorPickerLastCursorRed, ColorPickerLastCursorGreen, ColorPickerLastCursorBlue;
+
+// Opens the picker centred on the screen (or redraws an open one) with a
+// title (cut to the panel) and the colour to edit; red is selected.  The
+// keys reach it through OSDMenuEvent; after it closed ColorPickerColor holds
+// the result (the given colour again after a cancel).
+void OSDMenuColorPickerShow(const char *Title, dword Color);
+// Redraws one component's slider cursor and value and the preview; no sync.
+void OSDMenuColorPickerDrawCursor(int Component, bool Selected);
+void OSDMenuColorPickerDestroy(void);
+
 /* ---- the toolkit's event entry ---- */
+// Hands an event to the open widget (info box, message box, colour picker,
+// menu list, in that order).  A key acted on is consumed: *param1 becomes 0
+// and the result is TRUE.  A key not acted on stays in *param1 and in
+// LastUnprocessedOSDMenuKey; the result is TRUE for the boxes and the
+// picker, FALSE for the menu list.  FALSE when no widget is open.
 bool OSDMenuEvent(word *event, dword *param1, dword *param2);
 
 #ifdef __cplusplus

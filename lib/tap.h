@@ -63,6 +63,12 @@ typedef int64_t  long64;
 #define RKEY_Green  0x10024
 #define RKEY_Blue   0x10026
 #define RKEY_Red    0x1003F
+/* The transport keys page through lists: rewind and skip back one page up,
+ * fast forward and skip forward one page down. */
+#define RKEY_Rewind    0x10045
+#define RKEY_Forward   0x10046
+#define RKEY_JumpStart 0x10047
+#define RKEY_JumpEnd   0x10048
 
 /* ---- file records ------------------------------------------------------ */
 #define ATTR_FOLDER 0xE0

@@ -41,11 +41,17 @@ static void SaveBackground(int x, int y, dword w, dword h)
   }
 }
 
+void OSDMenuBoxSaveBackground(void)
+{
+  dword w = _InfoBox_Gd.width, h = _InfoBox_Gd.height;
+  SaveBackground((SCREEN_WIDTH - (int)w) / 2, (SCREEN_HEIGHT - (int)h) / 2, w, h);
+}
+
 word OSDMenuBoxOpen(void)
 {
   dword w = _InfoBox_Gd.width, h = _InfoBox_Gd.height;
   int x = (SCREEN_WIDTH - (int)w) / 2, y = (SCREEN_HEIGHT - (int)h) / 2;
-  SaveBackground(x, y, w, h);
+  OSDMenuBoxSaveBackground();
   int rgn = TAP_Osd_Create(x, y, w, h, 0, 0);
   if (rgn <= 0 || rgn > 0xFFFF) {
     /* No region: nothing is on screen, so nothing must be restored later. */

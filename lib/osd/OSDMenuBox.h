@@ -25,6 +25,11 @@ bool OSDMenuAnyRegionOpen(void);
  * own.  Returns the region, 0 when the firmware refused it. */
 word OSDMenuBoxOpen(void);
 
+/* Saves the pixels under the panel's screen area (from MyOSDRgn, or else
+ * from OSDRgn) into InfoBoxSaveArea, when the client has such a region.
+ * The colour picker, which lies inside that area, uses it too. */
+void OSDMenuBoxSaveBackground(void);
+
 /* Gives the saved pixels back to the region they came from and forgets
  * MyOSDRgn. */
 void OSDMenuBoxRestoreBackground(void);

@@ -1,8 +1,8 @@
-/*
- * OSDMenuState.cpp - module state that the toolkit's widgets share: region
- * handles, the saved background under a box, the last unprocessed key and
- * the message-box record.
- */
+// OSDMenuState.cpp - module state that the toolkit's widgets share: region
+// handles, the saved background under a box, the last unprocessed key, the
+// message-box record, the menu levels and the colour picker's state.
+#include <stddef.h>
+
 #include "Kalib.h"
 
 word OSDRgn = 0;
@@ -26,3 +26,30 @@ bool MessageBoxNoNormalMode = FALSE;
 dword InfoBoxTimeOut = 0;
 int WaitSpinnerIndex = 0;
 dword WaitSpinnerTimeout = 0;
+
+tMenuLevel Menu[MENU_LEVELS];
+int CurrentMenuLevel = 0;
+word OSDMenuSelectionBarRgn = 0;
+int OSDMenuLastCursor = 2; // neither tile built yet
+int MenuCursorType = CT_Standard;
+tMenuCallback CallbackProcedure = nullptr;
+dword ButtonColor = 0xFFE6E6FA;
+bool OSDDirty = FALSE;
+bool TitleDirty = FALSE;
+bool LogoDirty = FALSE;
+bool ButtonsDirty = FALSE;
+bool ListDirty = FALSE;
+
+dword ColorPickerColor = 0;
+dword ColorPickerDefaultColor = 0;
+int CurrentColorSelected = 0;
+int ColorPickerLastCursorRed = -1;
+int ColorPickerLastCursorGreen = -1;
+int ColorPickerLastCursorBlue = -1;
+
+// The menu records keep their layout on every target.
+static_assert(sizeof(tMenuItem) == 284, "tMenuItem layout");
+static_assert(offsetof(tMenuItem, Icon) == 256, "tMenuItem.Icon");
+static_assert(offsetof(tMenuItem, Spare) == 276, "tMenuItem.Spare");
+static_assert(sizeof(tMenuButton) == 272, "tMenuButton layout");
+static_assert(offsetof(tMenuLevel, Buttons) == 32, "tMenuLevel.Buttons");

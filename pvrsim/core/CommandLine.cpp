@@ -6,6 +6,22 @@
 
 namespace pvrsim {
 
+namespace {
+// "Key names: ..." wrapped at 80 columns.
+std::string wrappedKeyNames() {
+  std::string text, line = "Key names:";
+  std::istringstream names(keyNameList());
+  for (std::string name; names >> name;) {
+    if (line.size() + 1 + name.size() > 79) {
+      text += line + "\n";
+      line = " ";
+    }
+    line += " " + name;
+  }
+  return "\n" + text + line + "\n";
+}
+}  // namespace
+
 std::string usageText() {
   return R"(Usage: pvrsim [OPTION]... TAPFILE
 Runs a TAP (plug-in) of the Topfield TMS box on this PC: a host folder is the
@@ -25,8 +41,8 @@ Options:
                       launcher TAP starts it through HDD_TAP_Start, as a TAP on the box does
   --ticks N           run exactly N ticks
   --max-ticks N       safety limit when running until no TAP is left (default 360000)
-  --key TICK:NAME     press a key at a tick; repeatable.  NAME: left right up down
-                      ok exit 0-9 red green blue recall, or a code such as 0x1000B
+  --key TICK:NAME     press a key at a tick; repeatable.  NAME: a key name (below)
+                      or a code such as 0x1000B
   --keys FILE         key script: one "TICK NAME" per line, '#' starts a comment
   --lang L            OSD language: en fr de it es ar el tr da sv no nl ru pl fa fi
                       sk th cs bg, or its number (en 0 ... bg 19); default en
@@ -42,7 +58,7 @@ Options:
 
 Numbers are decimal or 0x hexadecimal.  Exit status: 0 after the run, 1 when the
 TAP cannot be started, 2 for a bad argument, 3 after a power cut.
-)";
+)" + wrappedKeyNames();
 }
 
 bool readKeyScript(const std::string &file, std::vector<ScheduledKey> &keys, std::string &error) {

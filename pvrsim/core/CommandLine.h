@@ -26,8 +26,21 @@ struct CommandLine {
   bool help = false;
 };
 
-// Remote-control key by name (left, right, up, down, ok, exit, 0-9, red,
-// green, blue, recall, in any case) or as a number ("0x1000B").
+// A remote-control key and its name on the command line.
+struct KeyName {
+  const char *name;
+  dword code;
+};
+
+// Every key pvrsim knows by name (in code order), one stable name per key.
+const std::vector<KeyName> &keyNames();
+// The name of a key code, or null when it has none.
+const char *keyNameOf(dword code);
+// The names separated by spaces, for --help.
+std::string keyNameList();
+
+// Remote-control key by name (one of keyNames, in any case) or as a number
+// ("0x1000B").
 bool parseKeyName(const std::string &name, dword &code);
 
 // Menu-language number by ISO 639-1 code (en 0, fr 1, de 2 ... bg 19) or as a number.

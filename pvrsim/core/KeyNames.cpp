@@ -2,22 +2,26 @@
 #include <strings.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "CommandLine.h"
 
 namespace pvrsim {
 
 namespace {
-struct Named {
-  const char *name;
-  dword code;
-};
-
-constexpr Named kKeys[] = {
-    {"left", RKEY_Left}, {"right", RKEY_Right}, {"up", RKEY_Up},       {"down", RKEY_Down},
-    {"ok", RKEY_Ok},     {"exit", RKEY_Exit},   {"red", RKEY_Red},     {"green", RKEY_Green},
-    {"blue", RKEY_Blue}, {"recall", RKEY_Recall},
+// Every remote-control key pvrsim knows by name, one stable name per key
+// (the key symbols of the toolkit use the same names, _Button_<name>_Gd).
+constexpr KeyName kKeys[] = {
+    {"0", RKEY_0},         {"1", RKEY_1},          {"2", RKEY_2},
+    {"3", RKEY_3},         {"4", RKEY_4},          {"5", RKEY_5},
+    {"6", RKEY_6},         {"7", RKEY_7},          {"8", RKEY_8},
+    {"9", RKEY_9},         {"recall", RKEY_Recall}, {"left", RKEY_Left},
+    {"up", RKEY_Up},       {"right", RKEY_Right},  {"exit", RKEY_Exit},
+    {"down", RKEY_Down},   {"ok", RKEY_Ok},        {"green", RKEY_Green},
+    {"blue", RKEY_Blue},   {"red", RKEY_Red},      {"rwd", RKEY_Rewind},
+    {"ffwd", RKEY_Forward}, {"jumpstart", RKEY_JumpStart}, {"jumpend", RKEY_JumpEnd},
 };
 
 // Firmware menu-language numbers in order.
@@ -33,10 +37,26 @@ bool parseNumber(const std::string &text, unsigned long &value) {
 }
 }  // namespace
 
+const std::vector<KeyName> &keyNames() {
+  static const std::vector<KeyName> table(std::begin(kKeys), std::end(kKeys));
+  return table;
+}
+
+const char *keyNameOf(dword code) {
+  for (const KeyName &key : kKeys)
+    if (key.code == code) return key.name;
+  return nullptr;
+}
+
+std::string keyNameList() {
+  std::string list;
+  for (const KeyName &key : kKeys) list += (list.empty() ? "" : " ") + std::string(key.name);
+  return list;
+}
+
 bool parseKeyName(const std::string &name, dword &code) {
-  for (const Named &key : kKeys)
+  for (const KeyName &key : kKeys)
     if (strcasecmp(key.name, name.c_str()) == 0) return code = key.code, true;
-  if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') return code = RKEY_0 + (name[0] - '0'), true;
   unsigned long value;
   if (name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X') && parseNumber(name, value))
     return code = static_cast<dword>(value), true;

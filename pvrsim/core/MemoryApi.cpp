@@ -30,6 +30,7 @@ void freeMemoryOf(void *library) {
   for (auto it = map.begin(); it != map.end();) {
     if (it->second == library) {
       std::free(const_cast<void *>(it->first));
+      ++rt().blocksTakenBack;
       it = map.erase(it);
     } else {
       ++it;

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "CommandLine.h"
+#include "osd/Osd.h"
 
 namespace fs = std::filesystem;
 
@@ -71,6 +72,10 @@ void printSummary(const Sim &sim, dword ticks) {
   std::printf("pvrsim: TAPs still running: %d%s\n", sim.taskCount(), running.c_str());
   if (!sim.returnedKeys().empty())
     std::printf("pvrsim: keys returned to the firmware: %zu\n", sim.returnedKeys().size());
+  // What TAPs left behind: memory they did not free, regions they did not delete.
+  if (sim.blocksTakenBack() > 0)
+    std::printf("pvrsim: memory blocks still held by TAPs when they ended: %zu\n", sim.blocksTakenBack());
+  if (osd::regionCount() > 0) std::printf("pvrsim: OSD regions still open: %d\n", osd::regionCount());
   std::printf("pvrsim: disk: %s\n", sim.options().diskDir.c_str());
   std::printf("pvrsim: console capture: %s/console.raw\n", sim.options().runDir.c_str());
 }

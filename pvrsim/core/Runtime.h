@@ -95,6 +95,9 @@ struct Runtime {
   int enterNormalCalls = 0;
   int exitNormalCalls = 0;
 
+  // memory: TAP_MemAlloc blocks that TAPs still held when they ended
+  size_t blocksTakenBack = 0;
+
   // disk
   uint64_t bytesWritten = 0;
   FolderListing looseListing;  // FindFirst without a current TAP

@@ -164,6 +164,7 @@ bool Sim::copyToDisk(const std::string &hostFile, const std::string &boxPath) {
 }
 
 uint64_t Sim::bytesWritten() const { return rt().bytesWritten; }
+size_t Sim::blocksTakenBack() const { return rt().blocksTakenBack; }
 
 // ---- TAPs ----
 

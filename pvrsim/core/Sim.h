@@ -80,6 +80,9 @@ class Sim {
   bool copyToDisk(const std::string &hostFile, const std::string &boxPath);
   // Bytes the TAP API has written to the disk so far.
   uint64_t bytesWritten() const;
+  // TAP_MemAlloc blocks that TAPs still held when they ended, which the
+  // firmware took back (a TAP that frees everything adds none).
+  size_t blocksTakenBack() const;
 
   // ---- TAPs ----
   // Starts a TAP file on the disk (TAP notation) as a TAP does, with an

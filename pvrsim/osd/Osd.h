@@ -74,5 +74,8 @@ bool writeScreenshot(const std::string &path, std::string *error = nullptr);
 bool setFramesFolder(const std::string &folder, std::string *error = nullptr);
 int framesWritten();
 int syncCount();  // TAP_Osd_Sync calls so far
+// Region pixels written by the drawing calls (fills, rectangles, graphics,
+// text, copies, restored boxes) since pvrsim started; 4 bytes each.
+uint64_t pixelsWritten();
 
 }  // namespace pvrsim::osd

@@ -12,6 +12,7 @@ using namespace pvrsim::osd;
 namespace {
 
 void fill(Region &r, const Clip &c, uint32_t color) {
+  wrote(c.area());
   for (int y = c.y0; y < c.y1; y++)
     for (int x = c.x0; x < c.x1; x++) r.pixels.at(x, y) = color;
 }
@@ -92,6 +93,7 @@ extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h,
   Clip c = clipTo(*r, x, y, w, h);
   if (c.empty()) return;
   const dword *pixels = static_cast<const dword *>(data);
+  wrote(c.area());
   for (int py = c.y0; py < c.y1; py++)
     std::memcpy(&r->pixels.at(c.x0, py), &pixels[size_t(py - int64_t(y)) * w + size_t(c.x0 - int64_t(x))],
                 size_t(c.x1 - c.x0) * 4);
@@ -116,6 +118,7 @@ extern "C" int TAP_Osd_Copy(word src, word dst, dword x, dword y, dword w, dword
   int w2 = t.x1 - t.x0, h2 = t.y1 - t.y0;
   int sx = int(s.x0 + (t.x0 - tx)), sy = int(s.y0 + (t.y0 - ty));
   std::vector<uint32_t> block(size_t(w2) * h2);  // copy first: regions may be the same
+  wrote(int64_t(w2) * h2);
   for (int row = 0; row < h2; row++)
     for (int col = 0; col < w2; col++) block[size_t(row) * w2 + col] = from->pixels.at(sx + col, sy + row);
   for (int row = 0; row < h2; row++)

@@ -23,6 +23,7 @@ extern "C" int TAP_Osd_PutGd(word rgn, int x, int y, const TYPE_GrData *gd, bool
   gr::grDecode(static_cast<const uint8_t *>(gd->data), count * 5, pixels.data(), count);
   Clip c = clipTo(*r, x, y, gd->width, gd->height);
   const size_t rowPixels = c.empty() ? 0 : size_t(c.x1 - c.x0);
+  wrote(c.area());
   for (int py = c.y0; py < c.y1 && rowPixels; py++) {
     const uint32_t *from = &pixels[size_t(py - y) * gd->width + size_t(c.x0 - x)];
     uint32_t *to = &r->pixels.at(c.x0, py);

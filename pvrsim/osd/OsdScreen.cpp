@@ -126,6 +126,11 @@ int syncCount() {
   return state().syncs;
 }
 
+uint64_t pixelsWritten() {
+  Lock lock(state().mutex);
+  return state().pixelsWritten;
+}
+
 }  // namespace pvrsim::osd
 
 using namespace pvrsim::osd;

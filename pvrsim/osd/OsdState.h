@@ -33,6 +33,7 @@ struct OsdState {
   std::string framesFolder;
   int framesWritten = 0;
   int syncs = 0;
+  uint64_t pixelsWritten = 0;     // region pixels written by drawing calls
   std::vector<uint32_t> decoded;  // PutGd's unpacked graphic, reused between calls
 };
 
@@ -43,11 +44,14 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 Region *findRegion(word rgn);
 // Marks the screen changed when the region is shown.
 void touched(const Region &region);
+// Counts region pixels written by a drawing call.
+inline void wrote(int64_t pixels) { state().pixelsWritten += uint64_t(pixels); }
 
 // A rectangle clipped to a region; empty when nothing of it lies inside.
 struct Clip {
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // x1, y1 exclusive
   bool empty() const { return x0 >= x1 || y0 >= y1; }
+  int64_t area() const { return empty() ? 0 : int64_t(x1 - x0) * (y1 - y0); }
 };
 Clip clipTo(const Region &region, int64_t x, int64_t y, int64_t w, int64_t h);
 

@@ -115,6 +115,7 @@ extern "C" int TAP_Osd_PutS(word rgn, dword x, dword y, dword maxX, const char *
   int64_t room = int64_t(maxX) - x;
   if ((bc >> 24) != 0) {
     Clip c = clipTo(*r, x, y, room, font.height);
+    wrote(c.area());
     for (int py = c.y0; py < c.y1; py++)
       for (int px = c.x0; px < c.x1; px++) r->pixels.at(px, py) = bc;
   }
@@ -133,6 +134,7 @@ extern "C" int TAP_Osd_PutS(word rgn, dword x, dword y, dword maxX, const char *
         if (coverage == 0) continue;
         uint32_t &p = r->pixels.at(int(px), int(py));
         p = mixByCoverage(fc, p, coverage);
+        wrote(1);
       }
     pen += g->width;
   }

@@ -53,6 +53,19 @@ class SimFixture : public ::testing::Test {
 
   bool exists(const std::string &boxPath) const { return std::filesystem::exists(disk(boxPath)); }
 
+  // Puts the toolkit's seven standard fonts, as the build made them, into
+  // the font folder; false (with a failure reported) when one is missing.
+  bool installStandardFonts() {
+    for (const char *size : {"10", "12", "14", "16", "18", "20", "20B"}) {
+      std::string font = std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt";
+      if (!sim->copyToDisk(font, "/ProgramFiles/Settings/Fonts/")) {
+        ADD_FAILURE() << sim->lastError() << " (the build makes the fonts: target payload_files)";
+        return false;
+      }
+    }
+    return true;
+  }
+
   // Copies a built TAP onto the disk and starts it; returns the slot.
   int startTap(const std::string &hostFile, const std::string &boxPath) {
     EXPECT_TRUE(sim->copyToDisk(hostFile, boxPath)) << sim->lastError();
