@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace pvrsim::box {
@@ -74,6 +75,10 @@ bool separateBeforeWrite(const std::string &hostPath, bool keepContent);
 // the terminating NUL of every piece) and as text without NUL bytes.
 std::string consoleRaw();
 std::string consoleText();
+// Called with every piece written to the console (raw bytes, NULs included)
+// on the writing thread, right after it reached the capture.  An empty
+// function removes it; configure() keeps it.
+void setConsoleListener(std::function<void(const char *data, size_t size)> listener);
 
 // Runs one command line with the box shell; returns the status as system()
 // does (exit code << 8).

@@ -32,6 +32,11 @@ ConsoleFds &consoleFds() {
   return *fds;
 }
 
+std::function<void(const char *, size_t)> &consoleListener() {
+  static auto *listener = new std::function<void(const char *, size_t)>;  // as consoleFds
+  return *listener;
+}
+
 void echoWithoutNul(const void *data, size_t size) {
   const char *bytes = static_cast<const char *>(data);
   std::string text;
@@ -86,6 +91,10 @@ void resetConsole() {
 }
 }  // namespace detail
 
+void setConsoleListener(std::function<void(const char *data, size_t size)> listener) {
+  consoleListener() = std::move(listener);
+}
+
 std::string consoleRaw() {
   std::string capture = detail::runFile(kCaptureFile);
   if (capture.empty()) return {};
@@ -103,8 +112,10 @@ std::string consoleText() {
 
 extern "C" ssize_t __wrap_write(int fd, const void *data, size_t size) {
   ssize_t written = ::write(fd, data, size);
-  if (written > 0 && pvrsim::box::detail::isConsoleFd(fd) && pvrsim::box::config().consoleEcho) {
-    pvrsim::box::echoWithoutNul(data, static_cast<size_t>(written));
+  if (written > 0 && pvrsim::box::detail::isConsoleFd(fd)) {
+    if (pvrsim::box::config().consoleEcho) pvrsim::box::echoWithoutNul(data, static_cast<size_t>(written));
+    auto &listener = pvrsim::box::consoleListener();
+    if (listener) listener(static_cast<const char *>(data), static_cast<size_t>(written));
   }
   return written;
 }

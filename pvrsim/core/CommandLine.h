@@ -1,6 +1,7 @@
 // CommandLine.h - the pvrsim program: its arguments and its run.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -59,8 +60,16 @@ bool parseCommandLine(const std::vector<std::string> &args, CommandLine &out, st
 
 std::string usageText();
 
+// What a front end (the web page of --serve) adds to a run; each may be empty.
+struct RunHooks {
+  std::function<void(Sim &)> started;  // the Sim exists; no TAP has started yet
+  std::function<bool()> stopRequested;  // asked before each tick of the run loop: true ends the run there
+  // After the summary, with the reason the run ended ("no TAP left at tick 1234" ...).
+  std::function<void(Sim &, const std::string &why)> finished;
+};
+
 // Runs pvrsim as the command line says; messages go to stdout/stderr.
 // Returns the exit status: 0, or 1 when the TAP could not be started.
-int runCommandLine(const CommandLine &commandLine);
+int runCommandLine(const CommandLine &commandLine, const RunHooks &hooks = {});
 
 }  // namespace pvrsim

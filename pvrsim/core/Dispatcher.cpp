@@ -75,6 +75,7 @@ void dispatchTick() {
     return;
   }
   ++r.dispatchDepth;
+  if (r.tickObserver) r.tickObserver();
   removeEndedSlots();
   deliverKeys();
   deliverIdle();

@@ -80,22 +80,37 @@ void printSummary(const Sim &sim, dword ticks) {
   std::printf("pvrsim: console capture: %s/console.raw\n", sim.options().runDir.c_str());
 }
 
+// Runs the ticks the command line asks for, or fewer when the front end
+// asks to stop; returns why the run ended, with the box's tick.
+std::string runTicks(Sim &sim, const CommandLine &commandLine, const RunHooks &hooks) {
+  auto stop = [&] { return hooks.stopRequested && hooks.stopRequested(); };
+  auto atTick = [&] { return " at tick " + std::to_string(sim.now()); };
+  const dword limit = commandLine.ticks ? *commandLine.ticks : commandLine.maxTicks;
+  for (dword ran = 0; ran < limit && (commandLine.ticks || sim.tapCount() > 0); ++ran) {
+    if (stop()) return "stopped" + atTick();
+    sim.tick();
+  }
+  if (commandLine.ticks) return "ran the " + std::to_string(limit) + " ticks asked for, ended" + atTick();
+  if (sim.tapCount() == 0) return "no TAP left" + atTick();
+  std::printf("pvrsim: stopped at the safety limit of %u ticks\n", static_cast<unsigned>(limit));
+  return "stopped at the safety limit of " + std::to_string(limit) + " ticks" + atTick();
+}
+
 }  // namespace
 
-int runCommandLine(const CommandLine &commandLine) {
+int runCommandLine(const CommandLine &commandLine, const RunHooks &hooks) {
   Sim sim(commandLine.options);
-  for (const auto &copy : commandLine.copies) {
-    if (!sim.copyToDisk(copy.first, copy.second)) {
-      std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
-      return 1;
-    }
-  }
+  if (hooks.started) hooks.started(sim);
+  auto fail = [&](const std::string &message) {
+    std::fprintf(stderr, "pvrsim: %s\n", message.c_str());
+    if (hooks.finished) hooks.finished(sim, message);
+    return 1;
+  };
+  for (const auto &copy : commandLine.copies)
+    if (!sim.copyToDisk(copy.first, copy.second)) return fail(sim.lastError());
   std::string error;
   std::string tapPath = placeTapFile(sim, commandLine.tapFile, error);
-  if (tapPath.empty()) {
-    std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (tapPath.empty()) return fail(error);
   for (const ScheduledKey &key : commandLine.keys) sim.scheduleKey(key.tick, key.code);
   // The box starts its AutoStart TAPs before anything else; the TAP named on
   // the command line is started once, by the command line (with its parameter).
@@ -103,25 +118,13 @@ int runCommandLine(const CommandLine &commandLine) {
 
   const dword startTick = sim.now();
   if (commandLine.param) {
-    if (!startWithLauncher(sim, tapPath, *commandLine.param, error)) {
-      std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
-      return 1;
-    }
-  } else {
-    int slot = sim.startTap(tapPath);
-    if (slot < 0 && !sim.lastError().empty()) {
-      std::fprintf(stderr, "pvrsim: %s\n", sim.lastError().c_str());
-      return 1;
-    }
+    if (!startWithLauncher(sim, tapPath, *commandLine.param, error)) return fail(error);
+  } else if (sim.startTap(tapPath) < 0 && !sim.lastError().empty()) {
+    return fail(sim.lastError());
   }
-  if (commandLine.ticks) {
-    sim.runTicks(*commandLine.ticks);
-  } else {
-    sim.runUntilNoTap(commandLine.maxTicks);
-    if (sim.tapCount() > 0)
-      std::printf("pvrsim: stopped at the safety limit of %u ticks\n", static_cast<unsigned>(commandLine.maxTicks));
-  }
+  const std::string why = runTicks(sim, commandLine, hooks);
   printSummary(sim, sim.now() - startTick);
+  if (hooks.finished) hooks.finished(sim, why);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -87,6 +88,7 @@ struct Runtime {
   std::vector<LoadedTap> pendingUnloads;
   unsigned loadCounter = 0;  // makes the names of loaded copies unique
   std::multimap<dword, dword> keys;  // tick -> key code, in scheduling order
+  std::function<void()> tickObserver;  // Sim::setTickObserver
   std::vector<ReturnedKey> returnedKeys;
   std::vector<std::unique_ptr<dword>> paramBlocks;  // start parameters, alive for the run
 

@@ -115,6 +115,7 @@ Sim::Sim(const Options &options) {
 
 Sim::~Sim() {
   Runtime &r = rt();
+  r.tickObserver = nullptr;
   resetTaskTable();
   for (auto &entry : r.openFiles) {
     ::close(entry.second->fd);
@@ -265,6 +266,7 @@ dword Sim::runUntilNoTap(dword maxTicks) {
 }
 
 void Sim::scheduleKey(dword tick, dword code) { rt().keys.emplace(tick, code); }
+void Sim::setTickObserver(std::function<void()> observer) { rt().tickObserver = std::move(observer); }
 dword Sim::now() const { return rt().tick; }
 
 // ---- inspection ----

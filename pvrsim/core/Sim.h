@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,6 +110,12 @@ class Sim {
   dword runUntilNoTap(dword maxTicks);   // returns the ticks run; adopted callers do not count
   void scheduleKey(dword tick, dword code);
   dword now() const;                     // TAP_GetTick
+  // Called on the simulator's thread at every tick that dispatches, the
+  // nested ticks of TAP_SystemProc included, after the clock moved and before
+  // the due keys are delivered: a key scheduled there for now() is delivered
+  // in that tick.
+  // An empty function removes it.  The Sim forgets it when it ends.
+  void setTickObserver(std::function<void()> observer);
 
   // ---- inspection ----
   bool isRunning(int slot) const;                 // slot occupied

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,5 +78,15 @@ int syncCount();  // TAP_Osd_Sync calls so far
 // Region pixels written by the drawing calls (fills, rectangles, graphics,
 // text, copies, restored boxes) since pvrsim started; 4 bytes each.
 uint64_t pixelsWritten();
+
+// Called at every TAP_Osd_Sync that changed the screen, with the screen now
+// shown, on the thread of the TAP that synced and with the OSD locked: it
+// must only copy what it needs.  An empty function removes it; reset() keeps it.
+using SyncObserver = std::function<void(const Image &screen, dword tick)>;
+void setSyncObserver(SyncObserver observer);
+
+// A PNG file's bytes in memory (withAlpha as for writePng), compressed for
+// speed rather than size; false with error set when libpng fails.
+bool encodePng(const Image &image, bool withAlpha, std::vector<uint8_t> &png, std::string *error = nullptr);
 
 }  // namespace pvrsim::osd

@@ -116,6 +116,11 @@ bool setFramesFolder(const std::string &folder, std::string *error) {
   return true;
 }
 
+void setSyncObserver(SyncObserver observer) {
+  Lock lock(state().mutex);
+  state().syncObserver = std::move(observer);
+}
+
 int framesWritten() {
   Lock lock(state().mutex);
   return state().framesWritten;
@@ -141,7 +146,7 @@ extern "C" int TAP_Osd_Sync(void) {
   s.syncs++;
   if (!s.screenChanged && s.haveVisible) return 0;
   s.screenChanged = false;
-  if (s.framesFolder.empty()) {
+  if (s.framesFolder.empty() && !s.syncObserver) {
     // Assigned over the kept copies, so that their pixel buffers are reused
     // (a sync per step must not allocate and fault in fresh pages each time).
     std::vector<const Region *> shown = shownRegions();
@@ -156,6 +161,7 @@ extern "C" int TAP_Osd_Sync(void) {
   bool changed = !s.haveVisible || screen.argb != s.visible.argb;
   s.visible = std::move(screen);
   s.haveVisible = true;
+  if (changed && s.syncObserver) s.syncObserver(s.visible, TAP_GetTick());
   if (changed && !s.framesFolder.empty()) {
     std::string error;
     std::string path = s.framesFolder + "/" + frameName(s.framesWritten, TAP_GetTick());

@@ -31,6 +31,7 @@ struct OsdState {
   std::vector<Region> syncedRegions;  // shown regions at the last sync, in creation order
   bool visibleStale = false;          // visible must be composed from syncedRegions
   std::string framesFolder;
+  SyncObserver syncObserver;
   int framesWritten = 0;
   int syncs = 0;
   uint64_t pixelsWritten = 0;     // region pixels written by drawing calls
