@@ -1,17 +1,61 @@
 // pvrsim: runs a TAP of the Topfield TMS box on this PC.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/CommandLine.h"
 #include "osd/Osd.h"
+#ifdef PVRSIM_SERVE
+#include "serve/Serve.h"
+#endif
 
 namespace {
 const char kScreenUsage[] = R"(Screen:
   --frames DIR        write the screen as DIR/<frame>-t<tick>.png at every
                       TAP_Osd_Sync that changed it (DIR is created)
   --screenshot FILE   write the last screen shown as a PNG when the run ends
+
+Web page:
+  --serve[=PORT]      run in real time and show the box on a web page at
+                      http://127.0.0.1:PORT/ (default port 8720; 0: any free
+                      port, printed): the screen as it changes, a remote
+                      control (keys join the --key schedule), the console and
+                      the running TAPs.  Only this computer can reach it.
+                      Ctrl-C ends the run; the page says so.  "--serve PORT"
+                      also works when PORT is a number.
 )";
+
+constexpr int kDefaultServePort = 8720;
+
+bool allDigits(const std::string &text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Takes "--serve", "--serve=PORT" or "--serve PORT" (a number) out of the
+// arguments; false with error set for a bad port.
+bool takeServeOption(std::vector<std::string> &args, std::optional<int> &port, std::string &error) {
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); i++) {
+    const std::string &arg = args[i];
+    if (arg != "--serve" && arg.compare(0, 8, "--serve=") != 0) {
+      rest.push_back(arg);
+      continue;
+    }
+    std::string value = arg.size() > 8 ? arg.substr(8) : "";
+    if (arg == "--serve" && i + 1 < args.size() && allDigits(args[i + 1])) value = args[++i];
+    if (value.empty() && arg == "--serve") {
+      port = kDefaultServePort;
+    } else if (allDigits(value) && value.size() <= 5 && std::stoi(value) <= 65535) {
+      port = std::stoi(value);
+    } else {
+      error = "--serve: \"" + value + "\" is not a port number (0 to 65535)";
+      return false;
+    }
+  }
+  args = rest;
+  return true;
+}
 
 // Takes the screen options out of the arguments; false with error set for
 // one without its value.
@@ -44,7 +88,9 @@ int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   pvrsim::CommandLine commandLine;
   std::string error, frames, screenshot;
-  if (!takeScreenOptions(args, frames, screenshot, error) || !pvrsim::parseCommandLine(args, commandLine, error)) {
+  std::optional<int> servePort;
+  if (!takeScreenOptions(args, frames, screenshot, error) || !takeServeOption(args, servePort, error) ||
+      !pvrsim::parseCommandLine(args, commandLine, error)) {
     std::fprintf(stderr, "pvrsim: %s\nTry 'pvrsim --help'.\n", error.c_str());
     return 2;
   }
@@ -57,7 +103,18 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
     return 2;
   }
-  int status = pvrsim::runCommandLine(commandLine);
+  int status;
+  if (servePort) {
+#ifdef PVRSIM_SERVE
+    status = pvrsim::serve::runServed(commandLine, *servePort);
+#else
+    std::fprintf(stderr, "pvrsim: --serve: this pvrsim was built without its web page "
+                         "(the HTTP library libcpp-httplib-dev was missing when it was configured)\n");
+    return 2;
+#endif
+  } else {
+    status = pvrsim::runCommandLine(commandLine);
+  }
   if (!screenshot.empty() && !pvrsim::osd::writeScreenshot(screenshot, &error)) {
     std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
     if (status == 0) status = 1;

@@ -21,6 +21,10 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # The MIPS suite runs under qemu-mipsel.
   qemu-user
+  # pvrsim --serve: the HTTP library (32-bit, as pvrsim), and the headless
+  # browser with its WebDriver and Python client for the page's test.
+  pkg-config libcpp-httplib-dev:i386 nlohmann-json3-dev
+  chromium chromium-driver python3-selenium
 )
 
 missing=()
