@@ -7,9 +7,17 @@
 # Installs what it needs first (Debian 12, as root).
 #
 #   bash scripts/run.sh [no|yes|cancel] [pvrsim options...]
+#   bash scripts/run.sh page [PORT] [pvrsim options...]
 #
 # The answer defaults to "no" (the highlighted button): the manager goes to
 # /ProgramFiles; "yes" and "cancel" put it into /ProgramFiles/AutoStart.
+#
+# "page" is the interactive variant: pvrsim runs in real time and shows the
+# box on a web page at http://127.0.0.1:PORT/ (default 8720, this computer
+# only), where the question is answered with the remote control drawn there
+# or the keyboard.  The manager stays resident after the install, so the run
+# goes on until Ctrl-C (or one box hour); the page says when it has stopped,
+# and the log and the files are shown as in the other variants.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,14 +26,21 @@ if [[ $# -gt 0 && "$1" != -* ]]; then
   ANSWER=$1
   shift
 fi
+PORT=8720
 # The question is up after the first two steps (ticks 1 and 2); the keys
-# come a second later.
+# come a second later.  On the page, the person answers and ends the run.
 case "$ANSWER" in
   no) KEYS=(--key 100:ok) ;;
   yes) KEYS=(--key 100:left --key 110:ok) ;;
   cancel) KEYS=(--key 100:exit) ;;
+  page)
+    if [[ $# -gt 0 && "$1" =~ ^[0-9]+$ ]]; then
+      PORT=$1
+      shift
+    fi
+    ;;
   *)
-    echo "run.sh: unknown answer '$ANSWER' (no, yes or cancel)" >&2
+    echo "run.sh: unknown answer '$ANSWER' (no, yes, cancel or page)" >&2
     exit 2
     ;;
 esac
@@ -41,8 +56,15 @@ mkdir -p run/disk/ProgramFiles
 status=0
 # --param 0: IT_Install, handed over by pvrsim's launcher TAP through the
 # library's HDD_TAP_Start, as the update manager starts the installer.
-build/host/pvrsim/pvrsim --disk run/disk --run run --frames run/frames --ticks 2000 \
-  --param 0 "${KEYS[@]}" build/host/installer/Vantero_Setup.tap "$@" || status=$?
+if [[ "$ANSWER" == page ]]; then
+  echo "Open http://127.0.0.1:$PORT/ in a browser on this computer and answer the question there"
+  echo "(ok: No, left then ok: Yes, exit: cancel).  Ctrl-C here ends the run."
+  build/host/pvrsim/pvrsim --disk run/disk --run run --frames run/frames --serve "$PORT" \
+    --param 0 build/host/installer/Vantero_Setup.tap "$@" || status=$?
+else
+  build/host/pvrsim/pvrsim --disk run/disk --run run --frames run/frames --ticks 2000 \
+    --param 0 "${KEYS[@]}" build/host/installer/Vantero_Setup.tap "$@" || status=$?
+fi
 
 echo
 echo "== Vantero.log =="
