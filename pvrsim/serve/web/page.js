@@ -31,11 +31,20 @@ const GROUPS = [
                               'step', 'slow', 'jumpstart', 'jumpend', 'prev', 'next', 'skip') },
   { id: 'more', takes: () => true },
 ];
+// Where a group's order matters; other keys follow in the table's order.
 const ORDER = {
+  system: ['power', 'exit', 'recall', 'menu', 'info', 'list', 'guide'],
   colours: ['red', 'green', 'yellow', 'blue', 'white'],
   digits: ['1', '2', '3', '4', '5', '6', '7', '8', '9', '0'],
+  media: ['jumpstart', 'rwd', 'rewind', 'ffwd', 'forward', 'jumpend', 'play', 'pause', 'stop', 'record', 'rec'],
 };
-const LABELS = { up: '\u25B2', down: '\u25BC', left: '\u25C0', right: '\u25B6', ok: 'OK' };
+// Symbols instead of names (the name is in every button's tooltip).
+const LABELS = {
+  up: '\u25B2', down: '\u25BC', left: '\u25C0', right: '\u25B6', ok: 'OK',
+  rwd: '\u25C0\u25C0', rewind: '\u25C0\u25C0', ffwd: '\u25B6\u25B6', forward: '\u25B6\u25B6',
+  jumpstart: '|\u25C0\u25C0', jumpend: '\u25B6\u25B6|', play: '\u25B6', pause: '\u275A\u275A',
+  stop: '\u25A0', record: '\u25CF', rec: '\u25CF',
+};
 
 const page = window.pvrsim = {
   keys: [],            // [{name, code, aliases}] from /keys, one per key code
@@ -85,7 +94,7 @@ function shortcutOf(name) {
 function sortedForGroup(id, keys) {
   const order = ORDER[id];
   if (!order) return keys;
-  const rank = (k) => (order.indexOf(k.name) < 0 ? order.length : order.indexOf(k.name));
+  const rank = (k) => (order.includes(k.name) ? order.indexOf(k.name) : order.length);
   return keys.slice().sort((a, b) => rank(a) - rank(b));
 }
 
