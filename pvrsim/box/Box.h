@@ -29,11 +29,25 @@ struct Config {
 void configure(const Config &config);
 const Config &config();
 
+// How a path's last name is taken when it is a symbolic link: followed
+// (open, stat, chdir, chmod ...) or kept as the link itself (lstat, unlink,
+// rename, rm).  A path ending in '/' or "/." is always followed.
+enum class LastLink { Follow, Keep };
+
 // Maps a box path below "/mnt/hd" ("/mnt/hd", "/mnt/hd/", "/mnt/hd/a/b") to
-// the host path inside the disk folder.  "." and ".." are resolved lexically;
-// a path that would leave the disk folder, or that is not below /mnt/hd,
-// gives false.
-bool mapDiskPath(const std::string &boxPath, std::string &hostPath);
+// the host path inside the disk folder.  "." and ".." of the path itself are
+// resolved lexically, as the firmware's paths are text.  Symbolic links on
+// the disk are followed as the box's kernel follows them (a target beginning
+// with '/' is a box path, one without is taken from the link's folder), but
+// only beneath the disk folder: the host path names no link except, with
+// LastLink::Keep, its last name.  False, with errno set, for a path that is
+// not below /mnt/hd, that climbs above it (ENOENT), that passes through a
+// link leading outside the disk (ENOENT: for the box such a link leads
+// nowhere) or through too many links (ELOOP).  normalBoxPath, when given,
+// receives the box path with "." and ".." resolved ("/mnt/hd/a/b"), also
+// when a link on the way leads nowhere.
+bool mapDiskPath(const std::string &boxPath, std::string &hostPath, LastLink last = LastLink::Follow,
+                 std::string *normalBoxPath = nullptr);
 
 // True while the simulator runs code of a TAP (set by the core around every
 // call into a TAP).  Paths that are neither below /mnt/hd nor a console are

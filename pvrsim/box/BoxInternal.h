@@ -2,8 +2,12 @@
 // meant for the core or for tests; they use Box.h.
 #pragma once
 
-#include <string>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
+
+#include "Box.h"
 
 namespace pvrsim::box::detail {
 
@@ -20,10 +24,16 @@ struct RoutedPath {
   Route route = Route::Refused;
   std::string hostPath;  // Disk and Host
   std::string boxPath;   // the path with "." and ".." resolved (Canned)
+  int error = ENOENT;    // Refused: what the box reports (a link out of the disk: ENOENT)
 };
 
-// Classifies a path the way the wrapped libc calls see it.
-RoutedPath routePath(const char *path);
+// Classifies a path the way the wrapped libc calls see it; `last` says how a
+// link in the last name of a disk path is taken.
+RoutedPath routePath(const char *path, LastLink last = LastLink::Follow);
+
+// True for the disk folder itself, however the path reached it: it stands
+// for a mount point that cannot be removed or renamed.
+bool isDiskRoot(const RoutedPath &routed);
 
 // Resolves "." and ".." and doubled slashes of an absolute path; ".." at the
 // root stays at the root.  A trailing '/' is kept.  False for relative paths.

@@ -25,15 +25,15 @@ int fail(int error) {
   return -1;
 }
 
-// Refused paths do not exist for the box; a null path is a bad address.
-int refusedError(const char *path) { return path == nullptr ? EFAULT : ENOENT; }
 
 // The host path a Disk or Host route acts on.
 const char *hostPath(const RoutedPath &routed) { return routed.hostPath.c_str(); }
 
-// The disk folder itself stands for a mount point: it cannot be renamed away.
-bool isMountPoint(const RoutedPath &routed) {
-  return routed.route == Route::Disk && (routed.boxPath == "/mnt/hd" || routed.boxPath == "/mnt/hd/");
+// An open follows a link in the last name unless it refuses links there or
+// creates the file exclusively (which never opens what a link leads to).
+pvrsim::box::LastLink lastLinkOfOpen(int flags) {
+  bool exclusive = (flags & O_CREAT) != 0 && (flags & O_EXCL) != 0;
+  return (flags & O_NOFOLLOW) != 0 || exclusive ? pvrsim::box::LastLink::Keep : pvrsim::box::LastLink::Follow;
 }
 
 bool sameSide(const RoutedPath &a, const RoutedPath &b) {
@@ -89,7 +89,7 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
     mode = va_arg(args, mode_t);
     va_end(args);
   }
-  RoutedPath routed = routePath(path);
+  RoutedPath routed = routePath(path, lastLinkOfOpen(flags));
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
@@ -104,11 +104,11 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
     case Route::Refused:
       break;
   }
-  return fail(refusedError(path));
+  return fail(routed.error);
 }
 
 extern "C" int __wrap_lstat64(const char *path, struct stat64 *st) {
-  RoutedPath routed = routePath(path);
+  RoutedPath routed = routePath(path, pvrsim::box::LastLink::Keep);
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
@@ -127,7 +127,7 @@ extern "C" int __wrap_lstat64(const char *path, struct stat64 *st) {
     case Route::Refused:
       break;
   }
-  return fail(refusedError(path));
+  return fail(routed.error);
 }
 
 extern "C" int __wrap_utime(const char *path, const struct utimbuf *times) {
@@ -142,11 +142,11 @@ extern "C" int __wrap_utime(const char *path, const struct utimbuf *times) {
     case Route::Refused:
       break;
   }
-  return fail(refusedError(path));
+  return fail(routed.error);
 }
 
 extern "C" int __wrap_mkdir(const char *path, mode_t mode) {
-  RoutedPath routed = routePath(path);
+  RoutedPath routed = routePath(path, pvrsim::box::LastLink::Keep);
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
@@ -157,15 +157,16 @@ extern "C" int __wrap_mkdir(const char *path, mode_t mode) {
     case Route::Refused:
       break;
   }
-  return fail(refusedError(path));
+  return fail(routed.error);
 }
 
 extern "C" int __wrap_rename(const char *from, const char *to) {
-  RoutedPath source = routePath(from);
-  RoutedPath target = routePath(to);
-  if (source.route == Route::Refused) return fail(refusedError(from));
-  if (target.route == Route::Refused) return fail(refusedError(to));
-  if (isMountPoint(source) || isMountPoint(target)) return fail(EBUSY);
+  // Renaming moves a link itself, never what it leads to.
+  RoutedPath source = routePath(from, pvrsim::box::LastLink::Keep);
+  RoutedPath target = routePath(to, pvrsim::box::LastLink::Keep);
+  if (source.route == Route::Refused) return fail(source.error);
+  if (target.route == Route::Refused) return fail(target.error);
+  if (pvrsim::box::detail::isDiskRoot(source) || pvrsim::box::detail::isDiskRoot(target)) return fail(EBUSY);
   if (!sameSide(source, target)) {
     bool systemFile = source.route == Route::Console || source.route == Route::Canned ||
                       target.route == Route::Console || target.route == Route::Canned;
@@ -195,6 +196,6 @@ extern "C" FILE *__wrap_fopen(const char *path, const char *mode) {
     case Route::Refused:
       break;
   }
-  errno = refusedError(path);
+  errno = routed.error;
   return nullptr;
 }

@@ -3,6 +3,7 @@
 #include "Box.h"
 #include "BoxInternal.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace pvrsim::box::detail {
@@ -33,8 +34,12 @@ RoutedPath routed(Route route, std::string hostPath = {}, std::string boxPath = 
 }
 }  // namespace
 
-RoutedPath routePath(const char *path) {
-  if (path == nullptr) return routed(Route::Refused);
+RoutedPath routePath(const char *path, LastLink last) {
+  if (path == nullptr) {
+    RoutedPath refused = routed(Route::Refused);
+    refused.error = EFAULT;
+    return refused;
+  }
   std::string normal;
   if (!normaliseBoxPath(path, normal)) {
     // A relative path means the host's working folder: test code only.
@@ -43,7 +48,10 @@ RoutedPath routePath(const char *path) {
   // The host's /mnt and /dev/pts are never the box's, whoever asks.
   if (normal == "/mnt" || startsWith(normal, "/mnt/")) {
     std::string hostPath;
-    return mapDiskPath(path, hostPath) ? routed(Route::Disk, hostPath, normal) : routed(Route::Refused);
+    if (mapDiskPath(path, hostPath, last)) return routed(Route::Disk, hostPath, normal);
+    RoutedPath refused = routed(Route::Refused, {}, normal);
+    refused.error = errno;
+    return refused;
   }
   if (startsWith(normal, "/dev/pts/")) {
     bool console = config().consoleAvailable && !config().runDir.empty() &&
@@ -54,6 +62,13 @@ RoutedPath routePath(const char *path) {
   std::string content;
   if (cannedFileContent(normal, content)) return routed(Route::Canned, {}, normal);
   return routed(insideTapCall() ? Route::Refused : Route::Host, path, normal);
+}
+
+bool isDiskRoot(const RoutedPath &routed) {
+  if (routed.route != Route::Disk) return false;
+  std::string host = routed.hostPath;
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  return host == config().diskRoot;
 }
 
 }  // namespace pvrsim::box::detail

@@ -80,8 +80,10 @@ int openTarget(const std::string &word, bool append) {
     case detail::Route::Console:
       return detail::openConsole();
     case detail::Route::Canned:
-    case detail::Route::Refused:
       break;
+    case detail::Route::Refused:
+      errno = routed.error;
+      return -1;
   }
   errno = EACCES;
   return -1;

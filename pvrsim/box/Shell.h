@@ -67,7 +67,8 @@ Command findCommand(const std::string &name);
 
 // A path as the shell's commands see it: relative names are taken from the
 // root, and nothing outside the disk folder, the canned files, the console
-// and /dev/null exists for the shell.
-detail::RoutedPath routeShellPath(const std::string &word);
+// and /dev/null exists for the shell.  `last` says how a link in the last
+// name is taken.
+detail::RoutedPath routeShellPath(const std::string &word, LastLink last = LastLink::Follow);
 
 }  // namespace pvrsim::box::shell

@@ -49,9 +49,8 @@ bool parseOptions(const char *command, const std::vector<std::string> &args, con
 
 bool has(const std::string &given, char option) { return given.find(option) != std::string::npos; }
 
-bool isMountPoint(const RoutedPath &routed) {
-  return routed.route == Route::Disk && (routed.boxPath == "/mnt/hd" || routed.boxPath == "/mnt/hd/");
-}
+// Why a command cannot act on a path that is not on the disk.
+int notOnDisk(const RoutedPath &routed) { return routed.route == Route::Refused ? routed.error : EACCES; }
 
 bool isDirectory(const std::string &hostPath, bool followLinks) {
   struct stat st;
@@ -90,10 +89,10 @@ int makeFolders(const std::string &hostPath) {
 }
 
 int makeFolder(const std::string &word, bool parents, CommandIo &io) {
-  RoutedPath routed = routeShellPath(word);
+  RoutedPath routed = routeShellPath(word, parents ? LastLink::Follow : LastLink::Keep);
   int error = 0;
   if (routed.route != Route::Disk) {
-    error = EACCES;
+    error = notOnDisk(routed);
   } else if (parents) {
     error = makeFolders(routed.hostPath);
   } else if (::mkdir(routed.hostPath.c_str(), 0777) != 0) {
@@ -106,10 +105,11 @@ int makeFolder(const std::string &word, bool parents, CommandIo &io) {
 int removePath(const std::string &word, bool recursive, bool force, CommandIo &io) {
   std::string name = lastName(word);
   if (name == "." || name == "..") return report(io, "rm: can't remove '.' or '..'");
-  RoutedPath routed = routeShellPath(word);
+  // A link is removed itself, never what it leads to.
+  RoutedPath routed = routeShellPath(word, LastLink::Keep);
   std::string failure = "rm: can't remove " + quoted(word) + ": ";
-  if (routed.route != Route::Disk) return report(io, failure + std::strerror(EACCES));
-  if (isMountPoint(routed)) return report(io, failure + std::strerror(EBUSY));
+  if (routed.route != Route::Disk) return report(io, failure + std::strerror(notOnDisk(routed)));
+  if (detail::isDiskRoot(routed)) return report(io, failure + std::strerror(EBUSY));
   struct stat st;
   if (::lstat(routed.hostPath.c_str(), &st) != 0) {
     if (errno == ENOENT && force) return 0;
@@ -158,7 +158,7 @@ int changeMode(const std::string &word, mode_t mode, bool recursive, CommandIo &
   RoutedPath routed = routeShellPath(word);
   int error = 0;
   if (routed.route != Route::Disk) {
-    error = EACCES;
+    error = notOnDisk(routed);
   } else if (recursive && isDirectory(routed.hostPath, false)) {
     error = changeModeTree(routed.hostPath, mode);
   }
@@ -168,10 +168,12 @@ int changeMode(const std::string &word, mode_t mode, bool recursive, CommandIo &
 }
 
 int moveOne(const std::string &word, const RoutedPath &dest, bool intoFolder, CommandIo &io) {
-  RoutedPath source = routeShellPath(word);
+  RoutedPath source = routeShellPath(word, LastLink::Keep);  // a link moves itself
   std::string failure = "mv: can't rename " + quoted(word) + ": ";
-  if (source.route != Route::Disk || dest.route != Route::Disk) return report(io, failure + std::strerror(EACCES));
-  if (isMountPoint(source)) return report(io, failure + std::strerror(EBUSY));
+  if (source.route != Route::Disk) return report(io, failure + std::strerror(notOnDisk(source)));
+  if (dest.route != Route::Disk) return report(io, failure + std::strerror(notOnDisk(dest)));
+  if (detail::isDiskRoot(source) || (!intoFolder && detail::isDiskRoot(dest)))
+    return report(io, failure + std::strerror(EBUSY));
   std::string from = withoutTrailingSlashes(source.hostPath);
   struct stat st;
   if (::lstat(from.c_str(), &st) != 0) return report(io, failure + std::strerror(errno));
@@ -194,7 +196,7 @@ int catFile(const std::string &word, CommandIo &io) {
       return 0;
     case Route::Console:
     case Route::Refused:
-      return report(io, "cat: can't open " + quoted(word) + ": " + std::strerror(EACCES));
+      return report(io, "cat: can't open " + quoted(word) + ": " + std::strerror(notOnDisk(routed)));
     case Route::Disk:
       break;
   }
@@ -254,8 +256,11 @@ int mvCommand(const std::vector<std::string> &args, CommandIo &io) {
   if (!parseOptions("mv", args, "fi", options, first, io)) return 1;
   if (args.size() - first < 2) return report(io, "mv: missing operand");
   const std::string &destWord = args.back();
+  // A folder, or a link leading to one, receives the sources; any other
+  // destination is a new name, and a link there is replaced, not followed.
   RoutedPath dest = routeShellPath(destWord);
   bool intoFolder = dest.route == Route::Disk && isDirectory(dest.hostPath, true);
+  if (!intoFolder) dest = routeShellPath(destWord, LastLink::Keep);
   size_t sources = args.size() - first - 1;
   if (!intoFolder && sources > 1) return report(io, "mv: " + quoted(destWord) + " is not a directory");
   int status = 0;

@@ -54,10 +54,15 @@ Options:
   --no-utf8           emulate a firmware that does not keep UTF-8
   --power-cut-tick N  end the run abruptly after tick N (exit status 3)
   --power-cut-bytes N end the run abruptly once the TAP API wrote N bytes to the disk
+  --disk-full-after-bytes N   the disk is full once the TAP API wrote N bytes: writes fail
+  --lose-writes-after-bytes N the disk keeps nothing more once the TAP API wrote N bytes,
+                      yet every write reports all of its bytes written
+  --strict-api        only what the firmware promises: TAP_Hdd_FindNext's result means
+                      nothing, TAP_Hdd_Flen gives a file's length as it was when opened
   -h, --help          show this help
 
-Numbers are decimal or 0x hexadecimal.  Exit status: 0 after the run, 1 when the
-TAP cannot be started, 2 for a bad argument, 3 after a power cut.
+Numbers are decimal or 0x hexadecimal, 0 to 4294967295.  Exit status: 0 after the
+run, 1 when the TAP cannot be started, 2 for a bad argument, 3 after a power cut.
 )" + wrappedKeyNames();
 }
 
@@ -122,6 +127,7 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
   if (option == "-h" || option == "--help") return flag(out.help);
   if (option == "--realtime") return flag(out.options.realtime);
   if (option == "--echo") return flag(out.options.consoleEcho);
+  if (option == "--strict-api") return flag(out.options.strictApi);
   if (option == "--no-utf8") {
     bool noUtf8 = false;
     if (!flag(noUtf8)) return false;
@@ -131,7 +137,8 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
 
   static const char *const kWithValue[] = {"--disk", "--run", "--copy", "--param", "--ticks", "--max-ticks",
                                            "--key", "--keys", "--lang", "--time", "--system-id",
-                                           "--firmware-version", "--power-cut-tick", "--power-cut-bytes"};
+                                           "--firmware-version", "--power-cut-tick", "--power-cut-bytes",
+                                           "--disk-full-after-bytes", "--lose-writes-after-bytes"};
   bool known = false;
   for (const char *name : kWithValue) known = known || option == name;
   if (!known) {
@@ -178,6 +185,8 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
   else if (option == "--firmware-version") out.options.firmwareVersion = number;
   else if (option == "--power-cut-tick") out.options.powerCutAtTick = number;
   else if (option == "--power-cut-bytes") out.options.powerCutAfterBytes = number;
+  else if (option == "--disk-full-after-bytes") out.options.diskFullAfterBytes = number;
+  else if (option == "--lose-writes-after-bytes") out.options.lostWritesAfterBytes = number;
   return true;
 }
 

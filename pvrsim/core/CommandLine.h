@@ -69,7 +69,8 @@ struct RunHooks {
 };
 
 // Runs pvrsim as the command line says; messages go to stdout/stderr.
-// Returns the exit status: 0, or 1 when the TAP could not be started.
+// Returns the exit status: 0, 1 when the TAP could not be started, 2 when
+// the disk or run folder names something that is not a folder.
 int runCommandLine(const CommandLine &commandLine, const RunHooks &hooks = {});
 
 }  // namespace pvrsim

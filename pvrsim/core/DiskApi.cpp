@@ -1,6 +1,7 @@
 // Folder and entry operations of the TAP API on the simulated disk:
 // TAP_Hdd_ChangeDir, TAP_Hdd_Exist, TAP_Hdd_Delete, TAP_Hdd_Create.
-// Delete and Create return 0 on success and -1 on failure.
+// Delete and Create return 0 on success and -1 on failure.  Links on the
+// disk are followed within it; one leading outside leads nowhere.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,11 +35,14 @@ extern "C" bool TAP_Hdd_Exist(const char *name) {
   return resolveName(name, boxPath, hostPath) && ::stat(hostPath.c_str(), &st) == 0;
 }
 
-// Removes a file or an empty folder; the disk root stays.
+// Removes a file, a link (never what it leads to) or an empty folder; the
+// disk root stays.
 extern "C" int TAP_Hdd_Delete(const char *name) {
   std::string boxPath, hostPath;
-  if (!resolveName(name, boxPath, hostPath) || boxPath == kMount) return -1;
-  int rc = isDirectory(hostPath) ? ::rmdir(hostPath.c_str()) : ::unlink(hostPath.c_str());
+  if (!resolveName(name, boxPath, hostPath, pvrsim::box::LastLink::Keep) || isDiskRoot(hostPath)) return -1;
+  struct stat st;
+  bool folder = ::lstat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  int rc = folder ? ::rmdir(hostPath.c_str()) : ::unlink(hostPath.c_str());
   return rc == 0 ? 0 : -1;
 }
 
@@ -46,7 +50,7 @@ extern "C" int TAP_Hdd_Delete(const char *name) {
 // same kind is left as it is.
 extern "C" int TAP_Hdd_Create(const char *name, dword attr) {
   std::string boxPath, hostPath;
-  if (!resolveName(name, boxPath, hostPath) || boxPath == kMount) return -1;
+  if (!resolveName(name, boxPath, hostPath) || isDiskRoot(hostPath)) return -1;
   struct stat st;
   bool exists = ::stat(hostPath.c_str(), &st) == 0;
   if (attr == ATTR_FOLDER) {

@@ -76,6 +76,7 @@ extern "C" TYPE_File *TAP_Hdd_Fopen(const char *name) {
   open->path = boxPath;
   open->hostPath = hostPath;
   open->separateOnWrite = mapped;
+  open->sizeAtOpen = static_cast<dword>(st.st_size);
   open->object.magic = TAP_FILE_OBJECT_MAGIC;
   open->object.path = open->path.data();
 
@@ -122,7 +123,10 @@ extern "C" dword TAP_Hdd_Fwrite(const void *buf, dword blockSize, dword blocks, 
   return n <= 0 ? 0 : static_cast<dword>(static_cast<size_t>(n) / blockSize);
 }
 
+// The file's length now, or with Options::strictApi its length when it was
+// opened: all that the firmware promises.
 extern "C" dword TAP_Hdd_Flen(TYPE_File *file) {
   OpenFile *open = openFileOf(file);
-  return open ? refreshSize(file, *open) : 0;
+  if (!open) return 0;
+  return rt().options.strictApi ? open->sizeAtOpen : refreshSize(file, *open);
 }

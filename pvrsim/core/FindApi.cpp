@@ -1,6 +1,8 @@
 // Folder listing of the TAP API: TAP_Hdd_FindFirst lists the calling TAP's
 // current folder (sorted by name, never "." or "..", folders always, files
-// only when they match the extension filter), TAP_Hdd_FindNext walks it.
+// only when they match the extension filter; a link is listed as what it
+// leads to on the disk, and not at all when it leads nowhere or out of the
+// disk), TAP_Hdd_FindNext walks it.
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -28,7 +30,16 @@ bool matchesFilter(const char *name, const char *ext) {
   return suffix[-1] == '.' && strcasecmp(suffix, ext) == 0;
 }
 
-std::vector<TYPE_FolderEntry> listFolder(const std::string &hostDir, const char *ext) {
+// What an entry of the folder is: itself, or for a link what it leads to on
+// the disk; false for a link that leads nowhere or out of the disk.
+bool statEntry(const std::string &boxDir, const std::string &hostDir, const char *name, struct stat &st) {
+  std::string host = hostDir + "/" + name;
+  if (::lstat(host.c_str(), &st) != 0) return false;
+  if (!S_ISLNK(st.st_mode)) return true;
+  return pvrsim::box::mapDiskPath(boxDir + "/" + name, host) && ::stat(host.c_str(), &st) == 0;
+}
+
+std::vector<TYPE_FolderEntry> listFolder(const std::string &boxDir, const std::string &hostDir, const char *ext) {
   std::vector<TYPE_FolderEntry> entries;
   DIR *dir = ::opendir(hostDir.c_str());
   if (!dir) return entries;
@@ -37,7 +48,7 @@ std::vector<TYPE_FolderEntry> listFolder(const std::string &hostDir, const char 
     if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) continue;
     if (std::strlen(name) >= sizeof(TYPE_FolderEntry::name)) continue;  // no room in the record
     struct stat st;
-    if (::stat((hostDir + "/" + name).c_str(), &st) != 0) continue;
+    if (!statEntry(boxDir, hostDir, name, st)) continue;
     TYPE_FolderEntry entry{};
     if (S_ISDIR(st.st_mode)) {
       entry.attr = ATTR_FOLDER;
@@ -63,9 +74,9 @@ std::vector<TYPE_FolderEntry> listFolder(const std::string &hostDir, const char 
 extern "C" dword TAP_Hdd_FindFirst(TYPE_FolderEntry *entry, const char *ext) {
   FolderListing &listing = listingOfCaller();
   listing = FolderListing{};
-  std::string hostDir;
-  if (!rt().active || !pvrsim::box::mapDiskPath(currentDirOfCaller(), hostDir)) return 0;
-  listing.entries = listFolder(hostDir, ext);
+  std::string boxDir = currentDirOfCaller(), hostDir;
+  if (!rt().active || !pvrsim::box::mapDiskPath(boxDir, hostDir)) return 0;
+  listing.entries = listFolder(boxDir, hostDir, ext);
   if (!listing.entries.empty() && entry) {
     *entry = listing.entries[0];
     listing.next = 1;
@@ -73,10 +84,13 @@ extern "C" dword TAP_Hdd_FindFirst(TYPE_FolderEntry *entry, const char *ext) {
   return static_cast<dword>(listing.entries.size());
 }
 
-// Fills the next entry and returns 1; 0 at the end.
+// Fills the next entry and returns 1; 0 at the end.  With
+// Options::strictApi the result means nothing: it alternates between 0 and
+// 1 whatever happened, so code that relies on it goes wrong.
 extern "C" dword TAP_Hdd_FindNext(TYPE_FolderEntry *entry) {
   FolderListing &listing = listingOfCaller();
-  if (!entry || listing.next >= listing.entries.size()) return 0;
-  *entry = listing.entries[listing.next++];
-  return 1;
+  bool filled = entry && listing.next < listing.entries.size();
+  if (filled) *entry = listing.entries[listing.next++];
+  if (rt().options.strictApi) return listing.nextCalls++ % 2;
+  return filled ? 1 : 0;
 }

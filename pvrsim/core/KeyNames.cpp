@@ -1,6 +1,8 @@
 // Names of remote-control keys and menu languages on the command line.
 #include <strings.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -28,12 +30,18 @@ constexpr KeyName kKeys[] = {
 constexpr const char *kLanguages[] = {"en", "fr", "de", "it", "es", "ar", "el", "tr", "da", "sv",
                                       "no", "nl", "ru", "pl", "fa", "fi", "sk", "th", "cs", "bg"};
 
+// Decimal or "0x" hexadecimal up to 0xFFFFFFFF; strtoull reports a number
+// too large even for 64 bits, the comparison one too large for 32.
 bool parseNumber(const std::string &text, unsigned long &value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+  if (text.empty() || text[0] == '-' || text[0] == '+' || std::isspace(static_cast<unsigned char>(text[0])))
+    return false;
   bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   char *end = nullptr;
-  value = std::strtoul(text.c_str(), &end, hex ? 16 : 10);
-  return *end == '\0' && value <= 0xFFFFFFFFul;
+  errno = 0;
+  unsigned long long number = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
+  if (errno == ERANGE || *end != '\0' || end == text.c_str() || number > 0xFFFFFFFFull) return false;
+  value = static_cast<unsigned long>(number);
+  return true;
 }
 }  // namespace
 
@@ -67,7 +75,7 @@ bool parseLanguage(const std::string &text, int &number) {
   for (int i = 0; i < static_cast<int>(sizeof kLanguages / sizeof *kLanguages); ++i)
     if (strcasecmp(kLanguages[i], text.c_str()) == 0) return number = i, true;
   unsigned long value;
-  if (!parseNumber(text, value) || value > 255) return false;
+  if (!parseNumber(text, value) || value >= sizeof kLanguages / sizeof *kLanguages) return false;
   number = static_cast<int>(value);
   return true;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "CommandLine.h"
 #include "osd/Osd.h"
@@ -63,6 +65,24 @@ bool startWithLauncher(Sim &sim, const std::string &tapPath, dword param, std::s
   return started;
 }
 
+// The disk and run folders exist afterwards, or error says which cannot be
+// a folder: a run must not start on a file it would silently not use.
+bool makeFolder(const char *option, const std::string &dir, std::string &error) {
+  std::error_code ec;
+  if (fs::is_directory(dir, ec)) return true;
+  if (fs::exists(dir, ec)) {
+    error = std::string(option) + ": \"" + dir + "\" is not a folder";
+    return false;
+  }
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir, ec)) {
+    error = std::string(option) + ": \"" + dir + "\" cannot be created";
+    return false;
+  }
+  return true;
+}
+
+
 void printSummary(const Sim &sim, dword ticks) {
   std::printf("pvrsim: ran %u ticks (%u.%02u s of box time)\n", static_cast<unsigned>(ticks),
               static_cast<unsigned>(ticks / 100), static_cast<unsigned>(ticks % 100));
@@ -99,6 +119,12 @@ std::string runTicks(Sim &sim, const CommandLine &commandLine, const RunHooks &h
 }  // namespace
 
 int runCommandLine(const CommandLine &commandLine, const RunHooks &hooks) {
+  std::string error;
+  if (!makeFolder("--disk", commandLine.options.diskDir, error) ||
+      !makeFolder("--run", commandLine.options.runDir, error)) {
+    std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
+    return 2;
+  }
   Sim sim(commandLine.options);
   if (hooks.started) hooks.started(sim);
   auto fail = [&](const std::string &message) {
@@ -108,19 +134,22 @@ int runCommandLine(const CommandLine &commandLine, const RunHooks &hooks) {
   };
   for (const auto &copy : commandLine.copies)
     if (!sim.copyToDisk(copy.first, copy.second)) return fail(sim.lastError());
-  std::string error;
   std::string tapPath = placeTapFile(sim, commandLine.tapFile, error);
   if (tapPath.empty()) return fail(error);
   for (const ScheduledKey &key : commandLine.keys) sim.scheduleKey(key.tick, key.code);
   // The box starts its AutoStart TAPs before anything else; the TAP named on
   // the command line is started once, by the command line (with its parameter).
-  sim.bootAutoStart(tapPath);
+  std::vector<std::string> skipped;
+  sim.bootAutoStart(tapPath, &skipped);
+  for (const std::string &failure : skipped)
+    std::fprintf(stderr, "pvrsim: AutoStart TAP skipped, it cannot be started: %s\n", failure.c_str());
 
   const dword startTick = sim.now();
   if (commandLine.param) {
-    if (!startWithLauncher(sim, tapPath, *commandLine.param, error)) return fail(error);
+    if (!startWithLauncher(sim, tapPath, *commandLine.param, error))
+      return fail("the TAP cannot be started: " + error);
   } else if (sim.startTap(tapPath) < 0 && !sim.lastError().empty()) {
-    return fail(sim.lastError());
+    return fail("the TAP cannot be started: " + sim.lastError());
   }
   const std::string why = runTicks(sim, commandLine, hooks);
   printSummary(sim, sim.now() - startTick);

@@ -30,6 +30,7 @@ constexpr char kMount[] = "/mnt/hd";
 struct FolderListing {
   std::vector<TYPE_FolderEntry> entries;
   size_t next = 0;
+  unsigned nextCalls = 0;  // TAP_Hdd_FindNext calls, for its result with Options::strictApi
 };
 
 // A TAP's code as the dynamic loader holds it: the disk file itself, held as
@@ -65,6 +66,7 @@ struct OpenFile {
   std::string path;      // "/mnt/hd/..."
   std::string hostPath;  // the file in the disk folder
   bool separateOnWrite = false;  // read-only on a mapped TAP file until the first write
+  dword sizeAtOpen = 0;          // TAP_Hdd_Flen with Options::strictApi
   TYPE_FileObject object{};
 };
 
@@ -179,10 +181,14 @@ dword firmwareTime(int64_t unixSeconds);  // packed: MJD << 16 | hour << 8 | min
 
 // ---- disk (DiskPaths.cpp) ----
 // Resolves a TAP-notation name for the calling TAP: absolute below the disk
-// root or relative to its current directory.  boxPath is normalised
-// ("/mnt/hd/a/b", "/mnt/hd" for the root); false when the name is empty or
-// leaves the disk.
-bool resolveName(const char *name, std::string &boxPath, std::string &hostPath);
+// root or relative to its current directory.  boxPath is the name as text
+// with "." and ".." resolved ("/mnt/hd/a/b", "/mnt/hd" for the root);
+// hostPath is where it leads in the disk folder, links followed
+// (box::mapDiskPath; with LastLink::Keep a link in the last name is not).
+// False when the name is empty or leads out of the disk.
+bool resolveName(const char *name, std::string &boxPath, std::string &hostPath,
+                 box::LastLink last = box::LastLink::Follow);
+bool isDiskRoot(const std::string &hostPath);  // the disk folder itself
 std::string currentDirOfCaller();  // "/mnt/hd..." of the calling TAP, "/mnt/hd" without one
 
 // ---- power cut (DiskWrite.cpp) ----

@@ -177,8 +177,11 @@ int Sim::startTap(const std::string &boxPath, std::optional<dword> param) {
   r.lastError.clear();
   std::string host = hostPath(boxPath);
   if (host.empty()) {
-    r.lastError = boxPath + ": not a path on the disk (TAP notation, beginning with '/')";
-    return -1;
+    if (boxPath.empty() || boxPath[0] != '/') {
+      r.lastError = boxPath + ": not a path on the disk (TAP notation, beginning with '/')";
+      return -1;
+    }
+    return startTapFile(kMount + boxPath);  // says why the path leads nowhere
   }
   const std::string boxFile = kMount + host.substr(r.options.diskDir.size());
   dword tapId = 0;
@@ -210,22 +213,31 @@ int Sim::startTap(const std::string &boxPath, std::optional<dword> param) {
 }
 
 // As the box does at power-on: every ".tap" file in "/ProgramFiles/AutoStart",
-// in the order of the file names.
-int Sim::bootAutoStart(const std::string &except) {
+// in the order of the file names.  A link there counts as what it leads to
+// on the disk; one that leads nowhere is passed over.
+int Sim::bootAutoStart(const std::string &except, std::vector<std::string> *failures) {
   const std::string folder = "/ProgramFiles/AutoStart";
   std::error_code ec;
   std::vector<std::string> names;
-  for (const auto &entry : fs::directory_iterator(hostPath(folder), ec)) {
-    std::string name = entry.path().filename().string();
-    std::string ext = entry.path().extension().string();
-    for (char &c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".tap" && entry.is_regular_file(ec)) names.push_back(name);
+  std::string hostFolder = hostPath(folder);
+  if (!hostFolder.empty()) {
+    for (const auto &entry : fs::directory_iterator(hostFolder, ec)) {
+      std::string name = entry.path().filename().string();
+      std::string ext = entry.path().extension().string();
+      for (char &c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+      std::string target = hostPath(folder + "/" + name);
+      if (ext == ".tap" && !target.empty() && fs::is_regular_file(target, ec)) names.push_back(name);
+    }
   }
   std::sort(names.begin(), names.end());
   int started = 0;
   for (const std::string &name : names) {
     const std::string path = folder + "/" + name;
-    if (path != except && startTap(path) >= 0) started++;
+    if (path == except) continue;
+    if (startTap(path) >= 0)
+      started++;
+    else if (failures && !lastError().empty())
+      failures->push_back(lastError());
   }
   return started;
 }

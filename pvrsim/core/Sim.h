@@ -45,6 +45,18 @@ struct Options {
   // many bytes to the disk (the write that crosses the limit is cut short).
   std::optional<dword> powerCutAtTick;
   std::optional<uint64_t> powerCutAfterBytes;
+  // Disk faults, counted in the same bytes as powerCutAfterBytes.  Once the
+  // TAP API has written diskFullAfterBytes bytes the disk is full: a write
+  // stores what still fits and fails (ENOSPC), so TAP_Hdd_Fwrite reports
+  // fewer blocks.  Once it has written lostWritesAfterBytes bytes the disk
+  // keeps no more, yet every write reports all of its bytes written.
+  std::optional<uint64_t> diskFullAfterBytes;
+  std::optional<uint64_t> lostWritesAfterBytes;
+  // Only what the firmware promises, for code that must not rely on more:
+  // TAP_Hdd_FindNext's result means nothing (callers take as many entries
+  // as TAP_Hdd_FindFirst reported) and TAP_Hdd_Flen gives a file's length
+  // as it was when the file was opened.
+  bool strictApi = false;
   // Nested dispatch through TAP_SystemProc deeper than this only advances the
   // clock (a handler that waits inside every event would otherwise recurse
   // without end).
@@ -70,8 +82,8 @@ class Sim {
   const Options &options() const;
 
   // ---- disk ----
-  // Host path inside the disk folder of a TAP-notation path ("/ProgramFiles/X.tap");
-  // empty when the path leaves the disk.
+  // Host path inside the disk folder of a TAP-notation path ("/ProgramFiles/X.tap"),
+  // links on the disk followed; empty when the path leads out of the disk.
   std::string hostPath(const std::string &boxPath) const;
   // Copies a host file onto the disk, creating the folders on the way.
   // boxPath is a TAP-notation file path, or a folder ending in '/' that
@@ -94,8 +106,10 @@ class Sim {
   const std::string &lastError() const;
   // Boots like the box: starts every ".tap" file in "/ProgramFiles/AutoStart"
   // in the order of the file names, but the one named by except (a TAP that
-  // is about to be started otherwise).  Returns how many started.
-  int bootAutoStart(const std::string &except = "");
+  // is about to be started otherwise).  A file that cannot be started is
+  // skipped, its lastError() added to failures when given.  Returns how many
+  // started.
+  int bootAutoStart(const std::string &except = "", std::vector<std::string> *failures = nullptr);
 
   // Makes the calling test program act as a TAP: fills a free slot (state 1,
   // the file record of the pseudo file <folder>/<fileName>, current directory

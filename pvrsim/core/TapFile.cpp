@@ -127,10 +127,20 @@ bool inspectTapFile(const std::string &hostPath, dword &tapId, std::string &reas
     reason = "truncated ELF file (section headers beyond the end)";
     return false;
   }
+  // The table's size comes from the file: it is checked against the file
+  // before anything is allocated for it.
   const Elf32_Shdr &names = sections[header.e_shstrndx];
+  if (names.sh_type != SHT_STRTAB) {
+    reason = "no section-name table";
+    return false;
+  }
+  if (!file.contains(names.sh_offset, names.sh_size)) {
+    reason = "truncated ELF file (section names beyond the end)";
+    return false;
+  }
   std::vector<char> table(names.sh_size);
-  if (names.sh_type != SHT_STRTAB || !file.read(names.sh_offset, table.data(), table.size())) {
-    reason = names.sh_type != SHT_STRTAB ? "no section-name table" : "truncated ELF file (section names beyond the end)";
+  if (!file.read(names.sh_offset, table.data(), table.size())) {
+    reason = "cannot be read";
     return false;
   }
   static const char kIdSection[] = "._tap_id";

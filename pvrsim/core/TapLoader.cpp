@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -130,8 +131,11 @@ void unloadTapCode(const LoadedTap &code) {
 int startTapFile(const std::string &givenPath) {
   Runtime &r = rt();
   r.lastError.clear();
-  std::string hostFile;
-  if (!box::mapDiskPath(givenPath, hostFile)) return fail(givenPath, "not a path on the disk");
+  std::string hostFile, normal;
+  if (!box::mapDiskPath(givenPath, hostFile, box::LastLink::Follow, &normal)) {
+    if (normal.empty()) return fail(givenPath, "not a path on the disk");
+    return fail(tapNotation(normal), errno == ELOOP ? "too many links on the way" : "no such file on the disk");
+  }
   const std::string boxFile = kMount + hostFile.substr(box::config().diskRoot.size());
   const std::string name = tapNotation(boxFile);
   struct stat st;

@@ -107,7 +107,12 @@ bool setFramesFolder(const std::string &folder, std::string *error) {
   Lock lock(state().mutex);
   if (!folder.empty()) {
     struct stat st;
-    if (::stat(folder.c_str(), &st) != 0 && ::mkdir(folder.c_str(), 0777) != 0) {
+    bool exists = ::stat(folder.c_str(), &st) == 0;
+    if (exists && !S_ISDIR(st.st_mode)) {
+      if (error) *error = folder + ": not a folder (frames folder)";
+      return false;
+    }
+    if (!exists && ::mkdir(folder.c_str(), 0777) != 0) {
       if (error) *error = folder + ": cannot create the frames folder";
       return false;
     }

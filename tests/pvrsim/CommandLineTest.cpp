@@ -1,4 +1,10 @@
 // The pvrsim program's arguments, key scripts and runs.
+#include <elf.h>
+#include <sys/wait.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,9 +52,26 @@ TEST(CommandLineTest, KeyNamesAndLanguages) {
   EXPECT_EQ(language, 11);
   ASSERT_TRUE(pvrsim::parseLanguage("bg", language));
   EXPECT_EQ(language, 19);
-  ASSERT_TRUE(pvrsim::parseLanguage("20", language));
-  EXPECT_EQ(language, 20);
-  EXPECT_FALSE(pvrsim::parseLanguage("xx", language));
+  ASSERT_TRUE(pvrsim::parseLanguage("19", language));
+  EXPECT_EQ(language, 19);
+  for (const char *bad : {"xx", "20", "255", "-1", "4294967296"}) EXPECT_FALSE(pvrsim::parseLanguage(bad, language)) << bad;
+}
+
+TEST(CommandLineTest, NumbersAreDwords) {
+  struct Row {
+    const char *text;
+    bool ok;
+    dword value;
+  } rows[] = {{"0", true, 0},           {"4294967295", true, 0xFFFFFFFFu}, {"0xFFFFFFFF", true, 0xFFFFFFFFu},
+              {"0x10", true, 16},       {"4294967296", false, 0},          {"0x100000000", false, 0},
+              {"99999999999", false, 0}, {"99999999999999999999999", false, 0}, {"-1", false, 0},
+              {"+1", false, 0},         {" 1", false, 0},                  {"1 ", false, 0},
+              {"0x", false, 0},         {"", false, 0},                    {"12ab", false, 0}};
+  for (const Row &row : rows) {
+    dword value = 0;
+    EXPECT_EQ(pvrsim::parseDword(row.text, value), row.ok) << row.text;
+    if (row.ok) EXPECT_EQ(value, row.value) << row.text;
+  }
 }
 
 TEST(CommandLineTest, ParsesEveryOption) {
@@ -171,6 +194,71 @@ TEST(CommandLineTest, RunBootsAutoStartAndStartsTheNamedTapOnce) {
   EXPECT_THAT(out, HasSubstr("/ProgramFiles/AutoStart/CounterA.tap"));
 }
 
+// The program itself: what it says and its exit status for bad arguments
+// (2) and TAPs that cannot be started (1).
+struct ProgramRun {
+  int status;
+  std::string output;  // stdout and stderr
+};
+
+ProgramRun runProgram(const std::string &arguments) {
+  std::string command = std::string(PVRSIM_PROGRAM) + " " + arguments + " 2>&1";
+  FILE *pipe = popen(command.c_str(), "r");
+  ProgramRun run{-1, ""};
+  if (pipe == nullptr) return run;
+  char buffer[512];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
+  std::string dir = tmpDir();
+  std::string tap = TAP_pvrsim_probe_resident;
+  std::string bytes;
+  {
+    std::ifstream in(tap, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  Elf32_Ehdr header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  uint32_t huge = 0x80000000u;  // the section-name table's size
+  bytes.replace(header.e_shoff + header.e_shstrndx * sizeof(Elf32_Shdr) + offsetof(Elf32_Shdr, sh_size), 4,
+                reinterpret_cast<const char *>(&huge), 4);
+  std::filesystem::create_directories(dir + "/disk/ProgramFiles/AutoStart");
+  std::ofstream(dir + "/disk/ProgramFiles/Damaged.tap", std::ios::binary) << bytes;
+  std::ofstream(dir + "/disk/ProgramFiles/AutoStart/Damaged.tap", std::ios::binary) << bytes;
+  std::ofstream(dir + "/file") << "x";
+  const std::string folders = " --disk " + dir + "/disk --run " + dir + "/run ";
+  struct Row {
+    std::string arguments;
+    int status;
+    std::string says;
+  } rows[] = {
+      {folders + "/ProgramFiles/Damaged.tap", 1,
+       "pvrsim: the TAP cannot be started: /ProgramFiles/Damaged.tap: truncated ELF file (section names beyond the "
+       "end)\n"},
+      {folders + "--ticks 1 " + tap, 0,
+       "pvrsim: AutoStart TAP skipped, it cannot be started: /ProgramFiles/AutoStart/Damaged.tap: truncated ELF"},
+      {folders + "--ticks 99999999999 " + tap, 2, "pvrsim: --ticks: \"99999999999\" is not a number of ticks\n"},
+      {folders + "--max-ticks 0x100000000 " + tap, 2, "--max-ticks: \"0x100000000\" is not a number of ticks"},
+      {folders + "--param 4294967296 " + tap, 2, "--param: \"4294967296\" is not a number"},
+      {folders + "--lang 20 " + tap, 2, "--lang: \"20\" is not a language code or number"},
+      {folders + "--lang 255 " + tap, 2, "--lang: \"255\" is not a language code or number"},
+      {"--disk " + dir + "/file " + tap, 2, "pvrsim: --disk: \"" + dir + "/file\" is not a folder\n"},
+      {"--disk " + dir + "/disk --run " + dir + "/file " + tap, 2, "--run: \"" + dir + "/file\" is not a folder"},
+      {folders + "--frames " + dir + "/file " + tap, 2, dir + "/file: not a folder (frames folder)"},
+      {folders + "--run " + dir + "/file/sub " + tap, 2, "--run: \"" + dir + "/file/sub\" cannot be created"},
+  };
+  for (const Row &row : rows) {
+    ProgramRun run = runProgram(row.arguments);
+    EXPECT_EQ(run.status, row.status) << row.arguments << "\n" << run.output;
+    EXPECT_THAT(run.output, HasSubstr(row.says)) << row.arguments;
+  }
+}
+
 TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   std::string dir = tmpDir();
   std::ofstream(dir + "/Text.tap") << "hello";
@@ -180,7 +268,8 @@ TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   cl.tapFile = dir + "/Text.tap";
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(pvrsim::runCommandLine(cl), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "pvrsim: /ProgramFiles/Text.tap: not an ELF file\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "pvrsim: the TAP cannot be started: /ProgramFiles/Text.tap: not an ELF file\n");
 
   cl.tapFile = "/ProgramFiles/Missing.tap";
   ::testing::internal::CaptureStderr();

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 
+#include "HostTree.h"
 #include "SimFixture.h"
 
 namespace {
@@ -171,6 +174,127 @@ TEST_F(DiskApiTest, FindInAnEmptyFolder) {
   EXPECT_EQ(TAP_Hdd_FindFirst(&entry, "tap"), 0u);
   EXPECT_EQ(TAP_Hdd_FindNext(&entry), 0u);
   EXPECT_EQ(entry.attr, 0x5A5A5A5Au);  // untouched
+}
+
+// ---- links on the disk ----
+
+TEST_F(DiskApiTest, LinksLeadWithinTheDiskOnly) {
+  std::string outside = root + "/outside";
+  host_tree::makeLink(outside + "/dir", disk("/ProgramFiles/out_dir"));
+  host_tree::makeLink(outside + "/secret.tap", disk("/ProgramFiles/out.tap"));
+  host_tree::makeLink("/mnt/hd/ProgramFiles/In", disk("/ProgramFiles/in_link"));
+  writeFile("/ProgramFiles/In/inner.tap", "in");
+  std::filesystem::create_directories(outside + "/dir");
+  std::ofstream(outside + "/secret.tap") << "host";
+  std::ofstream(outside + "/dir/file.tap") << "host";
+  std::ofstream(root + "/host.tap") << "host";
+  host_tree::Tree before = host_tree::record(outside);
+
+  // What a link out of the disk is for each operation: nothing.
+  EXPECT_NE(TAP_Hdd_ChangeDir("out_dir"), 1u);
+  EXPECT_FALSE(TAP_Hdd_Exist("out.tap"));
+  EXPECT_FALSE(TAP_Hdd_Exist("out_dir/file.tap"));
+  EXPECT_EQ(TAP_Hdd_Fopen("out.tap"), nullptr);
+  EXPECT_NE(TAP_Hdd_Create("out_dir/new.tap", ATTR_NORMAL), 0);
+  EXPECT_NE(TAP_Hdd_Create("out_dir/New", ATTR_FOLDER), 0);
+  EXPECT_NE(TAP_Hdd_Delete("out_dir/file.tap"), 0);
+  EXPECT_FALSE(sim->copyToDisk(root + "/host.tap", "/ProgramFiles/out_dir/copied.tap"));
+  EXPECT_EQ(sim->startTap("/ProgramFiles/out.tap"), -1);
+  EXPECT_EQ(sim->lastError(), "/ProgramFiles/out.tap: no such file on the disk");
+  EXPECT_EQ(host_tree::record(outside), before);
+
+  // Links within the disk are followed; the current folder keeps the name used.
+  EXPECT_THAT(list("tap"), ::testing::ElementsAre("In/", "in_link/"));
+  EXPECT_EQ(TAP_Hdd_ChangeDir("in_link"), 1u);
+  EXPECT_EQ(dir(), "/mnt/hd/ProgramFiles/in_link");
+  EXPECT_THAT(list("tap"), ::testing::ElementsAre("inner.tap"));
+  TYPE_File *file = TAP_Hdd_Fopen("inner.tap");
+  ASSERT_NE(file, nullptr);
+  TAP_Hdd_Fclose(file);
+
+  // Deleting a link removes the link, never what it leads to.
+  EXPECT_EQ(TAP_Hdd_Delete("/ProgramFiles/out_dir"), 0);
+  EXPECT_EQ(TAP_Hdd_Delete("/ProgramFiles/in_link"), 0);
+  EXPECT_TRUE(exists("/ProgramFiles/In/inner.tap"));
+  EXPECT_EQ(host_tree::record(outside), before);
+}
+
+// ---- disk faults and the strict API ----
+
+class DiskFaultTest : public DiskApiTest {
+ protected:
+  // A new run on the same disk with one option changed, the test program
+  // again the TAP in "/ProgramFiles".
+  void restart(void (*change)(pvrsim::Options &)) {
+    sim.reset();
+    change(options);
+    sim = std::make_unique<pvrsim::Sim>(options);
+    slot = sim->adoptCaller("/ProgramFiles");
+    ASSERT_GE(slot, 0);
+  }
+  // Writes "0123456789" in one block and in single bytes; returns the
+  // blocks each write reported and what the file holds afterwards.
+  std::string writeTen(dword &wholeBlock, dword &singleBytes) {
+    writeFile("/ProgramFiles/Ten.bin", "");
+    TYPE_File *file = TAP_Hdd_Fopen("Ten.bin");
+    EXPECT_NE(file, nullptr);
+    wholeBlock = TAP_Hdd_Fwrite("01234", 5, 1, file);
+    singleBytes = TAP_Hdd_Fwrite("56789", 1, 5, file);
+    TAP_Hdd_Fclose(file);
+    return readFile("/ProgramFiles/Ten.bin");
+  }
+};
+
+TEST_F(DiskFaultTest, FullAndLyingDisks) {
+  struct Row {
+    const char *what;
+    void (*change)(pvrsim::Options &);
+    dword wholeBlock, singleBytes;
+    const char *stored;
+  } rows[] = {
+      {"healthy", [](pvrsim::Options &) {}, 1, 5, "0123456789"},
+      {"full after 7", [](pvrsim::Options &o) { o.diskFullAfterBytes = 7; }, 1, 2, "0123456"},
+      {"full after 3", [](pvrsim::Options &o) { o.diskFullAfterBytes = 3; }, 0, 0, "012"},
+      {"full at once", [](pvrsim::Options &o) { o.diskFullAfterBytes = 0; }, 0, 0, ""},
+      {"loses after 7", [](pvrsim::Options &o) { o.lostWritesAfterBytes = 7; }, 1, 5, "0123456"},
+      {"loses at once", [](pvrsim::Options &o) { o.lostWritesAfterBytes = 0; }, 1, 5, ""},
+  };
+  for (const Row &row : rows) {
+    restart([](pvrsim::Options &o) {
+      o.diskFullAfterBytes.reset();
+      o.lostWritesAfterBytes.reset();
+    });
+    restart(row.change);
+    dword whole = 99, single = 99;
+    EXPECT_EQ(writeTen(whole, single), row.stored) << row.what;
+    EXPECT_EQ(whole, row.wholeBlock) << row.what;
+    EXPECT_EQ(single, row.singleBytes) << row.what;
+  }
+}
+
+TEST_F(DiskFaultTest, StrictApiPromisesNoMore) {
+  writeFile("/ProgramFiles/a.tap", "1");
+  writeFile("/ProgramFiles/b.tap", "2");
+  writeFile("/ProgramFiles/c.tap", "3");
+  restart([](pvrsim::Options &o) { o.strictApi = true; });
+  // FindNext's result means nothing, but it still walks the listing.
+  TYPE_FolderEntry entry;
+  ASSERT_EQ(TAP_Hdd_FindFirst(&entry, "tap"), 3u);
+  std::vector<std::string> names = {entry.name};
+  std::vector<dword> results;
+  for (int i = 0; i < 3; i++) {
+    results.push_back(TAP_Hdd_FindNext(&entry));
+    names.push_back(entry.name);
+  }
+  EXPECT_THAT(names, ::testing::ElementsAre("a.tap", "b.tap", "c.tap", "c.tap"));
+  EXPECT_THAT(results, ::testing::ElementsAre(0u, 1u, 0u));
+  // Flen is the length at open, whatever was written since.
+  TYPE_File *file = TAP_Hdd_Fopen("a.tap");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(TAP_Hdd_Fwrite("more", 1, 4, file), 4u);
+  EXPECT_EQ(TAP_Hdd_Flen(file), 1u);
+  TAP_Hdd_Fclose(file);
+  EXPECT_EQ(readFile("/ProgramFiles/a.tap"), "more");
 }
 
 // ---- power cut ----

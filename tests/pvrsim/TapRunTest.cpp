@@ -306,6 +306,68 @@ TEST_F(BadTapTest, ElfForAnotherMachine) {
   EXPECT_EQ(startError("/ProgramFiles/Other.tap"), expected);
 }
 
+// Damaged files: every size and offset the file claims is checked against
+// the file before anything is allocated or read, so the start fails with a
+// reason instead of ending pvrsim.
+TEST_F(BadTapTest, DamagedTablesAreRefusedWithAReason) {
+  const std::string good = tapBytes(TAP_pvrsim_probe_resident);
+  Elf32_Ehdr header;
+  std::memcpy(&header, good.data(), sizeof header);
+  const size_t names = header.e_shoff + header.e_shstrndx * sizeof(Elf32_Shdr);
+  auto patched = [&](size_t offset, uint32_t value) {
+    std::string bytes = good;
+    bytes.replace(offset, 4, reinterpret_cast<const char *>(&value), 4);
+    return bytes;
+  };
+  struct Row {
+    const char *what;
+    std::string bytes;
+    const char *reason;
+  } rows[] = {
+      {"name table of 2 GB", patched(names + offsetof(Elf32_Shdr, sh_size), 0x80000000u),
+       "truncated ELF file (section names beyond the end)"},
+      {"name table of 4 GB", patched(names + offsetof(Elf32_Shdr, sh_size), 0xFFFFFFFFu),
+       "truncated ELF file (section names beyond the end)"},
+      {"name table far beyond the end", patched(names + offsetof(Elf32_Shdr, sh_offset), 0xFFFFFF00u),
+       "truncated ELF file (section names beyond the end)"},
+      {"section headers far beyond the end", patched(offsetof(Elf32_Ehdr, e_shoff), 0xFFFFFFF0u),
+       "truncated ELF file (section headers beyond the end)"},
+  };
+  for (const Row &row : rows) {
+    writeFile("/ProgramFiles/Damaged.tap", row.bytes);
+    EXPECT_EQ(startError("/ProgramFiles/Damaged.tap"), std::string("/ProgramFiles/Damaged.tap: ") + row.reason)
+        << row.what;
+  }
+}
+
+TEST_F(BadTapTest, RandomBytesAfterAValidHeaderAreRefused) {
+  const std::string good = tapBytes(TAP_pvrsim_probe_resident);
+  uint32_t state = 12345;
+  for (int round = 0; round < 50; round++) {
+    std::string bytes = good.substr(0, sizeof(Elf32_Ehdr));
+    for (size_t i = 0; i < 4096; i++) {
+      state = state * 1103515245u + 12345u;
+      bytes += static_cast<char>(state >> 24);
+    }
+    writeFile("/ProgramFiles/Random.tap", bytes);
+    EXPECT_THAT(startError("/ProgramFiles/Random.tap"), ::testing::StartsWith("/ProgramFiles/Random.tap: "))
+        << "round " << round;
+  }
+}
+
+TEST_F(BadTapTest, BrokenAutoStartTapsAreSkipped) {
+  std::string good = tapBytes(TAP_pvrsim_probe_resident);
+  writeFile("/ProgramFiles/AutoStart/A.tap", good.substr(0, 100));
+  writeFile("/ProgramFiles/AutoStart/B.tap", good);
+  writeFile("/ProgramFiles/AutoStart/C.tap", "not a TAP");
+  std::vector<std::string> failures;
+  EXPECT_EQ(sim->bootAutoStart("", &failures), 1);
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/B.tap"));
+  EXPECT_THAT(failures, ::testing::ElementsAre(
+                            "/ProgramFiles/AutoStart/A.tap: truncated ELF file (section headers beyond the end)",
+                            "/ProgramFiles/AutoStart/C.tap: not an ELF file"));
+}
+
 TEST_F(BadTapTest, MissingFileAndPathOutsideTheDisk) {
   EXPECT_EQ(startError("/ProgramFiles/None.tap"), "/ProgramFiles/None.tap: no such file on the disk");
   EXPECT_THAT(startError("/../outside.tap"), ::testing::HasSubstr("not a path on the disk"));
