@@ -92,6 +92,52 @@ bool HDD_TAP_PushDir(void);
 bool HDD_TAP_PopDir(void);
 dword HDD_GetFileTimeByFileName(const char *fileName);
 
+/* ---- folder walks ----
+ * A walk over the disk's folders must enter each real folder once, however
+ * many links or repeated listings lead to it, and must not loop.  Folders
+ * are named by path in TAP notation ("/ProgramFiles/X"), Linux notation
+ * ("/mnt/hd/ProgramFiles/X") or relative to the TAP's current directory, and
+ * known by their identity on the disk (device and inode, from lstat64 of
+ * "<folder>/.", which follows a link in the last name).  Memory comes from
+ * TAP_MemAlloc; a set or walk is initialised before use and destroyed after. */
+typedef struct {
+  dword Count;    /* folders in the set */
+  dword Capacity; /* slots of Table (a power of two), 0 before the first add */
+  void *Table;    /* owned by the set */
+} tFolderSet;
+
+/* An empty set (no memory yet). */
+void FolderSetInit(tFolderSet *set);
+/* Adds the folder's identity: 1 when it is new, 0 when the set has it
+ * already (under whatever path), -1 when it is no folder, its path does not
+ * fit a path buffer or there is no memory (the set is unchanged then). */
+int FolderSetAdd(tFolderSet *set, const char *folder);
+/* Frees the table; the set is empty afterwards. */
+void FolderSetDestroy(tFolderSet *set);
+
+/* Breadth-first: folders are handed out in the order in which they were
+ * queued, each real folder once.  Adding a folder to Seen without queueing
+ * it (FolderSetAdd) keeps the walk out of it. */
+typedef struct {
+  char *Queue;     /* queued paths, each terminated; owned by the walk */
+  dword QueueSize; /* bytes of Queue */
+  dword QueueEnd;  /* bytes in use */
+  dword Next;      /* offset of the next path to hand out */
+  tFolderSet Seen; /* every folder queued so far */
+} tFolderWalk;
+
+/* An empty walk; false only for a null walk. */
+bool FolderWalkInit(tFolderWalk *walk);
+/* Queues the folder unless it was queued before under any path: 1 queued,
+ * 0 seen before, -1 no folder, a path of KALIB_PATH_MAX bytes or more, or no
+ * memory (the folder is dropped, the walk goes on). */
+int FolderWalkAdd(tFolderWalk *walk, const char *folder);
+/* Copies the next queued folder's path, as it was queued, into folder
+ * (KALIB_PATH_MAX bytes); false when none is left. */
+bool FolderWalkNext(tFolderWalk *walk, char *folder);
+/* Frees the queue and the set. */
+void FolderWalkDestroy(tFolderWalk *walk);
+
 /* ======================================================================
  * diag/ - log entries, console, time stamps and call tracing
  * ====================================================================== */

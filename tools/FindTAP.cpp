@@ -1,81 +1,77 @@
-/*
- * FindTAP.cpp - finds a TAP file by its TAP ID anywhere below
- * "/ProgramFiles", breadth-first, skipping the update manager's settings
- * folder.
- */
+// FindTAP.cpp - finds a TAP file by its TAP ID anywhere below
+// "/ProgramFiles", breadth-first, skipping the update manager's settings
+// folder.
+//
+// The folders go through a folder walk (Kalib's FolderWalk), which queues
+// each real folder once whatever links or repeated listings lead to it: a
+// link to a folder above cannot make the search endless, and queueing costs
+// the same per folder however many folders there are.
 #include <string.h>
 
 #include "Tools.h"
 
-namespace {
+static const char *const SearchRoot = "/ProgramFiles";
 
-const char *const SearchRoot = "/ProgramFiles";
-const dword FolderQueueSize = 4096;
-
-/* Copies `text` into `dest` of `size` bytes, cut to fit and terminated. */
-void CopyBounded(char *dest, size_t size, const char *text) {
+// Copies `text` into `dest` of `size` bytes, cut to fit and terminated.
+static void CopyBounded(char *dest, size_t size, const char *text) {
   size_t length = strnlen(text, size - 1);
   memcpy(dest, text, length);
   dest[length] = '\0';
 }
 
-/* Queues the subfolder `name` of the folder at `folderOffset`.  A path that
- * does not fit a path buffer cannot be entered and is left out; the
- * manager's settings folder is never searched; the queue ignores a folder
- * that it already holds. */
-void QueueSubfolder(tStringDB *folders, dword folderOffset, const char *name) {
+// Queues the subfolder `name` of `folder`.  A path that does not fit a
+// path buffer cannot be entered and is left out; the manager's settings
+// folder is never searched; a folder queued before is not queued again.
+static void QueueSubfolder(tFolderWalk *walk, const char *folder, const char *name) {
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return;
-  const char *folder = StringDBGet(folders, folderOffset);
-  if (folder == nullptr || strlen(folder) + 1 + strlen(name) >= KALIB_PATH_MAX) return;
+  if (strlen(folder) + 1 + strlen(name) >= KALIB_PATH_MAX) return;
 
   char NextDir[KALIB_PATH_MAX];
   TAP_SPrint(NextDir, "%s/%s", folder, name);
-  if (strcmp(NextDir, VANTERO_SETTINGS_DIR) != 0) StringDBAdd(folders, NextDir);
+  if (strcmp(NextDir, VANTERO_SETTINGS_DIR) != 0) FolderWalkAdd(walk, NextDir);
 }
 
-/* Looks at the entries of the working directory, the folder at
- * `folderOffset`: queues its subfolders and reads the header of each TAP
- * file.  True on a match, with the outputs filled. */
-bool SearchFolder(tStringDB *folders, dword folderOffset, dword tapId, char *tapName,
-                  char *folderName) {
+// Looks at the entries of the working directory, `folder`: queues its
+// subfolders and reads the header of each TAP file.  True on a match, with
+// the outputs filled.  It takes as many entries as TAP_Hdd_FindFirst
+// reports: the firmware promises nothing about TAP_Hdd_FindNext's result.
+static bool SearchFolder(tFolderWalk *walk, const char *folder, dword tapId, char *tapName, char *folderName) {
   TYPE_FolderEntry FolderEntry;
   tTAPInfo TAPInfo;
   int NrFiles = (int)TAP_Hdd_FindFirst(&FolderEntry, "tap");
   for (int i = 0; i < NrFiles; i++) {
-    if (i > 0 && TAP_Hdd_FindNext(&FolderEntry) == 0) break;
+    if (i > 0) TAP_Hdd_FindNext(&FolderEntry);
     FolderEntry.name[sizeof(FolderEntry.name) - 1] = '\0';
 
     if (FolderEntry.attr == ATTR_FOLDER) {
-      QueueSubfolder(folders, folderOffset, FolderEntry.name);
+      QueueSubfolder(walk, folder, FolderEntry.name);
     } else if (FolderEntry.attr == ATTR_NORMAL) {
       if (!HDD_TAP_GetInfo(FolderEntry.name, &TAPInfo) || TAPInfo.TAPID != tapId) continue;
       if (tapName != nullptr) CopyBounded(tapName, sizeof(FolderEntry.name), FolderEntry.name);
-      if (folderName != nullptr)
-        CopyBounded(folderName, KALIB_PATH_MAX, StringDBGet(folders, folderOffset));
+      if (folderName != nullptr) CopyBounded(folderName, KALIB_PATH_MAX, folder);
       return true;
     }
   }
   return false;
 }
 
-}  // namespace
-
 bool FindTAP(dword tapId, char *tapName, char *folderName) {
   CallTraceEnter("FindTAP");
 
-  tStringDB StringDB;
-  StringDBInit(&StringDB, FolderQueueSize);
-  StringDBAdd(&StringDB, SearchRoot);
+  tFolderWalk walk;
+  FolderWalkInit(&walk);
+  // Known from the start, the settings folder is never queued, whatever
+  // link leads to it.
+  FolderSetAdd(&walk.Seen, VANTERO_SETTINGS_DIR);
+  FolderWalkAdd(&walk, SearchRoot);
 
   bool found = false;
-  while (!found && !StringDBEOF(&StringDB)) {
-    dword folderOffset = StringDBCurrent(&StringDB);
-    if (HDD_ChangeDir(StringDBGet(&StringDB, folderOffset)))
-      found = SearchFolder(&StringDB, folderOffset, tapId, tapName, folderName);
-    StringDBNext(&StringDB);
+  char folder[KALIB_PATH_MAX];
+  while (!found && FolderWalkNext(&walk, folder)) {
+    if (HDD_ChangeDir(folder)) found = SearchFolder(&walk, folder, tapId, tapName, folderName);
   }
 
-  StringDBDestroy(&StringDB);
+  FolderWalkDestroy(&walk);
   CallTraceExit(nullptr);
   return found;
 }
