@@ -42,8 +42,12 @@ void CreateFontFile(const char *FileName, const byte *FontData, int DataSize) {
 void InstallFonts(void) {
   CallTraceEnter("InstallFonts");
   // No font goes anywhere but into the font folder.
-  if (HDD_ChangeDir("/ProgramFiles") && EnterFolder("Settings") && EnterFolder("Fonts")) {
-    for (const FontPayload &font : kFonts) CreateFontFile(font.FileName, font.Data, *font.Size);
+  bool entered = HDD_ChangeDir("/ProgramFiles") && EnterFolder("Settings") && EnterFolder("Fonts");
+  for (const FontPayload &font : kFonts) {
+    if (entered)
+      CreateFontFile(font.FileName, font.Data, *font.Size);
+    else
+      ReportPayloadFailure("/ProgramFiles/Settings/Fonts", font.FileName, "cannot enter the folder");
   }
   CallTraceExit(NULL);
 }

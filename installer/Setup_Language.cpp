@@ -5,6 +5,9 @@
 
 void InstallLanguage(void) {
   CallTraceEnter("InstallLanguage");
-  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) WritePayloadFile("Vantero.lng", _VanteroLng_Bitmap, _VanteroLng_Size);
+  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR))
+    WritePayloadFile("Vantero.lng", _VanteroLng_Bitmap, _VanteroLng_Size);
+  else
+    ReportPayloadFailure(VANTERO_SETTINGS_DIR, "Vantero.lng", "cannot enter the folder");
   CallTraceExit(NULL);
 }

@@ -4,6 +4,9 @@
 
 void InstallVantero(const char *Folder, const char *FileName) {
   CallTraceEnter("InstallVantero");
-  if (HDD_ChangeDir(Folder)) WritePayloadFile(FileName, _Vantero_Bitmap, _Vantero_Size);
+  if (HDD_ChangeDir(Folder))
+    WritePayloadFile(FileName, _Vantero_Bitmap, _Vantero_Size);
+  else
+    ReportPayloadFailure(Folder, FileName, "cannot enter the folder");
   CallTraceExit(NULL);
 }

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include "Kalib.h"
 #include "Progressbar.h"
@@ -33,6 +34,7 @@ enum {
   TXT_UpdatingDB = 20,
   TXT_SearchingFiles = 22,
   TXT_Uninstall = 25,
+  TXT_InstallationFailed = 29,
   TXT_Ready = 38,
   TXT_Yes = 43,
   TXT_No = 48,
@@ -244,8 +246,23 @@ static int StepLaunch(void)
   return 1;
 }
 
+static const char *TaskName(void);
+
+/* When payloads could not be written, the last log line and the last screen
+ * say so: the task did not complete. */
+static void ReportIncomplete(void)
+{
+  snprintf(Debug, sizeof(Debug), "Failed to complete %s (payload files not written: %u)", TaskName(),
+           (unsigned)PayloadFailures);
+  Log(Debug);
+  ShowProgress(TXT_InstallationFailed);
+  TAP_Delay(300);
+  Progressbar_Hide();
+}
+
 static int StepEnd(void)
 {
+  if (PayloadFailures != 0) ReportIncomplete();
   TAP_Exit();
   return 0;
 }
@@ -268,10 +285,12 @@ static int StepRepairRemove(void)
   strcpy(VPDPath, LINUX_ROOT PROGRAM_FILES);
   VPDFileName[0] = '\0';
   currentDir[0] = '\0';
+  /* The manager's file stays until the step TAP replaces it in one move, in
+   * its folder and under its name: a power cut or a full disk in between
+   * leaves the old manager where it starts from, not none. */
   if (FindTAP(VANTERO_TAPID, VPDFileName, currentDir)) {
-    TAP_Hdd_Delete(VPDFileName); /* FindTAP left us in its folder */
     if (!SetVPDPathLinux(currentDir)) {
-      /* The file is gone already; put the new one where a lost manager goes. */
+      /* Its folder cannot be named; a new one goes where a lost manager goes. */
       strcpy(VPDPath, LINUX_ROOT PROGRAM_FILES);
       strcpy(VPDFileName, MANAGER_FILE_NAME);
     }
@@ -360,6 +379,19 @@ static bool FormatMovePaths(void)
   return n1 >= 0 && (size_t)n1 < sizeof(Param1) && n2 >= 0 && (size_t)n2 < sizeof(Param2);
 }
 
+/* rename() that never replaces another file: a different TAP under the
+ * same name at the target stays, and the move fails with EEXIST. */
+static int RenameWithoutReplacing(const char *from, const char *to)
+{
+  struct stat64 source, target;
+  if (lstat64(to, &target) == 0 &&
+      !(lstat64(from, &source) == 0 && source.st_dev == target.st_dev && source.st_ino == target.st_ino)) {
+    errno = EEXIST;
+    return -1;
+  }
+  return rename(from, to);
+}
+
 static int StepMove(void)
 {
   ShowProgress(TXT_Moving);
@@ -371,7 +403,7 @@ static int StepMove(void)
   /* The autostart folder may not exist yet when the manager was never
    * installed by this installer. */
   if (AutoStartMode == 0) MakeAutoStartFolder();
-  if (rename(Param1, Param2) == 0) {
+  if (RenameWithoutReplacing(Param1, Param2) == 0) {
     AutoStartMode = 1 - AutoStartMode;
   } else {
     snprintf(Debug, sizeof(Debug), "  rename(%s, %s) = 0x%x", Param1, Param2, errno);
@@ -407,23 +439,29 @@ static const tStep RepairCompleteSteps[] = {StepRepairPrepare, StepRepairRemove,
                                             StepSettings, StepTAP, StepLaunch, StepEnd};
 
 typedef struct {
+  const char *Name;
   const char *StepLine; /* log line of a step, with its number */
   const tStep *Steps;
   int NrSteps;
 } tTask;
 
-#define TASK(line, steps) {line, steps, (int)(sizeof(steps) / sizeof(steps[0]))}
+#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof(steps[0]))}
 
 /* Indexed by tInstallerTask, IT_Install to IT_RepairComplete. */
 static const tTask Tasks[] = {
-    TASK("  IT_Install step %d", InstallSteps),
-    TASK("  IT_Uninstall step %d", UninstallSteps),
-    TASK("  IT_UninstallComplete step %d", UninstallCompleteSteps),
-    TASK("  IT_AutoStart step %d", AutoStartSteps),
-    TASK("  IT_Repair step %d", RepairSteps),
-    TASK("  IT_RepairComplete step %d", RepairCompleteSteps),
+    TASK("IT_Install", InstallSteps),
+    TASK("IT_Uninstall", UninstallSteps),
+    TASK("IT_UninstallComplete", UninstallCompleteSteps),
+    TASK("IT_AutoStart", AutoStartSteps),
+    TASK("IT_Repair", RepairSteps),
+    TASK("IT_RepairComplete", RepairCompleteSteps),
 };
 static_assert(sizeof(Tasks) / sizeof(Tasks[0]) == IT_Backup, "one entry per working task");
+
+static const char *TaskName(void)
+{
+  return SetupMode < IT_Backup ? Tasks[SetupMode].Name : "the task";
+}
 
 static void PerformStep(const tTask *task)
 {

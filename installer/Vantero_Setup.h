@@ -15,8 +15,10 @@ extern "C" {
 #define SETUP_TAPID 0x5C3E1A25u
 #define SETUP_PROGRAM_NAME "Vantero Setup" /* writer name of the installer's log lines */
 
-/* What the installer does; chosen by the start parameter. */
-typedef enum {
+/* What the installer does; chosen by the start parameter.  Held in 32 bits
+ * with every value valid: a starting TAP may hand over any number, which is
+ * stored as it is (tasks above IT_Standby do no work). */
+typedef enum : dword {
   IT_Install = 0,
   IT_Uninstall = 1,
   IT_UninstallComplete = 2,

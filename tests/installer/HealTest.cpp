@@ -1,7 +1,7 @@
 // An interrupted IT_Install heals: the power fails after each step in turn
 // and in the middle of writing each kind of payload; the next IT_Install
 // leaves the disk complete, every file identical to its payload, and the
-// manager running.
+// manager running.  An interrupted repair never loses the manager.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,6 +86,15 @@ class Heal : public Scenario {
     EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
   }
 
+  void linkInstallerAndFonts() {
+    fs::create_hard_link(TAP_Vantero_Setup, hostPath(kInstallerBoxPath));
+    for (const Payload &p : payloads()) {
+      if (p.boxPath.rfind("/ProgramFiles/Settings/Fonts/", 0) != 0) continue;
+      fs::create_directories(fs::path(hostPath(p.boxPath)).parent_path());
+      fs::create_hard_link(p.hostFile, hostPath(p.boxPath));
+    }
+  }
+
   StepMarks reference() {
     StepMarks marks;
     useFreshDisk(base_ + "/reference");
@@ -139,6 +148,98 @@ std::vector<CutPoint> cutPoints() {
 
 INSTANTIATE_TEST_SUITE_P(PowerCut, HealAt, ::testing::ValuesIn(cutPoints()),
                          [](const ::testing::TestParamInfo<CutPoint> &info) { return info.param.name; });
+
+// A repair keeps the manager where it was found until the new file replaces
+// it: a power cut at any tick of IT_Repair or IT_RepairComplete leaves a
+// whole manager (old or new) in AutoStart and nowhere else, and the next
+// repair puts the new one there.
+constexpr dword kRepairSweepTicks = 62;  // more than either repair takes (60 and 59 ticks)
+constexpr char kManager[] = "/ProgramFiles/AutoStart/Vantero.tap";
+
+struct RepairCut {
+  dword task;
+  dword tick;
+};
+
+class RepairCutAt : public Heal, public ::testing::WithParamInterface<RepairCut> {
+ protected:
+  // The manager installed in AutoStart and running, with the files a repair
+  // keeps; the installer's file and the fonts are linked in rather than
+  // copied (neither is written).
+  void prepareDisk() {
+    useFreshDisk(base_ + "/disk");
+    linkInstallerAndFonts();
+    writeFile(hostPath(kManager), managerPayload() + "older");
+    writeFile(hostPath("/ProgramFiles/wget"), "wget");
+    writeFile(hostPath("/ProgramFiles/busybox"), "busybox");
+    writeFile(hostPath("/ProgramFiles/Settings/Vantero/5C3E1A20_Installed.vpd"), "marker");
+  }
+  // Boots, lets AutoStart start the manager and runs the repair to its end.
+  void runRepair(dword task) {
+    ASSERT_EQ(sim->bootAutoStart(), 1);
+    startInstaller(task);
+    ASSERT_TRUE(runToEnd());
+  }
+};
+
+TEST_P(RepairCutAt, KeepsTheManagerInItsPlace) {
+  const RepairCut &cut = GetParam();
+  prepareDisk();
+  sim.reset();
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    boot(cut.tick);
+    runRepair(cut.task);
+    _exit(HasFatalFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  // Exit status 0: the repair ended before the tick of the cut.
+  ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == pvrsim::kPowerCutExitStatus) << WEXITSTATUS(status);
+
+  std::string left = readFile(hostPath(kManager));
+  EXPECT_TRUE(left == managerPayload() || left == managerPayload() + "older")
+      << "the manager after the cut has " << left.size() << " bytes";
+  EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
+
+  boot();
+  fs::remove(hostPath(kLogBoxPath));
+  runRepair(cut.task);
+  auto l = log();
+  EXPECT_NE(std::find(l.begin(), l.end(), "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap"), l.end());
+  EXPECT_EQ(readFile(hostPath(kManager)), managerPayload());
+  EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
+  EXPECT_FALSE(exists(std::string(kManager) + ".tmp"));
+  EXPECT_TRUE(sim->isRunning(kManager));
+}
+
+// The sweep covers every tick: each repair ends within it.
+TEST_F(Heal, RepairsEndWithinTheSweep) {
+  for (dword task : {kRepair, kRepairComplete}) {
+    useFreshDisk(base_ + "/sweep" + std::to_string(task));
+    linkInstallerAndFonts();
+    writeFile(hostPath(kManager), managerPayload());
+    ASSERT_EQ(sim->bootAutoStart(), 1);
+    startInstaller(task);
+    ASSERT_TRUE(runToEnd());
+    EXPECT_LT(sim->now(), kRepairSweepTicks) << "task " << task;
+  }
+}
+
+std::vector<RepairCut> repairCuts() {
+  std::vector<RepairCut> cuts;
+  for (dword task : {kRepair, kRepairComplete})
+    for (dword tick = 1; tick <= kRepairSweepTicks; tick++) cuts.push_back({task, tick});
+  return cuts;
+}
+
+INSTANTIATE_TEST_SUITE_P(PowerCut, RepairCutAt, ::testing::ValuesIn(repairCuts()),
+                         [](const ::testing::TestParamInfo<RepairCut> &info) {
+                           return std::string(info.param.task == kRepair ? "IT_Repair" : "IT_RepairComplete") +
+                                  "_tick_" + std::to_string(info.param.tick);
+                         });
 
 }  // namespace
 }  // namespace installer_test

@@ -107,19 +107,95 @@ TEST_F(WritersTest, ManagerAndLanguageFileAreAlwaysReplaced) {
   EXPECT_TRUE(filesEndingIn(PAYLOAD_TEMP_SUFFIX).empty());
 }
 
-TEST_F(WritersTest, FolderThatCannotBeEnteredGetsNothing) {
-  InstallVantero("/ProgramFiles/Missing", "Vantero.tap");
-  InstallVantero(nullptr, "Vantero.tap");
-  EXPECT_TRUE(filesEndingIn("Vantero.tap").empty());
-  // The language file needs the settings folder made beforehand.
-  InstallLanguage();
-  EXPECT_FALSE(exists(kSettingsDir));
-  EXPECT_TRUE(filesEndingIn("Vantero.lng").empty());
-  // A file where the settings folder belongs keeps the fonts out.
-  writeFile("/ProgramFiles/Settings", "not a folder");
-  InstallFonts();
-  EXPECT_TRUE(filesEndingIn(".ufnt").empty());
+// A payload whose folder cannot be entered is written nowhere else, and the
+// log says which and why.
+struct UnreachableFolder {
+  const char *name;
+  const char *fileInTheWay;  // a file where a folder belongs, or null
+  void (*write)();
+  const char *suffix;        // of the payload's file name
+  dword failures;
+  const char *line;          // the first line logged
+};
+
+class UnreachableFolderTest : public WritersTest, public ::testing::WithParamInterface<UnreachableFolder> {};
+
+TEST_P(UnreachableFolderTest, GetsNothingAndIsReported) {
+  const UnreachableFolder &row = GetParam();
+  if (row.fileInTheWay) writeFile(row.fileInTheWay, "not a folder");
+  dword before = PayloadFailures;
+  row.write();
+  EXPECT_TRUE(filesEndingIn(row.suffix).empty());
   EXPECT_TRUE(filesEndingIn(PAYLOAD_TEMP_SUFFIX).empty());
+  EXPECT_EQ(PayloadFailures - before, row.failures);
+  // The console has every log line, also where no log file can be written.
+  std::string console = pvrsim::box::consoleText();
+  EXPECT_NE(console.find(std::string("Vantero Setup: ") + row.line + "\n"), std::string::npos) << console;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, UnreachableFolderTest,
+    ::testing::Values(
+        UnreachableFolder{"MissingFolder", nullptr, [] { InstallVantero("/ProgramFiles/Missing", "Vantero.tap"); },
+                          "Vantero.tap", 1, "  Failed to write /ProgramFiles/Missing/Vantero.tap: cannot enter the folder"},
+        UnreachableFolder{"NoFolder", nullptr, [] { InstallVantero(nullptr, "Vantero.tap"); }, "Vantero.tap", 1,
+                          "  Failed to write /Vantero.tap: cannot enter the folder"},
+        // The language file needs the settings folder made beforehand.
+        UnreachableFolder{"NoSettingsFolder", "/ProgramFiles/Settings/Vantero", [] { InstallLanguage(); },
+                          "Vantero.lng", 1,
+                          "  Failed to write /ProgramFiles/Settings/Vantero/Vantero.lng: cannot enter the folder"},
+        UnreachableFolder{"FontsFolderIsAFile", "/ProgramFiles/Settings/Fonts", [] { InstallFonts(); }, ".ufnt", 10,
+                          "  Failed to write /ProgramFiles/Settings/Fonts/Arial_12B.ufnt: cannot enter the folder"}),
+    [](const ::testing::TestParamInfo<UnreachableFolder> &info) { return std::string(info.param.name); });
+
+// A write that fails or that the disk does not keep leaves the old file as
+// it was and is reported with the path and the reason; a disk that keeps
+// everything needs nothing but the firmware's promises (strict API).
+TEST_F(WritersTest, FailedWritesLeaveTheOldFileAndAreReported) {
+  const std::string size = std::to_string(_Vantero_Size);
+  struct Row {
+    const char *what;
+    void (*fault)(pvrsim::Options &);
+    void (*write)();
+    const char *file;
+    std::string logged;  // "" : written, nothing reported
+  } rows[] = {
+      {"disk full", [](pvrsim::Options &o) { o.diskFullAfterBytes = 1000; },
+       [] { InstallVantero("/ProgramFiles", "Vantero.tap"); }, "/ProgramFiles/Vantero.tap",
+       "  Failed to write /ProgramFiles/Vantero.tap: only 1000 of " + size + " bytes written"},
+      {"disk loses writes", [](pvrsim::Options &o) { o.lostWritesAfterBytes = 4096; },
+       [] { InstallVantero("/ProgramFiles", "Vantero.tap"); }, "/ProgramFiles/Vantero.tap",
+       "  Failed to write /ProgramFiles/Vantero.tap: only 4096 of " + size + " bytes written"},
+      {"disk loses everything", [](pvrsim::Options &o) { o.lostWritesAfterBytes = 0; },
+       [] { InstallLanguage(); }, "/ProgramFiles/Settings/Vantero/Vantero.lng",
+       "  Failed to write /ProgramFiles/Settings/Vantero/Vantero.lng: only 0 of " +
+           std::to_string(_VanteroLng_Size) + " bytes written"},
+      {"strict API", [](pvrsim::Options &o) { o.strictApi = true; },
+       [] { InstallVantero("/ProgramFiles", "Vantero.tap"); }, "/ProgramFiles/Vantero.tap", ""},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.what);
+    options.diskFullAfterBytes.reset();
+    options.lostWritesAfterBytes.reset();
+    options.strictApi = false;
+    row.fault(options);
+    restartSim();
+    makeFolder("/ProgramFiles/Settings/Vantero");
+    writeFile(row.file, "the file before");
+    dword before = PayloadFailures;
+    row.write();
+    std::string console = pvrsim::box::consoleText();
+    if (row.logged.empty()) {
+      EXPECT_EQ(PayloadFailures, before);
+      EXPECT_EQ(console.find("Failed to write"), std::string::npos) << console;
+      EXPECT_EQ(readFile(row.file).size(), static_cast<size_t>(_Vantero_Size));
+    } else {
+      EXPECT_EQ(PayloadFailures, before + 1);
+      EXPECT_NE(console.find("Vantero Setup: " + row.logged + "\n"), std::string::npos) << console;
+      EXPECT_EQ(readFile(row.file), "the file before");
+    }
+    EXPECT_TRUE(filesEndingIn(PAYLOAD_TEMP_SUFFIX).empty());
+  }
 }
 
 TEST_F(WritersTest, LeftoverTemporaryFilesAreWrittenAgain) {
