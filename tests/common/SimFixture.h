@@ -1,10 +1,13 @@
 // SimFixture.h - a gtest fixture with a fresh pvrsim run per test case: an
 // empty disk folder and run folder under TEST_TMP_DIR/<suite>.<test> and a
 // Sim on them.  Override configureOptions to change the options first.
+// With PVRSIM_STRICT_API set in the environment the Sim promises only what
+// the firmware does (Options::strictApi).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,6 +25,9 @@ class SimFixture : public ::testing::Test {
     options.diskDir = root + "/disk";
     options.runDir = root + "/run";
     options.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
+    // ctest's strict_api tests run a suite again with only what the
+    // firmware promises (TAP_Hdd_FindNext's result, TAP_Hdd_Flen).
+    options.strictApi = std::getenv("PVRSIM_STRICT_API") != nullptr;
     configureOptions(options);
     sim = std::make_unique<pvrsim::Sim>(options);
   }

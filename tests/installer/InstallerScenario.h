@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -102,8 +104,14 @@ class Scenario : public ::testing::Test {
     o.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
     o.powerCutAtTick = cutAtTick;
     o.powerCutAfterBytes = cutAfterBytes;
+    // The scenarios run a second time with only what the firmware promises
+    // (ctest's strict_api tests).
+    o.strictApi = std::getenv("PVRSIM_STRICT_API") != nullptr;
+    if (bootOptions) bootOptions(o);
     sim = std::make_unique<pvrsim::Sim>(o);
   }
+  // Changes the options of every later boot (a full disk, ...).
+  std::function<void(pvrsim::Options &)> bootOptions;
 
   std::string hostPath(const std::string &boxPath) const { return root_ + "/disk" + boxPath; }
   bool exists(const std::string &boxPath) const { return fs::exists(hostPath(boxPath)); }

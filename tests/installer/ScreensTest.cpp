@@ -1,6 +1,7 @@
-// What IT_Install shows: the AutoStart question with "No" highlighted and
-// the progress box at step 4 of 9, against golden images (regenerate with
-// UPDATE_GOLDEN=1 and look at them before committing), and the bar's fill.
+// What IT_Install shows: the AutoStart question with "No" highlighted, the
+// progress box at step 4 of 9 and the notice of an install that failed,
+// against golden images (regenerate with UPDATE_GOLDEN=1 and look at them
+// before committing), and the bar's fill.
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -14,8 +15,8 @@ const std::string kGoldenDir = std::string(SOURCE_DIR) + "/tests/installer/golde
 
 class Screens : public Scenario {
  protected:
-  void expectGolden(const std::string &name) {
-    pvrsim::osd::Image shown = pvrsim::osd::visibleScreen();
+  void expectGolden(const std::string &name) { expectGolden(name, pvrsim::osd::visibleScreen()); }
+  void expectGolden(const std::string &name, const pvrsim::osd::Image &shown) {
     std::string path = kGoldenDir + name;
     std::string error;
     if (std::getenv("UPDATE_GOLDEN")) {
@@ -73,6 +74,45 @@ TEST_F(Screens, ProgressAtStepFourOfNine) {
     }
   EXPECT_GT(columnsDiffering, 200) << "the two bar graphics look alike";
   EXPECT_EQ(installerVar<dword>("LastStep"), 4u);
+}
+
+// A disk that fills up after the fonts and the language file: the programs
+// and the manager cannot be written.  Each is logged, and the install ends
+// saying that it failed, in the log's last line and on the last screen.
+TEST_F(Screens, IncompleteInstallSaysSoLast) {
+  uint64_t fontsAndTexts = 0;
+  for (const Payload &p : payloads())
+    if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0) fontsAndTexts += fs::file_size(p.hostFile);
+  bootOptions = [fontsAndTexts](pvrsim::Options &o) { o.diskFullAfterBytes = fontsAndTexts; };
+  boot();
+  std::string frames = root_ + "/frames";
+  ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
+  startInstaller();
+  ASSERT_TRUE(runUntilLogHas("  IT_Install step 2"));
+  pressKey(RKEY_Ok);
+  ASSERT_TRUE(runToEnd());
+
+  auto l = log();
+  for (const Payload &p : payloads()) {
+    std::string path = p.boxPath.empty() ? "/ProgramFiles/Vantero.tap" : p.boxPath;
+    bool written = readFile(hostPath(path)) == readFile(p.hostFile);
+    std::string line = "  Failed to write " + path + ": only 0 of " + std::to_string(fs::file_size(p.hostFile)) +
+                       " bytes written";
+    EXPECT_NE(written, std::find(l.begin(), l.end(), line) != l.end()) << path;
+  }
+  EXPECT_EQ(l.back(), "Failed to complete IT_Install (payload files not written: 3)");
+  EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
+
+  // The notice stays 300 ticks, then the box goes.
+  std::vector<std::string> names;
+  for (auto &e : fs::directory_iterator(frames)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 2u);
+  auto tickOf = [](const std::string &n) { return std::stoul(n.substr(n.find("-t") + 2, 8)); };
+  EXPECT_EQ(tickOf(names.back()) - tickOf(names[names.size() - 2]), 300u);
+  pvrsim::osd::Image notice;
+  ASSERT_TRUE(pvrsim::osd::readPng(frames + "/" + names[names.size() - 2], notice));
+  expectGolden("install_failed.png", notice);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // moving the manager in and out of AutoStart, the tasks without work, and
 // what happens to keys.
 #include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "HostTree.h"
 #include "InstallerScenario.h"
 
 namespace installer_test {
@@ -107,6 +110,28 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
   }
 }
 
+// A disk too full for the new manager: the old one stays where it starts
+// from, and the log says what was not written and that the repair failed.
+TEST_F(Tasks, RepairOnAFullDiskKeepsTheManager) {
+  installed(true);
+  std::string older = managerPayload() + "older";
+  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), older);
+  uint64_t language = fs::file_size(payloads()[3].hostFile);
+  bootOptions = [language](pvrsim::Options &o) { o.diskFullAfterBytes = language + 1000; };
+  boot();
+  fs::remove(hostPath(kLogBoxPath));
+  startInstaller(kRepair);
+  ASSERT_TRUE(runToEnd());
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), older);
+  EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Vantero.tap.tmp"));
+  auto l = log();
+  std::string failed = "  Failed to write /ProgramFiles/AutoStart/Vantero.tap: only 1000 of " +
+                       std::to_string(managerPayload().size()) + " bytes written";
+  EXPECT_NE(std::find(l.begin(), l.end(), failed), l.end());
+  EXPECT_EQ(l.back(), "Failed to complete IT_Repair (payload files not written: 1)");
+  EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));  // the old one
+}
+
 TEST_F(Tasks, UninstallRemovesTheManagerAndItsMarker) {
   installed();
   startManager("/ProgramFiles/Vantero.tap");
@@ -181,6 +206,24 @@ TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Mine.tap"));
 }
 
+// A different TAP of the same name in AutoStart is never replaced: the
+// move fails as a rename does, and the manager stays where it was.
+TEST_F(Tasks, AutoStartNeverMovesOverAnotherTap) {
+  installed();
+  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), "another TAP");
+  startInstaller(kAutoStart);
+  ASSERT_TRUE(runToEnd());
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), "another TAP");
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  std::vector<std::string> l = startLines("IT_AutoStart");
+  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "TAP 0x5c3e1a20 is not running",
+             "  IT_AutoStart step 2",
+             "  rename(/mnt/hd/ProgramFiles/Vantero.tap, /mnt/hd/ProgramFiles/AutoStart/Vantero.tap) = 0x11",
+             "  IT_AutoStart step 3"});
+  EXPECT_EQ(log(), l);
+  EXPECT_EQ(sim->tapCount(), 0);  // it stays in /ProgramFiles, which is not started
+}
+
 TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
   installed();
   fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
@@ -212,6 +255,72 @@ TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
   EXPECT_GT(changed, 380 * 190 / 2) << "no box on screen before the end";
 }
 
+// A disk whose links lead into a host folder: every task runs, and no file
+// of that folder (nor the folder) changes.  Before, fonts, the language file
+// and the log were written there, chmod changed a file there, IT_AutoStart
+// moved the manager there and IT_UninstallComplete deleted a user's folder.
+TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
+  const std::string host = root_ + "/host";
+  for (const char *file : {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap",
+                           "/wget"})
+    writeFile(host + file, std::string("host file ") + file);
+  fs::create_directories(host + "/empty");
+  host_tree::makeLink(host + "/fonts", hostPath("/ProgramFiles/Settings/Fonts"));
+  host_tree::makeLink(host + "/settings", hostPath("/ProgramFiles/Settings/Vantero"));
+  host_tree::makeLink(host + "/wget", hostPath("/ProgramFiles/wget"));
+  host_tree::makeLink(host + "/autostart", hostPath("/ProgramFiles/AutoStart"));
+  host_tree::makeLink("../../..", hostPath("/ProgramFiles/Tools/up"));  // climbs out of the disk
+  const host_tree::Tree before = host_tree::record(host);
+
+  auto run = [this](std::optional<dword> task, std::vector<dword> keys = {}) {
+    boot();
+    EXPECT_EQ(sim->bootAutoStart(), 0);
+    startInstaller(task);
+    for (dword key : keys) {
+      sim->runTicks(5);
+      pressKey(key);
+    }
+    EXPECT_TRUE(runToEnd());
+  };
+  run(std::nullopt, {RKEY_Ok});  // "No": the manager into /ProgramFiles
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  run(dword(kRepair));
+  run(dword(kAutoStart));
+  EXPECT_TRUE(exists("/ProgramFiles/Vantero.tap"));  // AutoStart leads nowhere: it stays
+  run(dword(kUninstallComplete));
+  EXPECT_FALSE(fs::is_symlink(hostPath("/ProgramFiles/Settings/Vantero")));  // rm -r took the link only
+  EXPECT_EQ(host_tree::record(host), before);
+}
+
+// Links that lead back up ("ln -s . a; ln -s . b") made the search for the
+// manager endless; the install completes.  A child process runs it, so that
+// a search without end fails the test when its alarm rings.
+TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
+  host_tree::makeLink(".", hostPath("/ProgramFiles/a"));
+  host_tree::makeLink(".", hostPath("/ProgramFiles/b"));
+  host_tree::makeLink("..", hostPath("/ProgramFiles/Tools/c"));
+  sim.reset();
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(120);
+    boot();
+    startInstaller();
+    EXPECT_TRUE(runUntilLogHas("  IT_Install step 2"));
+    pressKey(RKEY_Ok);
+    EXPECT_TRUE(runToEnd());
+    _exit(HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the install did not end (signal " << WTERMSIG(status) << ")";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  boot();
+  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  auto l = log();
+  EXPECT_EQ(l.back(), "  IT_Install step 9");
+}
+
 TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
   for (dword task : {kBackup, kRestore}) {
     boot();
@@ -226,14 +335,21 @@ TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
                                                kLogBoxPath, kInstallerBoxPath}));
 }
 
-TEST_F(Tasks, ErrorModeStaysResidentAndPassesKeys) {
-  startInstaller(kError);
-  sim->runTicks(1000);
-  EXPECT_TRUE(installerRunning());
-  pressKey(RKEY_Ok);
-  ASSERT_FALSE(sim->returnedKeys().empty());
-  EXPECT_EQ(sim->returnedKeys().back().code, dword(RKEY_Ok));
-  EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+// Any value is a task: those without work keep the installer resident, and
+// keys pass through to the firmware.
+TEST_F(Tasks, TasksWithoutWorkStayResidentAndPassKeys) {
+  for (dword task : {dword(kInstallSelf), dword(kError), 10u, 11u, 16u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(task);
+    boot();
+    fs::remove(hostPath(kLogBoxPath));
+    startInstaller(task);
+    sim->runTicks(1000);
+    EXPECT_TRUE(installerRunning());
+    pressKey(RKEY_Ok);
+    ASSERT_FALSE(sim->returnedKeys().empty());
+    EXPECT_EQ(sim->returnedKeys().back().code, dword(RKEY_Ok));
+    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+  }
 }
 
 TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
