@@ -45,6 +45,7 @@ TARGETS=(
   "tap_header_fuzz  65536 fuzz/TapHeader.dict"
   "font_loader_fuzz 4096  fuzz/osd/FontLoader.dict"
   "lang_loader_fuzz 4096  fuzz/text/LangLoader.dict"
+  "tap_file_fuzz    32768 fuzz/TapHeader.dict"
 )
 
 build_tap_header_fuzz() {
@@ -77,6 +78,16 @@ build_lang_loader_fuzz() {
     >"$1/small.lng"
   if [[ -f build/host/tests/text/Vantero.lng ]]; then
     { printf '\x02\x01\x03'; head -c 4000 build/host/tests/text/Vantero.lng; } >"$1/shipped.lng"
+  fi
+}
+
+build_tap_file_fuzz() {
+  # pvrsim's own check of a TAP file before it loads it.
+  "$CLANGXX" "${FLAGS[@]}" -Ipvrsim/core -o "$OUT/tap_file_fuzz" fuzz/pvrsim/TapFileFuzz.cpp pvrsim/core/TapFile.cpp
+  "$CLANG" -x c -m32 -Ilib -fPIC -shared -nostdlib -o "$OUT/seed_host.tap" fuzz/SeedTap.c
+  cp "$OUT/seed_host.tap" "$1/"
+  if [[ -f build/host/tests/pvrsim/NoId.tap ]]; then
+    cp build/host/tests/pvrsim/NoId.tap "$1/"
   fi
 }
 
