@@ -16,11 +16,19 @@
 
 #include "core/Sim.h"
 
+// The folder of the running test case: TEST_TMP_DIR/<suite>.<test>, in a
+// "strict_api" folder of its own under PVRSIM_STRICT_API, so that both runs
+// of a test may run at the same time.
+inline std::string testCaseFolder() {
+  const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string base = std::string(TEST_TMP_DIR) + (std::getenv("PVRSIM_STRICT_API") ? "/strict_api/" : "/");
+  return base + info->test_suite_name() + "." + info->name();
+}
+
 class SimFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
+    root = testCaseFolder();
     std::filesystem::remove_all(root);
     options.diskDir = root + "/disk";
     options.runDir = root + "/run";

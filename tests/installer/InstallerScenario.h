@@ -20,6 +20,7 @@
 
 #include "Graphics.h"
 #include "Kalib.h"
+#include "SimFixture.h"
 #include "core/Sim.h"
 #include "osd/Osd.h"
 
@@ -77,8 +78,7 @@ const std::vector<std::string> &fontNames();
 class Scenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
+    root_ = testCaseFolder();
     fs::remove_all(root_);
     fs::create_directories(root_ + "/disk/ProgramFiles");
     boot();
@@ -203,6 +203,20 @@ class Scenario : public ::testing::Test {
   }
 
   std::string managerPayload() const;
+
+  // The last two frames that a frames folder received (the last screen with
+  // something on it and the one after it) and the ticks between them.
+  static void lastTwoFrames(const std::string &folder, pvrsim::osd::Image &last, pvrsim::osd::Image &after,
+                            unsigned long &ticksBetween) {
+    std::vector<std::string> names;
+    for (auto &e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_GE(names.size(), 2u);
+    auto tickOf = [](const std::string &n) { return std::stoul(n.substr(n.find("-t") + 2, 8)); };
+    ticksBetween = tickOf(names.back()) - tickOf(names[names.size() - 2]);
+    ASSERT_TRUE(pvrsim::osd::readPng(folder + "/" + names[names.size() - 2], last));
+    ASSERT_TRUE(pvrsim::osd::readPng(folder + "/" + names.back(), after));
+  }
 
   std::string root_;
   std::unique_ptr<pvrsim::Sim> sim;

@@ -104,14 +104,10 @@ TEST_F(Screens, IncompleteInstallSaysSoLast) {
   EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
 
   // The notice stays 300 ticks, then the box goes.
-  std::vector<std::string> names;
-  for (auto &e : fs::directory_iterator(frames)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  ASSERT_GE(names.size(), 2u);
-  auto tickOf = [](const std::string &n) { return std::stoul(n.substr(n.find("-t") + 2, 8)); };
-  EXPECT_EQ(tickOf(names.back()) - tickOf(names[names.size() - 2]), 300u);
-  pvrsim::osd::Image notice;
-  ASSERT_TRUE(pvrsim::osd::readPng(frames + "/" + names[names.size() - 2], notice));
+  pvrsim::osd::Image notice, gone;
+  unsigned long ticks = 0;
+  ASSERT_NO_FATAL_FAILURE(lastTwoFrames(frames, notice, gone, ticks));
+  EXPECT_EQ(ticks, 300u);
   expectGolden("install_failed.png", notice);
 }
 
