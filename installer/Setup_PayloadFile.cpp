@@ -30,7 +30,8 @@ static bool LinuxPathInCurrentDir(const char *name, char *linuxPath) {
 // its full size on the disk: the firmware promises nothing about the length
 // of a file while it is open, and a failing disk may report bytes written
 // that it did not keep.  False, with the reason, when it is not complete.
-static bool WriteWholeFile(const char *name, const byte *data, int dataSize, char *reason, size_t reasonSize) {
+static bool WriteWholeFile(const char *name, const byte *data, int dataSize, char *reason,
+                           size_t reasonSize) {
   TAP_Hdd_Create(name, ATTR_NORMAL);
   TYPE_File *file = TAP_Hdd_Fopen(name);
   if (file == NULL) {
@@ -50,7 +51,8 @@ static bool WriteWholeFile(const char *name, const byte *data, int dataSize, cha
   if (st.st_size == dataSize)
     snprintf(reason, reasonSize, "the write failed");
   else
-    snprintf(reason, reasonSize, "only %lu of %lu bytes written", (unsigned long)st.st_size, (unsigned long)dataSize);
+    snprintf(reason, reasonSize, "only %lu of %lu bytes written", (unsigned long)st.st_size,
+             (unsigned long)dataSize);
   return false;
 }
 

@@ -83,7 +83,8 @@ build_lang_loader_fuzz() {
 
 build_tap_file_fuzz() {
   # pvrsim's own check of a TAP file before it loads it.
-  "$CLANGXX" "${FLAGS[@]}" -Ipvrsim/core -o "$OUT/tap_file_fuzz" fuzz/pvrsim/TapFileFuzz.cpp pvrsim/core/TapFile.cpp
+  "$CLANGXX" "${FLAGS[@]}" -Ipvrsim/core -o "$OUT/tap_file_fuzz" \
+    fuzz/pvrsim/TapFileFuzz.cpp pvrsim/core/TapFile.cpp
   "$CLANG" -x c -m32 -Ilib -fPIC -shared -nostdlib -o "$OUT/seed_host.tap" fuzz/SeedTap.c
   cp "$OUT/seed_host.tap" "$1/"
   if [[ -f build/host/tests/pvrsim/NoId.tap ]]; then

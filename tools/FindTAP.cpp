@@ -35,7 +35,8 @@ static void QueueSubfolder(tFolderWalk *walk, const char *folder, const char *na
 // subfolders and reads the header of each TAP file.  True on a match, with
 // the outputs filled.  It takes as many entries as TAP_Hdd_FindFirst
 // reports: the firmware promises nothing about TAP_Hdd_FindNext's result.
-static bool SearchFolder(tFolderWalk *walk, const char *folder, dword tapId, char *tapName, char *folderName) {
+static bool SearchFolder(tFolderWalk *walk, const char *folder, dword tapId, char *tapName,
+                         char *folderName) {
   TYPE_FolderEntry FolderEntry;
   tTAPInfo TAPInfo;
   int NrFiles = (int)TAP_Hdd_FindFirst(&FolderEntry, "tap");

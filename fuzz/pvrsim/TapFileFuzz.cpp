@@ -41,7 +41,8 @@ static void Setup() {
 static bool InputLeftOpen() {
   for (int fd = 0; fd < 64; fd++) {
     struct stat st;
-    if (fd != InputFd && fcntl(fd, F_GETFD) != -1 && fstat(fd, &st) == 0 && st.st_ino == InputInode) return true;
+    if (fd == InputFd || fcntl(fd, F_GETFD) == -1) continue;
+    if (fstat(fd, &st) == 0 && st.st_ino == InputInode) return true;
   }
   return false;
 }

@@ -209,7 +209,8 @@ bool plainPath(const std::string &root, const std::vector<std::string> &names, b
 // The path must name "mnt" and "hd" first (doubled slashes and "." allowed)
 // and may not climb above the mount point with ".." anywhere after it, nor
 // through a link: a TAP never reaches the host through the disk folder.
-bool mapDiskPath(const std::string &boxPath, std::string &hostPath, LastLink last, std::string *normalBoxPath) {
+bool mapDiskPath(const std::string &boxPath, std::string &hostPath, LastLink last,
+                 std::string *normalBoxPath) {
   const std::string &root = config().diskRoot;
   std::vector<std::string> names;
   if (root.empty() || !namesBelowMount(boxPath, names)) return fail(ENOENT);

@@ -58,10 +58,14 @@ detail::RoutedPath routeShellPath(const std::string &word, LastLink last) {
   // The shell runs in the root folder; the host behind it does not exist.
   std::string path = !word.empty() && word[0] == '/' ? word : "/" + word;
   detail::RoutedPath routed = detail::routePath(path.c_str(), last);
-  if (routed.route == detail::Route::Host && routed.hostPath != "/dev/null") routed.route = detail::Route::Refused;
+  if (routed.route == detail::Route::Host && routed.hostPath != "/dev/null") {
+    routed.route = detail::Route::Refused;
+  }
   // Below /mnt a refusal means the path leads nowhere (a link out of the
   // disk, a loop); anything else is off limits for the box's user.
-  if (routed.route == detail::Route::Refused && routed.boxPath.compare(0, 5, "/mnt/") != 0) routed.error = EACCES;
+  if (routed.route == detail::Route::Refused && routed.boxPath.compare(0, 5, "/mnt/") != 0) {
+    routed.error = EACCES;
+  }
   return routed;
 }
 

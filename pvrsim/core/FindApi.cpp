@@ -39,7 +39,8 @@ bool statEntry(const std::string &boxDir, const std::string &hostDir, const char
   return pvrsim::box::mapDiskPath(boxDir + "/" + name, host) && ::stat(host.c_str(), &st) == 0;
 }
 
-std::vector<TYPE_FolderEntry> listFolder(const std::string &boxDir, const std::string &hostDir, const char *ext) {
+std::vector<TYPE_FolderEntry> listFolder(const std::string &boxDir, const std::string &hostDir,
+                                         const char *ext) {
   std::vector<TYPE_FolderEntry> entries;
   DIR *dir = ::opendir(hostDir.c_str());
   if (!dir) return entries;

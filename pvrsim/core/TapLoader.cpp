@@ -134,7 +134,8 @@ int startTapFile(const std::string &givenPath) {
   std::string hostFile, normal;
   if (!box::mapDiskPath(givenPath, hostFile, box::LastLink::Follow, &normal)) {
     if (normal.empty()) return fail(givenPath, "not a path on the disk");
-    return fail(tapNotation(normal), errno == ELOOP ? "too many links on the way" : "no such file on the disk");
+    const char *reason = errno == ELOOP ? "too many links on the way" : "no such file on the disk";
+    return fail(tapNotation(normal), reason);
   }
   const std::string boxFile = kMount + hostFile.substr(box::config().diskRoot.size());
   const std::string name = tapNotation(boxFile);
