@@ -58,7 +58,8 @@ char *ReaderString(tByteReader *r) {
   }
   ReaderBytes(r, s, (dword)length);
   s[length] = '\0';
-  StringSpace += length + 1;
+  // Counted as StringClear takes it off: a stored zero byte ends the text.
+  StringSpace += (int)strlen(s) + 1;
   return s;
 }
 

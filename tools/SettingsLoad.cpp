@@ -1,5 +1,7 @@
 // SettingsLoad.cpp - reading "Vantero.settings" of any format from 1 to 11;
-// items that an older format lacks are 0.
+// items that an older format lacks are 0, and the two enumerations get a
+// known value (an unknown one is read as the first), so no menu ever works
+// with a mode it does not have.
 //
 // The file is taken apart into a separate record, which replaces Settings
 // only when the whole file was read.  A file that cannot be used (newer
@@ -24,7 +26,8 @@ void ReadMasterList(tByteReader *r, int format, tMasterList *entry) {
   entry->Name = ReaderString(r);
   entry->Author = ReaderString(r);
   entry->TopfieldEuropeTimeStamp = ReaderDword(r);
-  entry->NotificationFlag = (tNotificationFlag)ReaderDword(r);
+  dword flag = ReaderDword(r);
+  entry->NotificationFlag = flag <= NF_Revoked ? (tNotificationFlag)flag : NF_None;
   entry->AckTime = ReaderDword(r);
   entry->NotifyMe = ReadBool(r);
   if (format >= 7) entry->Category = ReaderDword(r);
@@ -56,7 +59,10 @@ void ReadItems(tByteReader *r, tSettings *s) {
   if (format >= 9) s->AckTime = ReaderDword(r);
   if (format >= 4) s->StartupDelay = ReaderDword(r);
   if (format >= 5) s->ConductorMenu = ReadBool(r);
-  if (format >= 6) s->OverviewWindowMode = (tOverviewWindowMode)ReaderDword(r);
+  if (format >= 6) {
+    dword mode = ReaderDword(r);
+    s->OverviewWindowMode = mode < OWM_LAST ? (tOverviewWindowMode)mode : OWM_Linear;
+  }
   if (format >= 9) s->AutoStopVPD = ReadBool(r);
   if (format >= 10) s->TSRMode = ReadBool(r);
   if (format >= 11) s->InventoryDump = (int)ReaderDword(r);

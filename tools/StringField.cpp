@@ -54,7 +54,7 @@ char *ReadString(TYPE_File *f) {
       s = (char *)TAP_MemAlloc((dword)length + 1);
       if (s != nullptr && TAP_Hdd_Fread(s, (dword)length, 1, f) == 1) {
         s[length] = '\0';
-        StringSpace += length + 1;
+        StringSpace += (int)strlen(s) + 1;
       } else {
         TAP_MemFree(s);
         s = nullptr;

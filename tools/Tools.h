@@ -94,7 +94,8 @@ typedef enum {
   DM_Beta = 3,
   DM_Final = 4,
   DM_Revoke = 5,
-  DM_MarkedForDeletion = 6
+  DM_MarkedForDeletion = 6,
+  DM_Max = 255 /* a file stores one byte: any byte value is a tDeployMode */
 } tDeployMode;
 
 typedef enum {
@@ -102,7 +103,8 @@ typedef enum {
   IM_OverwriteIfNewer = 1,
   IM_CreateIfNonexistant = 2,
   IM_NotInPackage = 3,
-  IM_AlwaysDelete = 4
+  IM_AlwaysDelete = 4,
+  IM_Max = 255 /* a file stores one byte: any byte value is a tInstallMode */
 } tInstallMode;
 
 #define VPD_MAGIC "VPDDB"
@@ -280,7 +282,8 @@ void SettingsDefault(void);
 /* Writes Settings as format 11 (and sets SettingsFormat to 11); the old
  * file is replaced only by a complete new one.  True when written. */
 bool SettingsSave(void);
-/* Loads the file, migrating formats 1 to 10.  False with defaults for a
+/* Loads the file, migrating formats 1 to 10; an OverviewWindowMode or
+ * NotificationFlag outside its values becomes OWM_Linear or NF_None.  False with defaults for a
  * missing, newer (kept beside it as "Vantero.settings.V<n>") or damaged
  * (kept as "Vantero.settings.damaged") file, which is then written anew. */
 bool SettingsLoad(void);

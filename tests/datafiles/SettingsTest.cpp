@@ -197,6 +197,27 @@ TEST_F(SettingsTest, EveryOlderFormatIsMigratedWithTheItemsItLacksAtZero) {
   }
 }
 
+TEST_F(SettingsTest, UnknownModesAreReadAsTheFirstOfTheirKind) {
+  const struct {
+    uint32_t flag, mode;
+    tNotificationFlag loadedFlag;
+    tOverviewWindowMode loadedMode;
+  } cases[] = {
+      {NF_Revoked, OWM_Deactivated, NF_Revoked, OWM_Deactivated},
+      {4, OWM_LAST, NF_None, OWM_Linear},
+      {0xFFFFFFFF, 0x80000000, NF_None, OWM_Linear},
+  };
+  for (const auto &c : cases) {
+    Bytes b;
+    b.dw(11).dw(1).dw(0).dw(0).dw(0).dw(1).dw(5).str("").str("").str("").dw(0).dw(c.flag).dw(0).dw(0).dw(0).dw(0);
+    b.dw(0).dw(0).dw(0).dw(10).dw(0).dw(c.mode).dw(0).dw(1).dw(0);
+    putSetting(SettingsFile, b.data());
+    ASSERT_TRUE(SettingsLoad()) << c.flag << " " << c.mode;
+    EXPECT_EQ(c.loadedFlag, Settings.MasterList[0].NotificationFlag) << c.flag;
+    EXPECT_EQ(c.loadedMode, Settings.OverviewWindowMode) << c.mode;
+  }
+}
+
 TEST_F(SettingsTest, ANewerFormatIsKeptBesideTheDefaultFile) {
   std::string newer = Bytes().dw(12).dw(0).raw("whatever V12 holds").data();
   putSetting(SettingsFile, newer);
