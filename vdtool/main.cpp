@@ -34,10 +34,11 @@ Files, FileName, DefaultPath, TimeStamp, AlphaPassword, MasterList ...);
 numbers are JSON numbers, texts appear as the box's screen shows them (UTF-8),
 absent texts are null, the screenshot is base64.  A dump of a package is valid
 input of make-vpd, which also takes numbers as "0x..." texts, DeployMode and
-InstallMode as names (DM_Final, IM_Overwrite ...), a TimeStamp as
-"YYYY-MM-DD HH:MM:SS", and leaves out what is not stored (DBMagic, DBVersion,
-CurrentName, CurrentPath); counts (NrOf...) and ScreenShotSize may be left out
-and must match their arrays when given.
+InstallMode as names (DM_Final, IM_Overwrite ...) and a TimeStamp as
+"YYYY-MM-DD HH:MM:SS".  It writes "VPDDB" format 9 whatever DBMagic and
+DBVersion say, and ignores CurrentName and CurrentPath (never stored);
+counts (NrOf...) and ScreenShotSize may be left out and must match their
+arrays when given.
 
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage,
 3 not supported yet.
