@@ -35,8 +35,9 @@ numbers are JSON numbers, texts appear as the box's screen shows them (UTF-8),
 absent texts are null, the screenshot is base64.  A dump of a package is valid
 input of make-vpd, which also takes numbers as "0x..." texts, DeployMode and
 InstallMode as names (DM_Final, IM_Overwrite ...) and a TimeStamp as
-"YYYY-MM-DD HH:MM:SS".  It writes "VPDDB" format 9 whatever DBMagic and
-DBVersion say, and ignores CurrentName and CurrentPath (never stored);
+"YYYY-MM-DD HH:MM:SS".  The file is written in format 9 (DBMagic, if given,
+must be "VPDDB", DBVersion 5 to 9); CurrentName and CurrentPath are never
+stored and are ignored;
 counts (NrOf...) and ScreenShotSize may be left out and must match their
 arrays when given.
 
