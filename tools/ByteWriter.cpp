@@ -64,7 +64,9 @@ void WriterString(tByteWriter *w, const char *s) {
 }
 
 bool WriterSave(tByteWriter *w, const char *fileName) {
-  bool done = !w->Failed && ReplaceFile(fileName, w->Data, w->Size);
+  bool pushed = HDD_TAP_PushDir();
+  bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) && ReplaceFile(fileName, w->Data, w->Size);
+  if (pushed) HDD_TAP_PopDir();
   WriterFree(w);
   return done;
 }

@@ -51,11 +51,8 @@ bool SettingsSave(void) {
   tByteWriter w;
   WriterInit(&w);
   WriteSettings(&w, &Settings);
-  bool pushed = HDD_TAP_PushDir();
-  bool saved = HDD_ChangeDir(VANTERO_SETTINGS_DIR) && WriterSave(&w, SETTINGS_FILE_NAME);
-  WriterFree(&w);
+  bool saved = WriterSave(&w, SETTINGS_FILE_NAME);
   if (!saved) LogVantero("Failed to write settings file");
-  if (pushed) HDD_TAP_PopDir();
   CallTraceExit(nullptr);
   return saved;
 }

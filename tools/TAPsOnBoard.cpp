@@ -101,12 +101,8 @@ bool TAPsOnBoardFree(void) {
   WriterDword(&w, TOB_FILE_VERSION);
   WriterDword(&w, (dword)count);
   for (int i = 0; i < count; i++) EncodeEntry(&w, &TAPsOnBoard[i]);
-
-  bool pushed = HDD_TAP_PushDir();
-  bool written = HDD_ChangeDir(VANTERO_SETTINGS_DIR) && WriterSave(&w, TOB_FILE_NAME);
-  WriterFree(&w);
+  bool written = WriterSave(&w, TOB_FILE_NAME);
   if (!written) LogVantero("Failed to write TOB cache file.");
-  if (pushed) HDD_TAP_PopDir();
   CallTraceExit(nullptr);
   return written;
 }

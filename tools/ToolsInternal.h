@@ -72,7 +72,9 @@ void WriterDword(tByteWriter *w, dword value);
 void WriterInt64(tByteWriter *w, int64 value);
 // Length (0 for null) and characters.
 void WriterString(tByteWriter *w, const char *s);
-// ReplaceFile of the image unless the writer failed; frees the image.
+// ReplaceFile of the image as fileName in the manager's settings folder
+// (the working directory stays as it is) unless the writer failed; frees
+// the image.
 bool WriterSave(tByteWriter *w, const char *fileName);
 
 // ---- folder walks ---------------------------------------------------------

@@ -96,7 +96,6 @@ bool VPDSave(tVPD *vpd, const char *fileName) {
   CallTraceEnter("VPDSave");
   bool saved = false;
   if (vpd != nullptr && fileName != nullptr && fileName[0] != '\0') {
-    bool pushed = HDD_TAP_PushDir();
     const char *badPath = UnstorablePath(vpd);
     if (badPath != nullptr) {
       LogVantero("Invalid default path '%s' in '%s'", badPath, fileName);
@@ -106,11 +105,9 @@ bool VPDSave(tVPD *vpd, const char *fileName) {
       tByteWriter w;
       WriterInit(&w);
       WritePackage(&w, vpd);
-      saved = HDD_ChangeDir(VANTERO_SETTINGS_DIR) && WriterSave(&w, fileName);
-      WriterFree(&w);
+      saved = WriterSave(&w, fileName);
       if (!saved) LogVantero("Failed to open '%s' for write", fileName);
     }
-    if (pushed) HDD_TAP_PopDir();
   }
   CallTraceExit(nullptr);
   return saved;
