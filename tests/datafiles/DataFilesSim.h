@@ -16,6 +16,12 @@
 #include "SimFixture.h"
 #include "Tools.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
+
 namespace datafiles {
 
 namespace fs = std::filesystem;
@@ -52,6 +58,26 @@ class Bytes {
  private:
   std::string data_;
 };
+
+// Heap bytes in use by the whole process.
+inline long HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+  return static_cast<long>(__sanitizer_get_current_allocated_bytes());
+#else
+  return static_cast<long>(mallinfo2().uordblks);
+#endif
+}
+
+// Heap bytes that twenty more runs of an action keep beyond its first five
+// (which let the simulator's own tables reach their size): 0 unless the
+// action leaks.
+template <typename Action>
+long HeapGrowth(Action action) {
+  for (int i = 0; i < 5; i++) action();
+  long before = HeapInUse();
+  for (int i = 0; i < 20; i++) action();
+  return HeapInUse() - before;
+}
 
 class DataFilesSim : public SimFixture {
  protected:

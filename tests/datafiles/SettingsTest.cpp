@@ -265,6 +265,18 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
   EXPECT_TRUE(SettingsLoad()) << "bytes behind the end are never read";
 }
 
+TEST_F(SettingsTest, LoadingAndRejectingLeaveNoMemoryBehind) {
+  for (int format : {3, 11}) {
+    putSetting(SettingsFile, ImageOfFormat(format));
+    EXPECT_EQ(0, HeapGrowth([] { SettingsLoad(); })) << "format " << format;
+  }
+  std::string cut = ImageOfFormat(11).substr(0, 60);
+  EXPECT_EQ(0, HeapGrowth([&] {
+    putSetting(SettingsFile, cut);
+    SettingsLoad();
+  })) << "a damaged file";
+}
+
 TEST_F(SettingsTest, NetworkConfigurationIsLoggedLineByLine) {
   LogNetworkParams();
   std::string network = getSetting("network.log");

@@ -2,6 +2,8 @@
 // exact format-9 image that VPDSave writes, loading it back field for field,
 // the older formats 5 to 7, every way a file is rejected (and that a
 // rejected file leaves an empty record), deleting and cleaning up.
+#include <functional>
+
 #include "Packages.h"
 
 namespace datafiles {
@@ -192,6 +194,28 @@ TEST_F(VPDFileTest, EveryCutOfACompleteFileIsRejected) {
   }
   putSetting("Cut.vpd", image + "stale tail of an older file");
   EXPECT_TRUE(VPDLoad(&vpd, "Cut.vpd")) << "bytes behind the end are never read";
+}
+
+TEST_F(VPDFileTest, LoadingSavingAndRejectingLeaveNoMemoryBehind) {
+  putSetting("Sample.vpd", SampleImage());
+  putSetting("Old.vpd", OldImage(6));
+  putSetting("Cut.vpd", SampleImage().substr(0, SampleImage().size() - 20));
+  const struct {
+    const char *what;
+    std::function<void()> action;
+  } cases[] = {
+      {"load and free a format-9 file", [&] { VPDLoad(&vpd, "Sample.vpd"); VPDFree(&vpd); }},
+      {"load and free a format-6 file", [&] { VPDLoad(&vpd, "Old.vpd"); VPDFree(&vpd); }},
+      {"reject a cut file", [&] { VPDLoad(&vpd, "Cut.vpd"); }},
+      {"load over a loaded record", [&] { VPDLoad(&vpd, "Sample.vpd"); }},
+      {"save", [&] {
+         tVPD sample;
+         SamplePackage(sample);
+         VPDSave(&sample, "Saved.vpd");
+         VPDFree(&sample);
+       }},
+  };
+  for (const auto &c : cases) EXPECT_EQ(0, HeapGrowth(c.action)) << c.what;
 }
 
 TEST_F(VPDFileTest, DefaultFolderOutsideProgramFilesIsNotSaved) {
