@@ -17,7 +17,7 @@
 #include "Tools.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);  // the sanitizer's own allocator
 #else
 #include <malloc.h>
 #endif
