@@ -13,34 +13,30 @@
 dword CRC32Table[256];
 bool CRCTableOK = false;
 
-namespace {
+static const int SliceCount = 16;
+static dword SliceTables[SliceCount - 1][256];  // tables 1 to 15
 
-const int SliceCount = 16;
-dword SliceTables[SliceCount - 1][256];  // tables 1 to 15
+static inline dword Table(int k, dword index) { return k == 0 ? CRC32Table[index] : SliceTables[k - 1][index]; }
 
-inline dword Table(int k, dword index) { return k == 0 ? CRC32Table[index] : SliceTables[k - 1][index]; }
-
-inline dword BigEndian32(const byte *p) {
+static inline dword BigEndian32(const byte *p) {
   return (dword)p[0] << 24 | (dword)p[1] << 16 | (dword)p[2] << 8 | (dword)p[3];
 }
 
-inline dword ByteStep(dword crc, byte b) { return CRC32Table[(crc >> 24) ^ b] ^ (crc << 8); }
+static inline dword ByteStep(dword crc, byte b) { return CRC32Table[(crc >> 24) ^ b] ^ (crc << 8); }
 
 // The four bytes of w, most significant first, through tables k+3 .. k.
-inline dword FoldWord(dword w, int k) {
+static inline dword FoldWord(dword w, int k) {
   return Table(k + 3, w >> 24) ^ Table(k + 2, (w >> 16) & 0xFF) ^ Table(k + 1, (w >> 8) & 0xFF) ^
          Table(k, w & 0xFF);
 }
 
-dword Slice16(dword crc, const byte *p, dword blocks) {
+static dword Slice16(dword crc, const byte *p, dword blocks) {
   for (dword i = 0; i < blocks; i++, p += 16) {
     crc = FoldWord(crc ^ BigEndian32(p), 12) ^ FoldWord(BigEndian32(p + 4), 8) ^
           FoldWord(BigEndian32(p + 8), 4) ^ FoldWord(BigEndian32(p + 12), 0);
   }
   return crc;
 }
-
-}  // namespace
 
 // The polynomial is assembled from its exponents.
 void make_crc_table(void) {

@@ -5,22 +5,20 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
 // Folder paths whose Linux form ("/mnt/hd" in front) fits a path buffer.
-const dword MaxSearchPathLength = KALIB_PATH_MAX - 1 - 7;
+static const dword MaxSearchPathLength = KALIB_PATH_MAX - 1 - 7;
 
-void SetFound(tVPDFiles *file, const char *linuxFolder, const char *name) {
+static void SetFound(tVPDFiles *file, const char *linuxFolder, const char *name) {
   StringSet(&file->CurrentPath, linuxFolder);
   StringSet(&file->CurrentName, name);
 }
 
-bool CarriesTAPID(const char *name, dword tapId) {
+static bool CarriesTAPID(const char *name, dword tapId) {
   tTAPInfo info;
   return HDD_TAP_GetInfo(name, &info) && info.TAPID == tapId;
 }
 
-bool InDefaultFolder(tVPDFiles *file) {
+static bool InDefaultFolder(tVPDFiles *file) {
   const char *path = file->DefaultPath;
   if (path == nullptr || strlen(path) <= 7 || !HDD_ChangeDir(path + 7) || !TAP_Hdd_Exist(file->FileName))
     return false;
@@ -29,7 +27,7 @@ bool InDefaultFolder(tVPDFiles *file) {
 }
 
 // A TAP with the file's TAP ID directly in the folder (the working directory).
-bool TAPInFolder(tVPDFiles *file, const char *folder) {
+static bool TAPInFolder(tVPDFiles *file, const char *folder) {
   TYPE_FolderEntry entry;
   int count = HDD_ChangeDir(folder) ? (int)TAP_Hdd_FindFirst(&entry, "tap") : 0;
   for (int i = 0; i < count; i++) {
@@ -49,7 +47,7 @@ struct tSearch {
 };
 
 // Visitor of the walk: the file by name, or a TAP by its TAP ID.
-bool MatchFile(void *context, const char *folder, const char *name) {
+static bool MatchFile(void *context, const char *folder, const char *name) {
   tSearch *search = (tSearch *)context;
   tVPDFiles *file = search->File;
   bool match = strcmp(name, file->FileName) == 0 ||
@@ -57,8 +55,6 @@ bool MatchFile(void *context, const char *folder, const char *name) {
   if (match) SetFound(file, BuildAbsolutePath(folder), name);
   return match;
 }
-
-}  // namespace
 
 bool FindFile(tVPDFiles *file, bool incrementalSearch) {
   CallTraceEnter("FindFile");

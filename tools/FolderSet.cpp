@@ -10,9 +10,7 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-bool FolderIdentity(const char *tapFolder, tFolderId *id) {
+static bool FolderIdentity(const char *tapFolder, tFolderId *id) {
   char linuxPath[KALIB_PATH_MAX];
   size_t length = strlen(tapFolder);
   if (tapFolder[0] != '/' || length + sizeof "/mnt/hd/" > sizeof linuxPath) return false;
@@ -27,12 +25,12 @@ bool FolderIdentity(const char *tapFolder, tFolderId *id) {
   return true;
 }
 
-bool IdLess(const tFolderId &a, const tFolderId &b) {
+static bool IdLess(const tFolderId &a, const tFolderId &b) {
   return a.Device != b.Device ? a.Device < b.Device : a.Inode < b.Inode;
 }
 
 // Index of the first identity not less than id.
-dword LowerBound(const tFolderSet *set, const tFolderId &id) {
+static dword LowerBound(const tFolderSet *set, const tFolderId &id) {
   dword low = 0, high = set->Count;
   while (low < high) {
     dword middle = low + (high - low) / 2;
@@ -45,7 +43,7 @@ dword LowerBound(const tFolderSet *set, const tFolderId &id) {
   return low;
 }
 
-bool Grow(tFolderSet *set) {
+static bool Grow(tFolderSet *set) {
   dword capacity = set->Capacity == 0 ? 64 : set->Capacity * 2;
   tFolderId *ids = (tFolderId *)TAP_MemAlloc(capacity * sizeof(tFolderId));
   if (ids == nullptr) return false;
@@ -55,8 +53,6 @@ bool Grow(tFolderSet *set) {
   set->Capacity = capacity;
   return true;
 }
-
-}  // namespace
 
 void FolderSetInit(tFolderSet *set) {
   set->Ids = nullptr;

@@ -7,9 +7,7 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-const dword FolderQueueSize = 4096;
+static const dword FolderQueueSize = 4096;
 
 struct tWalk {
   tStringDB Folders;
@@ -22,7 +20,7 @@ struct tWalk {
   char Folder[KALIB_PATH_MAX];  // the folder being listed
 };
 
-void QueueFolder(tWalk *walk, const char *name) {
+static void QueueFolder(tWalk *walk, const char *name) {
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return;
   char path[KALIB_PATH_MAX];
   int length = snprintf(path, sizeof path, "%s/%s", walk->Folder, name);
@@ -32,7 +30,7 @@ void QueueFolder(tWalk *walk, const char *name) {
 }
 
 // Lists the working directory; true when the visitor ended the walk.
-bool ListFolder(tWalk *walk) {
+static bool ListFolder(tWalk *walk) {
   TYPE_FolderEntry entry;
   int count = (int)TAP_Hdd_FindFirst(&entry, walk->Extension);
   for (int i = 0; i < count; i++) {
@@ -47,7 +45,7 @@ bool ListFolder(tWalk *walk) {
   return false;
 }
 
-bool Walk(tWalk *walk, const char *root) {
+static bool Walk(tWalk *walk, const char *root) {
   StringDBAdd(&walk->Folders, root);
   bool ended = false;
   while (!ended && !StringDBEOF(&walk->Folders)) {
@@ -59,8 +57,6 @@ bool Walk(tWalk *walk, const char *root) {
   }
   return ended;
 }
-
-}  // namespace
 
 bool FolderWalk(const char *root, const char *extension, const char *skipFolder, dword maxPathLength,
                 tFolderVisitor visit, void *context) {

@@ -5,18 +5,16 @@
 
 #include "ToolsInternal.h"
 
-namespace {
+static const char NetworkLogName[] = "network.log";
 
-const char NetworkLogName[] = "network.log";
-
-void RunCommand(const char *command) {
+static void RunCommand(const char *command) {
   int ignored = system(command);  // a failure shows as a missing or short log
   (void)ignored;
 }
 
 // Every line of the text, an empty one too; a last line without a line
 // feed as well.
-void LogLines(char *text) {
+static void LogLines(char *text) {
   for (char *line = text; *line != '\0';) {
     char *end = strchr(line, '\n');
     if (end != nullptr) *end = '\0';
@@ -25,8 +23,6 @@ void LogLines(char *text) {
     line = end + 1;
   }
 }
-
-}  // namespace
 
 void LogNetworkParams(void) {
   CallTraceEnter("LogNetworkParams");

@@ -7,13 +7,11 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-const char TempSuffix[] = ".tmp";
+static const char TempSuffix[] = ".tmp";
 
 // The Linux path of name in the working directory; false when it does not
 // fit a path buffer.
-bool LinuxPathInWorkDir(const char *name, char *linuxPath) {
+static bool LinuxPathInWorkDir(const char *name, char *linuxPath) {
   char dir[KALIB_PATH_MAX];
   char tapPath[KALIB_PATH_MAX];
   if (HDD_TAP_GetCurrentDir(dir) != 0) return false;
@@ -25,7 +23,7 @@ bool LinuxPathInWorkDir(const char *name, char *linuxPath) {
 }
 
 // Creates name anew and writes size bytes; true only when all are there.
-bool WriteNewFile(const char *name, const void *data, dword size) {
+static bool WriteNewFile(const char *name, const void *data, dword size) {
   if (TAP_Hdd_Exist(name)) TAP_Hdd_Delete(name);
   TAP_Hdd_Create(name, ATTR_NORMAL);
   TYPE_File *f = TAP_Hdd_Fopen(name);
@@ -35,8 +33,6 @@ bool WriteNewFile(const char *name, const void *data, dword size) {
   TAP_Hdd_Fclose(f);
   return complete;
 }
-
-}  // namespace
 
 bool ReplaceFile(const char *fileName, const void *data, dword size) {
   CallTraceEnter("ReplaceFile");

@@ -13,14 +13,12 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-bool ReadBool(tByteReader *r) { return ReaderDword(r) != 0; }
+static bool ReadBool(tByteReader *r) { return ReaderDword(r) != 0; }
 
 // Smallest master-list record of the format (all strings empty).
-dword MasterListMinSize(int format) { return format >= 8 ? 40 : format >= 7 ? 36 : 32; }
+static dword MasterListMinSize(int format) { return format >= 8 ? 40 : format >= 7 ? 36 : 32; }
 
-void ReadMasterList(tByteReader *r, int format, tMasterList *entry) {
+static void ReadMasterList(tByteReader *r, int format, tMasterList *entry) {
   entry->TAPID = ReaderDword(r);
   entry->VPDURL = ReaderString(r);
   entry->Name = ReaderString(r);
@@ -34,7 +32,7 @@ void ReadMasterList(tByteReader *r, int format, tMasterList *entry) {
   if (format >= 8) entry->VPDTimeStamp = ReaderDword(r);
 }
 
-void ReadLists(tByteReader *r, tSettings *s) {
+static void ReadLists(tByteReader *r, tSettings *s) {
   int passwords = ReaderCount(r, 8);
   s->AlphaPasswords = (int64 *)ReaderAllocate(r, (dword)passwords, sizeof(int64));
   if (s->AlphaPasswords != nullptr) s->NrOfAlphaPasswords = passwords;
@@ -48,7 +46,7 @@ void ReadLists(tByteReader *r, tSettings *s) {
 }
 
 // The items after SettingsFormat, as far as the format has them.
-void ReadItems(tByteReader *r, tSettings *s) {
+static void ReadItems(tByteReader *r, tSettings *s) {
   int format = s->SettingsFormat;
   s->AutoUpdateChecks = ReadBool(r);
   s->BetaVersions = ReadBool(r);
@@ -69,7 +67,7 @@ void ReadItems(tByteReader *r, tSettings *s) {
 }
 
 // Moves the settings file to keepName in the settings folder.
-bool KeepSettingsFile(const char *keepName) {
+static bool KeepSettingsFile(const char *keepName) {
   char from[KALIB_PATH_MAX];
   char to[KALIB_PATH_MAX];
   snprintf(from, sizeof from, "/mnt/hd%s/%s", VANTERO_SETTINGS_DIR, SETTINGS_FILE_NAME);
@@ -81,7 +79,7 @@ bool KeepSettingsFile(const char *keepName) {
 
 // Defaults instead of the file, which is kept as keepName (null: there is
 // nothing to keep) before the defaults are written.
-void UseDefaults(const char *keepName) {
+static void UseDefaults(const char *keepName) {
   bool mayWrite = keepName == nullptr || KeepSettingsFile(keepName);
   SettingsDefault();
   if (mayWrite) SettingsSave();
@@ -89,7 +87,7 @@ void UseDefaults(const char *keepName) {
 
 // The file's format, or 0 when the file cannot be used; on success the
 // record holds the file's items.
-int ReadSettingsFile(tSettings *s, bool *newer) {
+static int ReadSettingsFile(tSettings *s, bool *newer) {
   byte *data = nullptr;
   dword size = 0;
   *newer = false;
@@ -107,14 +105,14 @@ int ReadSettingsFile(tSettings *s, bool *newer) {
 }
 
 // Releases the lists of a record that did not become Settings.
-void FreeRecord(tSettings *s) {
+static void FreeRecord(tSettings *s) {
   tSettings current = Settings;
   Settings = *s;
   SettingsFree();
   Settings = current;
 }
 
-bool LoadFromSettingsDir(void) {
+static bool LoadFromSettingsDir(void) {
   if (!TAP_Hdd_Exist(SETTINGS_FILE_NAME)) {
     LogVantero("Settings file not found, using default values");
     UseDefaults(nullptr);
@@ -144,8 +142,6 @@ bool LoadFromSettingsDir(void) {
     LogVantero("Settings successfully migrated from V%d to V%d", format, SETTINGS_FORMAT);
   return true;
 }
-
-}  // namespace
 
 bool SettingsLoad(void) {
   CallTraceEnter("SettingsLoad");

@@ -4,11 +4,9 @@
 // tail and a power cut leaves the old or the new settings.
 #include "ToolsInternal.h"
 
-namespace {
+static void WriteBool(tByteWriter *w, bool value) { WriterDword(w, value ? 1 : 0); }
 
-void WriteBool(tByteWriter *w, bool value) { WriterDword(w, value ? 1 : 0); }
-
-void WriteMasterList(tByteWriter *w, const tMasterList *entry) {
+static void WriteMasterList(tByteWriter *w, const tMasterList *entry) {
   WriterDword(w, entry->TAPID);
   WriterString(w, entry->VPDURL);
   WriterString(w, entry->Name);
@@ -21,7 +19,7 @@ void WriteMasterList(tByteWriter *w, const tMasterList *entry) {
   WriterDword(w, entry->VPDTimeStamp);
 }
 
-void WriteSettings(tByteWriter *w, const tSettings *s) {
+static void WriteSettings(tByteWriter *w, const tSettings *s) {
   int passwords = s->AlphaPasswords != nullptr && s->NrOfAlphaPasswords > 0 ? s->NrOfAlphaPasswords : 0;
   int entries = s->MasterList != nullptr && s->NrOfMasterListEntries > 0 ? s->NrOfMasterListEntries : 0;
   WriterDword(w, (dword)s->SettingsFormat);
@@ -42,8 +40,6 @@ void WriteSettings(tByteWriter *w, const tSettings *s) {
   WriteBool(w, s->TSRMode);
   WriterDword(w, (dword)s->InventoryDump);
 }
-
-}  // namespace
 
 bool SettingsSave(void) {
   CallTraceEnter("SettingsSave");

@@ -11,17 +11,15 @@
 tTAPsOnBoard *TAPsOnBoard = nullptr;
 int TAPsOnBoardCount = 0;
 
-namespace {
+static const dword TableBytes = TOB_MAX_ENTRIES * sizeof(tTAPsOnBoard);
+static const dword EntryFileSize = 88;
 
-const dword TableBytes = TOB_MAX_ENTRIES * sizeof(tTAPsOnBoard);
-const dword EntryFileSize = 88;
-
-void ClearTable(void) {
+static void ClearTable(void) {
   memset(TAPsOnBoard, 0, TableBytes);
   TAPsOnBoardCount = 0;
 }
 
-void DecodeEntry(tByteReader *r, tTAPsOnBoard *entry) {
+static void DecodeEntry(tByteReader *r, tTAPsOnBoard *entry) {
   entry->TAPID = ReaderDword(r);
   ReaderBytes(r, entry->TAPName, sizeof entry->TAPName);
   entry->TAPName[sizeof entry->TAPName - 1] = '\0';
@@ -32,7 +30,7 @@ void DecodeEntry(tByteReader *r, tTAPsOnBoard *entry) {
   entry->PartOf = ReaderDword(r);
 }
 
-void EncodeEntry(tByteWriter *w, const tTAPsOnBoard *entry) {
+static void EncodeEntry(tByteWriter *w, const tTAPsOnBoard *entry) {
   WriterDword(w, entry->TAPID);
   WriterBytes(w, entry->TAPName, sizeof entry->TAPName);
   WriterDword(w, entry->TimeStamp);
@@ -45,7 +43,7 @@ void EncodeEntry(tByteWriter *w, const tTAPsOnBoard *entry) {
 // Fills the table from the file's image; false (table empty) when the image
 // is not a complete version-3 inventory.  A count above the table's size is
 // cut to it.
-bool DecodeInventory(const byte *data, dword size) {
+static bool DecodeInventory(const byte *data, dword size) {
   tByteReader r;
   ReaderInit(&r, data, size);
   dword version = ReaderDword(&r);
@@ -63,8 +61,6 @@ bool DecodeInventory(const byte *data, dword size) {
   TAPsOnBoardCount = count;
   return true;
 }
-
-}  // namespace
 
 bool TAPsOnBoardLoad(void) {
   CallTraceEnter("TAPsOnBoardLoad");

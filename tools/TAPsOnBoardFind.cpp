@@ -7,23 +7,21 @@
 
 #include "ToolsInternal.h"
 
-namespace {
+static const dword CRCBufferSize = 102400;
 
-const dword CRCBufferSize = 102400;
-
-int FindEntry(dword tapId) {
+static int FindEntry(dword tapId) {
   for (int i = 0; i < TAPsOnBoardCount; i++)
     if (TAPsOnBoard[i].TAPID == tapId) return i;
   return -1;
 }
 
 // CRCs are 0 when the scan could not get its buffer.
-dword FileCRC(byte *buffer, const char *name) {
+static dword FileCRC(byte *buffer, const char *name) {
   return buffer != nullptr ? CRC32File(name, buffer, CRCBufferSize) : 0;
 }
 
 // A new entry for the TAP, or -1 when the table is full.
-int AddEntry(const char *folder, const char *name, const tTAPInfo &info) {
+static int AddEntry(const char *folder, const char *name, const tTAPInfo &info) {
   if (TAPsOnBoardCount >= TOB_MAX_ENTRIES - 1) LogVantero("Warning: reached 200 TOB elements");
   if (TAPsOnBoardCount >= TOB_MAX_ENTRIES) return -1;
   tTAPsOnBoard *entry = &TAPsOnBoard[TAPsOnBoardCount];
@@ -36,7 +34,7 @@ int AddEntry(const char *folder, const char *name, const tTAPInfo &info) {
 }
 
 // Visitor of the walk: one TAP file in the working directory, folder.
-bool ScanTAPFile(void *crcBuffer, const char *folder, const char *name) {
+static bool ScanTAPFile(void *crcBuffer, const char *folder, const char *name) {
   tTAPInfo info;
   char path[KALIB_PATH_MAX];
   int length = snprintf(path, sizeof path, "%s/%s", folder, name);
@@ -67,8 +65,6 @@ bool ScanTAPFile(void *crcBuffer, const char *folder, const char *name) {
   TAPsOnBoard[index].isAutoStart = isAutoStart;
   return false;
 }
-
-}  // namespace
 
 void TAPsOnBoardFind(void) {
   CallTraceEnter("TAPsOnBoardFind");

@@ -4,20 +4,16 @@
 // into another one.
 #include "ToolsInternal.h"
 
-namespace {
-
 struct tURLEscape {
   const char *Plain;
   const char *Escaped;
 };
 
-const tURLEscape URLEscapes[] = {
+static const tURLEscape URLEscapes[] = {
     {" ", "%20"}, {"!", "%21"}, {"#", "%23"}, {"$", "%24"}, {"&", "%26"}, {"'", "%27"}, {"(", "%28"},
     {")", "%29"}, {"*", "%2A"}, {"+", "%2B"}, {",", "%2C"}, {"/", "%2F"}, {":", "%3A"}, {";", "%3B"},
     {"=", "%3D"}, {"?", "%3F"}, {"@", "%40"}, {"[", "%5B"}, {"]", "%5D"},
 };
-
-}  // namespace
 
 void URLEncode(char *text) {
   CallTraceEnter("URLEncode");

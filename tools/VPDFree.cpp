@@ -3,9 +3,7 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-void FreeFiles(tVPDVersion *version) {
+static void FreeFiles(tVPDVersion *version) {
   for (int i = 0; version->Files != nullptr && i < version->NrOfFiles; i++) {
     tVPDFiles *file = &version->Files[i];
     StringClear(&file->FileName);
@@ -17,7 +15,7 @@ void FreeFiles(tVPDVersion *version) {
   version->Files = nullptr;
 }
 
-void FreeVersion(tVPDVersion *version) {
+static void FreeVersion(tVPDVersion *version) {
   FreeFiles(version);
   StringClear(&version->Version);
   StringClear(&version->ReleaseNotes);
@@ -25,8 +23,6 @@ void FreeVersion(tVPDVersion *version) {
   TAP_MemFree(version->Dependencies);
   version->Dependencies = nullptr;
 }
-
-}  // namespace
 
 void VPDFree(tVPD *vpd) {
   CallTraceEnter("VPDFree");

@@ -11,21 +11,19 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
 // Smallest size of a version block and of a file block (all strings empty).
-dword VersionBlockMinSize(int version) { return version == 7 ? 45 : 41; }
-const dword FileBlockMinSize = 33;
+static dword VersionBlockMinSize(int version) { return version == 7 ? 45 : 41; }
+static const dword FileBlockMinSize = 33;
 
 // A string field read from the file replaces the field's text.
-void ReadInto(tByteReader *r, char **field) {
+static void ReadInto(tByteReader *r, char **field) {
   char *s = ReaderString(r);
   StringClear(field);
   *field = s;
 }
 
 // Screenshot size and bytes; a size below 1 means no screenshot.
-void ReadScreenshot(tByteReader *r, tVPD *vpd) {
+static void ReadScreenshot(tByteReader *r, tVPD *vpd) {
   int size = (int)ReaderDword(r);
   TAP_MemFree(vpd->Screenshot);
   vpd->Screenshot = nullptr;
@@ -44,7 +42,7 @@ void ReadScreenshot(tByteReader *r, tVPD *vpd) {
 // start of the stored folder are left out, so the "/AutoStart" that a save
 // stores comes back as "/mnt/hd/ProgramFiles/AutoStart" (not with a doubled
 // slash that every further save and load would lengthen).
-void SetDefaultPath(tVPDFiles *file, const char *folder) {
+static void SetDefaultPath(tVPDFiles *file, const char *folder) {
   while (folder != nullptr && (*folder == '/' || *folder == '\\')) folder++;
   dword size = sizeof VPD_PROGRAMFILES + 1 + (folder != nullptr ? strlen(folder) : 0);
   char *path = (char *)TAP_MemAlloc(size);
@@ -62,7 +60,7 @@ void SetDefaultPath(tVPDFiles *file, const char *folder) {
   TAP_MemFree(path);
 }
 
-void ReadFileBlock(tByteReader *r, tVPDFiles *file) {
+static void ReadFileBlock(tByteReader *r, tVPDFiles *file) {
   file->FileName = ReaderString(r);
   char *folder = ReaderString(r);
   SetDefaultPath(file, folder);
@@ -76,7 +74,7 @@ void ReadFileBlock(tByteReader *r, tVPDFiles *file) {
   file->SettingsVersion = (int)ReaderDword(r);
 }
 
-void ReadDependencies(tByteReader *r, tVPDVersion *version) {
+static void ReadDependencies(tByteReader *r, tVPDVersion *version) {
   int count = ReaderCount(r, 4);
   version->Dependencies = (dword *)ReaderAllocate(r, (dword)count, sizeof(dword));
   if (version->Dependencies == nullptr) return;
@@ -84,7 +82,7 @@ void ReadDependencies(tByteReader *r, tVPDVersion *version) {
   for (int i = 0; i < count; i++) version->Dependencies[i] = ReaderDword(r);
 }
 
-void ReadFiles(tByteReader *r, tVPDVersion *version) {
+static void ReadFiles(tByteReader *r, tVPDVersion *version) {
   int count = ReaderCount(r, FileBlockMinSize);
   version->Files = (tVPDFiles *)ReaderAllocate(r, (dword)count, sizeof(tVPDFiles));
   if (version->Files == nullptr) return;
@@ -92,7 +90,7 @@ void ReadFiles(tByteReader *r, tVPDVersion *version) {
   for (int i = 0; i < count && !r->Failed; i++) ReadFileBlock(r, &version->Files[i]);
 }
 
-void ReadVersionBlock(tByteReader *r, tVPD *vpd, tVPDVersion *version) {
+static void ReadVersionBlock(tByteReader *r, tVPD *vpd, tVPDVersion *version) {
   version->Version = ReaderString(r);
   version->TimeStamp = ReaderDword(r);
   Encrypt32(&version->TimeStamp, vpd->TAPID);
@@ -114,7 +112,7 @@ void ReadVersionBlock(tByteReader *r, tVPD *vpd, tVPDVersion *version) {
   ReadFiles(r, version);
 }
 
-void ReadHeader(tByteReader *r, tVPD *vpd) {
+static void ReadHeader(tByteReader *r, tVPD *vpd) {
   int format = vpd->DBVersion;
   vpd->TAPID = ReaderDword(r);
   vpd->TAPName = ReaderString(r);
@@ -137,7 +135,7 @@ void ReadHeader(tByteReader *r, tVPD *vpd) {
   if (format >= 9) vpd->Homepage = ReaderString(r);
 }
 
-void ReadVersions(tByteReader *r, tVPD *vpd) {
+static void ReadVersions(tByteReader *r, tVPD *vpd) {
   int count = ReaderCount(r, VersionBlockMinSize(vpd->DBVersion));
   vpd->Versions = (tVPDVersion *)ReaderAllocate(r, (dword)count, sizeof(tVPDVersion));
   if (vpd->Versions == nullptr) return;
@@ -146,7 +144,7 @@ void ReadVersions(tByteReader *r, tVPD *vpd) {
 }
 
 // Magic and format version; false with the log line when they are wrong.
-bool ReadIdentity(tByteReader *r, tVPD *vpd, const char *fileName) {
+static bool ReadIdentity(tByteReader *r, tVPD *vpd, const char *fileName) {
   char magic[6] = "";
   if (ReaderDword(r) != 5 || !ReaderBytes(r, magic, 5)) {
     LogVantero("Invalid header in '%s'", fileName);
@@ -165,7 +163,7 @@ bool ReadIdentity(tByteReader *r, tVPD *vpd, const char *fileName) {
   return true;
 }
 
-bool ReadPackage(tVPD *vpd, const byte *data, dword size, const char *fileName) {
+static bool ReadPackage(tVPD *vpd, const byte *data, dword size, const char *fileName) {
   tByteReader r;
   ReaderInit(&r, data, size);
   if (!ReadIdentity(&r, vpd, fileName)) return false;
@@ -175,7 +173,7 @@ bool ReadPackage(tVPD *vpd, const byte *data, dword size, const char *fileName) 
   return !r.Failed;
 }
 
-bool LoadFromSettingsDir(tVPD *vpd, const char *fileName) {
+static bool LoadFromSettingsDir(tVPD *vpd, const char *fileName) {
   byte *data = nullptr;
   dword size = 0;
   tReadFileResult result = HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(fileName, &data, &size) : RF_Missing;
@@ -197,8 +195,6 @@ bool LoadFromSettingsDir(tVPD *vpd, const char *fileName) {
   TAP_MemFree(data);
   return loaded;
 }
-
-}  // namespace
 
 bool VPDLoad(tVPD *vpd, const char *fileName) {
   CallTraceEnter("VPDLoad");

@@ -8,20 +8,18 @@
 
 #include "ToolsInternal.h"
 
-namespace {
-
-const dword ProgramFilesLength = sizeof VPD_PROGRAMFILES - 1;
+static const dword ProgramFilesLength = sizeof VPD_PROGRAMFILES - 1;
 
 // A default folder the file format can hold: "/mnt/hd/ProgramFiles" or a
 // folder below it (null stands for the root).
-bool StorableDefaultPath(const char *path) {
+static bool StorableDefaultPath(const char *path) {
   if (path == nullptr) return true;
   if (strncmp(path, VPD_PROGRAMFILES, ProgramFilesLength) != 0) return false;
   return path[ProgramFilesLength] == '\0' || path[ProgramFilesLength] == '/';
 }
 
 // The first default folder that the format cannot hold, or null.
-const char *UnstorablePath(const tVPD *vpd) {
+static const char *UnstorablePath(const tVPD *vpd) {
   for (int v = 0; vpd->Versions != nullptr && v < vpd->NrOfVersions; v++) {
     const tVPDVersion *version = &vpd->Versions[v];
     for (int f = 0; version->Files != nullptr && f < version->NrOfFiles; f++)
@@ -30,9 +28,9 @@ const char *UnstorablePath(const tVPD *vpd) {
   return nullptr;
 }
 
-int Count(int count, const void *array) { return array != nullptr && count > 0 ? count : 0; }
+static int Count(int count, const void *array) { return array != nullptr && count > 0 ? count : 0; }
 
-void WriteFileBlock(tByteWriter *w, const tVPDFiles *file) {
+static void WriteFileBlock(tByteWriter *w, const tVPDFiles *file) {
   WriterString(w, file->FileName);
   WriterString(w, file->DefaultPath != nullptr ? file->DefaultPath + ProgramFilesLength : nullptr);
   WriterDword(w, file->Time);
@@ -45,7 +43,7 @@ void WriteFileBlock(tByteWriter *w, const tVPDFiles *file) {
 }
 
 // TimeStamp and AlphaPassword are written scrambled; the record keeps them plain.
-void WriteVersionBlock(tByteWriter *w, const tVPDVersion *version, dword tapId) {
+static void WriteVersionBlock(tByteWriter *w, const tVPDVersion *version, dword tapId) {
   WriterString(w, version->Version);
   dword timeStamp = version->TimeStamp;
   Encrypt32(&timeStamp, tapId);
@@ -66,7 +64,7 @@ void WriteVersionBlock(tByteWriter *w, const tVPDVersion *version, dword tapId) 
   for (int i = 0; i < files; i++) WriteFileBlock(w, &version->Files[i]);
 }
 
-void WritePackage(tByteWriter *w, const tVPD *vpd) {
+static void WritePackage(tByteWriter *w, const tVPD *vpd) {
   WriterString(w, vpd->DBMagic);
   WriterDword(w, (dword)vpd->DBVersion);
   WriterDword(w, vpd->TAPID);
@@ -89,8 +87,6 @@ void WritePackage(tByteWriter *w, const tVPD *vpd) {
   WriterDword(w, (dword)versions);
   for (int i = 0; i < versions; i++) WriteVersionBlock(w, &vpd->Versions[i], vpd->TAPID);
 }
-
-}  // namespace
 
 bool VPDSave(tVPD *vpd, const char *fileName) {
   CallTraceEnter("VPDSave");
