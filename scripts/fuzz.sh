@@ -46,6 +46,9 @@ TARGETS=(
   "font_loader_fuzz 4096  fuzz/osd/FontLoader.dict"
   "lang_loader_fuzz 4096  fuzz/text/LangLoader.dict"
   "tap_file_fuzz    32768 fuzz/TapHeader.dict"
+  "vpd_load_fuzz      4096 fuzz/datafiles/VPDLoad.dict"
+  "settings_load_fuzz 2048 -"
+  "tob_load_fuzz      4096 -"
 )
 
 build_tap_header_fuzz() {
@@ -90,6 +93,32 @@ build_tap_file_fuzz() {
   if [[ -f build/host/tests/pvrsim/NoId.tap ]]; then
     cp build/host/tests/pvrsim/NoId.tap "$1/"
   fi
+}
+
+# The data-file loaders with their own sources, the byte reader and writer
+# they share, and the in-memory settings folder of fuzz/datafiles.
+DATAFILE_SOURCES="tools/ByteReader.cpp tools/ByteWriter.cpp tools/ReplaceFile.cpp tools/StringField.cpp
+  tools/LogVantero.cpp fuzz/datafiles/DiskStandIn.cpp"
+
+build_vpd_load_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/vpd_load_fuzz" fuzz/datafiles/VPDLoadFuzz.cpp \
+    tools/VPDLoad.cpp tools/VPDSave.cpp tools/VPDFree.cpp tools/Encrypt.cpp lib/text/UpperCase.cpp lib/text/UTF8Char.cpp $DATAFILE_SOURCES
+  cp fuzz/datafiles/seed_v9.vpd fuzz/datafiles/seed_v6.vpd "$1/"
+}
+
+build_settings_load_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/settings_load_fuzz" fuzz/datafiles/SettingsLoadFuzz.cpp \
+    tools/Settings.cpp tools/SettingsLoad.cpp tools/SettingsSave.cpp $DATAFILE_SOURCES
+  cp fuzz/datafiles/seed_v11.settings fuzz/datafiles/seed_v3.settings "$1/"
+}
+
+build_tob_load_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/tob_load_fuzz" fuzz/datafiles/TOBLoadFuzz.cpp \
+    tools/TAPsOnBoard.cpp $DATAFILE_SOURCES
+  cp fuzz/datafiles/seed.tob "$1/"
 }
 
 # run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in

@@ -22,7 +22,8 @@ PACKAGES=(
   # The MIPS suite runs under qemu-mipsel.
   qemu-user
   # pvrsim --serve: the HTTP library (32-bit, as pvrsim), and the headless
-  # browser with its WebDriver and Python client for the page's test.
+  # browser with its WebDriver and Python client for the page's test;
+  # nlohmann-json3-dev is also the JSON of vdtool.
   pkg-config libcpp-httplib-dev:i386 nlohmann-json3-dev
   chromium chromium-driver python3-selenium
 )

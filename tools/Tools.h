@@ -25,8 +25,288 @@ void CreateSettingsDir(void);
 bool FindTAP(dword tapId, char *tapName, char *folderName);
 bool StopTAP(dword tapId);
 
+/* ======================================================================
+ * CRC-32/MPEG-2 (polynomial 0x04C11DB7, no reflection, no final XOR)
+ * ====================================================================== */
+#define CRC32_INITIAL 0xFFFFFFFFu /* start value of the inventory's CRC */
+
+extern dword CRC32Table[256]; /* entry i: CRC of the byte i; built by make_crc_table */
+extern bool CRCTableOK;       /* the tables are built */
+
+/* Builds CRC32Table (and the wider tables of the fast method); CRC32 calls
+ * it on first use. */
+void make_crc_table(void);
+/* Continues the running value crc over length bytes at data; the caller
+ * chooses the start value.  Any split of the data gives the same result.
+ * A null data pointer returns crc unchanged. */
+dword CRC32(dword crc, const void *data, dword length);
+/* CRC of a whole file (name relative to the working directory), started
+ * with CRC32_INITIAL, read in blocks through buffer (bufferSize bytes; a
+ * null buffer gets one of 100 KiB for the call).  0 when the file cannot be
+ * opened or read. */
+dword CRC32File(const char *fileName, byte *buffer, dword bufferSize);
+
+/* ======================================================================
+ * On-board TAP inventory ("TAPOnBoard.bin" in the settings folder)
+ * ====================================================================== */
+typedef dword tBool32; /* a bool that takes 4 bytes, as stored in files */
+
+#define TOB_MAX_ENTRIES 200
+#define TOB_FILE_NAME "TAPOnBoard.bin"
+#define TOB_FILE_VERSION 3
+
+/* One TAP found below "/ProgramFiles"; stored in the file byte for byte. */
+typedef struct {
+  dword TAPID;
+  char TAPName[64]; /* program name from the header, terminated */
+  dword TimeStamp;  /* modification time of the file, Linux seconds */
+  dword CRC;        /* CRC-32/MPEG-2 of the whole file, 0 when unreadable */
+  tBool32 isAutoStart; /* found in ".../ProgramFiles/AutoStart" or ".../ProgramFiles/XStart" */
+  tBool32 Found;       /* seen by the latest scan */
+  dword PartOf;        /* 0 when created; kept for the TAP cache */
+} tTAPsOnBoard;
+
+/* The table (TOB_MAX_ENTRIES entries, allocated by the first load, never
+ * freed) and the number of entries in use. */
+extern tTAPsOnBoard *TAPsOnBoard;
+extern int TAPsOnBoardCount;
+
+/* Allocates the table when needed and loads "TAPOnBoard.bin" into it.  True
+ * when the file was read; a missing, damaged or other-version file leaves
+ * the table empty (the last two are logged). */
+bool TAPsOnBoardLoad(void);
+/* Scans "/ProgramFiles" and its subfolders for TAP files and updates the
+ * table: new and changed files are logged and get a fresh CRC, every entry's
+ * Found and isAutoStart are set anew.  Loads the file first when the table
+ * is empty. */
+void TAPsOnBoardFind(void);
+/* Writes the table to "TAPOnBoard.bin" (the memory stays); true when
+ * written.  The old file is replaced only by a complete new one. */
+bool TAPsOnBoardFree(void);
+
+/* ======================================================================
+ * Package description files ("<TAPID>.vpd" in the settings folder)
+ * ====================================================================== */
+typedef enum {
+  DM_Hide = 0,
+  DM_InstallerTest = 1,
+  DM_Alpha = 2,
+  DM_Beta = 3,
+  DM_Final = 4,
+  DM_Revoke = 5,
+  DM_MarkedForDeletion = 6,
+  DM_Max = 255 /* a file stores one byte: any byte value is a tDeployMode */
+} tDeployMode;
+
+typedef enum {
+  IM_Overwrite = 0,
+  IM_OverwriteIfNewer = 1,
+  IM_CreateIfNonexistant = 2,
+  IM_NotInPackage = 3,
+  IM_AlwaysDelete = 4,
+  IM_Max = 255 /* a file stores one byte: any byte value is a tInstallMode */
+} tInstallMode;
+
+#define VPD_MAGIC "VPDDB"
+#define VPD_VERSION 9     /* written by VPDSave */
+#define VPD_MIN_VERSION 5 /* oldest version VPDLoad reads */
+#define VPD_PROGRAMFILES "/mnt/hd/ProgramFiles" /* every DefaultPath begins with it */
+
+/* Every char pointer is a heap string owned by its record (null = absent). */
+typedef struct {
+  char *FileName;
+  char *CurrentName; /* where FindFile found it; not stored */
+  char *DefaultPath; /* Linux form, "/mnt/hd/ProgramFiles" or below */
+  char *CurrentPath; /* where FindFile found it, Linux form; not stored */
+  dword Time;
+  int Size;
+  dword CRC32;
+  dword TAPID;
+  tInstallMode InstallMode;
+  dword Flags;
+  int SettingsVersion;
+} tVPDFiles;
+
+typedef struct {
+  char *Version;
+  dword TimeStamp; /* days since 2000-01-01 in bits 31..17, seconds of the day below */
+  char *ReleaseNotes;
+  dword SupportedLang;
+  tDeployMode DeployMode;
+  int64 AlphaPassword TAP_ALIGN8;
+  dword Flags;
+  int NrOfDependencies;
+  dword *Dependencies; /* NrOfDependencies values, or null */
+  char *RootDir;
+  int NrOfFiles;
+  tVPDFiles *Files; /* NrOfFiles records, or null */
+} TAP_ALIGN8 tVPDVersion;
+
+typedef struct {
+  char *DBMagic;
+  int DBVersion;
+  dword TAPID; /* also the key of the scrambled TimeStamp and AlphaPassword */
+  char *TAPName;
+  char *TAPAuthor;
+  char *DE_Description;
+  char *EN_Description;
+  int Hosting;
+  dword Category;
+  char *URL;
+  char *PasswdMD5;
+  bool PasswdReadonly;
+  char *ScreenShotFile;
+  int ScreenShotSize;
+  byte *Screenshot; /* ScreenShotSize bytes, or null */
+  char *Homepage;
+  int NrOfVersions;
+  tVPDVersion *Versions; /* NrOfVersions records, or null */
+} tVPD;
+
+/* Bytes held by heap strings of the records (length + 1 each); a
+ * diagnostic balance that returns to its value when the strings go. */
+extern int StringSpace;
+
+/* Loads the file (name in the settings folder) into the record, which must
+ * be zeroed or loaded before.  False, with a log line and an empty
+ * (zeroed) record, for a missing, damaged or unknown file. */
+bool VPDLoad(tVPD *vpd, const char *fileName);
+/* VPDLoad of "<TAPID as 8 upper-case hex digits>.vpd". */
+bool VPDLoadStd(tVPD *vpd, dword tapId);
+/* Writes the record as a format-9 file (name in the settings folder); sets
+ * its DBMagic and DBVersion.  The old file is replaced only by a complete
+ * new one; false, with a log line, when it cannot be written or a
+ * DefaultPath lies outside "/mnt/hd/ProgramFiles". */
+bool VPDSave(tVPD *vpd, const char *fileName);
+/* Deletes the file (name in the settings folder). */
+void VPDDelete(const char *fileName);
+/* Releases everything the record owns and zeroes it. */
+void VPDFree(tVPD *vpd);
+/* Deletes every file of the settings folder whose name begins with the
+ * TAP ID as 8 upper-case hex digits (case-sensitive), with log lines. */
+void VPDCleanup(dword tapId);
+
+/* Reads a length-prefixed string from an open file: a new heap string
+ * (counted in StringSpace; release with StringClear), or null when absent,
+ * too long for the file or unreadable. */
+char *ReadString(TYPE_File *f);
+/* Writes s (null = empty) as a length-prefixed string; true when written. */
+bool WriteString(TYPE_File *f, const char *s);
+/* Replaces the string field with a heap copy of s (null clears it). */
+void StringSet(char **field, const char *s);
+/* Frees the string field and sets it to null. */
+void StringClear(char **field);
+
+/* The scrambling of TimeStamp and AlphaPassword; each is its own inverse. */
+void Encrypt32(dword *d, dword tapId);
+void Encrypt64(int64 *d, dword tapId);
+
+#define VPD_ARCHIVE_NAME_SIZE 29
+/* Archive name "<TAPID>-YYYYMMDD-HHMMSS.tgz" of a release time stamp into
+ * fileName (at least VPD_ARCHIVE_NAME_SIZE bytes); nothing for null. */
+void TimeStampToFileName(dword tapId, dword timeStamp, char *fileName);
+/* True when the password is one of Settings.AlphaPasswords. */
+bool hasValidAlphaPassword(int64 password);
+/* Looks for a package file on the disk: its DefaultPath, then (TAP files,
+ * by TAP ID) "/ProgramFiles" and "/ProgramFiles/AutoStart", then every
+ * folder below "/ProgramFiles" but the manager's settings folder, each
+ * real folder once.  True with CurrentPath (Linux form) and CurrentName
+ * set; without incrementalSearch both are cleared first.  Leaves the
+ * working directory in the last folder it looked at. */
+bool FindFile(tVPDFiles *file, bool incrementalSearch);
+/* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes. */
+void URLEncode(char *text);
+void URLDecode(char *text);
+/* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
+ * valid until the next call; "" when it does not fit or path is null. */
+char *BuildAbsolutePath(const char *path);
+
+/* Writes size bytes as the file fileName in the working directory: under a
+ * temporary name first, renamed over the old file when complete, so a
+ * reader sees the old or the new file whole.  True when done. */
+bool ReplaceFile(const char *fileName, const void *data, dword size);
+
+/* ======================================================================
+ * Settings ("Vantero.settings" in the settings folder)
+ * ====================================================================== */
+#define SETTINGS_FORMAT 11
+#define SETTINGS_FILE_NAME "Vantero.settings"
+
+typedef enum { OWM_Linear = 0, OWM_Category = 1, OWM_Author = 2, OWM_Deactivated = 3, OWM_LAST = 4 } tOverviewWindowMode;
+typedef enum { NF_None = 0, NF_New = 1, NF_Updated = 2, NF_Revoked = 3 } tNotificationFlag;
+
+/* One TAP that the manager follows; strings are heap strings or null. */
+typedef struct {
+  dword TAPID;
+  char *VPDURL;
+  char *Name;
+  char *Author;
+  dword TopfieldEuropeTimeStamp;
+  tNotificationFlag NotificationFlag;
+  dword AckTime;
+  bool NotifyMe;
+  bool VPDUpdated; /* memory only */
+  dword Category;
+  dword VPDTimeStamp;
+  bool FoundInMasterList;   /* memory only */
+  int PositionInMasterList; /* memory only */
+} tMasterList;
+
+typedef struct {
+  int SettingsFormat;
+  bool AutoUpdateChecks;
+  bool BetaVersions;
+  bool InstallerTestVersions;
+  int NrOfAlphaPasswords;
+  int64 *AlphaPasswords; /* heap array, or null */
+  int NrOfMasterListEntries;
+  tMasterList *MasterList; /* heap array, or null */
+  bool DisplayNewMessage;
+  bool DisplayRevokedMessage;
+  dword AckTime;
+  dword StartupDelay;
+  bool ConductorMenu;
+  tOverviewWindowMode OverviewWindowMode;
+  bool AutoStopVPD;
+  bool TSRMode;
+  int InventoryDump;
+} tSettings;
+
+extern tSettings Settings;
+
+/* Releases both lists (and the master list's strings) and empties them.
+ * Pointers into the old master list become invalid. */
+void SettingsFree(void);
+/* Sets Settings to the defaults; earlier lists are released first. */
+void SettingsDefault(void);
+/* Writes Settings as format 11 (and sets SettingsFormat to 11); the old
+ * file is replaced only by a complete new one.  True when written. */
+bool SettingsSave(void);
+/* Loads the file, migrating formats 1 to 10; an OverviewWindowMode or
+ * NotificationFlag outside its values becomes OWM_Linear or NF_None.  False with defaults for a
+ * missing, newer (kept beside it as "Vantero.settings.V<n>") or damaged
+ * (kept as "Vantero.settings.damaged") file, which is then written anew. */
+bool SettingsLoad(void);
+/* Logs the output of "ifconfig eth0" and the resolver configuration. */
+void LogNetworkParams(void);
+/* CRC32 (start 0) of the box's MAC address, cached. */
+dword GetMacCRC(void);
+
 #ifdef __cplusplus
 }
 #endif
+
+/* Layouts the files and the box's code rely on (32-bit pointers). */
+TAP_STATIC_ASSERT(sizeof(tBool32) == 4, "stored bools take 4 bytes");
+TAP_STATIC_ASSERT(sizeof(tTAPsOnBoard) == 88, "inventory entry is 88 bytes");
+TAP_STATIC_ASSERT(offsetof(tTAPsOnBoard, TimeStamp) == 68, "tTAPsOnBoard.TimeStamp");
+TAP_STATIC_ASSERT(offsetof(tTAPsOnBoard, isAutoStart) == 76, "tTAPsOnBoard.isAutoStart");
+TAP_STATIC_ASSERT(offsetof(tTAPsOnBoard, PartOf) == 84, "tTAPsOnBoard.PartOf");
+TAP_STATIC_ASSERT(sizeof(tVPDFiles) == 44, "tVPDFiles layout");
+TAP_STATIC_ASSERT(offsetof(tVPDVersion, AlphaPassword) == 24, "tVPDVersion.AlphaPassword is 8-aligned");
+TAP_STATIC_ASSERT(sizeof(tVPDVersion) == 56, "tVPDVersion layout");
+TAP_STATIC_ASSERT(sizeof(tVPD) == 72, "tVPD layout");
+TAP_STATIC_ASSERT(sizeof(tMasterList) == 48, "tMasterList layout");
+TAP_STATIC_ASSERT(sizeof(tSettings) == 52, "tSettings layout");
 
 #endif /* VANTERO_TOOLS_H */

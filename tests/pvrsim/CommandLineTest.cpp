@@ -70,7 +70,9 @@ TEST(CommandLineTest, NumbersAreDwords) {
   for (const Row &row : rows) {
     dword value = 0;
     EXPECT_EQ(pvrsim::parseDword(row.text, value), row.ok) << row.text;
-    if (row.ok) EXPECT_EQ(value, row.value) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(value, row.value) << row.text;
+    }
   }
 }
 

@@ -1,0 +1,246 @@
+// VdtoolTest.cpp - the command-line tool against the library: its dump of
+// files that the library wrote agrees field for field with the records, the
+// library loads what its make-vpd wrote, and every problem is reported with
+// the file's name and the loader's own words.
+#include <nlohmann/json.hpp>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "Packages.h"
+
+namespace datafiles {
+namespace {
+
+using nlohmann::json;
+
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+
+class VdtoolTest : public DataFilesSim {
+ protected:
+  // Runs vdtool in the test's folder with the arguments (quoted by the caller).
+  ToolRun vdtool(const std::string &arguments) {
+    std::string command = "cd '" + root + "' && " + VDTOOL_COMMAND + " " + arguments + " > out.txt 2> err.txt";
+    // The host's shell: system() of this program is the box's.
+    pid_t pid = 0;
+    const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
+    int status = -1;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid)
+      status = -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHost(root + "/out.txt"), readHost(root + "/err.txt")};
+  }
+  json dump(const std::string &boxPath) {
+    ToolRun run = vdtool("dump '" + disk(boxPath) + "'");
+    EXPECT_EQ(0, run.status) << run.err;
+    return json::parse(run.out);
+  }
+  static json text(const char *s) { return s != nullptr ? json(s) : json(nullptr); }
+
+  void expectPackage(const json &j, const tVPD &vpd) {
+    EXPECT_EQ(json("VPDDB"), j["DBMagic"]);
+    EXPECT_EQ(9, j["DBVersion"]);
+    EXPECT_EQ(vpd.TAPID, j["TAPID"]);
+    for (auto field : {std::make_pair("TAPName", vpd.TAPName), {"TAPAuthor", vpd.TAPAuthor},
+                       {"DE_Description", vpd.DE_Description}, {"EN_Description", vpd.EN_Description},
+                       {"URL", vpd.URL}, {"PasswdMD5", vpd.PasswdMD5}, {"ScreenShotFile", vpd.ScreenShotFile},
+                       {"Homepage", vpd.Homepage}})
+      EXPECT_EQ(text(field.second), j[field.first]) << field.first;
+    EXPECT_EQ(vpd.Hosting, j["Hosting"]);
+    EXPECT_EQ(vpd.Category, j["Category"]);
+    EXPECT_EQ(vpd.PasswdReadonly, j["PasswdReadonly"]);
+    EXPECT_EQ(vpd.ScreenShotSize, j["ScreenShotSize"]);
+    EXPECT_EQ(json("iVBORwAB"), j["Screenshot"]) << "base64 of the sample's six bytes";
+    ASSERT_EQ(vpd.NrOfVersions, j["NrOfVersions"]);
+    ASSERT_EQ(static_cast<size_t>(vpd.NrOfVersions), j["Versions"].size());
+    for (int v = 0; v < vpd.NrOfVersions; v++) {
+      const tVPDVersion &version = vpd.Versions[v];
+      const json &jv = j["Versions"][v];
+      EXPECT_EQ(text(version.Version), jv["Version"]) << v;
+      EXPECT_EQ(version.TimeStamp, jv["TimeStamp"]) << v;
+      EXPECT_EQ(text(version.ReleaseNotes), jv["ReleaseNotes"]) << v;
+      EXPECT_EQ(version.SupportedLang, jv["SupportedLang"]) << v;
+      EXPECT_EQ(version.DeployMode, jv["DeployMode"]) << v;
+      EXPECT_EQ(version.AlphaPassword, jv["AlphaPassword"].get<uint64_t>()) << v;
+      EXPECT_EQ(version.Flags, jv["Flags"]) << v;
+      EXPECT_EQ(text(version.RootDir), jv["RootDir"]) << v;
+      ASSERT_EQ(static_cast<size_t>(version.NrOfDependencies), jv["Dependencies"].size()) << v;
+      for (int d = 0; d < version.NrOfDependencies; d++) EXPECT_EQ(version.Dependencies[d], jv["Dependencies"][d]);
+      ASSERT_EQ(static_cast<size_t>(version.NrOfFiles), jv["Files"].size()) << v;
+      for (int f = 0; f < version.NrOfFiles; f++) {
+        const tVPDFiles &file = version.Files[f];
+        const json &jf = jv["Files"][f];
+        EXPECT_EQ(text(file.FileName), jf["FileName"]);
+        EXPECT_EQ(text(file.DefaultPath), jf["DefaultPath"]);
+        EXPECT_EQ(json(nullptr), jf["CurrentName"]);
+        EXPECT_EQ(json(nullptr), jf["CurrentPath"]);
+        EXPECT_EQ(file.Time, jf["Time"]);
+        EXPECT_EQ(file.Size, jf["Size"]);
+        EXPECT_EQ(file.CRC32, jf["CRC32"]);
+        EXPECT_EQ(file.TAPID, jf["TAPID"]);
+        EXPECT_EQ(file.InstallMode, jf["InstallMode"]);
+        EXPECT_EQ(file.Flags, jf["Flags"]);
+        EXPECT_EQ(file.SettingsVersion, jf["SettingsVersion"]);
+      }
+    }
+  }
+};
+
+TEST_F(VdtoolTest, DumpOfAPackageFileAgreesWithTheRecordFieldForField) {
+  tVPD sample;
+  SamplePackage(sample);
+  ASSERT_TRUE(VPDSave(&sample, "5C3E1A20.vpd"));
+  expectPackage(dump(SettingsDir + "/5C3E1A20.vpd"), sample);
+  VPDFree(&sample);
+}
+
+// The sample package in an author's hand: hex texts, mode names, a date.
+const char *const AuthorsJson = R"({
+  "TAPID": "0x5C3E1A20", "TAPName": "Vantero", "TAPAuthor": "Vantero Team",
+  "DE_Description": "Beschreibung", "EN_Description": "Description", "Hosting": 2, "Category": 7,
+  "URL": "http://example.invalid/5C3E1A20.vpd", "PasswdReadonly": true,
+  "ScreenShotFile": "shot.png", "Screenshot": "iVBORwAB", "Homepage": "home",
+  "Versions": [
+    {"Version": "1.0", "TimeStamp": 191500852, "ReleaseNotes": "first", "SupportedLang": 3,
+     "DeployMode": "DM_Final", "Flags": 16, "Dependencies": ["0x11111111", 572662306],
+     "Files": [
+       {"FileName": "Vantero.tap", "DefaultPath": "/mnt/hd/ProgramFiles/AutoStart", "Time": 101, "Size": 102,
+        "CRC32": 103, "TAPID": 104, "InstallMode": "IM_OverwriteIfNewer", "Flags": 105, "SettingsVersion": 106},
+       {"FileName": "Vantero.lng", "DefaultPath": "/mnt/hd/ProgramFiles/Settings/Vantero", "Time": 201, "Size": 202,
+        "CRC32": 203, "TAPID": 204, "InstallMode": 2, "Flags": 205, "SettingsVersion": 206},
+       {"FileName": "root.dat", "DefaultPath": "/mnt/hd/ProgramFiles", "Time": 301, "Size": 302,
+        "CRC32": 303, "TAPID": 304, "InstallMode": "IM_AlwaysDelete", "Flags": 305, "SettingsVersion": 306}]},
+    {"Version": "2.0 beta", "TimeStamp": "2004-03-16 00:00:01", "DeployMode": "DM_Alpha",
+     "AlphaPassword": "0x0123456789ABCDEF", "RootDir": "Root", "NrOfFiles": 0}]
+})";
+
+TEST_F(VdtoolTest, TheLibraryLoadsWhatMakeVpdWroteAndADumpMakesTheSameFile) {
+  std::ofstream(root + "/package.json") << AuthorsJson;
+  ToolRun run = vdtool("make-vpd package.json out.vpd");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("vdtool: wrote out.vpd (package description, format 9)\n", run.out);
+  std::string written = readHost(root + "/out.vpd");
+  EXPECT_TRUE(SampleImage() == written) << "make-vpd wrote another file than VPDSave of the same record";
+
+  putSetting("Made.vpd", written);
+  tVPD loaded{}, sample;
+  ASSERT_TRUE(VPDLoad(&loaded, "Made.vpd"));
+  SamplePackage(sample);
+  ExpectSamePackage(sample, loaded);
+
+  run = vdtool("dump out.vpd > dumped.json; " + std::string(VDTOOL_COMMAND) + " make-vpd dumped.json again.vpd");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_TRUE(written == readHost(root + "/again.vpd")) << "dump and make-vpd lose nothing";
+  VPDFree(&loaded);
+  VPDFree(&sample);
+}
+
+TEST_F(VdtoolTest, SettingsAndInventoryDumpsAgreeWithTheRecords) {
+  SettingsDefault();
+  Settings.NrOfAlphaPasswords = 1;
+  Settings.AlphaPasswords = static_cast<int64 *>(TAP_MemAlloc(sizeof(int64)));
+  Settings.AlphaPasswords[0] = 0xFEDCBA9876543210ull;
+  Settings.NrOfMasterListEntries = 1;
+  Settings.MasterList = static_cast<tMasterList *>(TAP_MemAlloc(sizeof(tMasterList)));
+  memset(Settings.MasterList, 0, sizeof(tMasterList));
+  Settings.MasterList[0].TAPID = 0x5C3E1A20;
+  StringSet(&Settings.MasterList[0].Name, "Name\xDC");  // ISO 8859-9, as the box shows it: U+00DC
+  Settings.MasterList[0].NotificationFlag = NF_Updated;
+  Settings.MasterList[0].VPDTimeStamp = 77;
+  Settings.StartupDelay = 12;
+  Settings.OverviewWindowMode = OWM_Deactivated;
+  ASSERT_TRUE(SettingsSave());
+  json s = dump(SettingsDir + "/Vantero.settings");
+  EXPECT_EQ(11, s["SettingsFormat"]);
+  EXPECT_EQ(true, s["AutoUpdateChecks"]);
+  EXPECT_EQ(true, s["TSRMode"]);
+  EXPECT_EQ(12, s["StartupDelay"]);
+  EXPECT_EQ(OWM_Deactivated, s["OverviewWindowMode"]);
+  EXPECT_EQ(json::array({0xFEDCBA9876543210ull}), s["AlphaPasswords"]);
+  ASSERT_EQ(1u, s["MasterList"].size());
+  const json &m = s["MasterList"][0];
+  EXPECT_EQ(0x5C3E1A20u, m["TAPID"]);
+  EXPECT_EQ(json("Name\xC3\x9C"), m["Name"]);
+  EXPECT_EQ(json(nullptr), m["VPDURL"]);
+  EXPECT_EQ(NF_Updated, m["NotificationFlag"]);
+  EXPECT_EQ(77u, m["VPDTimeStamp"]);
+
+  putTap("/ProgramFiles/A.tap", 0xA1);
+  putTap("/ProgramFiles/AutoStart/B.tap", 0xB2);
+  TAPsOnBoardCount = 0;
+  TAPsOnBoardFind();
+  ASSERT_TRUE(TAPsOnBoardFree());
+  json tob = dump(SettingsDir + "/TAPOnBoard.bin");
+  ASSERT_EQ(2, tob["TAPsOnBoardCount"]);
+  for (int i = 0; i < 2; i++) {
+    const json &e = tob["TAPsOnBoard"][i];
+    EXPECT_EQ(TAPsOnBoard[i].TAPID, e["TAPID"]);
+    EXPECT_EQ(json("Template TAP"), e["TAPName"]);
+    EXPECT_EQ(TAPsOnBoard[i].TimeStamp, e["TimeStamp"]);
+    EXPECT_EQ(TAPsOnBoard[i].CRC, e["CRC"]);
+    EXPECT_EQ(TAPsOnBoard[i].isAutoStart != 0, e["isAutoStart"]);
+    EXPECT_EQ(true, e["Found"]);
+    EXPECT_EQ(0, e["PartOf"]);
+  }
+  ToolRun crc = vdtool("crc '" + disk("/ProgramFiles/A.tap") + "'");
+  char expected[16];
+  snprintf(expected, sizeof expected, "%08x  ", TAPsOnBoard[0].CRC);
+  EXPECT_EQ(std::string(expected) + disk("/ProgramFiles/A.tap") + "\n", crc.out);
+}
+
+TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
+  writeFile("/in/Bad.vpd", Bytes().str("VPDDX").dw(9).data());
+  writeFile("/in/Vantero.settings", Bytes().dw(12).raw(std::string(60, '\0')).data());
+  writeFile("/in/TAPCache.bin", Bytes().dw(1).str("Name").str("1.0").raw(std::string(60, '\0')).dw(0).data());
+  writeFile("/in/unknown.bin", "what is this?");
+  writeFile("/in/cache.copy", readFile("/in/TAPCache.bin"));
+  writeFile("/in/nine", "123456789");
+  writeFile("/in/bad.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/Other"}]}]})");
+  std::string in = disk("/in/");
+  const struct {
+    std::string arguments;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {"dump '" + in + "Bad.vpd'", 1, "", "vdtool: " + in + "Bad.vpd: Invalid magic 'VPDDX' in 'Bad.vpd'\n"},
+      {"dump '" + in + "Vantero.settings'", 1, "",
+       "vdtool: " + in + "Vantero.settings: Settings version mismatch (expected <= V11, got V12), using default values\n"},
+      {"dump '" + in + "TAPCache.bin'", 3, "",
+       "vdtool: " + in + "TAPCache.bin: dumping the TAP cache (TAPCache.bin) is not supported yet\n"},
+      {"dump '" + in + "cache.copy'", 3, "",
+       "vdtool: " + in + "cache.copy: dumping the TAP cache (TAPCache.bin) is not supported yet\n"},
+      {"dump '" + in + "unknown.bin'", 1, "",
+       "vdtool: " + in + "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
+                         "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},
+      {"dump --kind vpd '" + in + "unknown.bin'", 1, "",
+       "vdtool: " + in + "unknown.bin: Invalid header in 'package.vpd'\n"},
+      {"dump --kind=table '" + in + "unknown.bin'", 2, "", "vdtool: dump: unknown kind 'table'\nTry 'vdtool --help'.\n"},
+      {"dump '" + in + "missing.vpd'", 1, "", "vdtool: " + in + "missing.vpd: no such file\n"},
+      {"dump '" + in + "'", 1, "", "vdtool: " + in + ": not a regular file\n"},
+      {"make-vpd '" + in + "bad.json' out.vpd", 1, "",
+       "vdtool: " + in + "bad.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below it\n"},
+      {"make-vpd '" + in + "missing.json' out.vpd", 1, "", "vdtool: " + in + "missing.json: cannot open it\n"},
+      {"crc '" + in + "nine' '" + in + "missing'", 1, "0376e6e7  " + in + "nine\n",
+       "vdtool: " + in + "missing: no such file\n"},
+      {"crc", 2, "", "vdtool: crc: which files?\nTry 'vdtool --help'.\n"},
+      {"frobnicate", 2, "", "vdtool: unknown command 'frobnicate'\nTry 'vdtool --help'.\n"},
+  };
+  for (const auto &c : cases) {
+    ToolRun run = vdtool(c.arguments);
+    EXPECT_EQ(c.status, run.status) << c.arguments;
+    EXPECT_EQ(c.out, run.out) << c.arguments;
+    EXPECT_EQ(c.err, run.err) << c.arguments;
+  }
+  EXPECT_FALSE(fs::exists(root + "/out.vpd")) << "a failed make-vpd writes nothing";
+  ToolRun help = vdtool("--help");
+  EXPECT_EQ(0, help.status);
+  EXPECT_NE(std::string::npos, help.out.find("make-vpd JSON OUT"));
+}
+
+}  // namespace
+}  // namespace datafiles
