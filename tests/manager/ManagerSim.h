@@ -1,9 +1,12 @@
 // ManagerSim.h - the manager tests' pvrsim run (the data-file tests' set-up:
 // the test program as a TAP, the settings folder, the log, template TAPs
-// with any ID) and the two packages of the prepared disk as vdtool JSON.
+// with any ID), package files, master-list entries and alpha passwords
+// made for a test, and the two packages of the prepared disk as vdtool JSON.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "DataFilesSim.h"
 
@@ -44,8 +47,77 @@ inline std::string BetaPackage(uint32_t installedCrc) {
   return json;
 }
 
+struct Version {
+  const char *text;
+  dword timeStamp;
+  tDeployMode mode;
+  uint64_t password = 0;
+  dword crc = 0;       // CRC32 of the version's one file; 0: no file
+  dword fileFlags = 0; // bit 1 settings file, bit 4 not for AutoStart
+  dword fileTapId = 0; // TAPID of the file; 0: the package's own
+};
+
 class ManagerSim : public datafiles::DataFilesSim {
  protected:
+  // Writes "<id>.vpd" with the versions in the order given.
+  void package(uint32_t id, const std::vector<Version> &versions, int screenShotSize = 0) {
+    tVPD vpd{};
+    vpd.TAPID = id;
+    StringSet(&vpd.TAPName, "Package");
+    vpd.Category = 9;
+    vpd.ScreenShotSize = screenShotSize;
+    if (screenShotSize > 0) vpd.Screenshot = static_cast<byte *>(TAP_MemAlloc(screenShotSize));
+    vpd.NrOfVersions = static_cast<int>(versions.size());
+    vpd.Versions = static_cast<tVPDVersion *>(TAP_MemAlloc(versions.size() * sizeof(tVPDVersion)));
+    memset(vpd.Versions, 0, versions.size() * sizeof(tVPDVersion));
+    for (size_t i = 0; i < versions.size(); i++) {
+      const Version &in = versions[i];
+      tVPDVersion &v = vpd.Versions[i];
+      StringSet(&v.Version, in.text);
+      v.TimeStamp = in.timeStamp;
+      v.DeployMode = in.mode;
+      v.AlphaPassword = in.password;
+      if (in.crc == 0) continue;
+      v.NrOfFiles = 1;
+      v.Files = static_cast<tVPDFiles *>(TAP_MemAlloc(sizeof(tVPDFiles)));
+      memset(v.Files, 0, sizeof(tVPDFiles));
+      StringSet(&v.Files[0].FileName, "X.tap");
+      StringSet(&v.Files[0].DefaultPath, "/mnt/hd/ProgramFiles");
+      v.Files[0].CRC32 = in.crc;
+      v.Files[0].TAPID = in.fileTapId != 0 ? in.fileTapId : id;
+      v.Files[0].Flags = in.fileFlags;
+    }
+    char name[16];
+    snprintf(name, sizeof name, "%08X.vpd", id);
+    ASSERT_TRUE(VPDSave(&vpd, name));
+    VPDFree(&vpd);
+  }
+  // Appends a master-list entry.
+  tMasterList &master(uint32_t id, const char *name, dword ackTime = 0) {
+    int n = Settings.NrOfMasterListEntries;
+    auto *list = static_cast<tMasterList *>(TAP_MemAlloc((n + 1) * sizeof(tMasterList)));
+    if (n > 0) memcpy(list, Settings.MasterList, n * sizeof(tMasterList));
+    memset(&list[n], 0, sizeof(tMasterList));
+    TAP_MemFree(Settings.MasterList);
+    Settings.MasterList = list;
+    Settings.NrOfMasterListEntries = n + 1;
+    list[n].TAPID = id;
+    StringSet(&list[n].Name, name);
+    list[n].AckTime = ackTime;
+    return list[n];
+  }
+  void passwords(std::vector<uint64_t> codes) {
+    TAP_MemFree(Settings.AlphaPasswords);
+    Settings.AlphaPasswords = static_cast<int64 *>(TAP_MemAlloc(std::max<size_t>(1, codes.size()) * sizeof(int64)));
+    std::copy(codes.begin(), codes.end(), Settings.AlphaPasswords);
+    Settings.NrOfAlphaPasswords = static_cast<int>(codes.size());
+  }
+  // An installed TAP file of this ID; returns its CRC.
+  dword installed(uint32_t id, const std::string &folder = "/ProgramFiles") {
+    std::string path = folder + "/" + std::to_string(id) + ".tap";
+    putTap(path, id, std::to_string(id));
+    return crcOf(path);
+  }
   // CRC-32/MPEG-2 of a file on the disk, as the inventory computes it.
   uint32_t crcOf(const std::string &boxPath) {
     std::string bytes = readFile(boxPath);
