@@ -119,7 +119,7 @@ void ManagerStart(void) {
     WriteLog(MANAGER_PROGRAM_NAME, "Language file Vantero.lng not found");
   SettingsLoad();
   ManagerAddPackages();
-  TAPCacheCheckFile();
+  TAPCacheReadFile(nullptr, nullptr);
   ManagerRefreshCache();
   TAPsOnBoardFree();
   SettingsSave();

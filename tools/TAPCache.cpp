@@ -1,14 +1,10 @@
 // TAPCache.cpp - building the TAP cache: one entry per version of every
 // master-list TAP, newest-listed last version first, with the flags taken
 // from the on-board inventory and the settings, and the notification that
-// each master-list entry earns.  Freeing the cache lives here too.
+// each master-list entry earns.
 #include <string.h>
 
 #include "ToolsInternal.h"
-
-tTAPCache *TAPCache = nullptr;
-int TAPCacheSize = 0;
-dword NewestTAP = 0;
 
 // What building one master-list entry found out.
 typedef struct {
@@ -17,17 +13,6 @@ typedef struct {
   bool AnyInstalled; // some version is installed
   int NewestVisible; // cache index of the first visible entry, -1 none
 } tEntryScan;
-
-void TAPCacheFree(void) {
-  CallTraceEnter("TAPCacheFree");
-  if (TAPCache != nullptr) {
-    for (int i = 0; i < TAPCacheSize; i++) StringClear(&TAPCache[i].Version);
-    TAP_MemFree(TAPCache);
-  }
-  TAPCache = nullptr;
-  TAPCacheSize = 0;
-  CallTraceExit(nullptr);
-}
 
 // Compares the version's files with the inventory: marks the entry
 // installed when a file of this TAP matches by CRC, and notes inventory

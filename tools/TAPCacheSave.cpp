@@ -104,8 +104,8 @@ int TAPCacheParse(const byte *data, dword size, tTAPCacheVisitor visit, void *co
   return count;
 }
 
-int TAPCacheCheckFile(void) {
-  CallTraceEnter("TAPCacheCheckFile");
+int TAPCacheReadFile(tTAPCacheVisitor visit, void *context) {
+  CallTraceEnter("TAPCacheReadFile");
   int count = -1;
   bool pushed = HDD_TAP_PushDir();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
@@ -113,11 +113,11 @@ int TAPCacheCheckFile(void) {
     dword size = 0;
     tReadFileResult read = ReadWholeFile(TAPCACHE_FILE_NAME, &data, &size);
     if (read == RF_Missing) {
-      LogVantero("TAPCache.bin not found, it is built anew");
+      LogVantero("TAPCache.bin not found");
     } else {
-      count = read == RF_Ok || read == RF_Empty ? TAPCacheParse(data, size, nullptr, nullptr) : -1;
+      count = read == RF_Ok || read == RF_Empty ? TAPCacheParse(data, size, visit, context) : -1;
       if (count < 0) {
-        LogVantero("TAPCache.bin is damaged, it is built anew");
+        LogVantero("TAPCache.bin is damaged");
         count = -2;
       }
     }

@@ -357,7 +357,7 @@ bool TAPCacheIsAnyRevokedVersionInstalled(void);
 void Acknowledge(tMasterList *masterList);
 
 // One record of "TAPCache.bin" as read back; Name and Version point into
-// the file image and are not terminated.
+// the file image (valid while the visitor runs) and are not terminated.
 typedef struct {
   dword TAPID;
   const char *Name;
@@ -374,9 +374,9 @@ typedef void (*tTAPCacheVisitor)(void *context, const tTAPCacheRecord *record);
 // visit (may be null) in file order, or -1 when the image is not a complete
 // cache file (then visit is not called).  Null data counts as empty.
 int TAPCacheParse(const byte *data, dword size, tTAPCacheVisitor visit, void *context);
-// Checks "TAPCache.bin" in the settings folder: its record count, -1 when
-// it is missing, -2 when it is damaged; both are logged.
-int TAPCacheCheckFile(void);
+// Reads "TAPCache.bin" in the settings folder through TAPCacheParse: its
+// record count, -1 when it is missing, -2 when it is damaged (both logged).
+int TAPCacheReadFile(tTAPCacheVisitor visit, void *context);
 
 typedef enum {
   MS_Inactive = 0,

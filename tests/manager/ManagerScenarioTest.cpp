@@ -81,7 +81,7 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   std::vector<std::string> log = takeLog();
   for (const char *line : {"Launching Vantero V2.1", "Settings file not found, using default values",
                            "Added 'Alpha Tool' (a1000001) to the master list",
-                           "Added 'Beta Recorder' (b2000002) to the master list", "TAPCache.bin not found, it is built anew",
+                           "Added 'Beta Recorder' (b2000002) to the master list", "TAPCache.bin not found",
                            "5 TAP versions in TAPCache", "2 TAPs in the master list, 4 TAPs on the disk"})
     EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << "missing log line: " << line;
   EXPECT_EQ(0, pvrsim::osd::regionCount()) << "the manager starts in the background";

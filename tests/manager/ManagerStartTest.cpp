@@ -64,8 +64,8 @@ TEST_F(ManagerStartTest, EachDamagedOrMissingFileIsLoggedAndTheManagerStarts) {
        1},
       {"inventory of version 2", "TAPOnBoard.bin", oldInventory.data(), "Invalid TOB cache version.", 1},
       {"inventory cut short", "TAPOnBoard.bin", datafiles::Bytes().dw(3).dw(2).raw("short").data(), "Damaged TOB cache.", 1},
-      {"damaged cache", "TAPCache.bin", "garbage", "TAPCache.bin is damaged, it is built anew", 1},
-      {"no cache", "", "", "TAPCache.bin not found, it is built anew", 1},
+      {"damaged cache", "TAPCache.bin", "garbage", "TAPCache.bin is damaged", 1},
+      {"no cache", "", "", "TAPCache.bin not found", 1},
       {"no language file", "Vantero.lng", "<delete>", "Language file Vantero.lng not found", 1},
   };
   for (const Case &c : cases) {
@@ -84,7 +84,7 @@ TEST_F(ManagerStartTest, EachDamagedOrMissingFileIsLoggedAndTheManagerStarts) {
     ASSERT_EQ(c.packages, Settings.NrOfMasterListEntries) << c.what;
     EXPECT_EQ(AlphaId, Settings.MasterList[0].TAPID) << c.what;
     EXPECT_EQ(1, TAPCacheGetInstalledVersionIndex(AlphaId)) << c.what;
-    EXPECT_EQ(2, TAPCacheCheckFile()) << c.what << ": the cache file was not written";
+    EXPECT_EQ(2, TAPCacheReadFile(nullptr, nullptr)) << c.what << ": the cache file was not written";
     EXPECT_EQ(2, TAPsOnBoardCount) << c.what;
     // What the start saved reads back.
     Forget();
@@ -130,8 +130,10 @@ TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
   for (const Case &c : cases) {
     // Cache order: the newer version first.
     tTAPCache entries[2] = {};
-    entries[0] = {1, &m, v2, 2000, DM_Final};
-    entries[1] = {1, &m, v1, 1000, c.revokedOld ? DM_Revoke : DM_Final};
+    for (tTAPCache &e : entries) e.TAPID = 1, e.MasterList = &m;
+    entries[0].Version = v2, entries[0].TimeStamp = 2000, entries[0].DeployMode = DM_Final;
+    entries[1].Version = v1, entries[1].TimeStamp = 1000;
+    entries[1].DeployMode = c.revokedOld ? DM_Revoke : DM_Final;
     entries[0].isInstalled = c.installNew;
     entries[0].isVisible = c.visibleNew || c.installNew;
     entries[0].isRunning = c.installNew && c.running;

@@ -108,7 +108,9 @@ TEST_F(InputBoxTest, DigitsBackKeyOkAndCancel) {
     ASSERT_TRUE(OSDMenuMessageBoxIsVisible()) << c.what;
     for (size_t i = 0; i < c.keys.size(); i++) {
       char k = c.keys[i];
-      if (i + 1 == c.keys.size()) EXPECT_STREQ(c.shownBeforeClose, InputText) << c.what;
+      if (i + 1 == c.keys.size()) {
+        EXPECT_STREQ(c.shownBeforeClose, InputText) << c.what;
+      }
       Key(k >= '0' && k <= '9' ? RKEY_0 + (k - '0')
           : k == 'b'           ? RKEY_Recall
           : k == 'o'           ? RKEY_Ok
@@ -116,7 +118,9 @@ TEST_F(InputBoxTest, DigitsBackKeyOkAndCancel) {
                                : RKEY_Exit);
     }
     EXPECT_EQ(c.added ? 1 : 0, Settings.NrOfAlphaPasswords) << c.what;
-    if (c.added && Settings.NrOfAlphaPasswords == 1) EXPECT_EQ(c.password, Settings.AlphaPasswords[0]) << c.what;
+    if (c.added && Settings.NrOfAlphaPasswords == 1) {
+      EXPECT_EQ(c.password, Settings.AlphaPasswords[0]) << c.what;
+    }
     EXPECT_EQ(c.added, FlagDoServerQuery) << c.what;
     EXPECT_EQ(0, InputRgn) << c.what << ": the field stays";
     EXPECT_FALSE(OSDMenuMessageBoxIsVisible()) << c.what;

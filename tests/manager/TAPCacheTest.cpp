@@ -262,11 +262,11 @@ TEST_F(TAPCacheTest, TheFileHoldsEveryFieldInItsPlace) {
   EXPECT_EQ("1.0", std::string(records[0].Version, records[0].VersionLength));
   EXPECT_EQ(0x0102030405060708ull, records[0].AlphaPassword);
   EXPECT_EQ(1u, records[0].Values[9]) << "isRunning";
-  EXPECT_EQ(2, TAPCacheCheckFile());
+  EXPECT_EQ(2, TAPCacheReadFile(nullptr, nullptr));
 
   // A longer old file is replaced whole, not overwritten in front.
   putSetting("TAPCache.bin", file + std::string(500, 'x'));
-  EXPECT_EQ(-2, TAPCacheCheckFile());
+  EXPECT_EQ(-2, TAPCacheReadFile(nullptr, nullptr));
   ASSERT_TRUE(TAPCacheSave());
   EXPECT_EQ(170u, getSetting("TAPCache.bin").size());
 }
@@ -338,7 +338,7 @@ TEST_F(TAPCacheTest, TheCacheHoldsAtMost800Versions) {
   EXPECT_EQ(100, std::count(log.begin(), log.end(), "TAPCache out of bounds"));
   EXPECT_EQ(900u, NewestTAP) << "the dropped versions still count for the newest time";
   ASSERT_TRUE(TAPCacheSave());
-  EXPECT_EQ(800, TAPCacheCheckFile());
+  EXPECT_EQ(800, TAPCacheReadFile(nullptr, nullptr));
 }
 
 }  // namespace
