@@ -174,14 +174,28 @@ TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
     EXPECT_STREQ("1.0", text);
     EXPECT_STREQ(c.value, value) << "mode " << c.mode;
   }
-  // A name longer than a row is cut, not written past the row.
-  std::string longName(300, 'n');
+  // A name and versions longer than a row are cut, not written past the row.
+  std::string longName(300, 'n'), longVersion(200, 'v');
   m.Name = longName.data();
-  char text[MANAGER_TEXT_SIZE + 8], value[MANAGER_TEXT_SIZE];
+  tTAPCache entries[2] = {};
+  for (tTAPCache &e : entries) e.TAPID = 1, e.MasterList = &m, e.Version = longVersion.data(), e.isVisible = TRUE;
+  entries[0].TimeStamp = 2, entries[1].TimeStamp = 1, entries[1].isInstalled = TRUE, entries[1].isRunning = TRUE;
+  TAPCache = entries;
+  TAPCacheSize = 2;
+  char text[MANAGER_TEXT_SIZE + 8], value[MANAGER_TEXT_SIZE + 8];
   memset(text, '#', sizeof text);
+  memset(value, '#', sizeof value);
   ManagerOverviewRow(&m, text, value);
   EXPECT_EQ(MANAGER_TEXT_SIZE - 1u, strlen(text));
-  EXPECT_EQ('#', text[MANAGER_TEXT_SIZE]);
+  EXPECT_EQ(MANAGER_TEXT_SIZE - 1u, strlen(value));
+  EXPECT_EQ(std::string(8, '#'), std::string(text + MANAGER_TEXT_SIZE, 8));
+  EXPECT_EQ(std::string(8, '#'), std::string(value + MANAGER_TEXT_SIZE, 8));
+  memset(value, '#', sizeof value);
+  ManagerVersionRow(&entries[1], text, value);
+  EXPECT_EQ(std::string(8, '#'), std::string(text + MANAGER_TEXT_SIZE, 8));
+  EXPECT_EQ(std::string(8, '#'), std::string(value + MANAGER_TEXT_SIZE, 8));
+  TAPCache = nullptr;
+  TAPCacheSize = 0;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // of an entry, visibility, notifications, alpha passwords, the queries and
 // Acknowledge, "TAPCache.bin" and its reader, and the 800-entry limit.
 #include <algorithm>
+#include <filesystem>
 
 #include "ManagerSim.h"
 
@@ -52,6 +53,22 @@ TEST_F(TAPCacheTest, EntriesRunFromTheLastListedVersionAndOneIsInstalled) {
   EXPECT_EQ(T3, NewestTAP);
   std::vector<std::string> log = takeLog();
   EXPECT_NE(std::find(log.begin(), log.end(), "3 TAP versions in TAPCache"), log.end());
+}
+
+// A TAP file that went from the disk keeps its inventory entry, not found:
+// its version is no longer installed.
+TEST_F(TAPCacheTest, AVanishedTapIsNotInstalled) {
+  dword crc = installed(0x11110002);
+  package(0x11110002, {{"A", T1, DM_Final, 0, crc}});
+  master(0x11110002, "Gone");
+  TAPCacheInitialize();
+  ASSERT_EQ(0, TAPCacheGetInstalledVersionIndex(0x11110002));
+  std::filesystem::remove(disk("/ProgramFiles/" + std::to_string(0x11110002) + ".tap"));
+  TAPCacheInitialize();
+  ASSERT_EQ(1, TAPsOnBoardCount);
+  EXPECT_FALSE(TAPsOnBoard[0].Found);
+  EXPECT_EQ(crc, TAPsOnBoard[0].CRC);
+  EXPECT_EQ(-1, TAPCacheGetInstalledVersionIndex(0x11110002));
 }
 
 // The flags an entry takes from its version's file and its package.
