@@ -15,9 +15,6 @@
 #define MANAGER_OVERVIEW_TAPS (MENU_MAX_ITEMS - 2)
 #define MANAGER_TEXT_SIZE 128 // a row's text or value, terminated
 
-// Formats a log line into Debug (cut to fit) and writes it under the manager's name.
-void ManagerLog(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
 // Start-up: language texts, settings (defaults created), inventory, the
 // package files of the settings folder added to the master list, the TAP
 // cache built; cache, inventory and settings saved.  Problems are logged

@@ -3,19 +3,10 @@
 // its TAP to the master list), the on-board inventory and the TAP cache.
 // A damaged or missing file is logged by its loader and the start goes on
 // with what could be read.
-#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "Manager.h"
-
-void ManagerLog(const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  vsnprintf(Debug, sizeof Debug, format, args);
-  va_end(args);
-  WriteLog(MANAGER_PROGRAM_NAME, Debug);
-}
 
 static bool InMasterList(dword tapId) {
   for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++)
@@ -62,7 +53,7 @@ static bool AddPackage(const char *name) {
   dword tapId = 0;
   if (!PackageFileId(name, &tapId)) {
     // The installer's marker "<TAPID>_Installed.vpd" is no package.
-    if (strstr(name, "_Installed") == nullptr) ManagerLog("Package file %s ignored: its name is not <TAPID>.vpd", name);
+    if (strstr(name, "_Installed") == nullptr) LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
     return false;
   }
   if (InMasterList(tapId)) return false;
@@ -72,9 +63,9 @@ static bool AddPackage(const char *name) {
   if (!VPDLoad(&vpd, name)) {
     // VPDLoad has logged why.
   } else if (vpd.TAPID != tapId) {
-    ManagerLog("Package file %s ignored: it describes TAP %8.8x", name, (unsigned)vpd.TAPID);
+    LogVantero("Package file %s ignored: it describes TAP %8.8x", name, (unsigned)vpd.TAPID);
   } else if (AppendMasterListEntry(&vpd)) {
-    ManagerLog("Added '%s' (%8.8x) to the master list", vpd.TAPName != nullptr ? vpd.TAPName : "", (unsigned)tapId);
+    LogVantero("Added '%s' (%8.8x) to the master list", vpd.TAPName != nullptr ? vpd.TAPName : "", (unsigned)tapId);
     added = true;
   }
   VPDFree(&vpd);
@@ -123,6 +114,6 @@ void ManagerStart(void) {
   ManagerRefreshCache();
   TAPsOnBoardFree();
   SettingsSave();
-  ManagerLog("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries, TAPsOnBoardCount);
+  LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries, TAPsOnBoardCount);
   CallTraceExit(nullptr);
 }

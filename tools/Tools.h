@@ -20,6 +20,9 @@ extern "C" {
 extern char Debug[2048];
 
 void WriteLog(const char *programName, const char *s);
+// Formats a line into Debug (cut to fit) and writes it to the log with the
+// program name "Vantero", as the manager and its data files do.
+void LogVantero(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void CreateSettingsDir(void);
 
 bool FindTAP(dword tapId, char *tapName, char *folderName);
