@@ -6,14 +6,14 @@
 
 #include "Tools.h"
 
-#define MANAGER_PROGRAM_NAME "Vantero" // writer name of the manager's log lines
+#define MANAGER_PROGRAM_NAME "Vantero"  // writer name of the manager's log lines
 #define MANAGER_LANG_FILE "Vantero.lng"
 #define MANAGER_LANG_TEXTS 104
 // The key that opens the menu while the manager runs in the background.
 #define MANAGER_MENU_KEY RKEY_Menu
 // Overview rows kept for the options page and the password box.
 #define MANAGER_OVERVIEW_TAPS (MENU_MAX_ITEMS - 2)
-#define MANAGER_TEXT_SIZE 128 // a row's text or value, terminated
+#define MANAGER_TEXT_SIZE 128  // a row's text or value, terminated
 
 // Start-up: language texts, settings (defaults created), inventory, the
 // package files of the settings folder added to the master list, the TAP

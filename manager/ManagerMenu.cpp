@@ -10,13 +10,13 @@
 #include "Manager.h"
 
 #define COLOUR_HEADER 0xFFE89211u
-#define NOTES_LINE_CHARS 72 // release notes are wrapped at word ends to this width
+#define NOTES_LINE_CHARS 72  // release notes are wrapped at word ends to this width
 
-static int OverviewEntries[MANAGER_OVERVIEW_TAPS]; // master-list index of each TAP row
+static int OverviewEntries[MANAGER_OVERVIEW_TAPS];  // master-list index of each TAP row
 static int OverviewCount = 0;
-static int VersionEntries[MENU_MAX_ITEMS]; // cache index of each version row
+static int VersionEntries[MENU_MAX_ITEMS];  // cache index of each version row
 static int VersionCount = 0;
-static int VersionListTAP = -1; // master-list index of the version list shown
+static int VersionListTAP = -1;  // master-list index of the version list shown
 
 static const char *const GroupingNames[] = {"linear", "by category", "by author", "off"};
 
@@ -29,7 +29,8 @@ typedef struct {
   const char *Caption;
 } tHint;
 
-static void Open(int level, bool valueColumn, const char *title, const char *subTitle, const tHint *hints, int nrHints) {
+static void Open(int level, bool valueColumn, const char *title, const char *subTitle, const tHint *hints,
+                 int nrHints) {
   OSDMenuSetMenuLevel(level);
   OSDMenuInitialize(FALSE, valueColumn, FALSE, FALSE, title, subTitle);
   for (int i = 0; i < nrHints; i++) OSDMenuButtonAdd(hints[i].Line, hints[i].Key, hints[i].Caption);
@@ -49,8 +50,10 @@ static void Show(int item) {
 static void ShowOverview(int item) {
   char subTitle[64], text[MANAGER_TEXT_SIZE], value[MANAGER_TEXT_SIZE];
   snprintf(subTitle, sizeof subTitle, "%d TAPs, %d versions", Settings.NrOfMasterListEntries, TAPCacheSize);
-  static const tHint hints[] = {{0, &_Button_ok_Gd, "Open"}, {0, &_Button_exit_Gd, "Close"},
-                                {0, &_Button_up_Gd, ""},     {0, &_Button_down_Gd, "Move"}};
+  static const tHint hints[] = {{0, &_Button_ok_Gd, "Open"},
+                                {0, &_Button_exit_Gd, "Close"},
+                                {0, &_Button_up_Gd, ""},
+                                {0, &_Button_down_Gd, "Move"}};
   Open(0, TRUE, "Vantero update manager", subTitle, hints, 4);
   Menu[0].ValueColumnX = 300;
   OverviewCount = 0;
@@ -103,9 +106,12 @@ static void AddNoteLines(const char *notes) {
     line[take] = '\0';
     OSDMenuItemAdd(line, "", nullptr, nullptr, TRUE, FALSE, 0);
     p += take;
-    if (take < length && *p == ' ') p++;
-    else if (take == length && *p == '\r') p += p[1] == '\n' ? 2 : 1;
-    else if (take == length && *p == '\n') p++;
+    if (take < length && *p == ' ')
+      p++;
+    else if (take == length && *p == '\r')
+      p += p[1] == '\n' ? 2 : 1;
+    else if (take == length && *p == '\n')
+      p++;
   }
 }
 
@@ -114,7 +120,8 @@ static void ShowReleaseNotes(int cacheIndex) {
   char title[MENU_TEXT_BYTES];
   snprintf(title, sizeof title, "%s %s", e->MasterList->Name != nullptr ? e->MasterList->Name : "?",
            e->Version != nullptr ? e->Version : "");
-  static const tHint hints[] = {{0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
+  static const tHint hints[] = {
+      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
   Open(2, FALSE, title, "Release notes", hints, 3);
   OSDMenuSetDisplayMode(MD_Memo);
   tVPD vpd;
@@ -130,7 +137,8 @@ static void ShowReleaseNotes(int cacheIndex) {
 enum { OI_Beta, OI_InstallerTest, OI_AutoUpdate, OI_StartupDelay, OI_Grouping, OI_ServerQuery, OI_Passwords };
 
 static void ShowOptions(int item) {
-  static const tHint hints[] = {{0, &_Button_left_Gd, ""}, {0, &_Button_right_Gd, "Change"}, {0, &_Button_exit_Gd, "Back"}};
+  static const tHint hints[] = {
+      {0, &_Button_left_Gd, ""}, {0, &_Button_right_Gd, "Change"}, {0, &_Button_exit_Gd, "Back"}};
   Open(1, TRUE, "Options", "Saved at once", hints, 3);
   OSDMenuSetClientLeftRight(TRUE);
   Menu[1].ValueColumnX = 420;
@@ -139,12 +147,14 @@ static void ShowOptions(int item) {
   snprintf(passwords, sizeof passwords, "%d", Settings.NrOfAlphaPasswords);
   dword grouping = (dword)Settings.OverviewWindowMode < OWM_LAST ? Settings.OverviewWindowMode : OWM_Linear;
   OSDMenuItemAdd("Show beta versions", Settings.BetaVersions ? "yes" : "no", nullptr, nullptr, TRUE, TRUE, 0);
-  OSDMenuItemAdd("Show installer-test versions", Settings.InstallerTestVersions ? "yes" : "no", nullptr, nullptr, TRUE,
+  OSDMenuItemAdd("Show installer-test versions", Settings.InstallerTestVersions ? "yes" : "no", nullptr,
+                 nullptr, TRUE, TRUE, 0);
+  OSDMenuItemAdd("Automatic update checks", Settings.AutoUpdateChecks ? "yes" : "no", nullptr, nullptr, TRUE,
                  TRUE, 0);
-  OSDMenuItemAdd("Automatic update checks", Settings.AutoUpdateChecks ? "yes" : "no", nullptr, nullptr, TRUE, TRUE, 0);
   OSDMenuItemAdd("Start-up delay", delay, nullptr, nullptr, TRUE, TRUE, 0);
   OSDMenuItemAdd("Overview grouping", GroupingNames[grouping], nullptr, nullptr, TRUE, TRUE, 0);
-  OSDMenuItemAdd("Query the server again", FlagDoServerQuery ? "yes (offline)" : "no", nullptr, nullptr, FALSE, FALSE, 0);
+  OSDMenuItemAdd("Query the server again", FlagDoServerQuery ? "yes (offline)" : "no", nullptr, nullptr,
+                 FALSE, FALSE, 0);
   OSDMenuItemAdd("Alpha passwords entered", passwords, nullptr, nullptr, FALSE, FALSE, 0);
   OSDMenuItemSetTextColor(OI_ServerQuery, COLOUR_HEADER);
   OSDMenuItemSetTextColor(OI_Passwords, COLOUR_HEADER);
@@ -157,7 +167,9 @@ static void ChangeOption(int item, int step) {
   bool visibility = false;
   switch (item) {
   case OI_Beta: Settings.BetaVersions = !Settings.BetaVersions, visibility = true; break;
-  case OI_InstallerTest: Settings.InstallerTestVersions = !Settings.InstallerTestVersions, visibility = true; break;
+  case OI_InstallerTest:
+    Settings.InstallerTestVersions = !Settings.InstallerTestVersions, visibility = true;
+    break;
   case OI_AutoUpdate: Settings.AutoUpdateChecks = !Settings.AutoUpdateChecks; break;
   case OI_StartupDelay: {
     int delay = (int)Settings.StartupDelay + 5 * step;

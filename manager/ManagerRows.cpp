@@ -7,11 +7,11 @@
 #include "Manager.h"
 
 #define COLOUR_NORMAL 0xFFE6E6FAu
-#define COLOUR_NEWS 0xFF8CE08Cu    // an update or a new TAP
-#define COLOUR_REVOKED 0xFFFF7070u // an installed version was revoked
+#define COLOUR_NEWS 0xFF8CE08Cu     // an update or a new TAP
+#define COLOUR_REVOKED 0xFFFF7070u  // an installed version was revoked
 
-static const char *const DeployModeNames[] = {"hidden", "installer test", "alpha", "beta", "final", "revoked",
-                                              "marked for deletion"};
+static const char *const DeployModeNames[] = {"hidden",  "installer test",     "alpha", "beta", "final",
+                                              "revoked", "marked for deletion"};
 
 // Appends text to a MANAGER_TEXT_SIZE buffer, cut to fit.
 static void Append(char *buffer, const char *text) {

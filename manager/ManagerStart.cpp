@@ -35,15 +35,23 @@ static bool AppendMasterListEntry(const tVPD *vpd) {
   return true;
 }
 
+// The value of a hexadecimal digit, -1 for another character.
+static int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 // The TAP ID of a standard package file name "XXXXXXXX.vpd"; false for others.
 static bool PackageFileId(const char *name, dword *tapId) {
-  char hex[9];
-  unsigned value = 0;
-  int used = 0;
   if (strlen(name) != 12 || strcasecmp(name + 8, ".vpd") != 0) return false;
-  memcpy(hex, name, 8);
-  hex[8] = '\0';
-  if (sscanf(hex, "%8x%n", &value, &used) != 1 || used != 8) return false;
+  dword value = 0;
+  for (int i = 0; i < 8; i++) {
+    int digit = HexDigit(name[i]);
+    if (digit < 0) return false;
+    value = value << 4 | (dword)digit;
+  }
   *tapId = value;
   return true;
 }
@@ -53,7 +61,8 @@ static bool AddPackage(const char *name) {
   dword tapId = 0;
   if (!PackageFileId(name, &tapId)) {
     // The installer's marker "<TAPID>_Installed.vpd" is no package.
-    if (strstr(name, "_Installed") == nullptr) LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
+    if (strstr(name, "_Installed") == nullptr)
+      LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
     return false;
   }
   if (InMasterList(tapId)) return false;
@@ -65,7 +74,8 @@ static bool AddPackage(const char *name) {
   } else if (vpd.TAPID != tapId) {
     LogVantero("Package file %s ignored: it describes TAP %8.8x", name, (unsigned)vpd.TAPID);
   } else if (AppendMasterListEntry(&vpd)) {
-    LogVantero("Added '%s' (%8.8x) to the master list", vpd.TAPName != nullptr ? vpd.TAPName : "", (unsigned)tapId);
+    LogVantero("Added '%s' (%8.8x) to the master list", vpd.TAPName != nullptr ? vpd.TAPName : "",
+               (unsigned)tapId);
     added = true;
   }
   VPDFree(&vpd);
@@ -114,6 +124,7 @@ void ManagerStart(void) {
   ManagerRefreshCache();
   TAPsOnBoardFree();
   SettingsSave();
-  LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries, TAPsOnBoardCount);
+  LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries,
+             TAPsOnBoardCount);
   CallTraceExit(nullptr);
 }

@@ -34,11 +34,13 @@ void InputBox_MenuDraw(void) {
 void InputBox_MenuDrawInputBox(void) {
   CallTraceEnter("InputBox_MenuDrawInputBox");
   if (InputRgn == 0)
-    InputRgn = (word)TAP_Osd_Create(INPUT_FIELD_X, INPUT_FIELD_Y, _InputBox_Gd.width, _InputBox_Gd.height, 0, 0);
+    InputRgn =
+        (word)TAP_Osd_Create(INPUT_FIELD_X, INPUT_FIELD_Y, _InputBox_Gd.width, _InputBox_Gd.height, 0, 0);
   if (InputRgn != 0) {
     TAP_Osd_PutGd(InputRgn, 0, 0, &_InputBox_Gd, FALSE);
     // Cut with "..." when too wide, left-aligned.
-    FM_PutString(InputRgn, 5, 0, INPUT_FIELD_RIGHT, InputText, INPUT_TEXT_COLOUR, 0, &Calibri_VPD_12_FontData, 1, 0);
+    FM_PutString(InputRgn, 5, 0, INPUT_FIELD_RIGHT, InputText, INPUT_TEXT_COLOUR, 0, &Calibri_VPD_12_FontData,
+                 1, 0);
   }
   TAP_Osd_Sync();
   CallTraceExit(nullptr);

@@ -8,10 +8,10 @@
 
 // What building one master-list entry found out.
 typedef struct {
-  bool Revoked;      // an installed version is revoked
-  bool AnyVisible;   // some version is visible
-  bool AnyInstalled; // some version is installed
-  int NewestVisible; // cache index of the first visible entry, -1 none
+  bool Revoked;       // an installed version is revoked
+  bool AnyVisible;    // some version is visible
+  bool AnyInstalled;  // some version is installed
+  int NewestVisible;  // cache index of the first visible entry, -1 none
 } tEntryScan;
 
 // Compares the version's files with the inventory: marks the entry
@@ -107,7 +107,8 @@ static void AddMasterListEntry(tMasterList *m) {
   memset(&vpd, 0, sizeof vpd);
   if (VPDLoadStd(&vpd, m->TAPID)) {
     m->Category = vpd.Category;
-    for (int vi = vpd.NrOfVersions - 1; vi >= 0 && vpd.Versions != nullptr; vi--) AddVersion(&vpd, vi, m, &scan);
+    for (int vi = vpd.NrOfVersions - 1; vi >= 0 && vpd.Versions != nullptr; vi--)
+      AddVersion(&vpd, vi, m, &scan);
     VPDFree(&vpd);
   }
   Notify(m, &scan);

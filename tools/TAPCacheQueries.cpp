@@ -9,11 +9,13 @@ bool TAPCacheIsVisibleVersion(dword index) {
   if (TAPCache != nullptr && index < (dword)TAPCacheSize) {
     const tTAPCache *e = &TAPCache[index];
     switch (e->isInstalled ? DM_Final : e->DeployMode) {
-    case DM_InstallerTest: visible = hasValidAlphaPassword(e->AlphaPassword) && Settings.InstallerTestVersions; break;
+    case DM_InstallerTest:
+      visible = hasValidAlphaPassword(e->AlphaPassword) && Settings.InstallerTestVersions;
+      break;
     case DM_Alpha: visible = hasValidAlphaPassword(e->AlphaPassword); break;
     case DM_Beta: visible = Settings.BetaVersions; break;
     case DM_Final: visible = true; break;
-    default: break; // hidden, revoked, marked for deletion, unknown
+    default: break;  // hidden, revoked, marked for deletion, unknown
     }
   }
   CallTraceExit(nullptr);
@@ -53,7 +55,9 @@ void TAPCacheUpdate(void) {
 }
 
 // Whether entry i belongs to the master-list entry with this TAP ID.
-static bool OfTAP(int i, dword tapId) { return TAPCache[i].MasterList != nullptr && TAPCache[i].MasterList->TAPID == tapId; }
+static bool OfTAP(int i, dword tapId) {
+  return TAPCache[i].MasterList != nullptr && TAPCache[i].MasterList->TAPID == tapId;
+}
 
 int TAPCacheGetInstalledVersionIndex(dword tapId) {
   CallTraceEnter("TAPCacheGetInstalledVersionIndex");

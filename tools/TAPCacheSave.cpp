@@ -19,9 +19,10 @@ static void EncodeEntry(tByteWriter *w, const tTAPCache *e) {
   WriterDword(w, e->TimeStamp);
   WriterDword(w, (dword)e->DeployMode);
   WriterInt64(w, e->AlphaPassword);
-  const dword values[11] = {e->isInstalled, e->isVisible,     e->isRevoked,            e->mayAutoStart,
-                            e->isUpdated,   e->AlphaPwdMatch, e->hasSettings,          e->hasScreenShot,
-                            (dword)e->VPDVersionIndex,        e->isRunning,            e->isAutoStart};
+  const dword values[11] = {e->isInstalled,  e->isVisible,     e->isRevoked,
+                            e->mayAutoStart, e->isUpdated,     e->AlphaPwdMatch,
+                            e->hasSettings,  e->hasScreenShot, (dword)e->VPDVersionIndex,
+                            e->isRunning,    e->isAutoStart};
   for (dword value : values) WriterDword(w, value);
 }
 

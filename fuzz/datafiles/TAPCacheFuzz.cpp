@@ -3,8 +3,8 @@
 // Every input is "TAPCache.bin" on the stand-in disk (DiskStandIn.h).  A
 // damaged image is logged and reaches no visitor; a read one yields records
 // whose texts lie inside the image, and when it could come from a cache (no
-// zero byte in a text, deploy modes of one byte) the cache rebuilt from its records is written back as the same bytes.  No
-// memory stays allocated and no file open.
+// zero byte in a text, deploy modes of one byte) the cache rebuilt from its records is written back as the
+// same bytes.  No memory stays allocated and no file open.
 #include <string.h>
 
 #include <string>
@@ -55,8 +55,9 @@ void SaveAgain(const tRead &read) {
     e.TimeStamp = r.TimeStamp;
     e.DeployMode = static_cast<tDeployMode>(r.DeployMode);
     e.AlphaPassword = r.AlphaPassword;
-    tBool32 *flags[] = {&e.isInstalled, &e.isVisible,   &e.isRevoked,     &e.mayAutoStart, &e.isUpdated, &e.AlphaPwdMatch,
-                        &e.hasSettings, &e.hasScreenShot, nullptr,        &e.isRunning,    &e.isAutoStart};
+    tBool32 *flags[] = {&e.isInstalled, &e.isVisible,     &e.isRevoked,   &e.mayAutoStart,
+                        &e.isUpdated,   &e.AlphaPwdMatch, &e.hasSettings, &e.hasScreenShot,
+                        nullptr,        &e.isRunning,     &e.isAutoStart};
     for (int f = 0; f < 11; f++)
       if (flags[f] != nullptr) *flags[f] = r.Values[f];
     e.VPDVersionIndex = static_cast<int>(r.Values[8]);
@@ -78,11 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Check(count < 0 || static_cast<size_t>(count) == read.Records.size(), "the count differs from the records");
   size_t texts = 0;
   for (const tTAPCacheRecord &r : read.Records) texts += r.NameLength + r.VersionLength;
-  if (count >= 0) Check(size == 76 * static_cast<size_t>(count) + texts, "the image is not 76 bytes per record and its texts");
+  if (count >= 0)
+    Check(size == 76 * static_cast<size_t>(count) + texts,
+          "the image is not 76 bytes per record and its texts");
   bool plain = count >= 0;
   // A cache holds texts without zero bytes and deploy modes of one byte (from the package files).
   for (size_t i = 0; plain && i < read.Records.size(); i++)
-    plain = !HasZeroByte(read.Names[i]) && !HasZeroByte(read.Versions[i]) && read.Records[i].DeployMode <= DM_Max;
+    plain =
+        !HasZeroByte(read.Names[i]) && !HasZeroByte(read.Versions[i]) && read.Records[i].DeployMode <= DM_Max;
   if (plain) {
     SaveAgain(read);
     Check(standin::Files[TAPCACHE_FILE_NAME] == image, "the cache written again differs from the image read");

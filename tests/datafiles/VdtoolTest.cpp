@@ -253,7 +253,8 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
       {"dump '" + in + "Bad.vpd'", 1, "", "vdtool: " + in + "Bad.vpd: Invalid magic 'VPDDX' in 'Bad.vpd'\n"},
       {"dump '" + in + "Vantero.settings'", 1, "",
        "vdtool: " + in + "Vantero.settings: Settings version mismatch (expected <= V11, got V12), using default values\n"},
-      {"dump --kind cache '" + in + "unknown.bin'", 1, "", "vdtool: " + in + "unknown.bin: TAPCache.bin is damaged\n"},
+      {"dump --kind cache '" + in + "unknown.bin'", 1, "",
+       "vdtool: " + in + "unknown.bin: TAPCache.bin is damaged\n"},
       {"dump '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
                          "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},

@@ -61,7 +61,8 @@ std::unique_ptr<pvrsim::Sim> Start() {
   fs::create_directories(options.diskDir + "/ProgramFiles/Settings/Vantero");
   auto sim = std::make_unique<pvrsim::Sim>(options);
   for (const char *size : {"10", "12", "14", "16", "18", "20", "20B"})
-    sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt", "/ProgramFiles/Settings/Fonts/");
+    sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt",
+                    "/ProgramFiles/Settings/Fonts/");
   if (sim->adoptCaller("/ProgramFiles") < 0) return nullptr;
   CallTraceInit();
   CallTraceEnable(FALSE);

@@ -37,7 +37,8 @@ class ManagerScenario : public ManagerSim {
   // Writes the JSON, runs "vdtool make-vpd" on it and puts the file into the settings folder.
   void makePackage(const std::string &json, const std::string &content, const std::string &vpd) {
     std::ofstream(root + "/" + json) << content;
-    std::string command = "cd '" + root + "' && " + VDTOOL_COMMAND + " make-vpd " + json + " " + vpd + " >/dev/null";
+    std::string command =
+        "cd '" + root + "' && " + VDTOOL_COMMAND + " make-vpd " + json + " " + vpd + " >/dev/null";
     pid_t pid = 0;
     const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
     int status = -1;
@@ -67,7 +68,8 @@ class ManagerScenario : public ManagerSim {
     }
   }
   void MoveTo(int item) {
-    for (int i = 0; i < 40 && CurrentItem() != item; i++) Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
+    for (int i = 0; i < 40 && CurrentItem() != item; i++)
+      Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
     ASSERT_EQ(item, CurrentItem());
   }
   void ExpectScreen(const std::string &name) {

@@ -17,34 +17,44 @@ using datafiles::SettingsDir;
 const uint32_t AlphaId = 0xA1000001, BetaId = 0xB2000002, GammaId = 0xC3000003;
 const uint64_t AlphaPassword = 4711;
 
+// One version of a package as vdtool JSON, with one TAP file of the given CRC.
+inline std::string VersionJson(const char *version, const char *time, const char *mode, uint32_t crc,
+                               const char *tapId, const char *folder, const std::string &extra = "") {
+  char json[512];
+  snprintf(json, sizeof json,
+           R"({"Version": "%s", "TimeStamp": "%s", "DeployMode": "%s", %s "Files": [{"FileName": "X.tap",)"
+           R"( "DefaultPath": "/mnt/hd/ProgramFiles%s", "CRC32": %u, "TAPID": "%s"}]})",
+           version, time, mode, extra.c_str(), folder, crc, tapId);
+  return json;
+}
+
 // "Alpha Tool": 1.0 installed (its CRC given), 1.1 newer, 1.2 an alpha version.
 inline std::string AlphaPackage(uint32_t installedCrc) {
-  char json[2048];
-  snprintf(json, sizeof json, R"({"TAPID": "0xA1000001", "TAPName": "Alpha Tool", "TAPAuthor": "Vantero Tests",
-    "Category": 3, "Versions": [
-    {"Version": "1.0", "TimeStamp": "2015-03-01 10:00:00", "DeployMode": "DM_Final", "ReleaseNotes": "First release.",
-     "Files": [{"FileName": "Alpha.tap", "DefaultPath": "/mnt/hd/ProgramFiles/AutoStart", "CRC32": %u, "TAPID": "0xA1000001"}]},
-    {"Version": "1.1", "TimeStamp": "2015-09-01 10:00:00", "DeployMode": "DM_Final",
-     "ReleaseNotes": "Faster start.\nThe list keeps its place when a recording starts, and the timer page shows the channel logo next to every entry of the week.\nFixed: a crash after a channel change.",
-     "Files": [{"FileName": "Alpha.tap", "DefaultPath": "/mnt/hd/ProgramFiles/AutoStart", "CRC32": 287454020, "TAPID": "0xA1000001"}]},
-    {"Version": "1.2", "TimeStamp": "2015-12-01 10:00:00", "DeployMode": "DM_Alpha", "AlphaPassword": %llu,
-     "ReleaseNotes": "Test build.",
-     "Files": [{"FileName": "Alpha.tap", "DefaultPath": "/mnt/hd/ProgramFiles/AutoStart", "CRC32": 305419896, "TAPID": "0xA1000001"}]}]})",
-           installedCrc, static_cast<unsigned long long>(AlphaPassword));
-  return json;
+  const char *id = "0xA1000001", *folder = "/AutoStart";
+  std::string notes =
+      "Faster start.\\nThe list keeps its place when a recording starts, and the timer page shows the "
+      "channel logo next to every entry of the week.\\nFixed: a crash after a channel change.";
+  return std::string(R"({"TAPID": "0xA1000001", "TAPName": "Alpha Tool", "TAPAuthor": "Vantero Tests",)") +
+         R"( "Category": 3, "Versions": [)" +
+         VersionJson("1.0", "2015-03-01 10:00:00", "DM_Final", installedCrc, id, folder,
+                     R"("ReleaseNotes": "First release.",)") +
+         ", " +
+         VersionJson("1.1", "2015-09-01 10:00:00", "DM_Final", 287454020, id, folder,
+                     R"("ReleaseNotes": ")" + notes + "\",") +
+         ", " +
+         VersionJson(
+             "1.2", "2015-12-01 10:00:00", "DM_Alpha", 305419896, id, folder,
+             R"("ReleaseNotes": "Test build.", "AlphaPassword": )" + std::to_string(AlphaPassword) + ",") +
+         "]}";
 }
 
 // "Beta Recorder": 2.0, and 2.1 installed (its CRC given) but revoked.
 inline std::string BetaPackage(uint32_t installedCrc) {
-  char json[1024];
-  snprintf(json, sizeof json, R"({"TAPID": "0xB2000002", "TAPName": "Beta Recorder", "TAPAuthor": "Vantero Tests",
-    "Category": 5, "Versions": [
-    {"Version": "2.0", "TimeStamp": "2015-01-10 08:00:00", "DeployMode": "DM_Final",
-     "Files": [{"FileName": "Beta.tap", "DefaultPath": "/mnt/hd/ProgramFiles", "CRC32": 19088743, "TAPID": "0xB2000002"}]},
-    {"Version": "2.1", "TimeStamp": "2015-02-10 08:00:00", "DeployMode": "DM_Revoke",
-     "Files": [{"FileName": "Beta.tap", "DefaultPath": "/mnt/hd/ProgramFiles", "CRC32": %u, "TAPID": "0xB2000002"}]}]})",
-           installedCrc);
-  return json;
+  const char *id = "0xB2000002";
+  return std::string(R"({"TAPID": "0xB2000002", "TAPName": "Beta Recorder", "TAPAuthor": "Vantero Tests",)") +
+         R"( "Category": 5, "Versions": [)" +
+         VersionJson("2.0", "2015-01-10 08:00:00", "DM_Final", 19088743, id, "") + ", " +
+         VersionJson("2.1", "2015-02-10 08:00:00", "DM_Revoke", installedCrc, id, "") + "]}";
 }
 
 struct Version {
@@ -52,9 +62,9 @@ struct Version {
   dword timeStamp;
   tDeployMode mode;
   uint64_t password = 0;
-  dword crc = 0;       // CRC32 of the version's one file; 0: no file
-  dword fileFlags = 0; // bit 1 settings file, bit 4 not for AutoStart
-  dword fileTapId = 0; // TAPID of the file; 0: the package's own
+  dword crc = 0;        // CRC32 of the version's one file; 0: no file
+  dword fileFlags = 0;  // bit 1 settings file, bit 4 not for AutoStart
+  dword fileTapId = 0;  // TAPID of the file; 0: the package's own
 };
 
 class ManagerSim : public datafiles::DataFilesSim {
@@ -108,7 +118,8 @@ class ManagerSim : public datafiles::DataFilesSim {
   }
   void passwords(std::vector<uint64_t> codes) {
     TAP_MemFree(Settings.AlphaPasswords);
-    Settings.AlphaPasswords = static_cast<int64 *>(TAP_MemAlloc(std::max<size_t>(1, codes.size()) * sizeof(int64)));
+    Settings.AlphaPasswords =
+        static_cast<int64 *>(TAP_MemAlloc(std::max<size_t>(1, codes.size()) * sizeof(int64)));
     std::copy(codes.begin(), codes.end(), Settings.AlphaPasswords);
     Settings.NrOfAlphaPasswords = static_cast<int>(codes.size());
   }

@@ -51,19 +51,23 @@ TEST_F(ManagerStartTest, EachDamagedOrMissingFileIsLoggedAndTheManagerStarts) {
     int packages;         // master-list entries after the start
   } cases[] = {
       {"no settings", "", "", "Settings file not found, using default values", 1},
-      {"damaged settings", "Vantero.settings", cutSettings.data(), "Settings file is damaged, using default values", 1},
+      {"damaged settings", "Vantero.settings", cutSettings.data(),
+       "Settings file is damaged, using default values", 1},
       {"newer settings", "Vantero.settings", newer.data(),
        "Settings version mismatch (expected <= V11, got V12), using default values", 1},
-      {"package cut short", "B2000002.vpd", datafiles::Bytes().str("VPDDB").dw(9).dw(BetaId).dw(40).raw("Be").data(),
+      {"package cut short", "B2000002.vpd",
+       datafiles::Bytes().str("VPDDB").dw(9).dw(BetaId).dw(40).raw("Be").data(),
        "Damaged data in 'B2000002.vpd'", 1},
       {"package of another kind", "B2000002.vpd", std::string("\5\0\0\0XPDDB", 9) + std::string(40, 'x'),
        "Invalid magic 'XPDDB' in 'B2000002.vpd'", 1},
       {"empty package", "B2000002.vpd", "", "File size of 'B2000002.vpd' is zero", 1},
-      {"package without ID name", "notes.vpd", "x", "Package file notes.vpd ignored: its name is not <TAPID>.vpd", 1},
-      {"package under another ID", "B2000002.vpd", "<alpha>", "Package file B2000002.vpd ignored: it describes TAP a1000001",
-       1},
+      {"package without ID name", "notes.vpd", "x",
+       "Package file notes.vpd ignored: its name is not <TAPID>.vpd", 1},
+      {"package under another ID", "B2000002.vpd", "<alpha>",
+       "Package file B2000002.vpd ignored: it describes TAP a1000001", 1},
       {"inventory of version 2", "TAPOnBoard.bin", oldInventory.data(), "Invalid TOB cache version.", 1},
-      {"inventory cut short", "TAPOnBoard.bin", datafiles::Bytes().dw(3).dw(2).raw("short").data(), "Damaged TOB cache.", 1},
+      {"inventory cut short", "TAPOnBoard.bin", datafiles::Bytes().dw(3).dw(2).raw("short").data(),
+       "Damaged TOB cache.", 1},
       {"damaged cache", "TAPCache.bin", "garbage", "TAPCache.bin is damaged", 1},
       {"no cache", "", "", "TAPCache.bin not found", 1},
       {"no language file", "Vantero.lng", "<delete>", "Language file Vantero.lng not found", 1},
@@ -178,8 +182,10 @@ TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
   std::string longName(300, 'n'), longVersion(200, 'v');
   m.Name = longName.data();
   tTAPCache entries[2] = {};
-  for (tTAPCache &e : entries) e.TAPID = 1, e.MasterList = &m, e.Version = longVersion.data(), e.isVisible = TRUE;
-  entries[0].TimeStamp = 2, entries[1].TimeStamp = 1, entries[1].isInstalled = TRUE, entries[1].isRunning = TRUE;
+  for (tTAPCache &e : entries)
+    e.TAPID = 1, e.MasterList = &m, e.Version = longVersion.data(), e.isVisible = TRUE;
+  entries[0].TimeStamp = 2, entries[1].TimeStamp = 1, entries[1].isInstalled = TRUE,
+  entries[1].isRunning = TRUE;
   TAPCache = entries;
   TAPCacheSize = 2;
   char text[MANAGER_TEXT_SIZE + 8], value[MANAGER_TEXT_SIZE + 8];

@@ -23,7 +23,8 @@ class TAPCacheTest : public ManagerSim {
   }
   std::vector<std::string> versions() const {
     std::vector<std::string> out;
-    for (int i = 0; i < TAPCacheSize; i++) out.push_back(TAPCache[i].Version ? TAPCache[i].Version : "(null)");
+    for (int i = 0; i < TAPCacheSize; i++)
+      out.push_back(TAPCache[i].Version ? TAPCache[i].Version : "(null)");
     return out;
   }
 };
@@ -78,8 +79,8 @@ TEST_F(TAPCacheTest, FileFlagsGiveAutoStartSettingsAndScreenshot) {
     int screenShot;
     bool mayAutoStart, hasSettings, hasScreenShot;
   } cases[] = {
-      {0, 0, 0, true, false, false},         {4, 0, 0, false, false, false}, {1, 0, 6, true, true, true},
-      {5, 0, 1, false, true, true},          {0, 0xFFFFFFFF, 0, true, false, false},
+      {0, 0, 0, true, false, false}, {4, 0, 0, false, false, false},         {1, 0, 6, true, true, true},
+      {5, 0, 1, false, true, true},  {0, 0xFFFFFFFF, 0, true, false, false},
   };
   for (const Case &c : cases) {
     TAPCacheFree();
@@ -100,13 +101,20 @@ TEST_F(TAPCacheTest, VisibilityFollowsModeInstallationSettingsAndPasswords) {
     int mode;
     bool installed, beta, installerTest, password, visible;
   } cases[] = {
-      {DM_Final, false, false, false, false, true},        {DM_Hide, false, true, true, true, false},
-      {DM_Hide, true, false, false, false, true},          {DM_Revoke, false, true, true, true, false},
-      {DM_Revoke, true, false, false, false, true},        {DM_MarkedForDeletion, false, true, true, true, false},
-      {DM_Beta, false, false, true, true, false},          {DM_Beta, false, true, false, false, true},
-      {DM_Alpha, false, true, true, false, false},         {DM_Alpha, false, false, false, true, true},
-      {DM_InstallerTest, false, false, false, true, false}, {DM_InstallerTest, false, false, true, false, false},
-      {DM_InstallerTest, false, false, true, true, true},  {200, false, true, true, true, false},
+      {DM_Final, false, false, false, false, true},
+      {DM_Hide, false, true, true, true, false},
+      {DM_Hide, true, false, false, false, true},
+      {DM_Revoke, false, true, true, true, false},
+      {DM_Revoke, true, false, false, false, true},
+      {DM_MarkedForDeletion, false, true, true, true, false},
+      {DM_Beta, false, false, true, true, false},
+      {DM_Beta, false, true, false, false, true},
+      {DM_Alpha, false, true, true, false, false},
+      {DM_Alpha, false, false, false, true, true},
+      {DM_InstallerTest, false, false, false, true, false},
+      {DM_InstallerTest, false, false, true, false, false},
+      {DM_InstallerTest, false, false, true, true, true},
+      {200, false, true, true, true, false},
   };
   tTAPCache entry{};
   TAPCache = &entry;
@@ -118,8 +126,9 @@ TEST_F(TAPCacheTest, VisibilityFollowsModeInstallationSettingsAndPasswords) {
     entry.AlphaPassword = c.password ? 77 : 78;
     Settings.BetaVersions = c.beta;
     Settings.InstallerTestVersions = c.installerTest;
-    EXPECT_EQ(c.visible, TAPCacheIsVisibleVersion(0)) << "mode " << c.mode << " installed " << c.installed << " beta "
-                                                      << c.beta << " test " << c.installerTest << " pw " << c.password;
+    EXPECT_EQ(c.visible, TAPCacheIsVisibleVersion(0))
+        << "mode " << c.mode << " installed " << c.installed << " beta " << c.beta << " test "
+        << c.installerTest << " pw " << c.password;
   }
   EXPECT_FALSE(TAPCacheIsVisibleVersion(1)) << "outside the cache";
   TAPCache = nullptr;
@@ -130,21 +139,56 @@ TEST_F(TAPCacheTest, VisibilityFollowsModeInstallationSettingsAndPasswords) {
 TEST_F(TAPCacheTest, NotificationsDependOnAcknowledgementInstallationAndRevocation) {
   struct Case {
     const char *what;
-    std::vector<Version> versions; // the file of a version with crc 1 is installed
+    std::vector<Version> versions;  // the file of a version with crc 1 is installed
     dword ackTime, settingsAck;
     tNotificationFlag flag;
     bool newMessage, revokedMessage;
   } cases[] = {
-      {"never acknowledged, not installed", {{"1", T1, DM_Final}, {"2", T2, DM_Final}}, 0, 0, NF_New, true, false},
+      {"never acknowledged, not installed",
+       {{"1", T1, DM_Final}, {"2", T2, DM_Final}},
+       0,
+       0,
+       NF_New,
+       true,
+       false},
       {"new, but the user saw newer", {{"1", T1, DM_Final}}, 0, T2, NF_New, false, false},
       {"installed the newest", {{"1", T1, DM_Final}, {"2", T2, DM_Final, 0, 1}}, 0, 0, NF_None, false, false},
-      {"installed an older one", {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Final}}, 0, 0, NF_Updated, true, false},
-      {"older installed, update seen", {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Final}}, 0, T3, NF_Updated, false, false},
+      {"installed an older one",
+       {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Final}},
+       0,
+       0,
+       NF_Updated,
+       true,
+       false},
+      {"older installed, update seen",
+       {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Final}},
+       0,
+       T3,
+       NF_Updated,
+       false,
+       false},
       {"acknowledged the newest", {{"1", T1, DM_Final}, {"2", T2, DM_Final}}, T2, 0, NF_None, false, false},
-      {"acknowledged an older one", {{"1", T1, DM_Final}, {"2", T2, DM_Final}}, T1, 0, NF_Updated, true, false},
-      {"revoked installed", {{"1", T1, DM_Final}, {"2", T2, DM_Revoke, 0, 1}, {"3", T3, DM_Final}}, 0, 0, NF_Revoked,
-       false, true},
-      {"revoked, not installed", {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Revoke}}, 0, 0, NF_None, false, false},
+      {"acknowledged an older one",
+       {{"1", T1, DM_Final}, {"2", T2, DM_Final}},
+       T1,
+       0,
+       NF_Updated,
+       true,
+       false},
+      {"revoked installed",
+       {{"1", T1, DM_Final}, {"2", T2, DM_Revoke, 0, 1}, {"3", T3, DM_Final}},
+       0,
+       0,
+       NF_Revoked,
+       false,
+       true},
+      {"revoked, not installed",
+       {{"1", T1, DM_Final, 0, 1}, {"2", T2, DM_Revoke}},
+       0,
+       0,
+       NF_None,
+       false,
+       false},
       {"nothing visible", {{"1", T1, DM_Hide}, {"2", T2, DM_Beta}}, T1, 0, NF_None, false, false},
   };
   for (const Case &c : cases) {
@@ -178,7 +222,9 @@ TEST_F(TAPCacheTest, NotificationsDependOnAcknowledgementInstallationAndRevocati
 // Right after building, matching alpha and installer-test entries are
 // updated; a later check marks only those a new password unlocked.
 TEST_F(TAPCacheTest, AlphaPasswordsMarkNewlyUnlockedVersionsAsUpdated) {
-  package(0x55550005, {{"a", T1, DM_Alpha, 11}, {"t", T1, DM_InstallerTest, 22}, {"f", T1, DM_Final, 11},
+  package(0x55550005, {{"a", T1, DM_Alpha, 11},
+                       {"t", T1, DM_InstallerTest, 22},
+                       {"f", T1, DM_Final, 11},
                        {"b", T1, DM_Alpha, 0x1000000000000000ull + 11}});
   master(0x55550005, "Five", T2);  // acknowledged after every version
   passwords({11});
@@ -215,7 +261,9 @@ TEST_F(TAPCacheTest, AcknowledgeTakesTheNewestVisibleVersion) {
     int entry;
     tNotificationFlag before, after;
     dword ackTime;
-  } cases[] = {{0, NF_New, NF_None, T2}, {0, NF_Updated, NF_None, T2}, {0, NF_Revoked, NF_Revoked, T2},
+  } cases[] = {{0, NF_New, NF_None, T2},
+               {0, NF_Updated, NF_None, T2},
+               {0, NF_Revoked, NF_Revoked, T2},
                {1, NF_New, NF_New, 5}};
   for (const Case &c : cases) {
     tMasterList &m = Settings.MasterList[c.entry];
@@ -305,14 +353,16 @@ TEST_F(TAPCacheTest, DamagedImagesAreRejectedWhole) {
       {"tail not zero", one.data() + std::string("\0\0\0\1", 4), -1},
       {"a byte more", good + std::string(1, '\0'), -1},
       {"cut in the record", good.substr(0, 40), -1},
-      {"name longer than the file", datafiles::Bytes().dw(1).dw(0x7FFFFFFF).data() + std::string(80, '\0'), -1},
+      {"name longer than the file", datafiles::Bytes().dw(1).dw(0x7FFFFFFF).data() + std::string(80, '\0'),
+       -1},
       {"a record of zeros", std::string(76, '\0'), 1},
   };
   int visits = 0;
   auto count = [](void *context, const tTAPCacheRecord *) { ++*static_cast<int *>(context); };
   for (const Case &c : cases) {
     visits = 0;
-    EXPECT_EQ(c.records, TAPCacheParse(reinterpret_cast<const byte *>(c.image.data()), c.image.size(), count, &visits))
+    EXPECT_EQ(c.records,
+              TAPCacheParse(reinterpret_cast<const byte *>(c.image.data()), c.image.size(), count, &visits))
         << c.what;
     EXPECT_EQ(std::max(0, c.records), visits) << c.what;
   }
@@ -328,11 +378,14 @@ TEST_F(TAPCacheTest, AnEntryWithoutVersionWritesNothing) {
   takeLog();
   EXPECT_FALSE(TAPCacheSave());
   EXPECT_FALSE(exists(SettingsDir + "/TAPCache.bin"));
-  EXPECT_EQ(std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == NULL\n"}), takeLog());
+  EXPECT_EQ(
+      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == NULL\n"}),
+      takeLog());
   TAPCache[0].MasterList = nullptr;
   EXPECT_FALSE(TAPCacheSave());
-  EXPECT_EQ(std::vector<std::string>({"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
-            takeLog());
+  EXPECT_EQ(
+      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
+      takeLog());
 }
 
 // 900 versions: the first 800 examined enter the cache, each further one is

@@ -45,7 +45,8 @@ posd::Image Crop(const posd::Image &image, int x, int y, int w, int h) {
   return part;
 }
 
-::testing::AssertionResult MatchesGolden(const std::string &name, const posd::Image &actual, const std::string &folder) {
+::testing::AssertionResult MatchesGolden(const std::string &name, const posd::Image &actual,
+                                         const std::string &folder) {
   std::string reference = ReferencePath(folder, name), error;
   if (UpdateRequested()) {
     if (!posd::writePng(reference, actual, true, &error)) return ::testing::AssertionFailure() << error;
