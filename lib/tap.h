@@ -58,6 +58,7 @@ typedef int64_t  long64;
 #define RKEY_Up     0x10012
 #define RKEY_Right  0x10015
 #define RKEY_Exit   0x10017
+#define RKEY_Menu   0x1001A
 #define RKEY_Down   0x1001D
 #define RKEY_Ok     0x1001E
 #define RKEY_Green  0x10024

@@ -1,9 +1,8 @@
-// Vantero: the update manager TAP.  For now it announces its start in the
-// log that it shares with the installer, stays resident and ends itself when
-// it is asked to stop.
-#include "Tools.h"
-
-#define VANTERO_PROGRAM_NAME "Vantero" /* writer name of the manager's log lines */
+// Vantero.cpp - the update manager TAP "Vantero.tap": a thin shell around
+// the manager's logic (Manager.h).  It starts in the background; the menu
+// key, or starting the TAP once more, opens its menu.  The stop event ends
+// it with its settings saved.
+#include "Manager.h"
 
 TAP_HEADER();
 TAP_ID(VANTERO_TAPID);
@@ -20,30 +19,44 @@ dword TAP_EventHandler(word event, dword param1, dword param2);
 
 TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
 
+// Whether another copy of the manager runs already (the firmware lists this
+// one too while TAP_Main runs).
+static bool AnotherCopyRuns(void) {
+  dword *current = (dword *)FIS_vCurTapTask();
+  int first = HDD_TAP_GetIndexByID(VANTERO_TAPID);
+  return current != nullptr && first >= 0 && (dword)first != *current;
+}
+
 int TAP_Main(void) {
   CallTraceInit();
   CallTraceEnable(FALSE);
   CallTraceEnter("TAP_Main");
-  WriteLog(VANTERO_PROGRAM_NAME, "Launching Vantero V2.1");
-  CallTraceExit(NULL);
-  return 1;
+  int stay = 1;
+  if (AnotherCopyRuns()) {
+    // Started again: the running manager shows its menu, this copy ends.
+    HDD_TAP_SendEvent(VANTERO_TAPID, FALSE, EVT_KEY, MANAGER_MENU_KEY, 0);
+    stay = 0;
+  } else {
+    WriteLog(MANAGER_PROGRAM_NAME, "Launching Vantero V2.1");
+    ManagerStart();
+  }
+  CallTraceExit(nullptr);
+  if (stay == 0) {
+    TAP_MemFree(CallTraceStats);
+    CallTraceStats = nullptr;
+  }
+  return stay;
 }
 
-// Ends the manager.  The call tracer's statistics table is the only memory
-// the manager holds; it goes back before the TAP is unloaded.
-static void EndManager(void) {
-  TAP_MemFree(CallTraceStats);
-  CallTraceStats = NULL;
-  TAP_Exit();
-}
-
-// The stop event ends the manager; keys go back to the firmware.
 dword TAP_EventHandler(word event, dword param1, dword param2) {
-  (void)param2;
   CallTraceEnter("TAP_EventHandler");
-  bool stop = event == EVT_STOP;
-  dword result = event == EVT_KEY ? param1 : 0;
-  CallTraceExit(NULL);
-  if (stop) EndManager();
+  dword result = ManagerEvent(event, param1, param2);
+  CallTraceExit(nullptr);
+  if (event == EVT_STOP) {
+    // The call tracer's table goes back before the TAP is unloaded.
+    TAP_MemFree(CallTraceStats);
+    CallTraceStats = nullptr;
+    TAP_Exit();
+  }
   return result;
 }

@@ -49,6 +49,7 @@ TARGETS=(
   "vpd_load_fuzz      4096 fuzz/datafiles/VPDLoad.dict"
   "settings_load_fuzz 2048 -"
   "tob_load_fuzz      4096 -"
+  "tapcache_fuzz      4096 -"
 )
 
 build_tap_header_fuzz() {
@@ -119,6 +120,13 @@ build_tob_load_fuzz() {
   "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/tob_load_fuzz" fuzz/datafiles/TOBLoadFuzz.cpp \
     tools/TAPsOnBoard.cpp $DATAFILE_SOURCES
   cp fuzz/datafiles/seed.tob "$1/"
+}
+
+build_tapcache_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/tapcache_fuzz" fuzz/datafiles/TAPCacheFuzz.cpp \
+    tools/TAPCacheSave.cpp tools/TAPCacheFree.cpp $DATAFILE_SOURCES
+  cp fuzz/datafiles/seed.tapcache "$1/"
 }
 
 # run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in

@@ -23,13 +23,18 @@ static bool LinuxPathInWorkDir(const char *name, char *linuxPath) {
 }
 
 // Creates name anew and writes size bytes; true only when all are there.
+// The length is checked on the file opened again: the firmware's
+// TAP_Hdd_Flen reports the length the file had when it was opened.
 static bool WriteNewFile(const char *name, const void *data, dword size) {
   if (TAP_Hdd_Exist(name)) TAP_Hdd_Delete(name);
   TAP_Hdd_Create(name, ATTR_NORMAL);
   TYPE_File *f = TAP_Hdd_Fopen(name);
   if (f == nullptr) return false;
   bool complete = size == 0 || TAP_Hdd_Fwrite(data, size, 1, f) == 1;
-  complete = complete && TAP_Hdd_Flen(f) == size;
+  TAP_Hdd_Fclose(f);
+  f = complete ? TAP_Hdd_Fopen(name) : nullptr;
+  if (f == nullptr) return false;
+  complete = TAP_Hdd_Flen(f) == size;
   TAP_Hdd_Fclose(f);
   return complete;
 }

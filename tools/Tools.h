@@ -20,6 +20,9 @@ extern "C" {
 extern char Debug[2048];
 
 void WriteLog(const char *programName, const char *s);
+// Formats a line into Debug (cut to fit) and writes it to the log with the
+// program name "Vantero", as the manager and its data files do.
+void LogVantero(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void CreateSettingsDir(void);
 
 bool FindTAP(dword tapId, char *tapName, char *folderName);
@@ -292,6 +295,147 @@ void LogNetworkParams(void);
 /* CRC32 (start 0) of the box's MAC address, cached. */
 dword GetMacCRC(void);
 
+/* ======================================================================
+ * TAP cache ("TAPCache.bin" in the settings folder) and menu states
+ * ====================================================================== */
+#define TAPCACHE_MAX_ENTRIES 800
+#define TAPCACHE_FILE_NAME "TAPCache.bin"
+#define TAPCACHE_RECORD_FIXED 72 /* bytes of a file record besides its two texts */
+
+// One known version of a master-list TAP; the flags take 4 bytes each, as
+// in the file.
+typedef struct {
+  dword TAPID;
+  tMasterList *MasterList; // the entry in Settings.MasterList it belongs to
+  char *Version;           // heap string owned by the entry (StringSet), or null
+  dword TimeStamp;
+  tDeployMode DeployMode;
+  int64 AlphaPassword TAP_ALIGN8;
+  tBool32 isInstalled;   // this version's file is on the disk
+  tBool32 isVisible;     // the user may see this version
+  tBool32 isRevoked;     // DeployMode is DM_Revoke
+  tBool32 mayAutoStart;  // a TAP file of the version may go into AutoStart
+  tBool32 isUpdated;     // newer than the entry's AckTime, or newly unlocked
+  tBool32 AlphaPwdMatch; // one of the settings' alpha passwords matches
+  tBool32 hasSettings;   // a file of the version is a settings file
+  tBool32 hasScreenShot; // the package has a screenshot
+  int VPDVersionIndex;   // index of the version in its package file
+  tBool32 isRunning;     // installed and running
+  tBool32 isAutoStart;   // the installed file lies in an AutoStart folder
+} TAP_ALIGN8 tTAPCache;
+
+/* The cache (TAPCACHE_MAX_ENTRIES entries, null before the first build),
+ * the entries in use, and the newest time stamp of the TAP being built. */
+extern tTAPCache *TAPCache;
+extern int TAPCacheSize;
+extern dword NewestTAP;
+
+// Rebuilds the cache from the master list, the package files and a fresh
+// scan of the disk; sets each entry's NotificationFlag and the settings'
+// two message flags.  Versions beyond 800 are logged and dropped.
+void TAPCacheInitialize(void);
+// Releases the cache and its version texts; the cache is empty (null) after.
+void TAPCacheFree(void);
+// Refreshes the running state of every entry.
+void TAPCacheUpdate(void);
+// Writes the cache as "TAPCache.bin" (replacing an old file only by a
+// complete new one); false, logged, when an entry lacks its master-list
+// entry or version, or the file cannot be written.
+bool TAPCacheSave(void);
+// Whether the entry may be shown: installed, or by its DeployMode and the
+// settings; false for an index outside the cache.
+bool TAPCacheIsVisibleVersion(dword index);
+// Marks entries whose alpha password the user has (newly matched ones also
+// as updated).
+void TAPCacheXCheckAlphaKeys(void);
+void TAPCacheXCheckRunningTAPs(void);
+// Queries by TAP ID: the installed entry's index (-1 none), the newest time
+// stamp (0 none), whether any version is visible; any installed revoked one.
+int TAPCacheGetInstalledVersionIndex(dword tapId);
+dword TAPCacheGetGetNewestTimeStamp(dword tapId);
+bool TAPCacheIsAnyVisibleVersion(dword tapId);
+bool TAPCacheIsAnyRevokedVersionInstalled(void);
+// Takes the entry's newest visible version as seen: its AckTime becomes that
+// version's time stamp, NF_New and NF_Updated become NF_None.  Null: nothing.
+void Acknowledge(tMasterList *masterList);
+
+// One record of "TAPCache.bin" as read back; Name and Version point into
+// the file image (valid while the visitor runs) and are not terminated.
+typedef struct {
+  dword TAPID;
+  const char *Name;
+  dword NameLength;
+  const char *Version;
+  dword VersionLength;
+  dword TimeStamp;
+  dword DeployMode;
+  int64 AlphaPassword;
+  dword Values[11]; // isInstalled ... isAutoStart, in the order of tTAPCache
+} tTAPCacheRecord;
+typedef void (*tTAPCacheVisitor)(void *context, const tTAPCacheRecord *record);
+// Takes a "TAPCache.bin" image apart: the number of records, each handed to
+// visit (may be null) in file order, or -1 when the image is not a complete
+// cache file (then visit is not called).  Null data counts as empty.
+int TAPCacheParse(const byte *data, dword size, tTAPCacheVisitor visit, void *context);
+// Reads "TAPCache.bin" in the settings folder through TAPCacheParse: its
+// record count, -1 when it is missing, -2 when it is damaged (both logged).
+int TAPCacheReadFile(tTAPCacheVisitor visit, void *context);
+
+typedef enum {
+  MS_Inactive = 0,
+  MS_Overview = 1,
+  MS_VersionList = 2,
+  MS_Description = 3,
+  MS_Screenshot = 4,
+  MS_ReleaseNotes = 5,
+  MS_Tasks = 6,
+  MS_Options = 7,
+  MS_AlphaPasswords = 8,
+  MS_InstalledTAPs = 9,
+  MS_AutoStartOrder = 10,
+  MS_FullBackup = 11,
+  MS_Exit = 12,
+  MS_Dialog_NoMasterList = 13,
+  MS_Dialog_NewTAPs = 14,
+  MS_Dialog_AlphaInput = 15
+} tMenuState;
+
+#define MENU_STATE_DEPTH 20 /* the stack's slots; 19 states are held */
+/* Index 0 is the current state; MenuStatePosition holds each state's cursor item. */
+extern tMenuState MenuStateStack[MENU_STATE_DEPTH];
+extern int MenuStatePosition[MENU_STATE_DEPTH];
+
+// Saves the menu's current item with the current state and makes state the
+// current one (cursor 0); the oldest of 19 states is lost.
+void MenuStatePush(tMenuState state);
+// Returns to the previous state with its saved cursor item.
+void MenuStatePop(void);
+// Every state MS_Inactive.
+void MenuStateReset(void);
+
+/* ======================================================================
+ * Alpha password input box
+ * ====================================================================== */
+#define INPUTBOX_MAX_DIGITS 29
+
+extern char InputText[INPUTBOX_MAX_DIGITS + 1]; // the digits typed so far, terminated
+extern word InputRgn;                           // region of the input field, 0 = none
+extern bool FlagDoServerQuery;                  // a password was entered: query the server again
+
+// Opens the password box (message box with "OK" and "Cancel") with an empty
+// input field; the caller has pushed MS_Dialog_AlphaInput.
+void InputBox_MenuDraw(void);
+// Draws the input field with InputText.
+void InputBox_MenuDrawInputBox(void);
+// Every event while the box is open: digits, the back key (0x1000B), and
+// the box's own keys.  On "OK" the digits (modulo 2^64) go to
+// AlphaPasswordAdd; closing pops the menu state.  Always 0; nulls: nothing.
+dword InputBox_EventHandler(word *event, dword *param1, dword *param2);
+// Adds the password to Settings.AlphaPasswords (unless there or the list
+// holds ALPHA_PASSWORDS_MAX) and saves the settings.
+#define ALPHA_PASSWORDS_MAX 100
+void AlphaPasswordAdd(int64 Password);
+
 #ifdef __cplusplus
 }
 #endif
@@ -308,5 +452,7 @@ TAP_STATIC_ASSERT(sizeof(tVPDVersion) == 56, "tVPDVersion layout");
 TAP_STATIC_ASSERT(sizeof(tVPD) == 72, "tVPD layout");
 TAP_STATIC_ASSERT(sizeof(tMasterList) == 48, "tMasterList layout");
 TAP_STATIC_ASSERT(sizeof(tSettings) == 52, "tSettings layout");
+TAP_STATIC_ASSERT(sizeof(tTAPCache) == 80, "800 cache entries take 64000 bytes");
+TAP_STATIC_ASSERT(offsetof(tTAPCache, AlphaPassword) == 24, "tTAPCache.AlphaPassword is 8-aligned");
 
 #endif /* VANTERO_TOOLS_H */

@@ -19,9 +19,6 @@
 #define DATAFILE_MAX_BLOB (16u << 20)       // a screenshot
 #define DATAFILE_MAX_FILE (64u << 20)       // a whole data file
 
-// Formats a line into Debug (cut to fit) and writes it to the log with the
-// program name "Vantero".
-void LogVantero(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- reading -------------------------------------------------------------
 typedef struct {

@@ -89,6 +89,30 @@ tLoad LoadInventory(BoxHarness &, const std::string &) {
   return load;
 }
 
+void AddCacheRecord(void *context, const tTAPCacheRecord *r) {
+  static const char *const Flags[] = {"isInstalled", "isVisible",   "isRevoked",     "mayAutoStart",
+                                      "isUpdated",   "AlphaPwdMatch", "hasSettings", "hasScreenShot",
+                                      "VPDVersionIndex", "isRunning", "isAutoStart"};
+  Json entry;
+  entry["TAPID"] = r->TAPID;
+  entry["Name"] = std::string(r->Name, r->NameLength);
+  entry["Version"] = std::string(r->Version, r->VersionLength);
+  entry["TimeStamp"] = r->TimeStamp;
+  entry["DeployMode"] = r->DeployMode;
+  entry["AlphaPassword"] = static_cast<uint64_t>(r->AlphaPassword);
+  for (size_t i = 0; i < sizeof Flags / sizeof Flags[0]; i++)
+    entry[Flags[i]] = i == 8 ? Json(static_cast<int32_t>(r->Values[i])) : Json(r->Values[i]);
+  static_cast<Json *>(context)->push_back(entry);
+}
+
+tLoad LoadCache(BoxHarness &, const std::string &) {
+  Json entries = Json::array();
+  int count = TAPCacheReadFile(AddCacheRecord, &entries);
+  tLoad load{count >= 0, nullptr};
+  if (load.Loaded) load.Record = Json{{"TAPCacheSize", count}, {"TAPCache", entries}};
+  return load;
+}
+
 struct tKind {
   const char *Name;
   const char *What;
@@ -105,7 +129,7 @@ const tKind Kinds[] = {
     {"vpd", "a package description (<TAPID>.vpd)", PackageByName, PackageByContent, "", LoadPackage},
     {"inventory", "the on-board TAP inventory (TAPOnBoard.bin)", InventoryByName, InventoryByContent, TOB_FILE_NAME,
      LoadInventory},
-    {"cache", "the TAP cache (TAPCache.bin)", CacheByName, CacheByContent, "TAPCache.bin", nullptr},
+    {"cache", "the TAP cache (TAPCache.bin)", CacheByName, CacheByContent, TAPCACHE_FILE_NAME, LoadCache},
     {"settings", "the manager's settings (Vantero.settings)", SettingsByName, SettingsByContent, SETTINGS_FILE_NAME,
      LoadSettings},
 };

@@ -24,6 +24,7 @@ constexpr KeyName kKeys[] = {
     {"down", RKEY_Down},   {"ok", RKEY_Ok},        {"green", RKEY_Green},
     {"blue", RKEY_Blue},   {"red", RKEY_Red},      {"rwd", RKEY_Rewind},
     {"ffwd", RKEY_Forward}, {"jumpstart", RKEY_JumpStart}, {"jumpend", RKEY_JumpEnd},
+    {"menu", RKEY_Menu},
 };
 
 // Firmware menu-language numbers in order.

@@ -193,12 +193,55 @@ TEST_F(VdtoolTest, SettingsAndInventoryDumpsAgreeWithTheRecords) {
   EXPECT_EQ(std::string(expected) + disk("/ProgramFiles/A.tap") + "\n", crc.out);
 }
 
+// A cache written by TAPCacheSave, dumped by its name and by its content.
+TEST_F(VdtoolTest, ACacheDumpListsEveryRecordWithItsFlags) {
+  tMasterList m{};
+  m.Name = const_cast<char *>("Tool");
+  tTAPCache entries[2] = {};
+  char v1[] = "1.0", v2[] = "2.0 beta";
+  const struct {
+    char *version;
+    dword timeStamp;
+    tDeployMode mode;
+    uint64_t password;
+  } made[] = {{v1, 77, DM_Final, 0xFEDCBA9876543210ull}, {v2, 88, DM_Beta, 0}};
+  for (int i = 0; i < 2; i++) {
+    entries[i].TAPID = 0x12345678;
+    entries[i].MasterList = &m;
+    entries[i].Version = made[i].version;
+    entries[i].TimeStamp = made[i].timeStamp;
+    entries[i].DeployMode = made[i].mode;
+    entries[i].AlphaPassword = made[i].password;
+  }
+  entries[0].isInstalled = entries[0].isVisible = TRUE;
+  entries[1].VPDVersionIndex = 1;
+  TAPCache = entries;
+  TAPCacheSize = 2;
+  ASSERT_TRUE(TAPCacheSave());
+  TAPCache = nullptr;
+  TAPCacheSize = 0;
+  writeFile("/in/cache.copy", getSetting("TAPCache.bin"));
+  for (const char *file : {"TAPCache.bin", "cache.copy"}) {
+    std::string path = std::string(file) == "cache.copy" ? "/in/cache.copy" : SettingsDir + "/TAPCache.bin";
+    json j = dump(path);
+    ASSERT_EQ(2, j["TAPCacheSize"]) << file;
+    const json &first = j["TAPCache"][0], &second = j["TAPCache"][1];
+    EXPECT_EQ("Tool", first["Name"]) << file;
+    EXPECT_EQ("1.0", first["Version"]) << file;
+    EXPECT_EQ(0xFEDCBA9876543210ull, first["AlphaPassword"].get<uint64_t>()) << file;
+    EXPECT_EQ(1, first["isInstalled"]) << file;
+    EXPECT_EQ(0, first["isRevoked"]) << file;
+    EXPECT_EQ("2.0 beta", second["Version"]) << file;
+    EXPECT_EQ(DM_Beta, second["DeployMode"]) << file;
+    EXPECT_EQ(1, second["VPDVersionIndex"]) << file;
+    EXPECT_EQ(88, second["TimeStamp"]) << file;
+  }
+}
+
 TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   writeFile("/in/Bad.vpd", Bytes().str("VPDDX").dw(9).data());
   writeFile("/in/Vantero.settings", Bytes().dw(12).raw(std::string(60, '\0')).data());
-  writeFile("/in/TAPCache.bin", Bytes().dw(1).str("Name").str("1.0").raw(std::string(60, '\0')).dw(0).data());
   writeFile("/in/unknown.bin", "what is this?");
-  writeFile("/in/cache.copy", readFile("/in/TAPCache.bin"));
   writeFile("/in/nine", "123456789");
   writeFile("/in/bad.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/Other"}]}]})");
   std::string in = disk("/in/");
@@ -210,10 +253,8 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
       {"dump '" + in + "Bad.vpd'", 1, "", "vdtool: " + in + "Bad.vpd: Invalid magic 'VPDDX' in 'Bad.vpd'\n"},
       {"dump '" + in + "Vantero.settings'", 1, "",
        "vdtool: " + in + "Vantero.settings: Settings version mismatch (expected <= V11, got V12), using default values\n"},
-      {"dump '" + in + "TAPCache.bin'", 3, "",
-       "vdtool: " + in + "TAPCache.bin: dumping the TAP cache (TAPCache.bin) is not supported yet\n"},
-      {"dump '" + in + "cache.copy'", 3, "",
-       "vdtool: " + in + "cache.copy: dumping the TAP cache (TAPCache.bin) is not supported yet\n"},
+      {"dump --kind cache '" + in + "unknown.bin'", 1, "",
+       "vdtool: " + in + "unknown.bin: TAPCache.bin is damaged\n"},
       {"dump '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
                          "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},

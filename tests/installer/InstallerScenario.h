@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -149,8 +150,22 @@ class Scenario : public ::testing::Test {
     sim->tick();
   }
 
-  // The log's lines behind their time stamps.
-  std::vector<std::string> log() const { return logLines(readFile(hostPath(kLogBoxPath))); }
+  // The installer's lines of the shared log behind their time stamps; the
+  // lines of the manager's start and end (its data files, the inventory) are
+  // left out, the manager's launch line stays.  fullLog() has them all.
+  std::vector<std::string> log() const {
+    std::vector<std::string> lines;
+    for (const std::string &line : fullLog())
+      if (!isManagerLine(line)) lines.push_back(line);
+    return lines;
+  }
+  std::vector<std::string> fullLog() const { return logLines(readFile(hostPath(kLogBoxPath))); }
+  static bool isManagerLine(const std::string &line) {
+    static const std::regex manager(
+        "Settings .*|TAPCache.*|TOB: .*|[0-9]+ TAP versions in TAPCache|[0-9]+ TAPs in the master list.*|"
+        "Vantero ends|Added '.*' \\([0-9a-f]{8}\\) to the master list|Package file .*|Language file .*");
+    return std::regex_match(line, manager);
+  }
   static std::vector<std::string> logLines(const std::string &text) {
     std::vector<std::string> lines;
     std::stringstream s(text);
@@ -173,7 +188,7 @@ class Scenario : public ::testing::Test {
     return out;
   }
 
-  // The disk as a complete install leaves it, with the manager at
+  // The disk as a complete install leaves it (the manager started once), with the manager at
   // managerPath, besides the installer itself and whatever else is named.
   std::set<std::string> installedTree(const std::string &managerPath, std::set<std::string> extra = {}) const {
     std::set<std::string> t = {"/ProgramFiles/",
@@ -183,6 +198,10 @@ class Scenario : public ::testing::Test {
                                "/ProgramFiles/Settings/Vantero/",
                                "/ProgramFiles/Settings/Vantero/Vantero.lng",
                                "/ProgramFiles/Settings/Vantero/Vantero.log",
+                               // written by the manager when it starts
+                               "/ProgramFiles/Settings/Vantero/Vantero.settings",
+                               "/ProgramFiles/Settings/Vantero/TAPOnBoard.bin",
+                               "/ProgramFiles/Settings/Vantero/TAPCache.bin",
                                "/ProgramFiles/wget",
                                "/ProgramFiles/busybox",
                                kInstallerBoxPath,

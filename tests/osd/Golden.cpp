@@ -9,7 +9,9 @@ namespace osdtest {
 namespace posd = pvrsim::osd;
 
 namespace {
-std::string ReferencePath(const std::string &name) { return std::string(SOURCE_DIR) + "/tests/osd/golden/" + name + ".png"; }
+std::string ReferencePath(const std::string &folder, const std::string &name) {
+  return std::string(SOURCE_DIR) + "/" + folder + "/" + name + ".png";
+}
 std::string OutputDir() { return std::string(BINARY_DIR) + "/tests/osd/golden-out"; }
 
 bool UpdateRequested() {
@@ -43,8 +45,9 @@ posd::Image Crop(const posd::Image &image, int x, int y, int w, int h) {
   return part;
 }
 
-::testing::AssertionResult MatchesGolden(const std::string &name, const posd::Image &actual) {
-  std::string reference = ReferencePath(name), error;
+::testing::AssertionResult MatchesGolden(const std::string &name, const posd::Image &actual,
+                                         const std::string &folder) {
+  std::string reference = ReferencePath(folder, name), error;
   if (UpdateRequested()) {
     if (!posd::writePng(reference, actual, true, &error)) return ::testing::AssertionFailure() << error;
     return ::testing::AssertionSuccess() << "wrote " << reference;

@@ -1,0 +1,130 @@
+// ManagerStart.cpp - what the manager does when it starts: its texts and
+// settings, the package files it finds in its settings folder (each adds
+// its TAP to the master list), the on-board inventory and the TAP cache.
+// A damaged or missing file is logged by its loader and the start goes on
+// with what could be read.
+#include <stdio.h>
+#include <string.h>
+
+#include "Manager.h"
+
+static bool InMasterList(dword tapId) {
+  for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++)
+    if (Settings.MasterList[i].TAPID == tapId) return true;
+  return false;
+}
+
+// Appends an entry for the package; false when memory runs out.
+static bool AppendMasterListEntry(const tVPD *vpd) {
+  int count = Settings.MasterList != nullptr ? Settings.NrOfMasterListEntries : 0;
+  tMasterList *list = (tMasterList *)TAP_MemAlloc((count + 1) * sizeof(tMasterList));
+  if (list == nullptr) return false;
+  if (count > 0) memcpy(list, Settings.MasterList, count * sizeof(tMasterList));
+  tMasterList *m = &list[count];
+  memset(m, 0, sizeof *m);
+  m->TAPID = vpd->TAPID;
+  StringSet(&m->Name, vpd->TAPName);
+  StringSet(&m->Author, vpd->TAPAuthor);
+  StringSet(&m->VPDURL, vpd->URL);
+  m->Category = vpd->Category;
+  m->NotifyMe = TRUE;
+  m->PositionInMasterList = count;
+  TAP_MemFree(Settings.MasterList);
+  Settings.MasterList = list;
+  Settings.NrOfMasterListEntries = count + 1;
+  return true;
+}
+
+// The value of a hexadecimal digit, -1 for another character.
+static int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The TAP ID of a standard package file name "XXXXXXXX.vpd"; false for others.
+static bool PackageFileId(const char *name, dword *tapId) {
+  if (strlen(name) != 12 || strcasecmp(name + 8, ".vpd") != 0) return false;
+  dword value = 0;
+  for (int i = 0; i < 8; i++) {
+    int digit = HexDigit(name[i]);
+    if (digit < 0) return false;
+    value = value << 4 | (dword)digit;
+  }
+  *tapId = value;
+  return true;
+}
+
+// Loads one package file and adds its TAP when new; true when added.
+static bool AddPackage(const char *name) {
+  dword tapId = 0;
+  if (!PackageFileId(name, &tapId)) {
+    // The installer's marker "<TAPID>_Installed.vpd" is no package.
+    if (strstr(name, "_Installed") == nullptr)
+      LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
+    return false;
+  }
+  if (InMasterList(tapId)) return false;
+  tVPD vpd;
+  memset(&vpd, 0, sizeof vpd);
+  bool added = false;
+  if (!VPDLoad(&vpd, name)) {
+    // VPDLoad has logged why.
+  } else if (vpd.TAPID != tapId) {
+    LogVantero("Package file %s ignored: it describes TAP %8.8x", name, (unsigned)vpd.TAPID);
+  } else if (AppendMasterListEntry(&vpd)) {
+    LogVantero("Added '%s' (%8.8x) to the master list", vpd.TAPName != nullptr ? vpd.TAPName : "",
+               (unsigned)tapId);
+    added = true;
+  }
+  VPDFree(&vpd);
+  return added;
+}
+
+int ManagerAddPackages(void) {
+  CallTraceEnter("ManagerAddPackages");
+  int added = 0;
+  bool pushed = HDD_TAP_PushDir();
+  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
+    // The names first: loading a package changes the folder listing's state.
+    static char names[256][MENU_ITEM_TEXT_BYTES];
+    int count = 0;
+    TYPE_FolderEntry entry;
+    dword entries = TAP_Hdd_FindFirst(&entry, "vpd");
+    for (dword i = 0; i < entries && count < 256; i++) {
+      if (entry.attr == ATTR_NORMAL) {
+        snprintf(names[count], sizeof names[count], "%s", entry.name);
+        count++;
+      }
+      if (i + 1 < entries) TAP_Hdd_FindNext(&entry);
+    }
+    for (int i = 0; i < count; i++) added += AddPackage(names[i]);
+  }
+  if (pushed) HDD_TAP_PopDir();
+  CallTraceExit(nullptr);
+  return added;
+}
+
+void ManagerRefreshCache(void) {
+  CallTraceEnter("ManagerRefreshCache");
+  TAPCacheInitialize();
+  TAPCacheSave();
+  CallTraceExit(nullptr);
+}
+
+void ManagerStart(void) {
+  CallTraceEnter("ManagerStart");
+  CreateSettingsDir();
+  if (LangLoadStrings(MANAGER_LANG_FILE, MANAGER_LANG_TEXTS, 0, MANAGER_PROGRAM_NAME) == INI_NotFound)
+    WriteLog(MANAGER_PROGRAM_NAME, "Language file Vantero.lng not found");
+  SettingsLoad();
+  ManagerAddPackages();
+  TAPCacheReadFile(nullptr, nullptr);
+  ManagerRefreshCache();
+  TAPsOnBoardFree();
+  SettingsSave();
+  LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries,
+             TAPsOnBoardCount);
+  CallTraceExit(nullptr);
+}
