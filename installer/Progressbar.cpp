@@ -41,7 +41,7 @@ void Progressbar_Draw(const char *TAP, const char *Task, dword Step, dword MaxSt
 {
   CallTraceEnter("Progressbar_Draw");
   if (Step == LastStep) {
-    CallTraceExit(NULL);
+    CallTraceExit(nullptr);
     return;
   }
 
@@ -55,7 +55,7 @@ void Progressbar_Draw(const char *TAP, const char *Task, dword Step, dword MaxSt
   if (w) TAP_Osd_Copy(ProgressbarFullRgn, ProgressbarRgn, 0, 0, w, _Progressbar_Gd.height, 0, 0, FALSE);
   TAP_Osd_Sync();
   LastStep = Step;
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }
 
 void Progressbar_Hide(void)
@@ -69,5 +69,5 @@ void Progressbar_Hide(void)
   }
   OSDMenuInfoBoxDestroy();
   LastStep = PROGRESSBAR_NO_STEP;
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

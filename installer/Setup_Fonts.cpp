@@ -35,8 +35,8 @@ bool EnterFolder(const char *name) {
 
 void CreateFontFile(const char *FileName, const byte *FontData, int DataSize) {
   CallTraceEnter("CreateFontFile");
-  if (FileName != NULL && !TAP_Hdd_Exist(FileName)) WritePayloadFile(FileName, FontData, DataSize);
-  CallTraceExit(NULL);
+  if (FileName != nullptr && !TAP_Hdd_Exist(FileName)) WritePayloadFile(FileName, FontData, DataSize);
+  CallTraceExit(nullptr);
 }
 
 void InstallFonts(void) {
@@ -49,5 +49,5 @@ void InstallFonts(void) {
     else
       ReportPayloadFailure("/ProgramFiles/Settings/Fonts", font.FileName, "cannot enter the folder");
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -9,5 +9,5 @@ void InstallLanguage(void) {
     WritePayloadFile("Vantero.lng", _VanteroLng_Bitmap, _VanteroLng_Size);
   else
     ReportPayloadFailure(VANTERO_SETTINGS_DIR, "Vantero.lng", "cannot enter the folder");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

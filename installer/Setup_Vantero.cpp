@@ -8,5 +8,5 @@ void InstallVantero(const char *Folder, const char *FileName) {
     WritePayloadFile(FileName, _Vantero_Bitmap, _Vantero_Size);
   else
     ReportPayloadFailure(Folder, FileName, "cannot enter the folder");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

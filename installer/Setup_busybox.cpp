@@ -5,5 +5,5 @@
 void InstallBusybox(void) {
   CallTraceEnter("InstallBusybox");
   InstallProgram("busybox", _busybox_Bitmap, _busybox_Size);
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -5,5 +5,5 @@
 void InstallWget(void) {
   CallTraceEnter("InstallWget");
   InstallProgram("wget", _wget_Bitmap, _wget_Size);
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -121,7 +121,7 @@ static void DeleteInSettingsFolder(const char *fileName)
 static void StartManager(const char *folder)
 {
   HDD_ChangeDir(folder);
-  HDD_TAP_Start(VPDFileName, FALSE, NULL, NULL);
+  HDD_TAP_Start(VPDFileName, FALSE, nullptr, nullptr);
 }
 
 /* "/ProgramFiles/AutoStart" exists afterwards; a failure is logged. */
@@ -316,7 +316,7 @@ static int StepUninstallPrepare(void)
 
 static void DeleteManagerFile(void)
 {
-  if (FindTAP(VANTERO_TAPID, VPDFileName, NULL)) TAP_Hdd_Delete(VPDFileName);
+  if (FindTAP(VANTERO_TAPID, VPDFileName, nullptr)) TAP_Hdd_Delete(VPDFileName);
 }
 
 static int StepUninstallRemove(void)
@@ -494,6 +494,6 @@ dword TAP_EventHandler(word event, dword param1, dword param2)
       PerformStep(&Tasks[SetupMode]);
     DoNotReenter = FALSE;
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
   return result;
 }

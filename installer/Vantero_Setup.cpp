@@ -24,13 +24,13 @@ const char *ParameterLine(dword task) {
       "Setup parameter IT_Install",   "Setup parameter IT_Uninstall", "Setup parameter IT_UninstallComplete",
       "Setup parameter IT_AutoStart", "Setup parameter IT_Repair",    "Setup parameter IT_RepairComplete",
   };
-  return task < sizeof kLines / sizeof kLines[0] ? kLines[task] : NULL;
+  return task < sizeof kLines / sizeof kLines[0] ? kLines[task] : nullptr;
 }
 
 // Chooses the task and returns its log line (null: none).
 const char *ChooseTask() {
   const tSetupStartParameter *parameter = (const tSetupStartParameter *)HDD_TAP_GetStartParameter();
-  if (parameter == NULL) {
+  if (parameter == nullptr) {
     SetupMode = IT_Install;
     return "No parameter provided, using IT_Install";
   }
@@ -52,10 +52,10 @@ int TAP_Main(void) {
   if (NoAutoStartTAP() != 0) WriteLog(SETUP_PROGRAM_NAME, "Found myself in AutoStart! Moving back to ProgramFiles");
 
   const char *parameterLine = ChooseTask();
-  if (parameterLine != NULL) WriteLog(SETUP_PROGRAM_NAME, parameterLine);
+  if (parameterLine != nullptr) WriteLog(SETUP_PROGRAM_NAME, parameterLine);
 
   TaskIndex = 0;
   snprintf(FullName, sizeof FullName, "Vantero");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
   return 1;
 }

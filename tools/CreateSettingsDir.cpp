@@ -12,5 +12,5 @@ void CreateSettingsDir(void) {
     TAP_Hdd_Create("Vantero", ATTR_FOLDER);
   }
   if (pushed) HDD_TAP_PopDir();
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

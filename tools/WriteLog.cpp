@@ -26,7 +26,7 @@ void WriteLog(const char *programName, const char *s) {
   // Without the settings folder (a complete uninstall removes it) the line
   // goes to the console only: a log file anywhere else would be left behind.
   bool inSettings = HDD_ChangeDir(VANTERO_SETTINGS_DIR);
-  LogEntry(inSettings ? VANTERO_LOG_NAME : NULL, programName, TRUE, TIMESTAMP_YMDHMS, s);
+  LogEntry(inSettings ? VANTERO_LOG_NAME : nullptr, programName, TRUE, TIMESTAMP_YMDHMS, s);
   if (pushed) HDD_TAP_PopDir();
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -81,7 +81,7 @@ extern "C" void LogEntryKalibPrintf(bool, const char *, ...) {}
 extern "C" void ShowMessageWin(const char *, const char *, const char *, dword) {}
 extern "C" void ConvertPathType(const char *source, char *dest, tPathKind) {
   const char *slash = strrchr(source, '/');
-  snprintf(dest, KALIB_PATH_MAX, "%s", slash != NULL ? slash + 1 : source);
+  snprintf(dest, KALIB_PATH_MAX, "%s", slash != nullptr ? slash + 1 : source);
 }
 extern "C" void *FIS_vOsdMap(void) { return OsdMap; }
 extern "C" bool isUTFToppy(void) { return TRUE; }
@@ -93,7 +93,7 @@ extern "C" int TAP_Osd_FillBox(word rgn, dword x, dword y, dword w, dword h, dwo
   return 0;
 }
 extern "C" byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h) {
-  if (rgn != kRegion || w == 0 || h == 0 || w > 4096 || h > 4096) return NULL;
+  if (rgn != kRegion || w == 0 || h == 0 || w > 4096 || h > 4096) return nullptr;
   dword *box = (dword *)TAP_MemAlloc(w * h * 4);
   for (dword row = 0; row < h; row++)
     for (dword col = 0; col < w; col++)
@@ -120,9 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (dword i = 0; i < font.GlyphCount && i < 64; i++) {
       byte utf8[5] = {0}, length = 0;
       UTF32ToUTF8(font.GlyphDefs[i].Unicode & 0x1FFFFF, utf8, &length);
-      tUCGlyph *glyph = FMUC_GetGlyphData(&font, utf8, NULL);
-      if (glyph != NULL && glyph != FMUC_GetGlyphData(&font, utf8, NULL)) Fail("cached glyph moved");
-      if (glyph != NULL && (glyph->Width == 0 || glyph->Height == 0)) Fail("glyph without a size cached");
+      tUCGlyph *glyph = FMUC_GetGlyphData(&font, utf8, nullptr);
+      if (glyph != nullptr && glyph != FMUC_GetGlyphData(&font, utf8, nullptr)) Fail("cached glyph moved");
+      if (glyph != nullptr && (glyph->Width == 0 || glyph->Height == 0)) Fail("glyph without a size cached");
     }
     for (byte mode = 0; mode < 3; mode++)
       FMUC_PutStringAA(kRegion, 3, 2, 150, "A\xC3\xA4" "e\xCC\x81 Wg...xyz 0123", 0xFFFFFFFF, mode == 1 ? 0xFF000040 : 0,

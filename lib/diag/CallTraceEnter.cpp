@@ -6,13 +6,13 @@
 
 namespace {
 void PrintEntry(const char *procName) {
-  char *isoName = NULL;
+  char *isoName = nullptr;
   StrToISOAlloc(procName, &isoName);
   char indent[CALLTRACE_INDENT_SIZE];
   CallTraceIndent(indent);
-  snprintf(puffer, sizeof puffer, "%s%s\n", indent, isoName != NULL ? isoName : "");
+  snprintf(puffer, sizeof puffer, "%s%s\n", indent, isoName != nullptr ? isoName : "");
   PrintNet(puffer);
-  if (isoName != NULL) TAP_MemFree(isoName);
+  if (isoName != nullptr) TAP_MemFree(isoName);
 }
 }  // namespace
 
@@ -23,7 +23,7 @@ void CallTraceEnter(const char *procName) {
 
   if (CallLevel >= CALLTRACE_STACK_DEPTH)
     LogEntryKalibPrintf(TRUE, "CallLevel Overflow! (TAPID 0x%8.8x)", (unsigned)__tap_ud__);
-  if (procName != NULL) {
+  if (procName != nullptr) {
     if (CallTraceEnabled) PrintEntry(procName);
     if (CallLevel < CALLTRACE_STACK_DEPTH) {
       CallTraceStack[CallLevel].ProcName = procName;

@@ -10,7 +10,7 @@ const dword kMagic = 0x96D2E400;
 // Statistics are kept per name pointer, not per text: each traced function
 // passes its own constant.
 void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
-  if (CallTraceStats == NULL || call.ProcName == NULL) return;
+  if (CallTraceStats == nullptr || call.ProcName == nullptr) return;
   dword index = 0;
   while (index < CallTraceStatsEntries && CallTraceStats[index].ProcName != call.ProcName) index++;
   if (index >= CALLTRACE_STATS_ENTRIES) return;
@@ -31,7 +31,7 @@ void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
 }
 
 void CheckMagic(dword *magic) {
-  if (magic == NULL || *magic == kMagic) return;
+  if (magic == nullptr || *magic == kMagic) return;
   char indent[CALLTRACE_INDENT_SIZE];
   CallTraceIndent(indent);
   snprintf(puffer, sizeof puffer, "%sINVALID MAGIC!\n", indent);

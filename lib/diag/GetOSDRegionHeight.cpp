@@ -3,5 +3,5 @@
 
 word GetOSDRegionHeight(word OSDRgn) {
   TYPE_OsdMapEntry *map = (TYPE_OsdMapEntry *)FIS_vOsdMap();
-  return map == NULL ? 0 : map[OSDRgn].height;
+  return map == nullptr ? 0 : map[OSDRgn].height;
 }

@@ -3,5 +3,5 @@
 
 word GetOSDRegionWidth(word OSDRgn) {
   TYPE_OsdMapEntry *map = (TYPE_OsdMapEntry *)FIS_vOsdMap();
-  return map == NULL ? 0 : map[OSDRgn].width;
+  return map == nullptr ? 0 : map[OSDRgn].width;
 }

@@ -39,13 +39,13 @@ void SendToConsole(const char *stamp, const char *programName, const char *text)
     snprintf(puffer, sizeof puffer, "%s", stamp);
     PrintNet(puffer);
   }
-  if (programName != NULL && programName[0] != '\0') {
+  if (programName != nullptr && programName[0] != '\0') {
     snprintf(puffer, sizeof puffer, "%s: ", programName);
     PrintNet(puffer);
   }
-  char *isoText = NULL;
+  char *isoText = nullptr;
   StrToISOAlloc(text, &isoText);
-  if (isoText != NULL) {
+  if (isoText != nullptr) {
     for (const char *piece = isoText; *piece != '\0';) {
       size_t len = strnlen(piece, kConsolePiece);
       snprintf(puffer, sizeof puffer, "%.*s", (int)len, piece);
@@ -55,15 +55,15 @@ void SendToConsole(const char *stamp, const char *programName, const char *text)
   }
   snprintf(puffer, sizeof puffer, "\n");
   PrintNet(puffer);
-  if (isoText != NULL) TAP_MemFree(isoText);
+  if (isoText != nullptr) TAP_MemFree(isoText);
 }
 }  // namespace
 
 void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle,
               const char *text) {
-  if (text == NULL) return;
+  if (text == nullptr) return;
   char stamp[KALIB_STAMP_SIZE];
   KalibLogStamp(timeStampStyle, stamp);
-  if (fileName != NULL && fileName[0] != '\0') AppendToFile(fileName, stamp, text);
+  if (fileName != nullptr && fileName[0] != '\0') AppendToFile(fileName, stamp, text);
   if (console) SendToConsole(stamp, programName, text);
 }

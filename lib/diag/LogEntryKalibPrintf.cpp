@@ -12,7 +12,7 @@ const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
 
 void AppendToKalibLog(const char *stamp, const char *message) {
   FILE *log = fopen(kKalibLog, "r+");  // never creates the file
-  if (log == NULL) return;
+  if (log == nullptr) return;
   fseek(log, 0, SEEK_END);
   fputs(stamp, log);
   fputs(message, log);
@@ -23,7 +23,7 @@ void AppendToKalibLog(const char *stamp, const char *message) {
 }  // namespace
 
 void LogEntryKalibPrintf(bool console, const char *format, ...) {
-  if (format == NULL) return;
+  if (format == nullptr) return;
   char message[512];
   va_list args;
   va_start(args, format);

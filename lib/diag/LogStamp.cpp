@@ -13,6 +13,6 @@ void KalibLogStamp(tTimeStampStyle style, char stamp[KALIB_STAMP_SIZE]) {
 
 void KalibLogTouch(const char *linuxPath) {
   struct utimbuf times;
-  times.actime = times.modtime = (time_t)PvrTimeToLinux(Now(NULL));
+  times.actime = times.modtime = (time_t)PvrTimeToLinux(Now(nullptr));
   utime(linuxPath, &times);
 }

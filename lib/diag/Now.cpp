@@ -4,6 +4,6 @@
 dword Now(byte *sec) {
   word mjd = 0;
   byte hour = 0, minute = 0, scratch = 0;
-  TAP_GetTime(&mjd, &hour, &minute, sec != NULL ? sec : &scratch);
+  TAP_GetTime(&mjd, &hour, &minute, sec != nullptr ? sec : &scratch);
   return ((dword)mjd << 16) | ((dword)hour << 8) | minute;
 }

@@ -7,5 +7,5 @@ static const dword kNoConversion = 0xFE00;
 dword PvrTimeToLinux(dword pvrTime) {
   typedef dword (*TimeToLinuxFn)(dword);
   TimeToLinuxFn convert = (TimeToLinuxFn)FIS_fwTimeToLinux();
-  return convert != NULL ? convert(pvrTime) : kNoConversion;
+  return convert != nullptr ? convert(pvrTime) : kNoConversion;
 }

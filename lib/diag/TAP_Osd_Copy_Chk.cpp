@@ -28,12 +28,12 @@ void CheckTarget(const char *Location, word rgn, dword x, dword y, dword w, dwor
 
 int TAP_Osd_Copy_Chk(const char *Location, word srcRgnNum, word dstRgnNum, dword srcX, dword srcY, dword w,
                      dword h, dword dstX, dword dstY, bool sprite) {
-  if (Location != NULL) {
+  if (Location != nullptr) {
     CheckSource(Location, srcRgnNum, srcX, srcY, w, h);
     CheckTarget(Location, dstRgnNum, dstX, dstY, w, h);
   }
   int result = TAP_Osd_Copy(srcRgnNum, dstRgnNum, srcX, srcY, w, h, dstX, dstY, sprite);
-  if (Location != NULL && result != 0)
+  if (Location != nullptr && result != 0)
     LogEntryKalibPrintf(TRUE, "TAP_Osd_Copy_Chk Warning: TAP_Osd_Copy() returned %d @ %s", result, Location);
   return result;
 }

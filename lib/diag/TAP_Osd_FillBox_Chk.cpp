@@ -3,7 +3,7 @@
 #include "Kalib.h"
 
 int TAP_Osd_FillBox_Chk(const char *Location, word rgn, dword x, dword y, dword w, dword h, dword color) {
-  if (Location != NULL) {
+  if (Location != nullptr) {
     dword rgnW = GetOSDRegionWidth(rgn);
     dword rgnH = GetOSDRegionHeight(rgn);
     if (!isOSDRegionAlive(rgn))
@@ -16,7 +16,7 @@ int TAP_Osd_FillBox_Chk(const char *Location, word rgn, dword x, dword y, dword 
       LogEntryKalibPrintf(TRUE, "TAP_Osd_FillBox_Chk Warning: y(%d) + h(%d) out of range @ %s", (int)y, (int)h, Location);
   }
   int result = TAP_Osd_FillBox(rgn, x, y, w, h, color);
-  if (Location != NULL && result != 0)
+  if (Location != nullptr && result != 0)
     LogEntryKalibPrintf(TRUE, "TAP_Osd_FillBox_Chk Warning: TAP_Osd_Create() returned %d @ %s", result, Location);
   return result;
 }

@@ -7,7 +7,7 @@
 static const size_t kResultSize = 40;
 
 char *TimeFormat(dword dateTime, byte sec, tTimeStampStyle style, char *result) {
-  if (result == NULL) return NULL;
+  if (result == nullptr) return nullptr;
   word mjd = (word)(dateTime >> 16);
   word year = 0;
   byte month = 0, day = 0, weekDay = 0;

@@ -64,9 +64,9 @@ void AddFileNamePart(PathBuilder &out, const char *path) {
 // The source behind "/mnt/hd"; null when it is not below the disk's mount
 // point ("/mnt/hdd/x" is another mount and has no TAP notation).
 const char *AfterMount(const char *source) {
-  if (strncmp(source, kMount, kMountLength) != 0) return NULL;
+  if (strncmp(source, kMount, kMountLength) != 0) return nullptr;
   const char *rest = source + kMountLength;
-  return *rest == '/' || *rest == '\0' ? rest : NULL;
+  return *rest == '/' || *rest == '\0' ? rest : nullptr;
 }
 
 void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
@@ -84,7 +84,7 @@ void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
 
 void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
   const char *tapPath = AfterMount(source);
-  if (destKind != PK_TapFolder || tapPath == NULL) return out.Fail();
+  if (destKind != PK_TapFolder || tapPath == nullptr) return out.Fail();
   out.Add(tapPath);
   out.Slash();
 }
@@ -121,7 +121,7 @@ void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
       AddFileNamePart(out, source);
       break;
     case PK_TapFolder:
-      if (tapPath == NULL) return out.Fail();
+      if (tapPath == nullptr) return out.Fail();
       AddFolderPart(out, tapPath);
       out.Slash();
       break;
@@ -130,7 +130,7 @@ void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
       out.Slash();
       break;
     default:  // PK_TapFile
-      if (tapPath == NULL) return out.Fail();
+      if (tapPath == nullptr) return out.Fail();
       out.Add(tapPath);
       break;
   }
@@ -138,7 +138,7 @@ void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
 }  // namespace
 
 void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
-  if (source == NULL || dest == NULL || (unsigned)destKind > PK_LinuxFile) return;
+  if (source == nullptr || dest == nullptr || (unsigned)destKind > PK_LinuxFile) return;
   tPathKind sourceKind = GetPathType(source);
   PathBuilder out;
   if (sourceKind == destKind) {

@@ -5,7 +5,7 @@
 
 namespace {
 void *Cached(void *&cell, const char *symbol) {
-  if (cell == NULL) cell = TryResolve(symbol);
+  if (cell == nullptr) cell = TryResolve(symbol);
   return cell;
 }
 }  // namespace
@@ -32,10 +32,10 @@ KALIB_ACCESSOR(FIS_vHddTapFolder, "_hddTapFolder")
 // pointer to the six bytes; that pointer is what gets cached.
 void *FIS_vMACAddress(void) {
   static void *macBytes;
-  if (macBytes != NULL) return macBytes;
+  if (macBytes != nullptr) return macBytes;
   typedef void (*GetMacAddrFn)(void **macBytes, void *scratch);
   GetMacAddrFn getMacAddr = (GetMacAddrFn)TryResolve("DevEeprom_GetMacAddr");
-  if (getMacAddr != NULL) {
+  if (getMacAddr != nullptr) {
     long64 scratch = 0;
     getMacAddr(&macBytes, &scratch);
   }

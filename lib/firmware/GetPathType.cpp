@@ -31,12 +31,12 @@ bool IsDiskFolder(const char *path) {
 }  // namespace
 
 tPathKind GetPathType(const char *path) {
-  if (path == NULL || path[0] == '\0') return PK_FileName;
+  if (path == nullptr || path[0] == '\0') return PK_FileName;
   if (path[0] == '.' || strcmp(path, "/") == 0) return PK_TapFolder;
   bool isFolder = false;
   if (LinuxStat(path, &isFolder)) return isFolder ? PK_LinuxFolder : PK_LinuxFile;
 
-  bool hasSlash = strchr(path, '/') != NULL;
+  bool hasSlash = strchr(path, '/') != nullptr;
   bool endsWithSlash = path[strlen(path) - 1] == '/';
   bool onMount = strncmp(path, "/mnt", 4) == 0;
   if (IsDiskFolder(path)) hasSlash = endsWithSlash = true;

@@ -24,7 +24,7 @@ const size_t kUtf8PathMax = 3 * KALIB_PATH_MAX + 1;
 
 bool HDD_ChangeDir(const char *dir) {
   if (ReturnTypeToBeChecked) LearnChangeDirSuccess();
-  if (dir == NULL || dir[0] == '\0') return false;
+  if (dir == nullptr || dir[0] == '\0') return false;
 
   char folder[KALIB_PATH_MAX];
   if (!StrCopyBounded(folder, sizeof folder, dir) || !EnsureSlash(folder, sizeof folder)) return false;

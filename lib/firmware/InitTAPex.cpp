@@ -8,7 +8,7 @@ bool InitTAPex(void) {
   if (LibInitialized) return true;
   ApplID = (word)TAP_GetVersion();
   dword *curTapTask = (dword *)FIS_vCurTapTask();
-  if (curTapTask != NULL) TAP_TableIndex = (int)*curTapTask;
+  if (curTapTask != nullptr) TAP_TableIndex = (int)*curTapTask;
   LibInitialized = true;
   return true;
 }

@@ -9,7 +9,7 @@
 
 namespace {
 bool InAutoStartFolder(const char *dir) {
-  return strstr(dir, "/ProgramFiles/AutoStart") != NULL || strstr(dir, "/ProgramFiles/XStart") != NULL;
+  return strstr(dir, "/ProgramFiles/AutoStart") != nullptr || strstr(dir, "/ProgramFiles/XStart") != nullptr;
 }
 
 // "mv <file> /mnt/hd/ProgramFiles" with the file quoted for the shell; false
@@ -27,7 +27,7 @@ int NoAutoStartTAP(void) {
   if (HDD_TAP_GetCurrentDir(currentDir) != 0) return 0;
   if (!InAutoStartFolder(currentDir)) return 0;
   if (!KalibResolveTableIndex()) return -3;
-  char *tapFile = NULL;
+  char *tapFile = nullptr;
   if (!HDD_TAP_GetFileNameByIndex(TAP_TableIndex, &tapFile)) return 0;
   char command[2 * KALIB_PATH_MAX + 64];
   if (!FormatMoveCommand(tapFile, command, sizeof command)) return 0;

@@ -2,7 +2,7 @@
 #include "Kalib.h"
 
 char *FMUC_FindNextUTF8(const char *p) {
-  if (p == NULL) return NULL;
+  if (p == nullptr) return nullptr;
   p++;
   while (((byte)*p & 0xC0) == 0x80) p++;
   return (char *)p;

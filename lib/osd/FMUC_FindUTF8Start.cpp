@@ -3,7 +3,7 @@
 #include "Kalib.h"
 
 char *FMUC_FindUTF8Start(const char *p) {
-  if (p == NULL) return NULL;
+  if (p == nullptr) return nullptr;
   while (((byte)*p & 0xC0) == 0x80) p--;
   return (char *)p;
 }

@@ -3,5 +3,5 @@
 
 void FMUC_FreeMemory(const char *Requester, void *Pointer) {
   (void)Requester;
-  if (Pointer != NULL) TAP_MemFree(Pointer);
+  if (Pointer != nullptr) TAP_MemFree(Pointer);
 }

@@ -22,7 +22,7 @@ void ReportMissingFont(const char *fileName) {
   char line[KALIB_PATH_MAX + 32];
   snprintf(line, sizeof line, "failed to load %s", fileName);
   LogEntryKalibPrintf(TRUE, "FontManager UC: %s", line);
-  const char *title = __tap_program_name__ != NULL ? __tap_program_name__ : "";
+  const char *title = __tap_program_name__ != nullptr ? __tap_program_name__ : "";
   ShowMessageWin(title, line, "Please install the font", 300);
 }
 
@@ -38,8 +38,8 @@ dword DefinitionsPresent(dword fileLength) {
 }  // namespace
 
 bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
-  if (FontData != NULL) memset(FontData, 0, sizeof *FontData);
-  if (FontFileName == NULL || FontFileName[0] == '\0' || FontData == NULL) return FALSE;
+  if (FontData != nullptr) memset(FontData, 0, sizeof *FontData);
+  if (FontFileName == nullptr || FontFileName[0] == '\0' || FontData == nullptr) return FALSE;
 
   char fileName[KALIB_PATH_MAX];
   ConvertPathType(FontFileName, fileName, PK_FileName);
@@ -75,7 +75,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
 
   dword tableSize = count * sizeof(tUCGlyphDef);
   FontData->GlyphDefs = (tUCGlyphDef *)FMUC_ReserveMemory("FMUC_LoadFontFile FontDef", tableSize);
-  if (FontData->GlyphDefs == NULL) {
+  if (FontData->GlyphDefs == nullptr) {
     CloseUnloaded(FontData);
     FontData->GlyphCount = 0;
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to allocate %d bytes for the FontDef table of '%s'",
@@ -87,7 +87,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
   FontData->CacheCount = 0;
   dword cacheSize = count * sizeof(tUCGlyph);
   FontData->GlyphCache = (tUCGlyph *)FMUC_ReserveMemory("FMUC_LoadFontFile GlyphCache", cacheSize);
-  if (FontData->GlyphCache == NULL) {
+  if (FontData->GlyphCache == nullptr) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to allocate %d bytes for the FontCache table of '%s'",
                         (int)cacheSize, fileName);
     return FALSE;

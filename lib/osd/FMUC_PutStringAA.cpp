@@ -18,7 +18,7 @@ byte *PreviousChar(byte *start, byte *p) {
 
 // The advance a glyph adds to a line: diacritical marks add none.
 dword Advance(const tUCGlyph *glyph) {
-  return glyph == NULL || FMUC_IsDiacriticalMark(glyph->Unicode) ? 0 : glyph->Width;
+  return glyph == nullptr || FMUC_IsDiacriticalMark(glyph->Unicode) ? 0 : glyph->Width;
 }
 
 // The work copy: converted to UTF-8 when the text is ISO 8859 only, then
@@ -30,12 +30,12 @@ char *MakeWorkCopy(const char *str) {
   char *copy;
   if (hasAnsi && !hasUTF) {
     copy = (char *)TAP_MemAlloc(4 * length + 20);
-    if (copy == NULL) return NULL;
+    if (copy == nullptr) return nullptr;
     copy[0] = '\0';
     StrToUTF8(str, copy, 9);
   } else {
     copy = (char *)TAP_MemAlloc(length + 20);
-    if (copy == NULL) return NULL;
+    if (copy == nullptr) return nullptr;
     memcpy(copy, str, length + 1);
   }
   MakeValidFileName(copy, LC_ControlChars | LC_LineFeeds);
@@ -52,8 +52,8 @@ void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
     if (p <= start) break;
     byte *prev = PreviousChar(start, p);
     if (prev == start) break;  // never the first character
-    tUCGlyph *glyph = FMUC_GetGlyphData(font, prev, NULL);
-    if (glyph != NULL) {
+    tUCGlyph *glyph = FMUC_GetGlyphData(font, prev, nullptr);
+    if (glyph != nullptr) {
       end -= Advance(glyph);
       lastWidth = glyph->Width;
       *prev = '\0';
@@ -72,7 +72,7 @@ int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
   for (dword step = 0; end > maxX && step < steps && *p != 0; step++) {
     byte length = 1;
     tUCGlyph *glyph = FMUC_GetGlyphData(font, p, &length);
-    if (glyph != NULL) {
+    if (glyph != nullptr) {
       end -= Advance(glyph);
       lastWidth = glyph->Width;
     }
@@ -114,7 +114,7 @@ void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
     byte length = 1;
     tUCGlyph *glyph = FMUC_GetGlyphData(font, p, &length);
     for (byte i = 0; i < length && *p != 0; i++) p++;
-    if (glyph == NULL) continue;
+    if (glyph == nullptr) continue;
     int column;
     if (FMUC_IsDiacriticalMark(glyph->Unicode)) {
       column = lastCentre - glyph->Width / 2;
@@ -133,13 +133,13 @@ void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
 
 void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                       tUCFont *FontData, byte bDot, byte align, float AntiAliasFactor) {
-  if (str == NULL || str[0] == '\0' || FontData == NULL || x >= maxX) return;
+  if (str == nullptr || str[0] == '\0' || FontData == nullptr || x >= maxX) return;
   dword rgnWidth = GetOSDRegionWidth(rgn);
   if (rgnWidth != 0 && maxX >= rgnWidth) maxX = rgnWidth - 1;
   if (x >= maxX) return;
 
   char *copy = MakeWorkCopy(str);
-  if (copy == NULL) return;
+  if (copy == nullptr) return;
   dword end = x + FMUC_GetStringWidth(copy, FontData);
   if (end > maxX && !Shorten(copy, FontData, end, maxX, bDot)) {
     TAP_MemFree(copy);

@@ -189,7 +189,7 @@ void resetShellLog() {
 
 }  // namespace pvrsim::box
 
-// system(NULL) asks whether a shell exists: the box always has one.
+// system(nullptr) asks whether a shell exists: the box always has one.
 extern "C" int __wrap_system(const char *commandLine) {
   if (commandLine == nullptr) return 1;
   return pvrsim::box::runShell(commandLine);

@@ -7,4 +7,4 @@ TAP_HEADER();
 
 static int tapMain(void) { return 1; }
 
-TAP_ENTRY_POINTS(tapMain, NULL)
+TAP_ENTRY_POINTS(tapMain, nullptr)
