@@ -1,8 +1,6 @@
-/*
- * Payloads.h - the files that the installer carries, embedded at build time
- * (payloads/CMakeLists.txt): each is a read-only byte array with its length
- * in bytes.
- */
+// Payloads.h - the files that the installer carries, embedded at build time
+// (payloads/CMakeLists.txt): each is a read-only byte array with its length
+// in bytes.
 #ifndef VANTERO_PAYLOADS_H
 #define VANTERO_PAYLOADS_H
 

@@ -1,9 +1,7 @@
-/*
- * Progressbar.cpp - the installer's progress display.  The box is the
- * toolkit's info box; the bar lies on top of it below the two text lines.
- * The full bar is unpacked once per showing into an off-screen region and
- * afterwards only copied, as far as the progress reaches.
- */
+// Progressbar.cpp - the installer's progress display.  The box is the
+// toolkit's info box; the bar lies on top of it below the two text lines.
+// The full bar is unpacked once per showing into an off-screen region and
+// afterwards only copied, as far as the progress reaches.
 #include "Progressbar.h"
 
 #include "Graphics.h"

@@ -1,9 +1,7 @@
-/*
- * TaskSequencer.cpp - the installer's main loop.  TAP_Main has chosen the
- * task; every idle event performs exactly one step of it, so that the
- * firmware keeps running and the progress box is redrawn between steps.
- * Every step is logged, and the last step ends the installer.
- */
+// TaskSequencer.cpp - the installer's main loop.  TAP_Main has chosen the
+// task; every idle event performs exactly one step of it, so that the
+// firmware keeps running and the progress box is redrawn between steps.
+// Every step is logged, and the last step ends the installer.
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,12 +1,10 @@
-/*
- * Kalib.h - the TAP support library: firmware access and TAP tasks, paths,
- * logging and call tracing, character sets, string lists, language and INI
- * files, Unicode anti-aliased fonts and the on-screen toolkit.
- *
- * Plain records and free functions with C linkage.  The same code runs on the
- * box and inside pvrsim; it talks to the firmware only through tap.h and to
- * the system through the box's libc.
- */
+// Kalib.h - the TAP support library: firmware access and TAP tasks, paths,
+// logging and call tracing, character sets, string lists, language and INI
+// files, Unicode anti-aliased fonts and the on-screen toolkit.
+//
+// Plain records and free functions with C linkage.  The same code runs on the
+// box and inside pvrsim; it talks to the firmware only through tap.h and to
+// the system through the box's libc.
 #ifndef KALIB_H
 #define KALIB_H
 

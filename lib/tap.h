@@ -1,15 +1,13 @@
-/*
- * tap.h - the firmware's TAP API as a TAP sees it.
- *
- * This is our own description of the firmware interface of the Topfield TMS
- * video recorder: the basic types, the records the firmware shares with a TAP,
- * the published TAP API and the firmware-internal memory formats that the
- * support library reads.  On the box every function below is left undefined
- * and bound by the firmware's loader; on a PC pvrsim defines them.
- *
- * All records have fixed layouts (32-bit pointers, little-endian); the
- * static_asserts at the end check them on every target.
- */
+// tap.h - the firmware's TAP API as a TAP sees it.
+//
+// This is our own description of the firmware interface of the Topfield TMS
+// video recorder: the basic types, the records the firmware shares with a TAP,
+// the published TAP API and the firmware-internal memory formats that the
+// support library reads.  On the box every function below is left undefined
+// and bound by the firmware's loader; on a PC pvrsim defines them.
+//
+// All records have fixed layouts (32-bit pointers, little-endian); the
+// static_asserts at the end check them on every target.
 #ifndef KALIB_TAP_H
 #define KALIB_TAP_H
 

@@ -1,8 +1,6 @@
-/*
- * StopTAP.cpp - makes sure that a TAP no longer runs: first it is sent the
- * stop event, and when it has not ended after 300 ticks its slot gets the
- * kill bit, with another 300 ticks to go.
- */
+// StopTAP.cpp - makes sure that a TAP no longer runs: first it is sent the
+// stop event, and when it has not ended after 300 ticks its slot gets the
+// kill bit, with another 300 ticks to go.
 #include "Tools.h"
 
 namespace {

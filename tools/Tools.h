@@ -1,8 +1,6 @@
-/*
- * Tools.h - the update manager's shared tool module, linked by the installer
- * and by the manager: the installer log, the settings folder, finding and
- * stopping a TAP, and the manager's data files.
- */
+// Tools.h - the update manager's shared tool module, linked by the installer
+// and by the manager: the installer log, the settings folder, finding and
+// stopping a TAP, and the manager's data files.
 #ifndef VANTERO_TOOLS_H
 #define VANTERO_TOOLS_H
 

@@ -1,16 +1,14 @@
-/*
- * ELF.cpp - the steps of the TAP header reader.
- *
- * A TAP file is an ELF32 shared object that carries its identity in named
- * sections.  These steps read just enough of it to find sections by name:
- * the file header, the section header table and the section-name table.
- * They keep one open file at a time in module state; ELFCleanup releases it.
- *
- * Files on the disk come from anywhere, so nothing the file claims is
- * trusted: every table and section must lie inside the file before it is
- * allocated or read, the name table always carries a terminator of our own,
- * and section indices are checked against the table.
- */
+// ELF.cpp - the steps of the TAP header reader.
+//
+// A TAP file is an ELF32 shared object that carries its identity in named
+// sections.  These steps read just enough of it to find sections by name:
+// the file header, the section header table and the section-name table.
+// They keep one open file at a time in module state; ELFCleanup releases it.
+//
+// Files on the disk come from anywhere, so nothing the file claims is
+// trusted: every table and section must lie inside the file before it is
+// allocated or read, the name table always carries a terminator of our own,
+// and section indices are checked against the table.
 #include <fcntl.h>
 #include <string.h>
 #include <unistd.h>

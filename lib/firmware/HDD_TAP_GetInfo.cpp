@@ -1,8 +1,6 @@
-/*
- * HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk: its
- * TAP ID, build date, name, author, description and version, from the
- * file's named ELF sections, without loading the file.
- */
+// HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk: its
+// TAP ID, build date, name, author, description and version, from the
+// file's named ELF sections, without loading the file.
 #include <stdlib.h>
 #include <string.h>
 

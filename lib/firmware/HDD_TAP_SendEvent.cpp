@@ -1,11 +1,9 @@
-/*
- * HDD_TAP_SendEvent.cpp - calls another TAP's event handler directly, on the
- * TAP thread, as if the firmware delivered the event.
- *
- * While the handler runs, the firmware's current-task index points at the
- * target's slot, so that the target's own TAP API calls act on its behalf;
- * the index is restored afterwards (nested sends nest the save and restore).
- */
+// HDD_TAP_SendEvent.cpp - calls another TAP's event handler directly, on the
+// TAP thread, as if the firmware delivered the event.
+//
+// While the handler runs, the firmware's current-task index points at the
+// target's slot, so that the target's own TAP API calls act on its behalf;
+// the index is restored afterwards (nested sends nest the save and restore).
 #include "Kalib.h"
 
 /* Calls the handler of slot `index` with _curTapTask switched to it. */

@@ -1,12 +1,10 @@
-/*
- * HDD_TAP_Start.cpp - starts a TAP file through the firmware's work-folder
- * and program-start functions, optionally handing it a parameter block.
- *
- * The parameter travels in a System V shared-memory record (key 86568) that
- * exists only while the firmware starts the TAP, so the started TAP reads it
- * from its TAP_Main.  In batch mode a one-byte marker segment (key 86567)
- * exists for the same time.
- */
+// HDD_TAP_Start.cpp - starts a TAP file through the firmware's work-folder
+// and program-start functions, optionally handing it a parameter block.
+//
+// The parameter travels in a System V shared-memory record (key 86568) that
+// exists only while the firmware starts the TAP, so the started TAP reads it
+// from its TAP_Main.  In batch mode a one-byte marker segment (key 86567)
+// exists for the same time.
 #include <string.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>

@@ -1,8 +1,6 @@
-/*
- * WorkDir.h - module state of the working-directory functions: the stack of
- * saved directories and the learned success value of TAP_Hdd_ChangeDir.
- * Internal to Kalib (and its tests).
- */
+// WorkDir.h - module state of the working-directory functions: the stack of
+// saved directories and the learned success value of TAP_Hdd_ChangeDir.
+// Internal to Kalib (and its tests).
 #ifndef KALIB_WORK_DIR_H
 #define KALIB_WORK_DIR_H
 

@@ -1,7 +1,5 @@
-/*
- * OSDMenuBox.cpp - the panel that the message box and the info box share:
- * where it goes, the pixels saved under it and its lines of text.
- */
+// OSDMenuBox.cpp - the panel that the message box and the info box share:
+// where it goes, the pixels saved under it and its lines of text.
 #include "OSDMenuBox.h"
 
 #include <string.h>

@@ -1,9 +1,7 @@
-/*
- * OSDMenuInfoBox.cpp - the toolkit's notice panel: a title and a few lines
- * of text on the centred panel, closed by the client, by the cancel key or
- * after a time-out (both through OSDMenuEvent).  Showing it again on an
- * open box redraws it in place.
- */
+// OSDMenuInfoBox.cpp - the toolkit's notice panel: a title and a few lines
+// of text on the centred panel, closed by the client, by the cancel key or
+// after a time-out (both through OSDMenuEvent).  Showing it again on an
+// open box redraws it in place.
 #include "OSDMenuBox.h"
 
 #define TITLE_Y 10

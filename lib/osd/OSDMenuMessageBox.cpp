@@ -1,8 +1,6 @@
-/*
- * OSDMenuMessageBox.cpp - the toolkit's modal question: a title, a few lines
- * of text and up to five buttons on the centred 380 x 190 panel.  The keys
- * reach it through OSDMenuEvent.
- */
+// OSDMenuMessageBox.cpp - the toolkit's modal question: a title, a few lines
+// of text and up to five buttons on the centred 380 x 190 panel.  The keys
+// reach it through OSDMenuEvent.
 #include "OSDMenuBox.h"
 
 #include <string.h>

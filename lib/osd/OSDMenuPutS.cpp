@@ -1,6 +1,4 @@
-/*
- * OSDMenuPutS.cpp - text output of the toolkit with the standard fonts.
- */
+// OSDMenuPutS.cpp - text output of the toolkit with the standard fonts.
 #include "Kalib.h"
 
 static tUCFont *StdFontBySize(byte fontSize)

@@ -1,7 +1,5 @@
-/*
- * OSDMenuStdFonts.cpp - the toolkit's standard font set.  The fonts stay
- * loaded while any toolkit widget is open and go when the last one closes.
- */
+// OSDMenuStdFonts.cpp - the toolkit's standard font set.  The fonts stay
+// loaded while any toolkit widget is open and go when the last one closes.
 #include "Kalib.h"
 #include "OSDMenuBox.h"
 

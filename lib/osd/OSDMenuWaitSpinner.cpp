@@ -1,8 +1,6 @@
-/*
- * OSDMenuWaitSpinner.cpp - the wait spinner inside an open info box: 20
- * frames of 50 x 50 pixels, kept side by side in an off-screen region and
- * copied into the box one at a time, at most every 100 ms.
- */
+// OSDMenuWaitSpinner.cpp - the wait spinner inside an open info box: 20
+// frames of 50 x 50 pixels, kept side by side in an off-screen region and
+// copied into the box one at a time, at most every 100 ms.
 #include "Graphics.h"
 #include "Kalib.h"
 

@@ -1,13 +1,11 @@
-/*
- * CharTableSelector.cpp - texts that may begin with a broadcast character-
- * table selector: skipping it, counting and copying such texts.
- *
- * The selector is the first byte when that lies below 0x20: 0x10 is followed
- * by two more bytes (the third names the ISO 8859 part), 0x1F by one; every
- * other selector byte stands alone.  The text ends at its first zero byte,
- * inside the selector as well.  The text behind the selector is plain or
- * UTF-8 text.
- */
+// CharTableSelector.cpp - texts that may begin with a broadcast character-
+// table selector: skipping it, counting and copying such texts.
+//
+// The selector is the first byte when that lies below 0x20: 0x10 is followed
+// by two more bytes (the third names the ISO 8859 part), 0x1F by one; every
+// other selector byte stands alone.  The text ends at its first zero byte,
+// inside the selector as well.  The text behind the selector is plain or
+// UTF-8 text.
 #include <string.h>
 #include "TextTables.h"
 

@@ -1,12 +1,10 @@
-/*
- * INIFile.cpp - key=value files: locating a file in the usual folders,
- * holding it in memory as one text, looking values up by key.
- *
- * Only one file is open at a time (INIBuffer).  The reader does not parse
- * lines: it searches the whole text for "key=", ignoring case, and skips
- * occurrences right behind "#" or ";" (commented out).  Files may end their
- * lines with CR LF, LF or CR.
- */
+// INIFile.cpp - key=value files: locating a file in the usual folders,
+// holding it in memory as one text, looking values up by key.
+//
+// Only one file is open at a time (INIBuffer).  The reader does not parse
+// lines: it searches the whole text for "key=", ignoring case, and skips
+// occurrences right behind "#" or ";" (commented out).  Files may end their
+// lines with CR LF, LF or CR.
 #include <stdio.h>
 #include <string.h>
 #include "INIEntry.h"

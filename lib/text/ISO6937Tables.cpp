@@ -1,11 +1,9 @@
-/*
- * ISO6937Tables.cpp - the upper half of ISO/IEC 6937 (as broadcast in DVB
- * service information) and the mark-and-letter pairs that have a
- * precomposed Latin-1 form.
- *
- * 0xC1-0xCF are non-spacing diacritical marks that precede their letter; on
- * their own they map to the combining characters U+0300 ff.
- */
+// ISO6937Tables.cpp - the upper half of ISO/IEC 6937 (as broadcast in DVB
+// service information) and the mark-and-letter pairs that have a
+// precomposed Latin-1 form.
+//
+// 0xC1-0xCF are non-spacing diacritical marks that precede their letter; on
+// their own they map to the combining characters U+0300 ff.
 #include "TextTables.h"
 
 extern "C" const word UTFLookupISO6937[96] = {

@@ -1,14 +1,12 @@
-/*
- * LangStrings.cpp - the numbered user texts of a program, loaded from a
- * language file in the firmware's menu language, with a fallback language
- * filling the gaps.
- *
- * The file is an INI file with keys "<code>_<nnn>" (de_000, en_042).  One
- * pass over the file finds every key of both languages (as the INI reader
- * would find each of them, but without searching the file once per text);
- * then two passes over all numbers: the first adds up the texts' sizes, the
- * second packs them into one block of exactly that size.
- */
+// LangStrings.cpp - the numbered user texts of a program, loaded from a
+// language file in the firmware's menu language, with a fallback language
+// filling the gaps.
+//
+// The file is an INI file with keys "<code>_<nnn>" (de_000, en_042).  One
+// pass over the file finds every key of both languages (as the INI reader
+// would find each of them, but without searching the file once per text);
+// then two passes over all numbers: the first adds up the texts' sizes, the
+// second packs them into one block of exactly that size.
 #include <stdio.h>
 #include <string.h>
 #include "INIEntry.h"

@@ -1,7 +1,5 @@
-/*
- * StrReplace.cpp - replace every occurrence of a text, and find a text
- * regardless of case.
- */
+// StrReplace.cpp - replace every occurrence of a text, and find a text
+// regardless of case.
 #include <ctype.h>
 #include <string.h>
 #include <strings.h>

@@ -1,10 +1,8 @@
-/*
- * StrToISO.cpp - UTF-8 text to ISO 8859-1 (the log files' character set),
- * and the encoding test that decides whether a text needs converting.
- *
- * Text that holds single bytes of 0xA0 and above is taken as ISO text
- * already and copied unchanged, as is text without any UTF-8 character.
- */
+// StrToISO.cpp - UTF-8 text to ISO 8859-1 (the log files' character set),
+// and the encoding test that decides whether a text needs converting.
+//
+// Text that holds single bytes of 0xA0 and above is taken as ISO text
+// already and copied unchanged, as is text without any UTF-8 character.
 #include <string.h>
 #include "TextTables.h"
 

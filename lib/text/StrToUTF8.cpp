@@ -1,14 +1,12 @@
-/*
- * StrToUTF8.cpp - broadcast or single-byte ISO text to UTF-8.
- *
- * A selector at the start of the text overrides the caller's default table.
- * Text that is already UTF-8 passes through unchanged, so converting twice
- * does no harm.  With table 0 (ISO 6937) a diacritical mark and the letter
- * behind it become one precomposed Latin-1 letter.
- *
- * The destination takes no size: the callers give it room for three bytes
- * per source byte plus the terminator.
- */
+// StrToUTF8.cpp - broadcast or single-byte ISO text to UTF-8.
+//
+// A selector at the start of the text overrides the caller's default table.
+// Text that is already UTF-8 passes through unchanged, so converting twice
+// does no harm.  With table 0 (ISO 6937) a diacritical mark and the letter
+// behind it become one precomposed Latin-1 letter.
+//
+// The destination takes no size: the callers give it room for three bytes
+// per source byte plus the terminator.
 #include <string.h>
 #include "TextTables.h"
 

@@ -1,8 +1,6 @@
-/*
- * UCPosition.cpp - editing texts by character position: find the byte of
- * the n-th character, insert and delete.  Positions count from behind a
- * character-table selector, and a multi-byte UTF-8 character counts as one.
- */
+// UCPosition.cpp - editing texts by character position: find the byte of
+// the n-th character, insert and delete.  Positions count from behind a
+// character-table selector, and a multi-byte UTF-8 character counts as one.
 #include <string.h>
 #include "Kalib.h"
 

@@ -1,12 +1,10 @@
-/*
- * UTF8Char.cpp - decoding, encoding and recognising one UTF-8 character.
- *
- * A lead byte counts as a multi-byte character only when all the
- * continuation bytes it announces follow; otherwise it (like a stray
- * continuation byte) is a character of one byte.  The tests stop at the first
- * byte that is not a continuation byte, so a text's terminating zero is never
- * passed.  Overlong forms and surrogates are accepted.
- */
+// UTF8Char.cpp - decoding, encoding and recognising one UTF-8 character.
+//
+// A lead byte counts as a multi-byte character only when all the
+// continuation bytes it announces follow; otherwise it (like a stray
+// continuation byte) is a character of one byte.  The tests stop at the first
+// byte that is not a continuation byte, so a text's terminating zero is never
+// passed.  Overlong forms and surrogates are accepted.
 #include "Kalib.h"
 
 static inline bool IsContinuation(byte b) { return (b & 0xC0) == 0x80; }

@@ -1,8 +1,6 @@
-/*
- * UpperCase.cpp - upper-case conversion in place that knows the Latin-1
- * letters, both as single ISO 8859-1 bytes and as two-byte UTF-8 characters.
- * Sharp s and y diaeresis have no upper-case form in Latin-1 and stay.
- */
+// UpperCase.cpp - upper-case conversion in place that knows the Latin-1
+// letters, both as single ISO 8859-1 bytes and as two-byte UTF-8 characters.
+// Sharp s and y diaeresis have no upper-case form in Latin-1 and stay.
 #include <string.h>
 #include "TextTables.h"
 

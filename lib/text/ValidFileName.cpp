@@ -1,8 +1,6 @@
-/*
- * ValidFileName.cpp - judge single characters by a rule mask and strip a
- * text of the characters that the rules forbid (for file names and for
- * texts on the screen).
- */
+// ValidFileName.cpp - judge single characters by a rule mask and strip a
+// text of the characters that the rules forbid (for file names and for
+// texts on the screen).
 #include <string.h>
 #include "Kalib.h"
 

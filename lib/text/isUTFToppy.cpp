@@ -1,8 +1,6 @@
-/*
- * isUTFToppy.cpp - does the running firmware keep its file names and texts
- * in UTF-8?  Only firmware that does carries Appl_ConvertToValidUTF8Str.
- * The answer cannot change while the TAP runs, so it is looked up once.
- */
+// isUTFToppy.cpp - does the running firmware keep its file names and texts
+// in UTF-8?  Only firmware that does carries Appl_ConvertToValidUTF8Str.
+// The answer cannot change while the TAP runs, so it is looked up once.
 #include "Kalib.h"
 
 static bool UTFToppyFirstCall = true;

@@ -1,7 +1,5 @@
-/*
- * iso639_1.cpp - the firmware's menu-language number as a two-letter
- * ISO 639-1 code (the language keys of language files).
- */
+// iso639_1.cpp - the firmware's menu-language number as a two-letter
+// ISO 639-1 code (the language keys of language files).
 #include "Kalib.h"
 
 extern "C" const char *iso639_1(int osdLanguage)
