@@ -1,4 +1,4 @@
-// Writes the ten fonts into "/ProgramFiles/Settings/Fonts"; a font that is
+// Setup_Fonts.cpp - writes the ten fonts into "/ProgramFiles/Settings/Fonts"; a font that is
 // already there stays as it is.
 #include "Payloads.h"
 #include "Setup.h"

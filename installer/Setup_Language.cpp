@@ -1,4 +1,4 @@
-// Writes the language file into the manager's settings folder; always
+// Setup_Language.cpp - writes the language file into the manager's settings folder; always
 // replaced, so that the texts match this installer.
 #include "Payloads.h"
 #include "Setup.h"

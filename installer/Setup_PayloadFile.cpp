@@ -1,4 +1,4 @@
-// Writing one payload file: through a temporary name, moved into place with
+// Setup_PayloadFile.cpp - writing one payload file: through a temporary name, moved into place with
 // rename only when the whole payload is on the disk.  A payload that cannot
 // be written is logged with its path and the reason, and counted, so that
 // the task can say at its end that it did not complete.

@@ -1,4 +1,4 @@
-// Writes the update manager's TAP file; always replaced.
+// Setup_Vantero.cpp - writes the update manager's TAP file; always replaced.
 #include "Payloads.h"
 #include "Setup.h"
 

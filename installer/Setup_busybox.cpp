@@ -1,4 +1,4 @@
-// Writes the busybox program into "/ProgramFiles" when it is missing.
+// Setup_busybox.cpp - writes the busybox program into "/ProgramFiles" when it is missing.
 #include "Payloads.h"
 #include "Setup.h"
 

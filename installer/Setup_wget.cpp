@@ -1,4 +1,4 @@
-// Writes the wget program into "/ProgramFiles" when it is missing.
+// Setup_wget.cpp - writes the wget program into "/ProgramFiles" when it is missing.
 #include "Payloads.h"
 #include "Setup.h"
 

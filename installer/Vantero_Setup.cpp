@@ -1,4 +1,4 @@
-// Vantero Setup: identity of the installer's TAP file, its entry points and
+// Vantero_Setup.cpp - Vantero Setup: identity of the installer's TAP file, its entry points and
 // its start-up, which logs the start, leaves an autostart folder and picks
 // the task from the start parameter.
 #include "Vantero_Setup.h"

@@ -1,4 +1,4 @@
-// pvrsim: runs a TAP of the Topfield TMS box on this PC.
+// main.cpp - pvrsim: runs a TAP of the Topfield TMS box on this PC.
 #include <cstdio>
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-// Makes sure that the update manager's settings folder exists.
+// CreateSettingsDir.cpp - makes sure that the update manager's settings folder exists.
 #include "Tools.h"
 
 void CreateSettingsDir(void) {

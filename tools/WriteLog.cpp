@@ -1,4 +1,4 @@
-// The installer's log: "Vantero.log" in the update manager's settings
+// WriteLog.cpp - the installer's log: "Vantero.log" in the update manager's settings
 // folder, shared with the manager, with a copy of every line on the console.
 #include "Tools.h"
 

@@ -1,4 +1,4 @@
-// embed - turns files into constant byte arrays without C arrays: writes an
+// embed.cpp - turns files into constant byte arrays without C arrays: writes an
 // assembler source in which each file is pulled in with .incbin.  For every
 // NAME=FILE pair it defines
 //   _<NAME>_Bitmap   the file's bytes (read-only data)

@@ -1,4 +1,4 @@
-// fontbuilder - renders TrueType faces into the box's bitmap fonts.  See
+// main.cpp - fontbuilder: renders TrueType faces into the box's bitmap fonts.  See
 // printHelp() in Options.cpp for the command line.
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-// grpacker - packs a PNG into an embedded graphic.
+// grpacker.cpp - packs a PNG into an embedded graphic.
 //
 //   grpacker --name InfoBox --output InfoBox.c InfoBox.png
 //

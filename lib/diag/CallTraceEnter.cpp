@@ -1,4 +1,4 @@
-// Entry of a traced function: print it when tracing is on, push it with its
+// CallTraceEnter.cpp - entry of a traced function: print it when tracing is on, push it with its
 // start tick, warn about nesting deeper than the stack.
 #include <stdio.h>
 

@@ -1,4 +1,4 @@
-// Exit of a traced function: pop it, time it into the statistics, check the
+// CallTraceExit.cpp - exit of a traced function: pop it, time it into the statistics, check the
 // caller's magic word.
 #include <stdio.h>
 

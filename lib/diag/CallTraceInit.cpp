@@ -1,4 +1,4 @@
-// Call tracer state, its initialisation, statistics reset and switch.
+// CallTraceInit.cpp - call tracer state, its initialisation, statistics reset and switch.
 #include <string.h>
 
 #include "CallTrace.h"

@@ -1,4 +1,4 @@
-// Height of an OSD region as the firmware's OSD map records it.
+// GetOSDRegionHeight.cpp - height of an OSD region as the firmware's OSD map records it.
 #include "Kalib.h"
 
 word GetOSDRegionHeight(word OSDRgn) {

@@ -1,4 +1,4 @@
-// Width of an OSD region as the firmware's OSD map records it.
+// GetOSDRegionWidth.cpp - width of an OSD region as the firmware's OSD map records it.
 #include "Kalib.h"
 
 word GetOSDRegionWidth(word OSDRgn) {

@@ -1,4 +1,4 @@
-// One log line: appended to a log file behind a time stamp and, on request,
+// LogEntry.cpp - one log line: appended to a log file behind a time stamp and, on request,
 // sent to the console in ISO 8859-1 with the program name in front.
 #include <fcntl.h>
 #include <stdio.h>

@@ -1,4 +1,4 @@
-// The library's own log: "Kalib.log" in the common settings folder, written
+// LogEntryKalibPrintf.cpp - the library's own log: "Kalib.log" in the common settings folder, written
 // only when the user has created that file, and the console.
 #include <stdarg.h>
 #include <stdio.h>

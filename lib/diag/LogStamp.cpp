@@ -1,4 +1,4 @@
-// Time stamp and file time of log lines.
+// LogStamp.cpp - time stamp and file time of log lines.
 #include "LogStamp.h"
 
 #include <string.h>

@@ -1,4 +1,4 @@
-// The firmware's present date and time, packed as MJD << 16 | hour << 8 | minute.
+// Now.cpp - the firmware's present date and time, packed as MJD << 16 | hour << 8 | minute.
 #include "Kalib.h"
 
 dword Now(byte *sec) {

@@ -1,4 +1,4 @@
-// Sends a text to the console: the first pseudo-terminal that opens.
+// PrintNet.cpp - sends a text to the console: the first pseudo-terminal that opens.
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>

@@ -1,4 +1,4 @@
-// Packed firmware date and time to Linux time, by the firmware's own routine.
+// PvrTimeToLinux.cpp - packed firmware date and time to Linux time, by the firmware's own routine.
 #include "Kalib.h"
 
 // What callers get when the firmware lacks the conversion.

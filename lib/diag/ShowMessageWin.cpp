@@ -1,4 +1,4 @@
-// The emergency message window with the standard layout and colours.
+// ShowMessageWin.cpp - the emergency message window with the standard layout and colours.
 #include "Kalib.h"
 
 void ShowMessageWin(const char *title, const char *lpMessage1, const char *lpMessage2, dword delay) {

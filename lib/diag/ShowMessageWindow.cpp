@@ -1,4 +1,4 @@
-// The emergency message window: a title and text lines in a framed box,
+// ShowMessageWindow.cpp - the emergency message window: a title and text lines in a framed box,
 // drawn with the firmware's own font, so that it works without font files.
 #include "Kalib.h"
 

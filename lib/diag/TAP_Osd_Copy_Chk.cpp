@@ -1,4 +1,4 @@
-// TAP_Osd_Copy with the source rectangle checked against the source region
+// TAP_Osd_Copy_Chk.cpp - TAP_Osd_Copy with the source rectangle checked against the source region
 // and the target rectangle against the target region.  The call is always
 // made as requested.
 #include "Kalib.h"

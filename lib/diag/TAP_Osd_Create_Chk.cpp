@@ -1,4 +1,4 @@
-// TAP_Osd_Create with its coordinates checked against the screen.  The
+// TAP_Osd_Create_Chk.cpp - TAP_Osd_Create with its coordinates checked against the screen.  The
 // call is always made as requested; violations are only reported.
 #include "Kalib.h"
 

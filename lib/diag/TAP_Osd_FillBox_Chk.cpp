@@ -1,4 +1,4 @@
-// TAP_Osd_FillBox with its rectangle checked against the region's size from
+// TAP_Osd_FillBox_Chk.cpp - TAP_Osd_FillBox with its rectangle checked against the region's size from
 // the OSD map.  The call is always made as requested.
 #include "Kalib.h"
 

@@ -1,4 +1,4 @@
-// Formats a packed firmware date and time in one of the time-stamp styles.
+// TimeFormat.cpp - formats a packed firmware date and time in one of the time-stamp styles.
 #include <stdio.h>
 
 #include "Kalib.h"

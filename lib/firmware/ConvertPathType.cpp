@@ -1,4 +1,4 @@
-// Converts a path between the five path kinds.  An empty result means that
+// ConvertPathType.cpp - converts a path between the five path kinds.  An empty result means that
 // the conversion is not possible; that includes a result longer than a path
 // buffer, which is refused rather than cut.
 #include <string.h>

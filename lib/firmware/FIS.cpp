@@ -1,4 +1,4 @@
-// Accessors of firmware functions (FIS_fw...) and variables (FIS_v...) that
+// FIS.cpp - accessors of firmware functions (FIS_fw...) and variables (FIS_v...) that
 // the published TAP API does not offer.  Each caches its address after the
 // first successful lookup; a missing symbol is looked up again next time.
 #include "Kalib.h"

@@ -1,4 +1,4 @@
-// Classifies a path as a file name, a TAP-notation folder or file, or a
+// GetPathType.cpp - classifies a path as a file name, a TAP-notation folder or file, or a
 // Linux folder or file.
 #include <string.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-// Changes the TAP's working directory through the TAP API, learning once how
+// HDD_ChangeDir.cpp - changes the TAP's working directory through the TAP API, learning once how
 // the firmware reports success and retrying with a UTF-8 name on firmware
 // that keeps file names in UTF-8.
 #include "BoundedString.h"

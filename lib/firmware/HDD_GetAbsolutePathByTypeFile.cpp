@@ -1,4 +1,4 @@
-// The absolute Linux path behind a firmware file record.
+// HDD_GetAbsolutePathByTypeFile.cpp - the absolute Linux path behind a firmware file record.
 #include "BoundedString.h"
 #include "Kalib.h"
 

@@ -1,4 +1,4 @@
-// Modification time of a file as Linux time.
+// HDD_GetFileTimeByFileName.cpp - modification time of a file as Linux time.
 #include <sys/stat.h>
 
 #include "Kalib.h"

@@ -1,4 +1,4 @@
-// The current directory of this TAP, read from its task-table entry.
+// HDD_TAP_GetCurrentDir.cpp - the current directory of this TAP, read from its task-table entry.
 #include "BoundedString.h"
 #include "TaskTable.h"
 

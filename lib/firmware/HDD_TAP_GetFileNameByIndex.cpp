@@ -1,4 +1,4 @@
-// The file of the TAP running in a task slot, as the firmware's own string.
+// HDD_TAP_GetFileNameByIndex.cpp - the file of the TAP running in a task slot, as the firmware's own string.
 #include "TaskTable.h"
 
 bool HDD_TAP_GetFileNameByIndex(int index, char **tapFileName) {

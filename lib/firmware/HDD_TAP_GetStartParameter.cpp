@@ -1,4 +1,4 @@
-// Reads the parameter block that the starting TAP handed over through the
+// HDD_TAP_GetStartParameter.cpp - reads the parameter block that the starting TAP handed over through the
 // shared-memory segment; the starter creates and removes the segment.
 #include <sys/shm.h>
 

@@ -1,4 +1,4 @@
-// One-time library set-up: firmware version and this TAP's task slot.
+// InitTAPex.cpp - one-time library set-up: firmware version and this TAP's task slot.
 #include "TaskTable.h"
 
 static bool LibInitialized = false;

@@ -1,4 +1,4 @@
-// Moves this TAP's own file out of an autostart folder so that it does not
+// NoAutoStartTAP.cpp - moves this TAP's own file out of an autostart folder so that it does not
 // start again at the next boot.
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-// Quoting of one shell argument.
+// ShellQuote.cpp - quoting of one shell argument.
 #include "ShellQuote.h"
 
 #include <string.h>

@@ -1,4 +1,4 @@
-// Suffix test on zero-terminated texts.
+// StringEndsWith.cpp - suffix test on zero-terminated texts.
 #include <string.h>
 
 #include "Kalib.h"

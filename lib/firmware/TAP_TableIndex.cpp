@@ -1,4 +1,4 @@
-// This TAP's slot in the firmware's task table.
+// TAP_TableIndex.cpp - this TAP's slot in the firmware's task table.
 #include "TaskTable.h"
 
 int TAP_TableIndex = -1;

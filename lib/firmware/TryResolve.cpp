@@ -1,4 +1,4 @@
-// Name-to-address lookup of firmware symbols through the dynamic loader.
+// TryResolve.cpp - name-to-address lookup of firmware symbols through the dynamic loader.
 #include <dlfcn.h>
 
 #include "Kalib.h"

@@ -1,4 +1,4 @@
-// First byte of the UTF-8 character after the one at p.
+// FMUC_FindNextUTF8.cpp - first byte of the UTF-8 character after the one at p.
 #include "Kalib.h"
 
 char *FMUC_FindNextUTF8(const char *p) {

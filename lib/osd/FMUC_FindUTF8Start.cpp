@@ -1,4 +1,4 @@
-// First byte of the UTF-8 character that contains the given byte.  The
+// FMUC_FindUTF8Start.cpp - first byte of the UTF-8 character that contains the given byte.  The
 // caller must know that the text holds a lead byte before p.
 #include "Kalib.h"
 

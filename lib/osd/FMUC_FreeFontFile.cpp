@@ -1,4 +1,4 @@
-// Frees a font's cached bitmaps, cache table and directory, closes its file
+// FMUC_FreeFontFile.cpp - frees a font's cached bitmaps, cache table and directory, closes its file
 // and returns the record to the unloaded state (all zero).  Safe on an
 // unloaded or half-loaded record.
 #include <string.h>

@@ -1,4 +1,4 @@
-// Gives back memory reserved with FMUC_ReserveMemory.
+// FMUC_FreeMemory.cpp - gives back memory reserved with FMUC_ReserveMemory.
 #include "Kalib.h"
 
 void FMUC_FreeMemory(const char *Requester, void *Pointer) {

@@ -1,4 +1,4 @@
-// Looks up the glyph of one UTF-8 character: first in the glyph cache, then
+// FMUC_GetGlyphData.cpp - looks up the glyph of one UTF-8 character: first in the glyph cache, then
 // in the directory, reading the bitmap from the font file on first use.
 // Cached entries never move, so a returned pointer stays valid until the
 // font is freed.  A glyph refused for an unusable bitmap is cached without

@@ -1,4 +1,4 @@
-// Height of a UTF-8 text in a Unicode font: its tallest glyph.
+// FMUC_GetStringHeight.cpp - height of a UTF-8 text in a Unicode font: its tallest glyph.
 #include "Kalib.h"
 
 dword FMUC_GetStringHeight(const char *Text, tUCFont *FontData) {

@@ -1,4 +1,4 @@
-// Width of a UTF-8 text in a Unicode font: the advances of all glyphs found,
+// FMUC_GetStringWidth.cpp - width of a UTF-8 text in a Unicode font: the advances of all glyphs found,
 // diacritical marks excepted (they sit on the character before them).
 #include "Kalib.h"
 

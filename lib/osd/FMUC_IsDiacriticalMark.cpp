@@ -1,4 +1,4 @@
-// Marks drawn over the preceding character without an advance of their own.
+// FMUC_IsDiacriticalMark.cpp - marks drawn over the preceding character without an advance of their own.
 #include "Kalib.h"
 
 bool FMUC_IsDiacriticalMark(dword Unicode) {

@@ -1,4 +1,4 @@
-// Opens a UFNT font from the font folder and reads its glyph directory.
+// FMUC_LoadFontFile.cpp - opens a UFNT font from the font folder and reads its glyph directory.
 // The bitmaps are read later, one glyph at a time (FMUC_GetGlyphData); the
 // file stays open while the font is loaded.
 //

@@ -1,4 +1,4 @@
-// One line of UTF-8 (or ISO 8859) text in a Unicode font, anti-aliased:
+// FMUC_PutStringAA.cpp - one line of UTF-8 (or ISO 8859) text in a Unicode font, anti-aliased:
 // shortened to fit between x and maxX (optionally with an ellipsis),
 // aligned, optionally on a filled background, and blended glyph by glyph
 // into a copy of the text's rectangle.

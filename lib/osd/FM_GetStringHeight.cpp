@@ -1,4 +1,4 @@
-// Height of an 8-bit text in a legacy font: its tallest drawable byte.
+// FM_GetStringHeight.cpp - height of an 8-bit text in a legacy font: its tallest drawable byte.
 #include "Kalib.h"
 
 dword FM_GetStringHeight(const char *Text, const tFontData *FontData) {

@@ -1,4 +1,4 @@
-// Width of an 8-bit text in a legacy font: the widths of its drawable bytes.
+// FM_GetStringWidth.cpp - width of an 8-bit text in a legacy font: the widths of its drawable bytes.
 #include "Kalib.h"
 
 dword FM_GetStringWidth(const char *Text, const tFontData *FontData) {

@@ -1,4 +1,4 @@
-// The blend table of the current foreground over the current background:
+// FM_InitAlphaLUT.cpp - the blend table of the current foreground over the current background:
 // red, green and blue for every coverage below 255 (255 is the foreground
 // itself and never looked up).
 #include "Kalib.h"

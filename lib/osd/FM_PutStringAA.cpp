@@ -1,4 +1,4 @@
-// One line of 8-bit text in a legacy font compiled into the program
+// FM_PutStringAA.cpp - one line of 8-bit text in a legacy font compiled into the program
 // (tFontData), anti-aliased like FMUC_PutStringAA: shortened to fit between
 // x and maxX, aligned, optionally on a filled background, and blended into
 // a copy of the text's rectangle.  Bytes that the font does not draw take

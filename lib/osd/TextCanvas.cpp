@@ -1,4 +1,4 @@
-// Reading and writing back the rectangle of a line of text.
+// TextCanvas.cpp - reading and writing back the rectangle of a line of text.
 #include "TextCanvas.h"
 
 bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width, dword height, dword fg,

@@ -1,4 +1,4 @@
-// The few files and outputs of the box's own system that TAPs read: the
+// CannedFiles.cpp - the few files and outputs of the box's own system that TAPs read: the
 // name-server configuration and the network card as "ifconfig" shows it.
 // They are fixed texts; nothing of the host's configuration shows through.
 #include "Box.h"

@@ -1,4 +1,4 @@
-// The box layer's settings for one run, and the TAP-call marker.
+// Configure.cpp - the box layer's settings for one run, and the TAP-call marker.
 #include "Box.h"
 #include "BoxInternal.h"
 

@@ -1,4 +1,4 @@
-// The box's libc file calls as TAPs make them: paths below /mnt/hd act on
+// LibcFiles.cpp - the box's libc file calls as TAPs make them: paths below /mnt/hd act on
 // the disk folder, /dev/pts/N on the console capture, /etc/resolv.conf on a
 // canned read-only copy; other paths reach the host only from test code.
 #include "Box.h"

@@ -1,4 +1,4 @@
-// The box shell behind system(): runs a command line with the box's own
+// Shell.cpp - the box shell behind system(): runs a command line with the box's own
 // commands, on box paths only.  Output that is not redirected goes to the
 // run folder's "shell.log" (and to stdout when the console is echoed), never
 // to the host terminal otherwise.

@@ -1,4 +1,4 @@
-// Internal interfaces of the box shell: the parsed command line, where
+// Shell.h - internal interfaces of the box shell: the parsed command line, where
 // commands write, and the table of commands.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The box shell's command table and its commands that touch no files.
+// ShellCommands.cpp - the box shell's command table and its commands that touch no files.
 #include "Shell.h"
 
 #include <cerrno>

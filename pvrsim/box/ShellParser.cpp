@@ -1,4 +1,4 @@
-// Command-line parsing of the box shell.
+// ShellParser.cpp - command-line parsing of the box shell.
 #include "Shell.h"
 
 #include <cctype>

@@ -1,4 +1,4 @@
-// The virtual clock: ticks of 10 ms that cost no real time unless the run
+// Clock.cpp - the virtual clock: ticks of 10 ms that cost no real time unless the run
 // is paced to real time.
 #include <thread>
 

@@ -1,4 +1,4 @@
-// The pvrsim program's arguments.
+// CommandLine.cpp - the pvrsim program's arguments.
 #include "CommandLine.h"
 
 #include <fstream>

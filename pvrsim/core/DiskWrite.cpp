@@ -1,4 +1,4 @@
-// The single disk write path of the TAP API, with the byte counter, the
+// DiskWrite.cpp - the single disk write path of the TAP API, with the byte counter, the
 // power-cut switch and the disk faults.
 #include "DiskWrite.h"
 

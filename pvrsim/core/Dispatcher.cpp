@@ -1,4 +1,4 @@
-// Event dispatch, one tick at a time: remove ended TAPs, deliver the keys
+// Dispatcher.cpp - event dispatch, one tick at a time: remove ended TAPs, deliver the keys
 // that are due, then an idle event to every running TAP.  TAP_SystemProc runs
 // a tick from inside a TAP, so a waiting TAP's handler is entered again, as
 // on the box.

@@ -1,4 +1,4 @@
-// Small firmware internals: time conversion, the MAC address from the
+// FirmwareServices.cpp - small firmware internals: time conversion, the MAC address from the
 // EEPROM and the UTF-8 repair routine of a UTF-8 firmware.
 #include "FirmwareFunctions.h"
 #include "Runtime.h"

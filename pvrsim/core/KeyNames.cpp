@@ -1,4 +1,4 @@
-// Names of remote-control keys and menu languages on the command line.
+// KeyNames.cpp - names of remote-control keys and menu languages on the command line.
 #include <strings.h>
 
 #include <cctype>

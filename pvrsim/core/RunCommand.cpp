@@ -1,4 +1,4 @@
-// The pvrsim program's run: set up the disk, start the TAP, run the ticks,
+// RunCommand.cpp - the pvrsim program's run: set up the disk, start the TAP, run the ticks,
 // print a summary.
 #include <cstdio>
 #include <filesystem>

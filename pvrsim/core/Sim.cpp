@@ -1,4 +1,4 @@
-// The Sim: one run of the simulated box.
+// Sim.cpp - the Sim: one run of the simulated box.
 #include "Sim.h"
 
 #include <unistd.h>

@@ -1,4 +1,4 @@
-// Reads just enough of an ELF file to tell whether it is a loadable TAP.
+// TapFile.cpp - reads just enough of an ELF file to tell whether it is a loadable TAP.
 #include "TapFile.h"
 
 #include <elf.h>

@@ -1,4 +1,4 @@
-// The firmware's task table (_tapTask), the current-task index and the TAP
+// TaskTable.cpp - the firmware's task table (_tapTask), the current-task index and the TAP
 // folder record, exported under the firmware's symbol names, and the
 // bookkeeping pvrsim keeps per slot.
 #include <dlfcn.h>

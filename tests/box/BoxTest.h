@@ -1,4 +1,4 @@
-// Fixture for the box layer: a fresh disk folder and run folder per test.
+// BoxTest.h - fixture for the box layer: a fresh disk folder and run folder per test.
 #pragma once
 
 #include <gtest/gtest.h>

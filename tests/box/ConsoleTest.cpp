@@ -1,4 +1,4 @@
-// The console on /dev/pts/N: raw capture with the NUL bytes the library
+// ConsoleTest.cpp - the console on /dev/pts/N: raw capture with the NUL bytes the library
 // sends, the text without them, and the echo to stdout.
 #include "BoxTest.h"
 

@@ -1,4 +1,4 @@
-// Symbolic links on the disk, through every kind of box operation (the
+// DiskLinksTest.cpp - symbolic links on the disk, through every kind of box operation (the
 // wrapped libc calls and the shell's commands): a link is followed within
 // the disk, one that leads out of it leads nowhere, rm and mv act on a link
 // itself, and nothing outside the disk folder ever changes.

@@ -1,4 +1,4 @@
-// The wrapped libc file calls: disk paths act on the disk folder, the canned
+// LibcFilesTest.cpp - the wrapped libc file calls: disk paths act on the disk folder, the canned
 // system file reads back, and host paths are reachable from test code only.
 #include "BoxTest.h"
 

@@ -1,4 +1,4 @@
-// The box shell's commands on the disk: mkdir, rm, chmod, mv, cat, ifconfig.
+// ShellCommandsTest.cpp - the box shell's commands on the disk: mkdir, rm, chmod, mv, cat, ifconfig.
 #include "BoxTest.h"
 
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-// The box shell: quoting, lists, redirections, the log and the status.
+// ShellTest.cpp - the box shell: quoting, lists, redirections, the log and the status.
 #include "BoxTest.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// The call tracer: nesting limits, statistics by name pointer, printing and
+// CallTraceTest.cpp - the call tracer: nesting limits, statistics by name pointer, printing and
 // the magic word.
 #include "FoundationFixture.h"
 

@@ -1,4 +1,4 @@
-// Firmware symbol look-up, accessor caching, the task-table services, the
+// FirmwareAccessTest.cpp - firmware symbol look-up, accessor caching, the task-table services, the
 // start-parameter hand-over and the move out of an autostart folder.
 #include <sys/ipc.h>
 #include <sys/shm.h>

@@ -1,4 +1,4 @@
-// The installer's TAP file: its identity sections and its start-up in pvrsim.
+// InstallerStartTest.cpp - the installer's TAP file: its identity sections and its start-up in pvrsim.
 #include <dlfcn.h>
 #include <elf.h>
 

@@ -1,4 +1,4 @@
-// Time stamps, log lines in files and on the console, and the library log.
+// LogTest.cpp - time stamps, log lines in files and on the console, and the library log.
 #include <sys/stat.h>
 
 #include "FoundationFixture.h"

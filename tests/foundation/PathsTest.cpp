@@ -1,4 +1,4 @@
-// Path kinds and conversions, the working-directory change with its learned
+// PathsTest.cpp - path kinds and conversions, the working-directory change with its learned
 // success value and UTF-8 retry, the directory stack and file times.
 #include <utime.h>
 

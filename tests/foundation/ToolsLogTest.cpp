@@ -1,4 +1,4 @@
-// The installer's log writer and the settings folder of the tool module.
+// ToolsLogTest.cpp - the installer's log writer and the settings folder of the tool module.
 #include "FoundationFixture.h"
 #include "Tools.h"
 #include "firmware/WorkDir.h"

@@ -1,4 +1,4 @@
-// An interrupted IT_Install heals: the power fails after each step in turn
+// HealTest.cpp - an interrupted IT_Install heals: the power fails after each step in turn
 // and in the middle of writing each kind of payload; the next IT_Install
 // leaves the disk complete, every file identical to its payload, and the
 // manager running.  An interrupted repair never loses the manager.

@@ -1,4 +1,4 @@
-// IT_Install end to end in pvrsim: the AutoStart question answered each way,
+// InstallTest.cpp - IT_Install end to end in pvrsim: the AutoStart question answered each way,
 // a manager already on the disk, and the step lines however long the
 // question stays open.
 #include "InstallerScenario.h"

@@ -1,4 +1,4 @@
-// Where the build keeps the installer's payloads and where each belongs.
+// InstallerPayloads.cpp - where the build keeps the installer's payloads and where each belongs.
 #include "InstallerScenario.h"
 
 namespace installer_test {

@@ -1,4 +1,4 @@
-// The installer's progress bar in-process against pvrsim: when it redraws,
+// ProgressbarTest.cpp - the installer's progress bar in-process against pvrsim: when it redraws,
 // how far it fills, and what hiding it closes.
 #include <gtest/gtest.h>
 

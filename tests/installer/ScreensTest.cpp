@@ -1,4 +1,4 @@
-// What IT_Install shows: the AutoStart question with "No" highlighted, the
+// ScreensTest.cpp - what IT_Install shows: the AutoStart question with "No" highlighted, the
 // progress box at step 4 of 9 and the notice of an install that failed,
 // against golden images (regenerate with UPDATE_GOLDEN=1 and look at them
 // before committing), and the bar's fill.

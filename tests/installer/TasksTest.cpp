@@ -1,4 +1,4 @@
-// The installer's other tasks end to end in pvrsim: repair, uninstall,
+// TasksTest.cpp - the installer's other tasks end to end in pvrsim: repair, uninstall,
 // moving the manager in and out of AutoStart, the tasks without work, and
 // what happens to keys.
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-// Message box, info box, wait spinner and the toolkit's event entry, run
+// ToolkitTest.cpp - message box, info box, wait spinner and the toolkit's event entry, run
 // in-process against pvrsim.  Text output is recorded instead of drawn (the
 // test defines FMUC_PutStringAA), so the layout figures can be checked
 // exactly; everything else draws into pvrsim's regions.

@@ -1,4 +1,4 @@
-// WriteLog once the settings folder is gone: the line reaches the console
+// WriteLogTest.cpp - WriteLog once the settings folder is gone: the line reaches the console
 // and no "Vantero.log" appears anywhere else.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// UFNT font files: loading from the font folder, the glyph cache, lookups,
+// FontLoaderTest.cpp - UFNT font files: loading from the font folder, the glyph cache, lookups,
 // measuring, and files that are damaged or hostile.
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-// Golden images of text in the ten shipped fonts and in the built-in legacy
+// GoldenTextTest.cpp - golden images of text in the ten shipped fonts and in the built-in legacy
 // font: ASCII, German umlauts, a combining acute, the three truncation
 // modes, the three alignments, with and without a background fill.
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// Golden images of the toolkit's widgets with the shipped fonts: a 25-item
+// GoldenToolkitTest.cpp - golden images of the toolkit's widgets with the shipped fonts: a 25-item
 // menu list, the dark and the outline cursor, memo mode, the colour picker,
 // a message box over a menu and a sheet of every remote-control key symbol.
 #include "Golden.h"

@@ -1,4 +1,4 @@
-// The legacy 8-bit text family with a tiny font of its own: plain and
+// LegacyTextTest.cpp - the legacy 8-bit text family with a tiny font of its own: plain and
 // run-length encoded bitmaps, byte-wise shortening, and the 256-byte work
 // copy.
 #include <cstring>

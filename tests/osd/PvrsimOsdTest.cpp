@@ -1,4 +1,4 @@
-// pvrsim's OSD: regions and the OSD map, clipping of every drawing call,
+// PvrsimOsdTest.cpp - pvrsim's OSD: regions and the OSD map, clipping of every drawing call,
 // graphics, saved boxes, copies, the composed screen and the frames folder.
 #include <algorithm>
 #include <vector>

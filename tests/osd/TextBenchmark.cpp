@@ -1,4 +1,4 @@
-// Speed of the anti-aliased text output: FMUC_PutStringAA drawing a
+// TextBenchmark.cpp - speed of the anti-aliased text output: FMUC_PutStringAA drawing a
 // 60-character line with a warm glyph cache, against FreeType rendering and
 // blending the same line into a pixel buffer, and the time to load a font.
 // At the end the program prints the glyph rate of both and their ratio.

@@ -1,4 +1,4 @@
-// Anti-aliased text: blending figures, the legacy character map, and
+// TextTest.cpp - anti-aliased text: blending figures, the legacy character map, and
 // FMUC_PutStringAA's cleaning, shortening, alignment and blending, each
 // compared with a reference drawing of the text it must come down to.
 #include <cmath>

@@ -1,4 +1,4 @@
-// The generated fonts: the UFNT files the installer ships and the built-in
+// FontFileTest.cpp - the generated fonts: the UFNT files the installer ships and the built-in
 // legacy font, checked against the format and the shipped conventions.
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-// The shipped language file: its byte format, the texts the installer shows,
+// LanguageFileTest.cpp - the shipped language file: its byte format, the texts the installer shows,
 // and loading it on the box in each of its languages.
 #include <map>
 

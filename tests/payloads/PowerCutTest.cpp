@@ -1,4 +1,4 @@
-// A power loss while a payload is written: a file under its final name is
+// PowerCutTest.cpp - a power loss while a payload is written: a file under its final name is
 // always complete, and the next run finishes the job.
 #include "Payloads.h"
 #include "PayloadSim.h"

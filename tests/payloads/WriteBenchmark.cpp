@@ -1,4 +1,4 @@
-// Benchmark: all payloads written onto an empty simulated disk through the
+// WriteBenchmark.cpp - benchmark: all payloads written onto an empty simulated disk through the
 // installer's writers, against copying the same files with cp.  One run of
 // each; prints both times and their ratio.
 #include <sys/wait.h>

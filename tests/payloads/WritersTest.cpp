@@ -1,4 +1,4 @@
-// The payload writers on a simulated disk: what they write where, what they
+// WritersTest.cpp - the payload writers on a simulated disk: what they write where, what they
 // leave alone, the modes of the programs and the working directory each
 // leaves behind.
 #include <cstring>

@@ -1,4 +1,4 @@
-// The pvrsim program's arguments, key scripts and runs.
+// CommandLineTest.cpp - the pvrsim program's arguments, key scripts and runs.
 #include <elf.h>
 #include <sys/wait.h>
 

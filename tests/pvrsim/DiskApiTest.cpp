@@ -1,4 +1,4 @@
-// The TAP API's disk operations, called by the test program acting as a TAP
+// DiskApiTest.cpp - the TAP API's disk operations, called by the test program acting as a TAP
 // whose current directory is "/ProgramFiles".
 #include <sys/stat.h>
 

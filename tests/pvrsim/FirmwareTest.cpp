@@ -1,4 +1,4 @@
-// The firmware internals as a TAP finds them by name, the work-folder
+// FirmwareTest.cpp - the firmware internals as a TAP finds them by name, the work-folder
 // functions and program start, and the memory services.
 #include <dlfcn.h>
 

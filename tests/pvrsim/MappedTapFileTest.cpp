@@ -1,4 +1,4 @@
-// A running TAP's file may be read, rewritten, truncated or replaced through
+// MappedTapFileTest.cpp - a running TAP's file may be read, rewritten, truncated or replaced through
 // every write path of the box without touching the running code (pvrsim
 // maps TAP files where they lie and gives a written one a fresh file).
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-// Loading TAPs, start parameters, events, ending by TAP_Exit and by the kill
+// TapRunTest.cpp - loading TAPs, start parameters, events, ending by TAP_Exit and by the kill
 // state, re-entry through TAP_SystemProc, and library state per TAP.
 #include <dlfcn.h>
 #include <elf.h>

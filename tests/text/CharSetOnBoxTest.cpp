@@ -1,4 +1,4 @@
-// Character-set functions that need the firmware: the library log lines for
+// CharSetOnBoxTest.cpp - character-set functions that need the firmware: the library log lines for
 // characters left out, and the one-time UTF-8 firmware check.
 #include <fstream>
 #include <iterator>

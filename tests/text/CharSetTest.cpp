@@ -1,4 +1,4 @@
-// Character sets and UTF-8: table contents against the C library's iconv,
+// CharSetTest.cpp - character sets and UTF-8: table contents against the C library's iconv,
 // the conversions in both directions, selectors, counting and case.
 #include <gtest/gtest.h>
 #include <iconv.h>

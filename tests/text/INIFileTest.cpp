@@ -1,4 +1,4 @@
-// INI files on a simulated box: the folder order and where the working
+// INIFileTest.cpp - INI files on a simulated box: the folder order and where the working
 // directory is left, opening with a final line end supplied, the value
 // buffer limits and the entry end limit.
 #include <string>

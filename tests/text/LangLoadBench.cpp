@@ -1,4 +1,4 @@
-// Benchmark: LangLoadStrings on a simulated box, for a language file of the
+// LangLoadBench.cpp - benchmark: LangLoadStrings on a simulated box, for a language file of the
 // shipped size (104 texts in German, English and Dutch) and for one ten
 // times as large.  Each text costs two substring searches through the whole
 // file per pass, so the time grows with texts x file size.

@@ -1,4 +1,4 @@
-// Language files on a simulated box: menu language and fallback, the value
+// LangStringsTest.cpp - language files on a simulated box: menu language and fallback, the value
 // rules of hand-edited files (escapes, comments, case, length, line ends),
 // limits, and the INI state and working directory around a load.
 #include <string>

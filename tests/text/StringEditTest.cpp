@@ -1,4 +1,4 @@
-// String editing helpers: character positions in UTF-8 text, in-place
+// StringEditTest.cpp - string editing helpers: character positions in UTF-8 text, in-place
 // insert/delete/replace with the room the callers give, case-insensitive
 // search, character rules and file-name cleaning.
 #include <ctype.h>

@@ -1,4 +1,4 @@
-// Colour picker: opening, one component's cursor, value and preview, the
+// ColorPickerTest.cpp - colour picker: opening, one component's cursor, value and preview, the
 // keys that change the colour, and closing.
 #include "ToolkitFixture.h"
 

@@ -1,4 +1,4 @@
-// The gallery TAP in pvrsim, driven by the remote: its values and the long
+// GalleryTest.cpp - the gallery TAP in pvrsim, driven by the remote: its values and the long
 // list, then every widget opened and closed, which leaves no region and no
 // memory behind.
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-// Menu list: initialisation, the limits of the records, the layout of the
+// MenuListTest.cpp - menu list: initialisation, the limits of the records, the layout of the
 // drawn parts (title, rows, numbers, value column, scroll bar, cursor
 // styles, memo, buttons), redrawing only what changed, and closing.
 #include <cstring>

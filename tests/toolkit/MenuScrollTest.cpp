@@ -1,4 +1,4 @@
-// Menu list cursor movement: the selectable-item search, the four scroll
+// MenuScrollTest.cpp - menu list cursor movement: the selectable-item search, the four scroll
 // operations at their edges and the choice of the first visible row.  Item
 // masks: one character per item, 'x' for an unselectable one.
 #include "ToolkitFixture.h"

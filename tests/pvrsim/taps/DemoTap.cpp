@@ -1,4 +1,4 @@
-// The demo TAP that scripts/run.sh starts: it greets on the box console,
+// DemoTap.cpp - the demo TAP that scripts/run.sh starts: it greets on the box console,
 // reports each key, and ends itself on Exit or after five seconds.
 #include <fcntl.h>
 #include <string.h>

@@ -1,4 +1,4 @@
-// A shared object with every identity section but "._tap_id": not a TAP.
+// NoIdTap.cpp - a shared object with every identity section but "._tap_id": not a TAP.
 #include "tap.h"
 
 TAP_PROGRAM_NAME("No ID");
