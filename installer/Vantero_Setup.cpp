@@ -17,9 +17,8 @@ tInstallerTask SetupMode;
 int TaskIndex;
 char FullName[256];
 
-namespace {
 // Log line for a start parameter; null for tasks that are not announced.
-const char *ParameterLine(dword task) {
+static const char *ParameterLine(dword task) {
   static const char *const kLines[] = {
       "Setup parameter IT_Install",   "Setup parameter IT_Uninstall", "Setup parameter IT_UninstallComplete",
       "Setup parameter IT_AutoStart", "Setup parameter IT_Repair",    "Setup parameter IT_RepairComplete",
@@ -28,7 +27,7 @@ const char *ParameterLine(dword task) {
 }
 
 // Chooses the task and returns its log line (null: none).
-const char *ChooseTask() {
+static const char *ChooseTask() {
   const tSetupStartParameter *parameter = (const tSetupStartParameter *)HDD_TAP_GetStartParameter();
   if (parameter == nullptr) {
     SetupMode = IT_Install;
@@ -37,7 +36,6 @@ const char *ChooseTask() {
   SetupMode = parameter->SetupTask;
   return ParameterLine((dword)SetupMode);
 }
-}  // namespace
 
 TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
 

@@ -2,17 +2,15 @@
 // folder, shared with the manager, with a copy of every line on the console.
 #include "Tools.h"
 
-namespace {
 // The folders are made by the first WriteLog of a run only.
-bool FirstCall = true;
+static bool FirstCall = true;
 
-void MakeLogFolders() {
+static void MakeLogFolders() {
   HDD_ChangeDir("/ProgramFiles");
   if (!TAP_Hdd_Exist("Settings")) TAP_Hdd_Create("Settings", ATTR_FOLDER);
   HDD_ChangeDir("Settings");
   if (!TAP_Hdd_Exist("Vantero")) TAP_Hdd_Create("Vantero", ATTR_FOLDER);
 }
-}  // namespace
 
 void WriteLog(const char *programName, const char *s) {
   CallTraceEnter("WriteLog");

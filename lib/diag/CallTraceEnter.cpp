@@ -4,8 +4,7 @@
 
 #include "CallTrace.h"
 
-namespace {
-void PrintEntry(const char *procName) {
+static void PrintEntry(const char *procName) {
   char *isoName = nullptr;
   StrToISOAlloc(procName, &isoName);
   char indent[CALLTRACE_INDENT_SIZE];
@@ -14,7 +13,6 @@ void PrintEntry(const char *procName) {
   PrintNet(puffer);
   if (isoName != nullptr) TAP_MemFree(isoName);
 }
-}  // namespace
 
 void CallTraceEnter(const char *procName) {
   if (CallTraceDoNotReenter) return;

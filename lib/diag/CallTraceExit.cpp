@@ -4,12 +4,11 @@
 
 #include "CallTrace.h"
 
-namespace {
-const dword kMagic = 0x96D2E400;
+static const dword kMagic = 0x96D2E400;
 
 // Statistics are kept per name pointer, not per text: each traced function
 // passes its own constant.
-void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
+static void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
   if (CallTraceStats == nullptr || call.ProcName == nullptr) return;
   dword index = 0;
   while (index < CallTraceStatsEntries && CallTraceStats[index].ProcName != call.ProcName) index++;
@@ -30,7 +29,7 @@ void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
   if (stats.NrCalls != 0xFFFFFFFF) stats.NrCalls++;
 }
 
-void CheckMagic(dword *magic) {
+static void CheckMagic(dword *magic) {
   if (magic == nullptr || *magic == kMagic) return;
   char indent[CALLTRACE_INDENT_SIZE];
   CallTraceIndent(indent);
@@ -38,7 +37,6 @@ void CheckMagic(dword *magic) {
   PrintNet(puffer);
   *magic = kMagic;
 }
-}  // namespace
 
 void CallTraceExit(dword *magic) {
   if (CallTraceDoNotReenter) return;

@@ -7,11 +7,10 @@
 
 #include "LogStamp.h"
 
-namespace {
 // Longest piece of text that goes to the console in one send.
-const size_t kConsolePiece = 510;
+static const size_t kConsolePiece = 510;
 
-void AppendToFile(const char *fileName, const char *stamp, const char *text) {
+static void AppendToFile(const char *fileName, const char *stamp, const char *text) {
   char linuxPath[KALIB_PATH_MAX];
   ConvertPathType(fileName, linuxPath, PK_LinuxFile);
   if (linuxPath[0] == '\0') return;
@@ -34,7 +33,7 @@ void AppendToFile(const char *fileName, const char *stamp, const char *text) {
   KalibLogTouch(linuxPath);
 }
 
-void SendToConsole(const char *stamp, const char *programName, const char *text) {
+static void SendToConsole(const char *stamp, const char *programName, const char *text) {
   if (stamp[0] != '\0') {
     snprintf(puffer, sizeof puffer, "%s", stamp);
     PrintNet(puffer);
@@ -57,7 +56,6 @@ void SendToConsole(const char *stamp, const char *programName, const char *text)
   PrintNet(puffer);
   if (isoText != nullptr) TAP_MemFree(isoText);
 }
-}  // namespace
 
 void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle,
               const char *text) {

@@ -6,11 +6,10 @@
 
 #include "LogStamp.h"
 
-namespace {
-const char kSettingsDir[] = "/mnt/hd/ProgramFiles/Settings";
-const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
+static const char kSettingsDir[] = "/mnt/hd/ProgramFiles/Settings";
+static const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
 
-void AppendToKalibLog(const char *stamp, const char *message) {
+static void AppendToKalibLog(const char *stamp, const char *message) {
   FILE *log = fopen(kKalibLog, "r+");  // never creates the file
   if (log == nullptr) return;
   fseek(log, 0, SEEK_END);
@@ -20,7 +19,6 @@ void AppendToKalibLog(const char *stamp, const char *message) {
   fclose(log);
   KalibLogTouch(kKalibLog);
 }
-}  // namespace
 
 void LogEntryKalibPrintf(bool console, const char *format, ...) {
   if (format == nullptr) return;

@@ -4,19 +4,20 @@
 
 dword kal_rgn = 0;
 
-namespace {
-const dword kScreenWidth = 720;
-const dword kScreenHeight = 576;
+static const dword kScreenWidth = 720;
+static const dword kScreenHeight = 576;
 
+namespace {  // file-local record type (static cannot apply to a type)
 struct Metrics {
   dword lineHeight;
   dword margin;
 };
-const Metrics kMetrics[3] = {{19, 14}, {22, 16}, {26, 20}};
+}  // namespace
+static const Metrics kMetrics[3] = {{19, 14}, {22, 16}, {26, 20}};
 
 // Counts the text lines (behind the title) that keep the window above the
 // screen's bottom, growing the window's height and width as it goes.
-int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m, dword &H, dword &W) {
+static int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m, dword &H, dword &W) {
   int count = 0;
   for (; lines[count] != nullptr; count++) {
     dword top = centreY ? 0 : y;
@@ -27,7 +28,6 @@ int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m
   }
   return count;
 }
-}  // namespace
 
 void ShowMessageWindow(char **content, dword pos_x, dword pos_y, byte fntSize, byte align, dword bdcolor,
                        dword titlecolor, dword msgcolor, dword bgcolor, dword delay) {

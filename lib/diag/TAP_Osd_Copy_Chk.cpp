@@ -3,8 +3,7 @@
 // made as requested.
 #include "Kalib.h"
 
-namespace {
-void CheckSource(const char *Location, word rgn, dword x, dword y, dword w, dword h) {
+static void CheckSource(const char *Location, word rgn, dword x, dword y, dword w, dword h) {
   dword rgnW = GetOSDRegionWidth(rgn), rgnH = GetOSDRegionHeight(rgn);
   if (x >= rgnW) LogEntryKalibPrintf(TRUE, "TAP_Osd_Copy_Chk Warning: srcX(%d) >= srcRgnW(%d) @ %s", (int)x, (int)rgnW, Location);
   if (y >= rgnH) LogEntryKalibPrintf(TRUE, "TAP_Osd_Copy_Chk Warning: srcY(%d) >= srcRgnH(%d) @ %s", (int)y, (int)rgnH, Location);
@@ -14,7 +13,7 @@ void CheckSource(const char *Location, word rgn, dword x, dword y, dword w, dwor
     LogEntryKalibPrintf(TRUE, "TAP_Osd_Copy_Chk Warning: (srcY(%d) + h(%d)) > srcRgnH(%d) @ %s", (int)y, (int)h, (int)rgnH, Location);
 }
 
-void CheckTarget(const char *Location, word rgn, dword x, dword y, dword w, dword h) {
+static void CheckTarget(const char *Location, word rgn, dword x, dword y, dword w, dword h) {
   dword rgnW = GetOSDRegionWidth(rgn), rgnH = GetOSDRegionHeight(rgn);
   // This message has always called the target width "srcRgnW"; log
   // readers search for the text as it is.
@@ -24,7 +23,6 @@ void CheckTarget(const char *Location, word rgn, dword x, dword y, dword w, dwor
   if ((uint64_t)y + h > rgnH)
     LogEntryKalibPrintf(TRUE, "TAP_Osd_Copy_Chk Warning: (dstY(%d) + h(%d)) > dstRgnH(%d) @ %s", (int)y, (int)h, (int)rgnH, Location);
 }
-}  // namespace
 
 int TAP_Osd_Copy_Chk(const char *Location, word srcRgnNum, word dstRgnNum, dword srcX, dword srcY, dword w,
                      dword h, dword dstX, dword dstY, bool sprite) {

@@ -2,10 +2,8 @@
 // call is always made as requested; violations are only reported.
 #include "Kalib.h"
 
-namespace {
-const dword kScreenWidth = 720;
-const dword kScreenHeight = 576;
-}  // namespace
+static const dword kScreenWidth = 720;
+static const dword kScreenHeight = 576;
 
 int TAP_Osd_Create_Chk(const char *Location, dword x, dword y, dword w, dword h, byte lutIdx, int flag) {
   if (Location != nullptr) {

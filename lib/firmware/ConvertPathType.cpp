@@ -6,10 +6,10 @@
 #include "BoundedString.h"
 #include "Kalib.h"
 
-namespace {
-const char kMount[] = "/mnt/hd";
-const size_t kMountLength = sizeof kMount - 1;
+static const char kMount[] = "/mnt/hd";
+static const size_t kMountLength = sizeof kMount - 1;
 
+namespace {  // file-local record type (static cannot apply to a type)
 // Builds the destination text piece by piece; any piece that does not fit
 // makes the whole result empty.
 class PathBuilder {
@@ -36,8 +36,9 @@ class PathBuilder {
   char text_[KALIB_PATH_MAX];
   bool fits_ = true;
 };
+}  // namespace
 
-void AddCurrentDir(PathBuilder &out) {
+static void AddCurrentDir(PathBuilder &out) {
   char currentDir[KALIB_PATH_MAX] = "";
   HDD_TAP_GetCurrentDir(currentDir);
   out.Add(currentDir);
@@ -45,51 +46,51 @@ void AddCurrentDir(PathBuilder &out) {
 }
 
 // P: the source when it is absolute, else the current directory and the source.
-void AddAbsolute(PathBuilder &out, const char *source) {
+static void AddAbsolute(PathBuilder &out, const char *source) {
   if (source[0] != '/') AddCurrentDir(out);
   out.Add(source);
 }
 
 // Everything up to, not including, the last '/'.
-void AddFolderPart(PathBuilder &out, const char *path) {
+static void AddFolderPart(PathBuilder &out, const char *path) {
   const char *lastSlash = strrchr(path, '/');
   out.AddPart(path, lastSlash ? (size_t)(lastSlash - path) : 0);
 }
 
-void AddFileNamePart(PathBuilder &out, const char *path) {
+static void AddFileNamePart(PathBuilder &out, const char *path) {
   const char *lastSlash = strrchr(path, '/');
   out.Add(lastSlash ? lastSlash + 1 : path);
 }
 
 // The source behind "/mnt/hd"; null when it is not below the disk's mount
 // point ("/mnt/hdd/x" is another mount and has no TAP notation).
-const char *AfterMount(const char *source) {
+static const char *AfterMount(const char *source) {
   if (strncmp(source, kMount, kMountLength) != 0) return nullptr;
   const char *rest = source + kMountLength;
   return *rest == '/' || *rest == '\0' ? rest : nullptr;
 }
 
-void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
   if (destKind == PK_LinuxFolder || destKind == PK_LinuxFile) out.Add(kMount);
   AddCurrentDir(out);
   if (destKind == PK_TapFile || destKind == PK_LinuxFile) out.Add(source);
 }
 
-void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
   if (destKind != PK_LinuxFolder) return out.Fail();
   out.Add(kMount);
   AddAbsolute(out, source);
   out.Slash();
 }
 
-void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
   const char *tapPath = AfterMount(source);
   if (destKind != PK_TapFolder || tapPath == nullptr) return out.Fail();
   out.Add(tapPath);
   out.Slash();
 }
 
-void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
   switch (destKind) {
     case PK_FileName:
       AddFileNamePart(out, source);
@@ -114,7 +115,7 @@ void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
   }
 }
 
-void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
   const char *tapPath = AfterMount(source);
   switch (destKind) {
     case PK_FileName:
@@ -135,7 +136,6 @@ void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
       break;
   }
 }
-}  // namespace
 
 void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
   if (source == nullptr || dest == nullptr || (unsigned)destKind > PK_LinuxFile) return;

@@ -16,8 +16,7 @@
 #include "ELFReader.h"
 #include "Kalib.h"
 
-namespace {
-
+namespace {  // file-local record types (static cannot apply to a type)
 /* ELF32 file header (52 bytes, little-endian like the box). */
 struct tELFHeader {
   byte ident[16];
@@ -52,11 +51,10 @@ struct tELFSectionHeader {
   dword addralign;
   dword entsize;
 };
+}  // namespace
 static_assert(sizeof(tELFSectionHeader) == 40, "ELF32 section header is 40 bytes");
 
-const dword SHT_STRTAB = 3;
-
-}  // namespace
+static const dword SHT_STRTAB = 3;
 
 /* Reader state: one file at a time. */
 static int fTAP = -1;

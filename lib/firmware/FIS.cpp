@@ -3,12 +3,10 @@
 // first successful lookup; a missing symbol is looked up again next time.
 #include "Kalib.h"
 
-namespace {
-void *Cached(void *&cell, const char *symbol) {
+static void *Cached(void *&cell, const char *symbol) {
   if (cell == nullptr) cell = TryResolve(symbol);
   return cell;
 }
-}  // namespace
 
 #define KALIB_ACCESSOR(accessor, symbol) \
   void *accessor(void) {                 \

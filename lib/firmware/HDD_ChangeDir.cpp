@@ -8,10 +8,9 @@
 dword ReturnTypeToBeChecked = 1;
 dword ChDirSuccessful = 0;
 
-namespace {
 // "/ProgramFiles" exists on every disk, so whatever the firmware answers
 // for it is its success value.
-void LearnChangeDirSuccess(void) {
+static void LearnChangeDirSuccess(void) {
   bool pushed = HDD_TAP_PushDir();
   ChDirSuccessful = TAP_Hdd_ChangeDir("/ProgramFiles");
   ReturnTypeToBeChecked = 0;
@@ -19,8 +18,7 @@ void LearnChangeDirSuccess(void) {
 }
 
 // Worst case of StrToUTF8: three bytes per source byte and the terminator.
-const size_t kUtf8PathMax = 3 * KALIB_PATH_MAX + 1;
-}  // namespace
+static const size_t kUtf8PathMax = 3 * KALIB_PATH_MAX + 1;
 
 bool HDD_ChangeDir(const char *dir) {
   if (ReturnTypeToBeChecked) LearnChangeDirSuccess();

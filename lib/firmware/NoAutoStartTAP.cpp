@@ -7,20 +7,18 @@
 #include "ShellQuote.h"
 #include "TaskTable.h"
 
-namespace {
-bool InAutoStartFolder(const char *dir) {
+static bool InAutoStartFolder(const char *dir) {
   return strstr(dir, "/ProgramFiles/AutoStart") != nullptr || strstr(dir, "/ProgramFiles/XStart") != nullptr;
 }
 
 // "mv <file> /mnt/hd/ProgramFiles" with the file quoted for the shell; false
 // when the command does not fit.
-bool FormatMoveCommand(const char *tapFile, char *command, size_t size) {
+static bool FormatMoveCommand(const char *tapFile, char *command, size_t size) {
   char quoted[2 * KALIB_PATH_MAX];
   if (!ShellQuote(tapFile, quoted, sizeof quoted)) return false;
   int len = snprintf(command, size, "mv %s /mnt/hd/ProgramFiles", quoted);
   return len >= 0 && (size_t)len < size;
 }
-}  // namespace
 
 int NoAutoStartTAP(void) {
   char currentDir[KALIB_PATH_MAX] = "";

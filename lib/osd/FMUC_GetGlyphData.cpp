@@ -8,14 +8,13 @@
 
 #include "FontFile.h"
 
-namespace {
-tUCGlyph *FindCached(tUCFont *font, dword unicode) {
+static tUCGlyph *FindCached(tUCFont *font, dword unicode) {
   for (dword i = 0; i < font->CacheCount; i++)
     if (font->GlyphCache[i].Unicode == unicode) return &font->GlyphCache[i];
   return nullptr;
 }
 
-const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
+static const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
   if (font->GlyphDefs == nullptr) return nullptr;
   for (dword i = 0; i < font->GlyphCount; i++)
     if (font->GlyphDefs[i].Unicode == unicode) return &font->GlyphDefs[i];
@@ -24,13 +23,12 @@ const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
 
 // A bitmap must have a size, stay within the OSD's size and lie inside the
 // file; anything else comes from a damaged or hostile file.
-bool IsSound(const tUCGlyphDef *def, dword fileLength) {
+static bool IsSound(const tUCGlyphDef *def, dword fileLength) {
   if (def->Width == 0 || def->Height == 0) return FALSE;
   if (def->Width > FMUC_MAX_GLYPH_WIDTH || def->Height > FMUC_MAX_GLYPH_HEIGHT) return FALSE;
   dword size = (dword)def->Width * def->Height;
   return def->Offset <= fileLength && size <= fileLength - def->Offset;
 }
-}  // namespace
 
 tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *BytesPerChar) {
   if (FontData == nullptr || UTF8Character == nullptr || UTF8Character[0] == 0) return nullptr;

@@ -15,10 +15,9 @@
 // The TAP's program name from its identity section; absent outside a TAP.
 extern "C" char __tap_program_name__[] __attribute__((weak));
 
-namespace {
-const dword kHeaderSize = 8;  // "UFNT" and the glyph count
+static const dword kHeaderSize = 8;  // "UFNT" and the glyph count
 
-void ReportMissingFont(const char *fileName) {
+static void ReportMissingFont(const char *fileName) {
   char line[KALIB_PATH_MAX + 32];
   snprintf(line, sizeof line, "failed to load %s", fileName);
   LogEntryKalibPrintf(TRUE, "FontManager UC: %s", line);
@@ -26,16 +25,15 @@ void ReportMissingFont(const char *fileName) {
   ShowMessageWin(title, line, "Please install the font", 300);
 }
 
-void CloseUnloaded(tUCFont *font) {
+static void CloseUnloaded(tUCFont *font) {
   close(font->FileHandle);
   font->FileHandle = 0;
 }
 
 // Glyph definitions that fit into the file behind the header.
-dword DefinitionsPresent(dword fileLength) {
+static dword DefinitionsPresent(dword fileLength) {
   return fileLength < kHeaderSize ? 0 : (fileLength - kHeaderSize) / sizeof(tUCGlyphDef);
 }
-}  // namespace
 
 bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
   if (FontData != nullptr) memset(FontData, 0, sizeof *FontData);

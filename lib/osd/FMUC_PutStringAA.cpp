@@ -6,24 +6,22 @@
 
 #include "TextCanvas.h"
 
-namespace {
-
 // Start of the character before p, never before start (a stray
 // continuation byte at the start of the text must not lead outside it).
-byte *PreviousChar(byte *start, byte *p) {
+static byte *PreviousChar(byte *start, byte *p) {
   do p--;
   while (p > start && (*p & 0xC0) == 0x80);
   return p;
 }
 
 // The advance a glyph adds to a line: diacritical marks add none.
-dword Advance(const tUCGlyph *glyph) {
+static dword Advance(const tUCGlyph *glyph) {
   return glyph == nullptr || FMUC_IsDiacriticalMark(glyph->Unicode) ? 0 : glyph->Width;
 }
 
 // The work copy: converted to UTF-8 when the text is ISO 8859 only, then
 // cleaned of control characters and line feeds.  Null when out of memory.
-char *MakeWorkCopy(const char *str) {
+static char *MakeWorkCopy(const char *str) {
   dword length = strlen(str);
   bool hasAnsi = FALSE, hasUTF = FALSE;
   GetStringEncoding(str, &hasAnsi, &hasUTF);
@@ -44,7 +42,7 @@ char *MakeWorkCopy(const char *str) {
 
 // Removes characters from the end until end fits maxX (truncation modes 0
 // and 1).  The first character always stays.
-void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
+static void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
   byte *start = (byte *)copy;
   byte *p = start + strlen(copy);
   dword steps = (dword)(p - start), lastWidth = 0;
@@ -65,7 +63,7 @@ void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
 
 // Passes over characters from the front until end fits maxX (mode 2);
 // returns the number of characters passed.
-int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
+static int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
   const byte *p = (const byte *)copy;
   dword steps = strlen(copy), lastWidth = 0;
   int passed = 0;
@@ -84,7 +82,7 @@ int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
 }
 
 // Shortens the copy by the truncation mode; false when it cannot be drawn.
-bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
+static bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
   switch (bDot) {
     case 0:
       CutFromEnd(copy, font, end, maxX);
@@ -107,7 +105,7 @@ bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
   return end <= maxX;
 }
 
-void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
+static void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
   int pen = 0, lastCentre = 0;
   const byte *p = (const byte *)copy;
   while (*p != 0) {
@@ -128,8 +126,6 @@ void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
       for (int col = 0; col < glyph->Width; col++) TextCanvasPut(canvas, column + col, row, *bitmap++);
   }
 }
-
-}  // namespace
 
 void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                       tUCFont *FontData, byte bDot, byte align, float AntiAliasFactor) {

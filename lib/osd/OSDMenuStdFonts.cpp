@@ -11,22 +11,20 @@ tUCFont OSDMenuFont_18;
 tUCFont OSDMenuFont_20;
 tUCFont OSDMenuFont_20B;
 
-namespace {
-
+namespace {  // file-local record type (static cannot apply to a type)
 struct StdFont {
   const char *FileName;
   tUCFont *Font;
 };
+}  // namespace
 
 /* Load and free order. */
-const StdFont StdFonts[] = {
+static const StdFont StdFonts[] = {
     {"Calibri_10.ufnt", &OSDMenuFont_10}, {"Calibri_12.ufnt", &OSDMenuFont_12},
     {"Calibri_14.ufnt", &OSDMenuFont_14}, {"Calibri_16.ufnt", &OSDMenuFont_16},
     {"Calibri_18.ufnt", &OSDMenuFont_18}, {"Calibri_20.ufnt", &OSDMenuFont_20},
     {"Calibri_20B.ufnt", &OSDMenuFont_20B},
 };
-
-} // namespace
 
 void OSDMenuLoadStdFonts(void)
 {
