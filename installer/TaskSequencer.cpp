@@ -443,7 +443,8 @@ typedef struct {
   int NrSteps;
 } tTask;
 
-#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof(steps[0]))}
+// `name` is a string literal pasted into the step format, so it cannot be parenthesised.
+#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof((steps)[0]))}  // NOLINT(bugprone-macro-parentheses)
 
 /* Indexed by tInstallerTask, IT_Install to IT_RepairComplete. */
 static const tTask Tasks[] = {
@@ -478,6 +479,7 @@ dword TAP_EventHandler(word event, dword param1, dword param2)
   if (OSDMenuMessageBoxIsVisible()) OSDMenuEvent(&event, &param1, &param2);
 
   dword result = 0;
+  // NOLINTNEXTLINE(bugprone-branch-clone): the two empty branches each say why nothing happens
   if (DoNotReenter) {
     /* A step is running (it waits inside StopTAP or TAP_Delay): swallow. */
   } else if (event != EVT_IDLE) {

@@ -8,11 +8,14 @@ static void *Cached(void *&cell, const char *symbol) {
   return cell;
 }
 
+// Expands to a function definition, which parentheses cannot enclose.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define KALIB_ACCESSOR(accessor, symbol) \
   void *accessor(void) {                 \
     static void *cell;                   \
     return Cached(cell, symbol);          \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 KALIB_ACCESSOR(FIS_fwTimeToLinux, "PvrTimeToLinux")
 KALIB_ACCESSOR(FIS_fwApplHdd_RestoreWorkFolder, "_Z25ApplHdd_RestoreWorkFolderv")

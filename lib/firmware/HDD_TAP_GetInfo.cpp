@@ -46,9 +46,10 @@ static dword ReadBuildDate(void) {
   memset(text, 0, sizeof(text));
   if (!ELFReadDataPrefix(index, (byte *)text, sizeof(text) - 1)) return 0;
 
-  int year = atoi(&text[7]);
+  // A malformed date reads as 0, which the date check below refuses.
+  int year = atoi(&text[7]);  // NOLINT(cert-err34-c)
   text[6] = '\0';
-  int day = atoi(&text[4]);
+  int day = atoi(&text[4]);  // NOLINT(cert-err34-c)
   text[3] = '\0';
   byte month = MonthFromAbbreviation(text);
   return TAP_MakeMjd((word)year, month, (byte)day);

@@ -57,7 +57,7 @@ static bool Shorten(char *text, const tFontData *font, dword &end, dword maxX, b
       dword passed = SkipFromFront(text, font, end, maxX);
       dword rest = strlen(text + passed);
       memmove(text + 3, text + passed, rest + 1);
-      memcpy(text, "...", 3);
+      memcpy(text, "...", 3);  // NOLINT(bugprone-not-null-terminated-result): the text goes on behind it
       break;
     }
     default:

@@ -158,9 +158,7 @@ extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, in
 
   HDD_TAP_PushDir();
   INILOCATION location = INIOpenFile(langFile, appName);
-  if(location == INI_NotFound || location == INI_NewFile)
-    location = INI_NotFound;
-  else if(IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
+  if(location != INI_NotFound && location != INI_NewFile && IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
     LangNrStrings = nrStrings;
   else
     location = INI_NotFound;

@@ -12,7 +12,7 @@ static void ReplaceInPlace(char *text, const char *find, const char *replace)
   char *p = strstr(text, find);
   while(p)
   {
-    memcpy(p, replace, replaceLen);
+    memcpy(p, replace, replaceLen);  // NOLINT(bugprone-not-null-terminated-result): inside the text
     if(findLen != replaceLen)
       memmove(p + replaceLen, p + findLen, strlen(p + findLen) + 1);
     p = strstr(p + replaceLen, find);
@@ -34,9 +34,9 @@ static void ReplaceGrowing(char *text, const char *find, const char *replace)
   const char *s = text;
   for(const char *p = strstr(s, find); p; p = strstr(s, find))
   {
-    memcpy(w, s, p - s);
+    memcpy(w, s, p - s);  // NOLINT(bugprone-not-null-terminated-result): work is zero-filled
     w += p - s;
-    memcpy(w, replace, replaceLen);
+    memcpy(w, replace, replaceLen);  // NOLINT(bugprone-not-null-terminated-result): work is zero-filled
     w += replaceLen;
     s = p + findLen;
   }

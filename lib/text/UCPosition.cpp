@@ -35,7 +35,7 @@ extern "C" void InsertAt(char *text, int charPos, const char *insertText)
   }
   char *at = GetUCPos(text, charPos < 0 ? 0 : charPos);
   memmove(at + insertLen, at, strlen(at) + 1);
-  memcpy(at, insertText, insertLen);
+  memcpy(at, insertText, insertLen);  // NOLINT(bugprone-not-null-terminated-result): inside the text
 }
 
 extern "C" void DeleteAt(char *text, int charPos, int nrChars)

@@ -77,7 +77,8 @@ void statConsole(const RoutedPath &routed, struct stat64 &st) {
   std::memset(&st, 0, sizeof st);
   st.st_mode = S_IFCHR | 0620;
   st.st_nlink = 1;
-  st.st_rdev = makedev(136, std::atoi(routed.boxPath.c_str() + std::strlen("/dev/pts/")));
+  // The path was matched as "/dev/pts/<digits>" when it was routed.
+  st.st_rdev = makedev(136, std::atoi(routed.boxPath.c_str() + std::strlen("/dev/pts/")));  // NOLINT(cert-err34-c)
 }
 }  // namespace
 

@@ -9,7 +9,7 @@ using namespace pvrsim::core;
 // since 1970; the firmware time counts as UTC.  Times before 1970 give 0.
 extern "C" __attribute__((visibility("default"))) dword PvrTimeToLinux(dword packed) {
   int64_t mjd = packed >> 16;
-  int64_t seconds = (mjd - kMjdOfUnixEpoch) * 86400 + ((packed >> 8) & 0xFF) * 3600 + (packed & 0xFF) * 60;
+  int64_t seconds = (mjd - kMjdOfUnixEpoch) * 86400 + int64_t{(packed >> 8) & 0xFF} * 3600 + int64_t{packed & 0xFF} * 60;
   return seconds < 0 ? 0 : static_cast<dword>(seconds);
 }
 

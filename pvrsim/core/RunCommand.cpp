@@ -53,9 +53,8 @@ bool startWithLauncher(Sim &sim, const std::string &tapPath, dword param, std::s
     }
   }
   bool started = false;
-  if (!sim.copyToDisk(PVRSIM_LAUNCHER_TAP, launcher)) {
-    error = sim.lastError();
-  } else if (sim.startTap(launcher) < 0 && !sim.lastError().empty()) {
+  if (!sim.copyToDisk(PVRSIM_LAUNCHER_TAP, launcher) ||
+      (sim.startTap(launcher) < 0 && !sim.lastError().empty())) {
     error = sim.lastError();
   } else {
     started = true;  // the TAP itself may have ended in its TAP_Main
