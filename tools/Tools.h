@@ -17,13 +17,25 @@ extern "C" {
 /* Shared scratch buffer for formatting log texts before WriteLog. */
 extern char Debug[2048];
 
+/* Appends s to "Vantero.log" in VANTERO_SETTINGS_DIR with a style-5 stamp and
+ * copies it to the console as "<programName>: <s>"; the first call of a run
+ * makes the folders.  Without the folder the line goes to the console only. */
 void WriteLog(const char *programName, const char *s);
 // Formats a line into Debug (cut to fit) and writes it to the log with the
 // program name "Vantero", as the manager and its data files do.
 void LogVantero(const char *format, ...) __attribute__((format(printf, 1, 2)));
+/* Makes VANTERO_SETTINGS_DIR (and /ProgramFiles/Settings) when missing; the
+ * working directory is kept. */
 void CreateSettingsDir(void);
 
+/* Searches below "/ProgramFiles" (not the settings folder) for the TAP file
+ * with tapId: true with its name in tapName (128 bytes) and its folder in
+ * folderName (KALIB_PATH_MAX bytes; either may be null), leaving the working
+ * directory there.  False when there is none. */
 bool FindTAP(dword tapId, char *tapName, char *folderName);
+/* Stops a running TAP: the stop event, then the kill state, each followed by
+ * up to 300 ticks of waiting, with log lines.  True when it no longer runs
+ * (also when it did not run); false when it survived both. */
 bool StopTAP(dword tapId);
 
 /* ======================================================================
@@ -215,7 +227,8 @@ bool hasValidAlphaPassword(int64 password);
  * set; without incrementalSearch both are cleared first.  Leaves the
  * working directory in the last folder it looked at. */
 bool FindFile(tVPDFiles *file, bool incrementalSearch);
-/* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes. */
+/* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes (no size
+ * is passed).  Nothing for null. */
 void URLEncode(char *text);
 void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
