@@ -58,9 +58,9 @@ class DiskLinksTest : public BoxTest {
   void makeDisk() {
     std::filesystem::remove_all(outside());
     std::filesystem::remove_all(config_.diskRoot);
-    writeFile(outside() + "/secret", "host");
-    writeFile(outside() + "/dir/file", "host file");
-    writeFile(disk("ProgramFiles/in_dir/file"), "disk file");
+    writeHostFile(outside() + "/secret", "host");
+    writeHostFile(outside() + "/dir/file", "host file");
+    writeHostFile(disk("ProgramFiles/in_dir/file"), "disk file");
     makeLink(outside() + "/secret", disk("ProgramFiles/out_file"));    // absolute host path
     makeLink(outside() + "/dir", disk("ProgramFiles/out_dir"));
     makeLink("../../outside", disk("ProgramFiles/up"));                // climbs out
@@ -71,7 +71,7 @@ class DiskLinksTest : public BoxTest {
     makeLink("loop_b", disk("loop_a"));
     makeLink("loop_a", disk("loop_b"));
   }
-  std::string outside() const { return root_ + "/outside"; }
+  std::string outside() const { return root + "/outside"; }
 };
 
 TEST_F(DiskLinksTest, EveryOperationStaysOnTheDisk) {

@@ -33,7 +33,7 @@ class VdtoolTest : public DataFilesSim {
     if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ) != 0 ||
         waitpid(pid, &status, 0) != pid)
       status = -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHost(root + "/out.txt"), readHost(root + "/err.txt")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHostFile(root + "/out.txt"), readHostFile(root + "/err.txt")};
   }
   json dump(const std::string &boxPath) {
     ToolRun run = vdtool("dump '" + disk(boxPath) + "'");
@@ -124,7 +124,7 @@ TEST_F(VdtoolTest, TheLibraryLoadsWhatMakeVpdWroteAndADumpMakesTheSameFile) {
   ToolRun run = vdtool("make-vpd package.json out.vpd");
   ASSERT_EQ(0, run.status) << run.err;
   EXPECT_EQ("vdtool: wrote out.vpd (package description, format 9)\n", run.out);
-  std::string written = readHost(root + "/out.vpd");
+  std::string written = readHostFile(root + "/out.vpd");
   EXPECT_TRUE(SampleImage() == written) << "make-vpd wrote another file than VPDSave of the same record";
 
   putSetting("Made.vpd", written);
@@ -135,7 +135,7 @@ TEST_F(VdtoolTest, TheLibraryLoadsWhatMakeVpdWroteAndADumpMakesTheSameFile) {
 
   run = vdtool("dump out.vpd > dumped.json; " + std::string(VDTOOL_COMMAND) + " make-vpd dumped.json again.vpd");
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_TRUE(written == readHost(root + "/again.vpd")) << "dump and make-vpd lose nothing";
+  EXPECT_TRUE(written == readHostFile(root + "/again.vpd")) << "dump and make-vpd lose nothing";
   VPDFree(&loaded);
   VPDFree(&sample);
 }

@@ -17,6 +17,7 @@ int ConsoleCount(const std::string &text) {
 class CallTraceTest : public SimTest {
  protected:
   void SetUp() override {
+    SimTest::SetUp();
     Start();
     CallTraceInit();
     CallTraceEnable(FALSE);
@@ -159,8 +160,9 @@ TEST_F(CallTraceTest, ReentryIsIgnored) {
 
 TEST(CallTraceInitTest, InitialisesOnFirstUse) {
   pvrsim::Options options;
-  options.diskDir = std::string(TEST_TMP_DIR) + "/foundation/CallTraceInit/disk";
-  options.runDir = std::string(TEST_TMP_DIR) + "/foundation/CallTraceInit/run";
+  std::string folder = freshTestCaseFolder("foundation");
+  options.diskDir = folder + "/disk";
+  options.runDir = folder + "/run";
   pvrsim::Sim sim(options);
   EXPECT_FALSE(CallTraceInitialized);
   CallTraceEnter("First");

@@ -60,11 +60,11 @@ TEST_F(Install, CancelledCountsAsAutoStart) {
 
 TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
   // An older manager under a name of its own, running.
-  writeFile(hostPath("/ProgramFiles/XStart/MyManager.tap"), managerPayload());
+  writeFile("/ProgramFiles/XStart/MyManager.tap", managerPayload());
   boot();
   ASSERT_GE(sim->startTap("/ProgramFiles/XStart/MyManager.tap"), 0) << sim->lastError();
   std::string older = managerPayload() + std::string(1000, 'x');  // differs from the payload
-  writeFile(hostPath("/ProgramFiles/XStart/MyManager.tap"), older);
+  writeFile("/ProgramFiles/XStart/MyManager.tap", older);
 
   startInstaller(dword(kInstall));
   ASSERT_TRUE(runToEnd());
@@ -84,12 +84,12 @@ TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
 TEST_F(Install, SecondInstallFindsTheFirstAndAsksNothing) {
   installAnswering({RKEY_Ok});
   boot();
-  writeFile(hostPath("/ProgramFiles/wget"), "old wget");  // present programs stay as they are
-  std::remove(hostPath(kLogBoxPath).c_str());
+  writeFile("/ProgramFiles/wget", "old wget");  // present programs stay as they are
+  std::remove(disk(kLogBoxPath).c_str());
   startInstaller(dword(kInstall));
   ASSERT_TRUE(runToEnd());
   EXPECT_EQ(log()[5], "  IT_Install step 3");
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/wget")), "old wget");
+  EXPECT_EQ(readFile("/ProgramFiles/wget"), "old wget");
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
 }
 

@@ -22,6 +22,6 @@ std::vector<Payload> payloads() {
   return p;
 }
 
-std::string Scenario::managerPayload() const { return readFile(payloads()[0].hostFile); }
+std::string Scenario::managerPayload() const { return readHostFile(payloads()[0].hostFile); }
 
 }  // namespace installer_test

@@ -29,8 +29,8 @@ class Screens : public Scenario {
     ASSERT_EQ(golden.height, shown.height);
     int differing = 0;
     for (size_t i = 0; i < shown.argb.size(); i++) differing += (golden.argb[i] & 0xFFFFFF) != (shown.argb[i] & 0xFFFFFF);
-    if (differing) pvrsim::osd::writePng(root_ + "/" + name, shown, false);
-    EXPECT_EQ(differing, 0) << name << ": the screen differs; see " << root_ << "/" << name;
+    if (differing) pvrsim::osd::writePng(root + "/" + name, shown, false);
+    EXPECT_EQ(differing, 0) << name << ": the screen differs; see " << root << "/" << name;
   }
 
   template <typename T>
@@ -85,7 +85,7 @@ TEST_F(Screens, IncompleteInstallSaysSoLast) {
     if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0) fontsAndTexts += fs::file_size(p.hostFile);
   bootOptions = [fontsAndTexts](pvrsim::Options &o) { o.diskFullAfterBytes = fontsAndTexts; };
   boot();
-  std::string frames = root_ + "/frames";
+  std::string frames = root + "/frames";
   ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   startInstaller();
   ASSERT_TRUE(runUntilLogHas("  IT_Install step 2"));
@@ -95,7 +95,7 @@ TEST_F(Screens, IncompleteInstallSaysSoLast) {
   auto l = log();
   for (const Payload &p : payloads()) {
     std::string path = p.boxPath.empty() ? "/ProgramFiles/Vantero.tap" : p.boxPath;
-    bool written = readFile(hostPath(path)) == readFile(p.hostFile);
+    bool written = readFile(path) == readHostFile(p.hostFile);
     std::string line = "  Failed to write " + path + ": only 0 of " + std::to_string(fs::file_size(p.hostFile)) +
                        " bytes written";
     EXPECT_NE(written, std::find(l.begin(), l.end(), line) != l.end()) << path;

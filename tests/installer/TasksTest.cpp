@@ -24,9 +24,9 @@ class Tasks : public Scenario {
     if (autoStart) pressKey(RKEY_Left);
     pressKey(RKEY_Ok);
     ASSERT_TRUE(runToEnd());
-    writeFile(hostPath(kMarker), "marker");
+    writeFile(kMarker, "marker");
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
   }
 
   void startManager(const std::string &path) { ASSERT_GE(sim->startTap(path), 0) << sim->lastError(); }
@@ -51,9 +51,9 @@ class Tasks : public Scenario {
 
 TEST_F(Tasks, RepairRewritesInPlaceAndDeletesTheMarker) {
   installed();
-  fs::remove(hostPath("/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"));  // fonts are not repaired
-  fs::remove(hostPath("/ProgramFiles/busybox"));
-  writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload() + "older");
+  fs::remove(disk("/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"));  // fonts are not repaired
+  fs::remove(disk("/ProgramFiles/busybox"));
+  writeFile("/ProgramFiles/Vantero.tap", managerPayload() + "older");
   startManager("/ProgramFiles/Vantero.tap");
   startInstaller(kRepair);
   ASSERT_TRUE(runToEnd());
@@ -67,15 +67,15 @@ TEST_F(Tasks, RepairRewritesInPlaceAndDeletesTheMarker) {
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"),
                                 {"/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"}));
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/busybox")), readFile(payloads()[2].hostFile));
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/busybox"), readHostFile(payloads()[2].hostFile));
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
   EXPECT_EQ(sim->tapCount(), 1);
 }
 
 TEST_F(Tasks, RepairCompleteDeletesTheLogAndKeepsTheMarker) {
   installed(true);
-  writeFile(hostPath(kLogBoxPath), "old lines\r\n");
+  writeFile(kLogBoxPath, "old lines\r\n");
   startInstaller(kRepairComplete);
   ASSERT_TRUE(runToEnd());
   // The log went in step 1; what follows starts a new one.
@@ -94,11 +94,11 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
   for (bool truncate : {true, false}) {
     SCOPED_TRACE(truncate ? "truncated" : "deleted");
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     if (truncate)
-      writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload().substr(0, 5000));
+      writeFile("/ProgramFiles/Vantero.tap", managerPayload().substr(0, 5000));
     else
-      fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
+      fs::remove(disk("/ProgramFiles/Vantero.tap"));
     startInstaller(kRepair);
     ASSERT_TRUE(runToEnd());
     auto l = log();
@@ -115,14 +115,14 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
 TEST_F(Tasks, RepairOnAFullDiskKeepsTheManager) {
   installed(true);
   std::string older = managerPayload() + "older";
-  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), older);
+  writeFile("/ProgramFiles/AutoStart/Vantero.tap", older);
   uint64_t language = fs::file_size(payloads()[3].hostFile);
   bootOptions = [language](pvrsim::Options &o) { o.diskFullAfterBytes = language + 1000; };
   boot();
-  fs::remove(hostPath(kLogBoxPath));
+  fs::remove(disk(kLogBoxPath));
   startInstaller(kRepair);
   ASSERT_TRUE(runToEnd());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), older);
+  EXPECT_EQ(readFile("/ProgramFiles/AutoStart/Vantero.tap"), older);
   EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Vantero.tap.tmp"));
   auto l = log();
   std::string failed = "  Failed to write /ProgramFiles/AutoStart/Vantero.tap: only 1000 of " +
@@ -198,7 +198,7 @@ TEST_F(Tasks, AutoStartMovesOutOfAutoStartWithoutLaunch) {
 }
 
 TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
-  writeFile(hostPath("/ProgramFiles/Tools/Mine.tap"), managerPayload());
+  writeFile("/ProgramFiles/Tools/Mine.tap", managerPayload());
   startInstaller(kAutoStart);
   ASSERT_TRUE(runToEnd());
   EXPECT_TRUE(exists("/ProgramFiles/AutoStart/Mine.tap"));
@@ -210,11 +210,11 @@ TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
 // move fails as a rename does, and the manager stays where it was.
 TEST_F(Tasks, AutoStartNeverMovesOverAnotherTap) {
   installed();
-  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), "another TAP");
+  writeFile("/ProgramFiles/AutoStart/Vantero.tap", "another TAP");
   startInstaller(kAutoStart);
   ASSERT_TRUE(runToEnd());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), "another TAP");
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/AutoStart/Vantero.tap"), "another TAP");
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   std::vector<std::string> l = startLines("IT_AutoStart");
   append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "TAP 0x5c3e1a20 is not running",
              "  IT_AutoStart step 2",
@@ -226,8 +226,8 @@ TEST_F(Tasks, AutoStartNeverMovesOverAnotherTap) {
 
 TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
   installed();
-  fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
-  std::string frames = root_ + "/frames";
+  fs::remove(disk("/ProgramFiles/Vantero.tap"));
+  std::string frames = root + "/frames";
   ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   startInstaller(kAutoStart);
   dword started = sim->now();
@@ -255,16 +255,16 @@ TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
 // and the log were written there, chmod changed a file there, IT_AutoStart
 // moved the manager there and IT_UninstallComplete deleted a user's folder.
 TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
-  const std::string host = root_ + "/host";
+  const std::string host = root + "/host";
   for (const char *file : {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap",
                            "/wget"})
-    writeFile(host + file, std::string("host file ") + file);
+    writeHostFile(host + file, std::string("host file ") + file);
   fs::create_directories(host + "/empty");
-  host_tree::makeLink(host + "/fonts", hostPath("/ProgramFiles/Settings/Fonts"));
-  host_tree::makeLink(host + "/settings", hostPath("/ProgramFiles/Settings/Vantero"));
-  host_tree::makeLink(host + "/wget", hostPath("/ProgramFiles/wget"));
-  host_tree::makeLink(host + "/autostart", hostPath("/ProgramFiles/AutoStart"));
-  host_tree::makeLink("../../..", hostPath("/ProgramFiles/Tools/up"));  // climbs out of the disk
+  host_tree::makeLink(host + "/fonts", disk("/ProgramFiles/Settings/Fonts"));
+  host_tree::makeLink(host + "/settings", disk("/ProgramFiles/Settings/Vantero"));
+  host_tree::makeLink(host + "/wget", disk("/ProgramFiles/wget"));
+  host_tree::makeLink(host + "/autostart", disk("/ProgramFiles/AutoStart"));
+  host_tree::makeLink("../../..", disk("/ProgramFiles/Tools/up"));  // climbs out of the disk
   const host_tree::Tree before = host_tree::record(host);
 
   auto run = [this](std::optional<dword> task, std::vector<dword> keys = {}) {
@@ -278,12 +278,12 @@ TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
     EXPECT_TRUE(runToEnd());
   };
   run(std::nullopt, {RKEY_Ok});  // "No": the manager into /ProgramFiles
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   run(dword(kRepair));
   run(dword(kAutoStart));
   EXPECT_TRUE(exists("/ProgramFiles/Vantero.tap"));  // AutoStart leads nowhere: it stays
   run(dword(kUninstallComplete));
-  EXPECT_FALSE(fs::is_symlink(hostPath("/ProgramFiles/Settings/Vantero")));  // rm -r took the link only
+  EXPECT_FALSE(fs::is_symlink(disk("/ProgramFiles/Settings/Vantero")));  // rm -r took the link only
   EXPECT_EQ(host_tree::record(host), before);
 }
 
@@ -291,9 +291,9 @@ TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
 // manager endless; the install completes.  A child process runs it, so that
 // a search without end fails the test when its alarm rings.
 TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
-  host_tree::makeLink(".", hostPath("/ProgramFiles/a"));
-  host_tree::makeLink(".", hostPath("/ProgramFiles/b"));
-  host_tree::makeLink("..", hostPath("/ProgramFiles/Tools/c"));
+  host_tree::makeLink(".", disk("/ProgramFiles/a"));
+  host_tree::makeLink(".", disk("/ProgramFiles/b"));
+  host_tree::makeLink("..", disk("/ProgramFiles/Tools/c"));
   sim.reset();
   pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -311,7 +311,7 @@ TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
   ASSERT_TRUE(WIFEXITED(status)) << "the install did not end (signal " << WTERMSIG(status) << ")";
   EXPECT_EQ(WEXITSTATUS(status), 0);
   boot();
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   auto l = log();
   EXPECT_EQ(l.back(), "  IT_Install step 9");
 }
@@ -319,7 +319,7 @@ TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
 TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
   for (dword task : {kBackup, kRestore}) {
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     startInstaller(task);
     EXPECT_TRUE(installerRunning());
     sim->tick();
@@ -336,7 +336,7 @@ TEST_F(Tasks, TasksWithoutWorkStayResidentAndPassKeys) {
   for (dword task : {dword(kInstallSelf), dword(kError), 10u, 11u, 16u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     SCOPED_TRACE(task);
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     startInstaller(task);
     sim->runTicks(1000);
     EXPECT_TRUE(installerRunning());
@@ -369,7 +369,7 @@ TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
             std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
                                       "Successful via kill bit"}));
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Stubborn.tap"));  // replaced by the real manager and launched
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Stubborn.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Stubborn.tap"), managerPayload());
 }
 
 }  // namespace

@@ -21,14 +21,6 @@ namespace payloads {
 
 namespace fs = std::filesystem;
 
-// A host file's bytes; empty when missing.
-inline std::string readHostFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The payload file that the build made, by its file name.
 inline std::string payloadFile(const std::string &name) { return std::string(PAYLOAD_DIR) + "/" + name; }
 
@@ -53,27 +45,18 @@ class PayloadSim : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    adopt();
+    adoptTestProgram();
   }
 
   // Starts the run again on the same disk, with the options as they are now.
   void restartSim() {
-    sim.reset();
-    sim = std::make_unique<pvrsim::Sim>(options);
-    adopt();
+    SimFixture::restartSim();
+    adoptTestProgram();
   }
 
   unsigned mode(const std::string &boxPath) const {
     struct stat st {};
     return stat(disk(boxPath).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-  }
-
-  // The TAP's working directory in TAP notation.
-  std::string currentDir() const {
-    char dir[KALIB_PATH_MAX] = "?";
-    EXPECT_EQ(0, HDD_TAP_GetCurrentDir(dir));
-    return dir;
   }
 
   // Every file on the disk whose name ends in the suffix.
@@ -95,12 +78,6 @@ class PayloadSim : public SimFixture {
     std::string actual = readFile(boxPath);
     EXPECT_EQ(expected.size(), actual.size()) << boxPath;
     EXPECT_TRUE(expected == actual) << boxPath << " differs from " << payloadName;
-  }
-
- private:
-  void adopt() {
-    int slot = sim->adoptCaller("/ProgramFiles");
-    ASSERT_GE(slot, 0) << sim->lastError();
   }
 };
 

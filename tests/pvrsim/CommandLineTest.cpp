@@ -11,6 +11,7 @@
 
 #include <gmock/gmock.h>
 
+#include "SimFixture.h"
 #include "core/CommandLine.h"
 
 namespace {
@@ -29,13 +30,7 @@ std::string parseError(std::vector<std::string> args) {
   return error;
 }
 
-std::string tmpDir() {
-  const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
+std::string tmpDir() { return freshTestCaseFolder(); }
 
 TEST(CommandLineTest, KeyNamesAndLanguages) {
   dword code;
@@ -126,8 +121,8 @@ TEST(CommandLineTest, BadArgumentsNameTheArgumentAndTheProblem) {
 
 TEST(CommandLineTest, KeyScript) {
   std::string dir = tmpDir();
-  std::ofstream(dir + "/keys.txt") << "# keys\n\n100 ok\n  150  Exit\n200 0x10024\n";
-  std::ofstream(dir + "/bad.txt") << "100 ok\n150\n";
+  writeHostFile(dir + "/keys.txt", "# keys\n\n100 ok\n  150  Exit\n200 0x10024\n");
+  writeHostFile(dir + "/bad.txt", "100 ok\n150\n");
   std::vector<pvrsim::ScheduledKey> keys;
   std::string error;
   ASSERT_TRUE(pvrsim::readKeyScript(dir + "/keys.txt", keys, error)) << error;
@@ -171,8 +166,7 @@ TEST(CommandLineTest, RunHandsTheParameterOverThroughTheLauncher) {
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(pvrsim::runCommandLine(cl), 0);
   ::testing::internal::GetCapturedStdout();
-  std::ifstream in(dir + "/disk/Param.txt");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text = readHostFile(dir + "/disk/Param.txt");
   EXPECT_EQ(text, std::to_string(0xC0FFEEu));
   EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.tap"));
@@ -219,20 +213,16 @@ ProgramRun runProgram(const std::string &arguments) {
 TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
   std::string dir = tmpDir();
   std::string tap = TAP_pvrsim_probe_resident;
-  std::string bytes;
-  {
-    std::ifstream in(tap, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string bytes = readHostFile(tap);
   Elf32_Ehdr header;
   std::memcpy(&header, bytes.data(), sizeof header);
   uint32_t huge = 0x80000000u;  // the section-name table's size
   bytes.replace(header.e_shoff + header.e_shstrndx * sizeof(Elf32_Shdr) + offsetof(Elf32_Shdr, sh_size), 4,
                 reinterpret_cast<const char *>(&huge), 4);
   std::filesystem::create_directories(dir + "/disk/ProgramFiles/AutoStart");
-  std::ofstream(dir + "/disk/ProgramFiles/Damaged.tap", std::ios::binary) << bytes;
-  std::ofstream(dir + "/disk/ProgramFiles/AutoStart/Damaged.tap", std::ios::binary) << bytes;
-  std::ofstream(dir + "/file") << "x";
+  writeHostFile(dir + "/disk/ProgramFiles/Damaged.tap", bytes);
+  writeHostFile(dir + "/disk/ProgramFiles/AutoStart/Damaged.tap", bytes);
+  writeHostFile(dir + "/file", "x");
   const std::string folders = " --disk " + dir + "/disk --run " + dir + "/run ";
   struct Row {
     std::string arguments;
@@ -263,7 +253,7 @@ TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
 
 TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   std::string dir = tmpDir();
-  std::ofstream(dir + "/Text.tap") << "hello";
+  writeHostFile(dir + "/Text.tap", "hello");
   CommandLine cl;
   cl.options.diskDir = dir + "/disk";
   cl.options.runDir = dir + "/run";

@@ -24,8 +24,7 @@ class FirmwareTest : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    self = sim->adoptCaller("/ProgramFiles");
+    self = adoptTestProgram();
     ASSERT_GE(self, 0);
   }
   template <typename F>

@@ -13,8 +13,8 @@ class LauncherTest : public tasks::SimTest {
  protected:
   void SetUp() override {
     tasks::SimTest::SetUp();
-    put(TAP_pvrsim_launcher, "/ProgramFiles/Launcher.tap");
-    put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
+    ASSERT_TRUE(copyTap(TAP_pvrsim_launcher, "/ProgramFiles/Launcher.tap"));
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
   }
   void request(const std::string &text) { writeFile("/ProgramFiles/Launcher.txt", text); }
   // Starts the launcher, which ends after its TAP_Main.

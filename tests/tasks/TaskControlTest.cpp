@@ -152,8 +152,8 @@ class StartTest : public tasks::SimTest {
  protected:
   void SetUp() override {
     tasks::SimTest::SetUp();
-    put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
-    put(TAP_tasks_peer_c, "/ProgramFiles/Sub/PeerC.tap");
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_c, "/ProgramFiles/Sub/PeerC.tap"));
     writeFile("/ProgramFiles/Text.tap", "not a TAP\n");
   }
   void expectNoSegments() {

@@ -9,7 +9,7 @@
 
 TEST_F(TextOnBox, IgnoredCharactersAreLogged) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Kalib.log", "");  // the library log is written only when present
+  writeFile("/ProgramFiles/Settings/Kalib.log", "");  // the library log is written only when present
   char dest[32];
   StrToISO("a\xE2\x82\xAC" "b", dest);
   EXPECT_STREQ(dest, "ab");

@@ -22,7 +22,7 @@ std::string Text(dword nr) { return LangGetString(nr); }
 
 TEST_F(TextOnBox, GermanWithEnglishFallback) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   EXPECT_EQ(LangLoadStrings("Test.lng", 6, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangNrStrings, 6u);
   EXPECT_EQ(Text(0), "Ja");
@@ -35,21 +35,21 @@ TEST_F(TextOnBox, GermanWithEnglishFallback) {
 
 TEST_F(TextOnBox, EnglishAndDutchMenus) {
   Boot(kDutch);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(1), "Nee");
   EXPECT_EQ(Text(2), "Only English");
 
   sim_.reset();
   Boot(kEnglish);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(1), "No");
 }
 
 TEST_F(TextOnBox, NoFallbackLeavesGapsEmpty) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "Ja");
   EXPECT_EQ(Text(2), "");
@@ -67,7 +67,7 @@ TEST_F(TextOnBox, HandEditedValues) {
       "# de_004=blank behind the hash\r\n"
       "de_006=two \\\\n\r\n"
       "de_007=last line without line end";
-  Put("/ProgramFiles/Settings/Test.lng", file);
+  writeFile("/ProgramFiles/Settings/Test.lng", file);
   ASSERT_EQ(LangLoadStrings("Test.lng", 8, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "a\nb\rc");
   EXPECT_EQ(Text(1), "C:\\temp\\");
@@ -101,7 +101,7 @@ TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
   for (const std::string &file : files) {
     SCOPED_TRACE(file.substr(0, 40));
     Boot(kGerman);
-    Put("/ProgramFiles/Settings/Keys.lng", file);
+    writeFile("/ProgramFiles/Settings/Keys.lng", file);
     const dword count = 1001;
     ASSERT_EQ(LangLoadStrings("Keys.lng", count, kEnglish, "Test"), INI_SettingsDir);
     std::vector<std::string> texts;
@@ -133,18 +133,18 @@ TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
 
 TEST_F(TextOnBox, LineEndsLfCrAndMixed) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Lf.lng", "de_000=lf\nde_001=only\n");
+  writeFile("/ProgramFiles/Settings/Lf.lng", "de_000=lf\nde_001=only\n");
   ASSERT_EQ(LangLoadStrings("Lf.lng", 2, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "lf");
   EXPECT_EQ(Text(1), "only");
 
-  Put("/ProgramFiles/Settings/Cr.lng", "de_000=cr\rde_001=only\r");
+  writeFile("/ProgramFiles/Settings/Cr.lng", "de_000=cr\rde_001=only\r");
   ASSERT_EQ(LangLoadStrings("Cr.lng", 2, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "cr");
   EXPECT_EQ(Text(1), "only");
 
   // A CR-only line before LF lines ends at its CR, not at the next LF.
-  Put("/ProgramFiles/Settings/Mixed.lng", "de_000=cr\rde_001=lf\nde_002=crlf\r\n");
+  writeFile("/ProgramFiles/Settings/Mixed.lng", "de_000=cr\rde_001=lf\nde_002=crlf\r\n");
   ASSERT_EQ(LangLoadStrings("Mixed.lng", 3, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "cr");
   EXPECT_EQ(Text(1), "lf");
@@ -153,7 +153,7 @@ TEST_F(TextOnBox, LineEndsLfCrAndMixed) {
 
 TEST_F(TextOnBox, EmptyFileLoadsEmptyTexts) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Empty.lng", "");
+  writeFile("/ProgramFiles/Settings/Empty.lng", "");
   EXPECT_EQ(LangLoadStrings("Empty.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangNrStrings, 3u);
   EXPECT_EQ(Text(0), "");
@@ -165,7 +165,7 @@ TEST_F(TextOnBox, LargeFileWithKeysAtItsEnd) {
   std::string filler = "# " + std::string(76, '-') + "\n";
   while (file.size() < 4 * 1024 * 1024) file += filler;
   file += "de_000=found\nde_001=at the end";
-  Put("/ProgramFiles/Settings/Big.lng", file);
+  writeFile("/ProgramFiles/Settings/Big.lng", file);
   ASSERT_EQ(LangLoadStrings("Big.lng", 2, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "found");
   EXPECT_EQ(Text(1), "at the end");
@@ -173,13 +173,13 @@ TEST_F(TextOnBox, LargeFileWithKeysAtItsEnd) {
 
 TEST_F(TextOnBox, RefusedLoadsLeaveNothingLoaded) {
   Boot(20);  // a menu language without a two-letter code
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   EXPECT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_NotFound);
   EXPECT_EQ(Text(0), "");
 
   sim_.reset();
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangLoadStrings("Test.lng", 3, 20, "Test"), INI_NotFound);  // unloads first
   EXPECT_EQ(Text(0), "");
@@ -191,8 +191,8 @@ TEST_F(TextOnBox, RefusedLoadsLeaveNothingLoaded) {
 
 TEST_F(TextOnBox, LoadKeepsTheCallersIniFileAndFolder) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
-  Put("/DataFiles/Own.ini", "colour=blue\r\n");
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/DataFiles/Own.ini", "colour=blue\r\n");
   ASSERT_EQ(INIOpenFile("Own.ini", "Test"), INI_CurrentDir);
   char *ownBuffer = INIBuffer;
 

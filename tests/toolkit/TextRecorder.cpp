@@ -35,7 +35,7 @@ void ToolkitTest::SetUp() {
   pvrsim::osd::reset();
   SimFixture::SetUp();
   ASSERT_TRUE(installStandardFonts());
-  ASSERT_GE(sim->adoptCaller("/ProgramFiles", Handler), 0) << sim->lastError();
+  ASSERT_GE(adoptTestProgram("/ProgramFiles", Handler), 0);
   textCalls.clear();
   keyResults.clear();
 }
