@@ -12,7 +12,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "Kalib.h"
 #include "core/Sim.h"
@@ -39,6 +41,18 @@ inline std::string freshTestCaseFolder(const std::string &group = "") {
 inline std::string readHostFile(const std::string &hostPath) {
   std::ifstream in(hostPath, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Lines without their LF or CR LF.
+inline std::vector<std::string> splitLines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::stringstream s(text);
+  std::string line;
+  while (std::getline(s, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 // Writes a host file, making its folder.  The file is written under a

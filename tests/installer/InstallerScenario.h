@@ -146,12 +146,8 @@ class Scenario : public DiskFixture {
   }
   static std::vector<std::string> logLines(const std::string &text) {
     std::vector<std::string> lines;
-    std::stringstream s(text);
-    std::string line;
-    while (std::getline(s, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string &line : splitLines(text))
       lines.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : "<no stamp>" + line);
-    }
     return lines;
   }
 

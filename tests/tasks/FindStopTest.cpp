@@ -114,7 +114,7 @@ class StopTAPTest : public tasks::SimTest {
     std::vector<LogLine> lines;
     std::string raw = readFile("/ProgramFiles/Settings/Vantero/Vantero.log");
     const std::regex pattern(R"(^2015-12-31 (\d\d:\d\d:\d\d) (.*)$)");
-    for (const std::string &line : tasks::splitLines(raw)) {
+    for (const std::string &line : splitLines(raw)) {
       std::smatch m;
       EXPECT_TRUE(std::regex_match(line, m, pattern)) << line;
       if (!m.empty()) lines.push_back({m[1], m[2]});

@@ -17,18 +17,6 @@
 
 namespace tasks {
 
-// Lines without their LF or CR LF.
-inline std::vector<std::string> splitLines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::stringstream s(text);
-  std::string line;
-  while (std::getline(s, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 // Number of descriptors this process has open.
 inline int openDescriptorCount() {
   int count = 0;
