@@ -443,8 +443,7 @@ typedef struct {
   int NrSteps;
 } tTask;
 
-// `name` is a string literal pasted into the step format, so it cannot be parenthesised.
-#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof((steps)[0]))}  // NOLINT(bugprone-macro-parentheses)
+#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof((steps)[0]))}
 
 /* Indexed by tInstallerTask, IT_Install to IT_RepairComplete. */
 static const tTask Tasks[] = {
