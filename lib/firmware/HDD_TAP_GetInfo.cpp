@@ -46,7 +46,7 @@ static dword ReadBuildDate(void) {
   memset(text, 0, sizeof(text));
   if (!ELFReadDataPrefix(index, (byte *)text, sizeof(text) - 1)) return 0;
 
-  // A malformed date reads as 0, which the date check below refuses.
+  // atoi gives 0 for a field that is no number: a malformed date yields a wrong Date, never a fault.
   int year = atoi(&text[7]);  // NOLINT(cert-err34-c)
   text[6] = '\0';
   int day = atoi(&text[4]);  // NOLINT(cert-err34-c)

@@ -1,4 +1,4 @@
-// The TAP cache on a simulated disk: order and installed version, the flags
+// TAPCacheTest.cpp - the TAP cache on a simulated disk: order and installed version, the flags
 // of an entry, visibility, notifications, alpha passwords, the queries and
 // Acknowledge, "TAPCache.bin" and its reader, and the 800-entry limit.
 #include <algorithm>
