@@ -45,9 +45,11 @@ int TAP_Main(void) {
   CallTraceEnter("TAP_Main");
 
   WriteLog(SETUP_PROGRAM_NAME, "Launching Vantero Setup V2.1");
-  snprintf(Debug, sizeof Debug, "SysID=%d, Firmware=0x%4.4x", (int)TAP_GetSystemId(), (unsigned)TAP_GetVersion());
+  snprintf(Debug, sizeof Debug, "SysID=%d, Firmware=0x%4.4x", (int)TAP_GetSystemId(),
+           (unsigned)TAP_GetVersion());
   WriteLog(SETUP_PROGRAM_NAME, Debug);
-  if (NoAutoStartTAP() != 0) WriteLog(SETUP_PROGRAM_NAME, "Found myself in AutoStart! Moving back to ProgramFiles");
+  if (NoAutoStartTAP() != 0)
+    WriteLog(SETUP_PROGRAM_NAME, "Found myself in AutoStart! Moving back to ProgramFiles");
 
   const char *parameterLine = ChooseTask();
   if (parameterLine != nullptr) WriteLog(SETUP_PROGRAM_NAME, parameterLine);

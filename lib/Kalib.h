@@ -47,7 +47,7 @@ int ApplHdd_SelectFolder(void *folderRecord, const char *folder);
 dword ApplHdd_SetWorkFolder(void *folderRecord);
 dword Appl_ExecProgram(char *fileName);
 
-extern int TAP_TableIndex;      /* this TAP's task slot, -1 until known */
+extern int TAP_TableIndex;        /* this TAP's task slot, -1 until known */
 extern void *kal_parametered_tap; /* attached hand-over segment or null */
 
 // The box's six MAC address bytes, owned by the firmware (never freed); null
@@ -146,7 +146,13 @@ void HDD_TAP_Terminate(dword tapId);
 bool HDD_TAP_Start(const char *tapFileName, bool batchMode, void *parameterBlock, dword *tapId);
 
 /* ---- paths and working directory ---- */
-typedef enum { PK_FileName = 0, PK_TapFolder = 1, PK_LinuxFolder = 2, PK_TapFile = 3, PK_LinuxFile = 4 } tPathKind;
+typedef enum {
+  PK_FileName = 0,
+  PK_TapFolder = 1,
+  PK_LinuxFolder = 2,
+  PK_TapFile = 3,
+  PK_LinuxFile = 4
+} tPathKind;
 
 #define KALIB_PATH_MAX 512 /* path buffers: 511 characters and the terminator */
 
@@ -244,7 +250,8 @@ extern char puffer[1024];
 // Appends "<stamp><text>\r\n" to fileName (created when missing; skipped when
 // null or empty) and, when console, sends stamp, "<programName>: " and the text
 // (as ISO 8859) to the console.  Nothing for a null text; write errors are dropped.
-void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle, const char *text);
+void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle,
+              const char *text);
 
 // The library's own report: the formatted message (cut at 511 bytes) goes into
 // "Kalib.log" in /ProgramFiles/Settings only when that file exists, and to the
@@ -785,35 +792,35 @@ typedef enum { MP_Title = 0, MP_List = 1, MP_Buttons = 2, MP_Logo = 3 } tMenuPar
 typedef struct {
   char Text[MENU_ITEM_TEXT_BYTES];
   char Value[MENU_ITEM_TEXT_BYTES];
-  const TYPE_GrData *Icon;      // before the text, or null
-  const TYPE_GrData *ValueIcon; // in the value column, or null
-  dword ColorPatch;             // 50 x 18 patch in the value column; 0 = none
-  dword TextColor;              // text, number and value
-  bool Selectable;              // unselectable items are drawn grey
-  bool ValueArrows;             // left/right arrows on the cursor row
+  const TYPE_GrData *Icon;       // before the text, or null
+  const TYPE_GrData *ValueIcon;  // in the value column, or null
+  dword ColorPatch;              // 50 x 18 patch in the value column; 0 = none
+  dword TextColor;               // text, number and value
+  bool Selectable;               // unselectable items are drawn grey
+  bool ValueArrows;              // left/right arrows on the cursor row
   dword Spare;
-  int Number; // shown number; negative: the index plus 1
+  int Number;  // shown number; negative: the index plus 1
 } tMenuItem;
 
 typedef struct {
   int X, Y;
-  const TYPE_GrData *Graphic; // the key symbol
-  dword Color;                // caption colour
+  const TYPE_GrData *Graphic;  // the key symbol
+  dword Color;                 // caption colour
   char Text[MENU_TEXT_BYTES];
 } tMenuButton;
 
 typedef struct {
-  tMenuItem *Items; // MaxItems entries from TAP_MemAlloc, null when none
+  tMenuItem *Items;  // MaxItems entries from TAP_MemAlloc, null when none
   int NrItems;
   int MaxItems;
-  int CurrentItem; // cursor item; in memo mode the first line shown
-  int TopItem;     // item in the first visible row
+  int CurrentItem;  // cursor item; in memo mode the first line shown
+  int TopItem;      // item in the first visible row
   bool UserFlag;
   bool ValueColumn;
   int ValueColumnX;
   bool WrapAround;
   bool ShowNumbers;
-  bool ClientLeftRight; // left/right go to the client instead of paging
+  bool ClientLeftRight;  // left/right go to the client instead of paging
   tMenuButton Buttons[MENU_MAX_BUTTONS];
   int NrButtons;
   int Preset[4];
@@ -821,7 +828,7 @@ typedef struct {
   char SubTitle[MENU_TEXT_BYTES];
   int LogoX, LogoY;
   const TYPE_GrData *Logo;
-  int DisplayMode; // MD_List or MD_Memo
+  int DisplayMode;  // MD_List or MD_Memo
   tUCFont *TitleFont, *SubTitleFont, *NumberFont, *ItemFont, *ValueFont, *ButtonFont, *MemoFont;
 } tMenuLevel;
 
@@ -829,11 +836,11 @@ typedef void (*tMenuCallback)(dword PartCode, word OSDRgn);
 
 extern tMenuLevel Menu[MENU_LEVELS];
 extern int CurrentMenuLevel;
-extern word OSDMenuSelectionBarRgn; // off-screen 100 x 34 cursor tile
-extern int OSDMenuLastCursor;       // tile held: 0 normal, 1 dark, 2 none
-extern int MenuCursorType;          // CT_Standard, CT_Dark or CT_Box
+extern word OSDMenuSelectionBarRgn;  // off-screen 100 x 34 cursor tile
+extern int OSDMenuLastCursor;        // tile held: 0 normal, 1 dark, 2 none
+extern int MenuCursorType;           // CT_Standard, CT_Dark or CT_Box
 extern tMenuCallback CallbackProcedure;
-extern dword ButtonColor; // caption colour of the buttons added next
+extern dword ButtonColor;  // caption colour of the buttons added next
 extern bool OSDDirty, TitleDirty, LogoDirty, ButtonsDirty, ListDirty;
 
 // Resets the current level (its old item array is freed, a new one of 30
@@ -878,12 +885,12 @@ void OSDMenuButtonsClear(void);
 
 // Settings of the current level or of the menu; each marks what it changes
 // for the next OSDMenuUpdate.  Invalid values are refused (FALSE).
-void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo); // null removes it
-void OSDMenuSetCallback(tMenuCallback Callback);            // null: none
-bool OSDMenuSetCursorType(int CursorType);                  // CT_Standard, CT_Dark, CT_Box
+void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo);  // null removes it
+void OSDMenuSetCallback(tMenuCallback Callback);             // null: none
+bool OSDMenuSetCursorType(int CursorType);                   // CT_Standard, CT_Dark, CT_Box
 void OSDMenuSetClientLeftRight(bool ClientLeftRight);
-bool OSDMenuSetDisplayMode(int DisplayMode); // MD_List or MD_Memo
-bool OSDMenuSetMenuLevel(int Level);         // 0 to 4; the whole menu is redrawn
+bool OSDMenuSetDisplayMode(int DisplayMode);  // MD_List or MD_Memo
+bool OSDMenuSetMenuLevel(int Level);          // 0 to 4; the whole menu is redrawn
 int OSDMenuGetMenuLevel(void);
 // Puts the cursor on an item (also an unselectable one); FALSE outside the list.
 bool OSDMenuSetCurrentItem(int Item);
@@ -910,12 +917,12 @@ void OSDCalcIndices(void);
 void OSDDrawScrollBar(void);
 void OSDDrawList(void);
 void OSDDrawMemo(void);
-void OSDMenuDrawCursor(dword x, dword y, dword w); // 34 pixels high, MenuCursorType
+void OSDMenuDrawCursor(dword x, dword y, dword w);  // 34 pixels high, MenuCursorType
 
 /* ---- colour picker ---- */
-extern dword ColorPickerColor;        // red bits 16-23, green 8-15, blue 0-7
-extern dword ColorPickerDefaultColor; // restored by cancel
-extern int CurrentColorSelected;      // 0 red, 1 green, 2 blue
+extern dword ColorPickerColor;         // red bits 16-23, green 8-15, blue 0-7
+extern dword ColorPickerDefaultColor;  // restored by cancel
+extern int CurrentColorSelected;       // 0 red, 1 green, 2 blue
 extern int ColorPickerLastCursorRed, ColorPickerLastCursorGreen, ColorPickerLastCursorBlue;
 
 // Opens the picker centred on the screen (or redraws an open one) with a

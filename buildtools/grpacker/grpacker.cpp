@@ -82,8 +82,8 @@ std::string cSource(const std::string &name, const std::string &pngName, const I
     s << " " << unsigned(packed[i]) << ",";
   }
   s << "\n};\n\n"
-    << "TYPE_GrData _" << name << "_Gd = {1, 0, 1, 2, (void *)_" << name << "_Cpm, "
-    << image.argb.size() * 4 << "u, " << image.width << ", " << image.height << "};\n";
+    << "TYPE_GrData _" << name << "_Gd = {1, 0, 1, 2, (void *)_" << name << "_Cpm, " << image.argb.size() * 4
+    << "u, " << image.width << ", " << image.height << "};\n";
   return s.str();
 }
 

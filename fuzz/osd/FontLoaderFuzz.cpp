@@ -89,7 +89,8 @@ extern "C" bool isUTFToppy(void) { return TRUE; }
 extern "C" int TAP_Osd_FillBox(word rgn, dword x, dword y, dword w, dword h, dword color) {
   if (rgn != kRegion) return -1;
   for (dword row = y; row < y + h && row < kRegionHeight; row++)
-    for (dword col = x; col < x + w && col < kRegionWidth; col++) RegionPixels[row * kRegionWidth + col] = color;
+    for (dword col = x; col < x + w && col < kRegionWidth; col++)
+      RegionPixels[row * kRegionWidth + col] = color;
   return 0;
 }
 extern "C" byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h) {
@@ -97,7 +98,8 @@ extern "C" byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h) {
   dword *box = (dword *)TAP_MemAlloc(w * h * 4);
   for (dword row = 0; row < h; row++)
     for (dword col = 0; col < w; col++)
-      box[row * w + col] = InsideRegion(x + col, y + row, 1, 1) ? RegionPixels[(y + row) * kRegionWidth + x + col] : 0;
+      box[row * w + col] =
+          InsideRegion(x + col, y + row, 1, 1) ? RegionPixels[(y + row) * kRegionWidth + x + col] : 0;
   return (byte *)box;
 }
 extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h, const void *data) {
@@ -105,7 +107,8 @@ extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h,
   const dword *box = (const dword *)data;
   for (dword row = 0; row < h; row++)
     for (dword col = 0; col < w; col++)
-      if (InsideRegion(x + col, y + row, 1, 1)) RegionPixels[(y + row) * kRegionWidth + x + col] = box[row * w + col];
+      if (InsideRegion(x + col, y + row, 1, 1))
+        RegionPixels[(y + row) * kRegionWidth + x + col] = box[row * w + col];
 }
 
 // ---- the target ----
@@ -125,8 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       if (glyph != nullptr && (glyph->Width == 0 || glyph->Height == 0)) Fail("glyph without a size cached");
     }
     for (byte mode = 0; mode < 3; mode++)
-      FMUC_PutStringAA(kRegion, 3, 2, 150, "A\xC3\xA4" "e\xCC\x81 Wg...xyz 0123", 0xFFFFFFFF, mode == 1 ? 0xFF000040 : 0,
-                       &font, mode, mode, 1.0f);
+      FMUC_PutStringAA(kRegion, 3, 2, 150,
+                       "A\xC3\xA4"
+                       "e\xCC\x81 Wg...xyz 0123",
+                       0xFFFFFFFF, mode == 1 ? 0xFF000040 : 0, &font, mode, mode, 1.0f);
   }
   FMUC_FreeFontFile(&font);
 

@@ -15,9 +15,15 @@ char *TimeFormat(dword dateTime, byte sec, tTimeStampStyle style, char *result) 
   int hour = (dateTime >> 8) & 0xFF, minute = dateTime & 0xFF;
 
   switch (style) {
-    case TIMESTAMP_HM: snprintf(result, kResultSize, "%02d:%02d", hour, minute); break;
-    case TIMESTAMP_HMS: snprintf(result, kResultSize, "%02d:%02d:%02d", hour, minute, sec); break;
-    case TIMESTAMP_YMD: snprintf(result, kResultSize, "%02d-%02d-%02d", year, month, day); break;
+    case TIMESTAMP_HM:
+      snprintf(result, kResultSize, "%02d:%02d", hour, minute);
+      break;
+    case TIMESTAMP_HMS:
+      snprintf(result, kResultSize, "%02d:%02d:%02d", hour, minute, sec);
+      break;
+    case TIMESTAMP_YMD:
+      snprintf(result, kResultSize, "%02d-%02d-%02d", year, month, day);
+      break;
     case TIMESTAMP_YMDHM:
       snprintf(result, kResultSize, "%04d-%02d-%02d %02d:%02d", year, month, day, hour, minute);
       break;
@@ -27,7 +33,9 @@ char *TimeFormat(dword dateTime, byte sec, tTimeStampStyle style, char *result) 
     case TIMESTAMP_FNYMDHM:
       snprintf(result, kResultSize, "%04d%02d%02d_%02d%02d", year, month, day, hour, minute);
       break;
-    default: result[0] = '\0'; break;
+    default:
+      result[0] = '\0';
+      break;
   }
   return result;
 }

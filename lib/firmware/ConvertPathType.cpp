@@ -146,11 +146,21 @@ void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
     if (destKind == PK_TapFolder || destKind == PK_LinuxFolder) out.Slash();
   } else {
     switch (sourceKind) {
-      case PK_FileName: FromFileName(out, source, destKind); break;
-      case PK_TapFolder: FromTapFolder(out, source, destKind); break;
-      case PK_LinuxFolder: FromLinuxFolder(out, source, destKind); break;
-      case PK_TapFile: FromTapFile(out, source, destKind); break;
-      case PK_LinuxFile: FromLinuxFile(out, source, destKind); break;
+      case PK_FileName:
+        FromFileName(out, source, destKind);
+        break;
+      case PK_TapFolder:
+        FromTapFolder(out, source, destKind);
+        break;
+      case PK_LinuxFolder:
+        FromLinuxFolder(out, source, destKind);
+        break;
+      case PK_TapFile:
+        FromTapFile(out, source, destKind);
+        break;
+      case PK_LinuxFile:
+        FromLinuxFile(out, source, destKind);
+        break;
     }
   }
   // The result is complete before dest is touched, so dest may be the source.

@@ -61,14 +61,12 @@ static int fTAP = -1;
 static tELFHeader *ELFHeader = nullptr;
 static tELFSectionHeader *SectionHeaders = nullptr;
 static char *shstrtab = nullptr;
-static dword FileSize = 0;      /* bytes in the open file */
-static dword NrSections = 0;    /* entries in SectionHeaders */
-static dword ShstrtabSize = 0;  /* bytes of shstrtab without our terminator */
+static dword FileSize = 0;     /* bytes in the open file */
+static dword NrSections = 0;   /* entries in SectionHeaders */
+static dword ShstrtabSize = 0; /* bytes of shstrtab without our terminator */
 
 /* True when [offset, offset + length) lies inside the open file. */
-static bool InsideFile(dword offset, dword length) {
-  return (uint64_t)offset + length <= FileSize;
-}
+static bool InsideFile(dword offset, dword length) { return (uint64_t)offset + length <= FileSize; }
 
 /* Reads exactly `length` bytes at `offset`; false when the range is not
  * inside the file or the read comes up short. */

@@ -13,7 +13,7 @@ static void *Cached(void *&cell, const char *symbol) {
 #define KALIB_ACCESSOR(accessor, symbol) \
   void *accessor(void) {                 \
     static void *cell;                   \
-    return Cached(cell, symbol);          \
+    return Cached(cell, symbol);         \
   }
 // NOLINTEND(bugprone-macro-parentheses)
 

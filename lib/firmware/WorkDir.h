@@ -14,9 +14,9 @@ extern "C" {
 #endif
 
 extern char TAPDirStack[TAP_DIR_STACK_DEPTH][TAP_DIR_STACK_ENTRY];
-extern int TAPDirStackDepth;      /* index of the top entry, -1 when empty */
+extern int TAPDirStackDepth;        /* index of the top entry, -1 when empty */
 extern dword ReturnTypeToBeChecked; /* 1 until ChDirSuccessful is learned */
-extern dword ChDirSuccessful;     /* what TAP_Hdd_ChangeDir returns on success */
+extern dword ChDirSuccessful;       /* what TAP_Hdd_ChangeDir returns on success */
 
 #ifdef __cplusplus
 }

@@ -7,8 +7,10 @@ byte AlphaLUT[256][3];
 
 void FM_InitAlphaLUT(dword fgColor, dword bgColor, float AntiAliasFactor) {
   for (int coverage = 0; coverage < 255; coverage++) {
-    AlphaLUT[coverage][0] = FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 16), (byte)(bgColor >> 16), AntiAliasFactor);
-    AlphaLUT[coverage][1] = FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 8), (byte)(bgColor >> 8), AntiAliasFactor);
+    AlphaLUT[coverage][0] =
+        FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 16), (byte)(bgColor >> 16), AntiAliasFactor);
+    AlphaLUT[coverage][1] =
+        FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 8), (byte)(bgColor >> 8), AntiAliasFactor);
     AlphaLUT[coverage][2] = FM_AlphaBlend((byte)coverage, (byte)fgColor, (byte)bgColor, AntiAliasFactor);
   }
 }

@@ -85,7 +85,8 @@ static void DrawGlyph(tTextCanvas *canvas, const tFontData *font, byte index, in
 
 void FM_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                     const tFontData *FontData, byte bDot, byte align, float AntiAliasFactor) {
-  if (str == nullptr || str[0] == '\0' || FontData == nullptr || FontData->pFontData == nullptr || x >= maxX) return;
+  if (str == nullptr || str[0] == '\0' || FontData == nullptr || FontData->pFontData == nullptr || x >= maxX)
+    return;
   dword rgnWidth = GetOSDRegionWidth(rgn);
   if (rgnWidth != 0 && maxX >= rgnWidth) maxX = rgnWidth - 1;
   if (x >= maxX) return;

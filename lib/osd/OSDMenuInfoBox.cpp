@@ -8,8 +8,7 @@
 #define TEXT_CENTRE_Y 109
 #define NO_TIMEOUT 0xFFFFFFFFu
 
-void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout)
-{
+void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout) {
   if (MessageBoxOSDRgn) OSDMenuMessageBoxDestroy();
   OSDMenuLoadStdFonts();
   if (InfoBoxOSDRgn == 0) {
@@ -25,8 +24,7 @@ void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout)
   TAP_Osd_Sync();
 }
 
-void OSDMenuInfoBoxDestroyNoOSDUpdate(void)
-{
+void OSDMenuInfoBoxDestroyNoOSDUpdate(void) {
   /* The spinner lives inside the box and goes with it. */
   if (WaitSpinnerRgn) {
     TAP_Osd_Delete(WaitSpinnerRgn);
@@ -40,8 +38,7 @@ void OSDMenuInfoBoxDestroyNoOSDUpdate(void)
   OSDMenuFreeStdFonts();
 }
 
-void OSDMenuInfoBoxDestroy(void)
-{
+void OSDMenuInfoBoxDestroy(void) {
   if (InfoBoxOSDRgn) {
     OSDMenuInfoBoxDestroyNoOSDUpdate();
     TAP_Osd_Sync();

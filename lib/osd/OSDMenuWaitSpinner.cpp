@@ -10,8 +10,7 @@
 #define SPINNER_Y 130
 #define SPINNER_PERIOD 10 /* ticks between frames */
 
-bool OSDMenuWaitSpinnerInit(void)
-{
+bool OSDMenuWaitSpinnerInit(void) {
   if (InfoBoxOSDRgn == 0) return FALSE; /* the spinner shows only inside a box */
   if (WaitSpinnerRgn) return TRUE;
   const TYPE_GrData *strip = &_WaitSpinner_All_Gd;
@@ -22,8 +21,7 @@ bool OSDMenuWaitSpinnerInit(void)
   return TRUE;
 }
 
-void OSDMenuWaitSpinnerIdle(void)
-{
+void OSDMenuWaitSpinnerIdle(void) {
   if (WaitSpinnerRgn == 0 || InfoBoxOSDRgn == 0) return;
   dword now = TAP_GetTick();
   if (now <= WaitSpinnerTimeout) return;

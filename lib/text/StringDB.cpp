@@ -61,8 +61,8 @@ dword StringDBAdd(tStringDB *stringDB, const char *text) {
   uint64_t needed = (uint64_t)used + length + 2;
   if (needed > 0xFFFFFFFFu) return 0;
   if (stringDB->DBSize < needed) {
-    uint64_t newSize = stringDB->DB != nullptr ? (uint64_t)stringDB->DBSize + STRINGDB_GROWTH
-                                               : 2 * (uint64_t)length;
+    uint64_t newSize =
+        stringDB->DB != nullptr ? (uint64_t)stringDB->DBSize + STRINGDB_GROWTH : 2 * (uint64_t)length;
     if (newSize < needed) newSize = needed;
     if (newSize > 0xFFFFFFFFu || !StringDBGrow(stringDB, (dword)newSize)) return 0;
   }

@@ -6,10 +6,8 @@
 static bool UTFToppyFirstCall = true;
 static bool UTFToppy = false;
 
-extern "C" bool isUTFToppy(void)
-{
-  if(UTFToppyFirstCall)
-  {
+extern "C" bool isUTFToppy(void) {
+  if (UTFToppyFirstCall) {
     UTFToppy = FIS_fwAppl_ConvertToValidUTF8Str() != nullptr;
     UTFToppyFirstCall = false;
   }

@@ -40,8 +40,7 @@ void setInsideTapCall(bool inside) {
     return;
   }
   int depth = tapCallDepth.load();
-  while (depth > 0 && !tapCallDepth.compare_exchange_weak(depth, depth - 1)) {
-  }
+  while (depth > 0 && !tapCallDepth.compare_exchange_weak(depth, depth - 1)) {}
 }
 
 namespace detail {

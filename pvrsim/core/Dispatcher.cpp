@@ -69,7 +69,8 @@ void dispatchTick() {
   advanceClock(1);
   if (r.dispatchDepth >= r.options.maxDispatchNesting) {
     if (!r.nestingWarned)
-      std::fprintf(stderr, "pvrsim: TAP_SystemProc nested %d deep at tick %u; deeper calls only advance the clock\n",
+      std::fprintf(stderr,
+                   "pvrsim: TAP_SystemProc nested %d deep at tick %u; deeper calls only advance the clock\n",
                    r.dispatchDepth, static_cast<unsigned>(r.tick));
     r.nestingWarned = true;
     return;

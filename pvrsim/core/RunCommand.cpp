@@ -81,7 +81,6 @@ bool makeFolder(const char *option, const std::string &dir, std::string &error) 
   return true;
 }
 
-
 void printSummary(const Sim &sim, dword ticks) {
   std::printf("pvrsim: ran %u ticks (%u.%02u s of box time)\n", static_cast<unsigned>(ticks),
               static_cast<unsigned>(ticks / 100), static_cast<unsigned>(ticks % 100));

@@ -38,7 +38,8 @@ DateTime hostLocalTime() {
 }
 
 int64_t secondsOf(const DateTime &t) {
-  return daysFromCivil(t.year, t.month, t.day) * 86400 + int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 + t.second;
+  return daysFromCivil(t.year, t.month, t.day) * 86400 + int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 +
+         t.second;
 }
 
 std::string absoluteFolder(const std::string &dir) {

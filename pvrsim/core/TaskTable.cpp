@@ -31,9 +31,7 @@ Runtime &rt() {
   return runtime;
 }
 
-bool isOccupied(int index) {
-  return index >= 0 && index < TAP_MAX_TASKS && rt().slots[index].occupied;
-}
+bool isOccupied(int index) { return index >= 0 && index < TAP_MAX_TASKS && rt().slots[index].occupied; }
 
 Slot *slotAt(dword index) {
   if (index >= TAP_MAX_TASKS) return nullptr;

@@ -99,7 +99,9 @@ class DataFilesSim : public SimFixture {
     adoptTestProgram();
   }
 
-  void putSetting(const std::string &name, const std::string &content) { writeFile(SettingsDir + "/" + name, content); }
+  void putSetting(const std::string &name, const std::string &content) {
+    writeFile(SettingsDir + "/" + name, content);
+  }
   std::string getSetting(const std::string &name) const { return readFile(SettingsDir + "/" + name); }
 
   // Texts of the log lines written since the test began (or since the last
@@ -138,7 +140,6 @@ class DataFilesSim : public SimFixture {
     struct timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
     ASSERT_EQ(0, utimensat(AT_FDCWD, disk(boxPath).c_str(), times, 0)) << boxPath;
   }
-
 
  private:
   size_t logRead_ = 0;

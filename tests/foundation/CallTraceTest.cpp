@@ -5,7 +5,9 @@
 using namespace foundation;
 
 namespace {
-bool ConsoleHas(const std::string &text) { return pvrsim::box::consoleText().find(text) != std::string::npos; }
+bool ConsoleHas(const std::string &text) {
+  return pvrsim::box::consoleText().find(text) != std::string::npos;
+}
 int ConsoleCount(const std::string &text) {
   std::string console = pvrsim::box::consoleText();
   int count = 0;

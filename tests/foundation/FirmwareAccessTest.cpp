@@ -55,8 +55,9 @@ TEST_F(AccessorTest, MissingMacFunctionGivesNull) {
 
 TEST_F(AccessorTest, WrappersDoNothingWithoutTheFirmwareFunction) {
   Start();
-  for (const char *name : {"_Z25ApplHdd_RestoreWorkFolderv", "_Z22ApplHdd_SaveWorkFolderv",
-                           "_Z20ApplHdd_SelectFolderPvPKc", "_Z21ApplHdd_SetWorkFolderPv", "_Z16Appl_ExecProgramPc"})
+  for (const char *name :
+       {"_Z25ApplHdd_RestoreWorkFolderv", "_Z22ApplHdd_SaveWorkFolderv", "_Z20ApplHdd_SelectFolderPvPKc",
+        "_Z21ApplHdd_SetWorkFolderPv", "_Z16Appl_ExecProgramPc"})
     box::hideSymbol(name);
   TYPE_HddFolder folder{};
   char program[] = "/mnt/hd/ProgramFiles/busybox";

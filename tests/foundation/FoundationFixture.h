@@ -32,7 +32,9 @@ class SimTest : public DiskFixture {
   }
 
   std::string folderGroup() const override { return "foundation"; }
-  void configureOptions(pvrsim::Options &o) override { o.startTime = pvrsim::DateTime{2015, 12, 29, 13, 5, 9}; }
+  void configureOptions(pvrsim::Options &o) override {
+    o.startTime = pvrsim::DateTime{2015, 12, 29, 13, 5, 9};
+  }
 
   // Starts the run with the options as set by the test.
   void Start() {

@@ -39,7 +39,9 @@ std::map<std::string, std::string> ReadSections(const std::string &file) {
   return sections;
 }
 
-std::string Padded(const std::string &text, size_t size) { return text + std::string(size - text.size(), '\0'); }
+std::string Padded(const std::string &text, size_t size) {
+  return text + std::string(size - text.size(), '\0');
+}
 }  // namespace
 
 TEST(InstallerIdentityTest, SevenSectionsWithExactSizesAndContents) {
@@ -113,20 +115,23 @@ TEST_P(InstallerParameterTest, NamesTheTask) {
   EXPECT_TRUE(sim->isRunning(slot));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tasks, InstallerParameterTest,
-    ::testing::Values(std::make_pair(0u, "Setup parameter IT_Install"), std::make_pair(1u, "Setup parameter IT_Uninstall"),
-                      std::make_pair(2u, "Setup parameter IT_UninstallComplete"),
-                      std::make_pair(3u, "Setup parameter IT_AutoStart"), std::make_pair(4u, "Setup parameter IT_Repair"),
-                      std::make_pair(5u, "Setup parameter IT_RepairComplete"), std::make_pair(7u, "")));
+INSTANTIATE_TEST_SUITE_P(Tasks, InstallerParameterTest,
+                         ::testing::Values(std::make_pair(0u, "Setup parameter IT_Install"),
+                                           std::make_pair(1u, "Setup parameter IT_Uninstall"),
+                                           std::make_pair(2u, "Setup parameter IT_UninstallComplete"),
+                                           std::make_pair(3u, "Setup parameter IT_AutoStart"),
+                                           std::make_pair(4u, "Setup parameter IT_Repair"),
+                                           std::make_pair(5u, "Setup parameter IT_RepairComplete"),
+                                           std::make_pair(7u, "")));
 
 TEST_F(InstallerStartTest, LeavesAutoStart) {
   int slot = StartInstaller("/ProgramFiles/AutoStart", 3u);
   EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Vantero_Setup.tap"));
   EXPECT_TRUE(exists("/ProgramFiles/Vantero_Setup.tap"));
-  EXPECT_EQ(Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc",
-                      "Found myself in AutoStart! Moving back to ProgramFiles", "Setup parameter IT_AutoStart"}),
-            readFile(kLog));
+  EXPECT_EQ(
+      Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc",
+                "Found myself in AutoStart! Moving back to ProgramFiles", "Setup parameter IT_AutoStart"}),
+      readFile(kLog));
   EXPECT_GE(slot, 0);
 }
 
@@ -134,5 +139,6 @@ TEST_F(InstallerStartTest, LogFolderAlreadyThere) {
   Start();
   writeFile(kLog, "old\r\n");
   StartInstaller("/ProgramFiles", 7u);
-  EXPECT_EQ("old\r\n" + Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc"}), readFile(kLog));
+  EXPECT_EQ("old\r\n" + Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc"}),
+            readFile(kLog));
 }

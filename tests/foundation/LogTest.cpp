@@ -50,7 +50,8 @@ class LogEntryTest : public SimTest {
 TEST_F(LogEntryTest, FileAndConsole) {
   LogEntry("/ProgramFiles/Settings/Test.log", "Prog", TRUE, TIMESTAMP_YMDHMS, "Hello");
   LogEntry("/ProgramFiles/Settings/Test.log", "Prog", FALSE, TIMESTAMP_YMDHMS, "again");
-  EXPECT_EQ("2015-12-29 13:05:09 Hello\r\n2015-12-29 13:05:09 again\r\n", readFile("/ProgramFiles/Settings/Test.log"));
+  EXPECT_EQ("2015-12-29 13:05:09 Hello\r\n2015-12-29 13:05:09 again\r\n",
+            readFile("/ProgramFiles/Settings/Test.log"));
   EXPECT_EQ((std::vector<std::string>{"2015-12-29 13:05:09 ", "Prog: ", "Hello", "\n"}), ConsolePieces());
 }
 
@@ -144,5 +145,6 @@ TEST_F(KalibLogTest, LongMessagesAreCut) {
   writeFile("/ProgramFiles/Settings/Kalib.log", "");
   std::string message(700, 'm');
   LogEntryKalibPrintf(TRUE, "%s", message.c_str());
-  EXPECT_EQ("2015-12-29 13:05:09 " + message.substr(0, 511) + "\r\n", readFile("/ProgramFiles/Settings/Kalib.log"));
+  EXPECT_EQ("2015-12-29 13:05:09 " + message.substr(0, 511) + "\r\n",
+            readFile("/ProgramFiles/Settings/Kalib.log"));
 }

@@ -147,7 +147,8 @@ TEST_F(ChangeDirTest, LearnsTheSuccessValueOnce) {
   ChangeDirCalls().clear();
 
   EXPECT_TRUE(HDD_ChangeDir("/ProgramFiles/Settings"));
-  EXPECT_EQ((std::vector<std::string>{"/ProgramFiles", "/DataFiles/", "/ProgramFiles/Settings/"}), ChangeDirCalls());
+  EXPECT_EQ((std::vector<std::string>{"/ProgramFiles", "/DataFiles/", "/ProgramFiles/Settings/"}),
+            ChangeDirCalls());
   EXPECT_EQ(0x1234u, ChDirSuccessful);
   EXPECT_EQ(0u, ReturnTypeToBeChecked);
   EXPECT_EQ(-1, TAPDirStackDepth);

@@ -15,7 +15,7 @@ namespace {
 constexpr int kInstallSteps = 10;
 
 struct StepMarks {
-  dword doneTick[kInstallSteps] = {};      // tick at whose end the step was complete
+  dword doneTick[kInstallSteps] = {};  // tick at whose end the step was complete
   uint64_t bytesBefore[kInstallSteps] = {};
   uint64_t bytesAfter[kInstallSteps] = {};
 };
@@ -112,9 +112,9 @@ class Heal : public Scenario {
 // One cut per case: after a step, or after some bytes into a payload.
 struct CutPoint {
   std::string name;
-  int afterStep;       // -1: cut by bytes
-  int duringStep;      // the step whose writing is cut
-  double fraction;     // how far into that step's bytes
+  int afterStep;    // -1: cut by bytes
+  int duringStep;   // the step whose writing is cut
+  double fraction;  // how far into that step's bytes
 };
 
 class HealAt : public Heal, public ::testing::WithParamInterface<CutPoint> {};
@@ -197,7 +197,8 @@ TEST_P(RepairCutAt, KeepsTheManagerInItsPlace) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   // Exit status 0: the repair ended before the tick of the cut.
-  ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == pvrsim::kPowerCutExitStatus) << WEXITSTATUS(status);
+  ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == pvrsim::kPowerCutExitStatus)
+      << WEXITSTATUS(status);
 
   std::string left = readFile(kManager);
   EXPECT_TRUE(left == managerPayload() || left == managerPayload() + "older")
@@ -237,7 +238,8 @@ std::vector<RepairCut> repairCuts() {
 
 INSTANTIATE_TEST_SUITE_P(PowerCut, RepairCutAt, ::testing::ValuesIn(repairCuts()),
                          [](const ::testing::TestParamInfo<RepairCut> &info) {
-                           return std::string(info.param.task == kRepair ? "IT_Repair" : "IT_RepairComplete") +
+                           return std::string(info.param.task == kRepair ? "IT_Repair"
+                                                                         : "IT_RepairComplete") +
                                   "_tick_" + std::to_string(info.param.tick);
                          });
 

@@ -19,13 +19,14 @@ class Install : public Scenario {
     ASSERT_TRUE(runToEnd());
   }
 
-  static std::vector<std::string> expectedLog(std::optional<dword> param, int answer, const std::string &manager) {
+  static std::vector<std::string> expectedLog(std::optional<dword> param, int answer,
+                                              const std::string &manager) {
     std::vector<std::string> l = installStart(param);
     append(l, {"  IT_Install step 0", "  IT_Install step 1", "  IT_Install step 2",
                "Selected AutoStartMode = " + std::to_string(answer), "  IT_Install step 3",
-               "TAP 0x5c3e1a20 is not running", "  IT_Install step 4", "  IT_Install step 5", "  IT_Install step 6",
-               "Installing TAP to " + manager, "  IT_Install step 7", "  IT_Install step 8",
-               "Launching Vantero V2.1", "  IT_Install step 9"});
+               "TAP 0x5c3e1a20 is not running", "  IT_Install step 4", "  IT_Install step 5",
+               "  IT_Install step 6", "Installing TAP to " + manager, "  IT_Install step 7",
+               "  IT_Install step 8", "Launching Vantero V2.1", "  IT_Install step 9"});
     return l;
   }
 
@@ -72,8 +73,8 @@ TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
   append(l, installStart(dword(kInstall)));
   append(l, {"  IT_Install step 0", "  IT_Install step 1", "  IT_Install step 3", "Trying to stop 0x5c3e1a20",
              "Successful via EVT_STOP", "  IT_Install step 4", "  IT_Install step 5", "  IT_Install step 6",
-             "Installing TAP to /ProgramFiles/XStart/MyManager.tap", "  IT_Install step 7", "  IT_Install step 8",
-             "Launching Vantero V2.1", "  IT_Install step 9"});
+             "Installing TAP to /ProgramFiles/XStart/MyManager.tap", "  IT_Install step 7",
+             "  IT_Install step 8", "Launching Vantero V2.1", "  IT_Install step 9"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/XStart/MyManager.tap"));
   expectPayloadsIntact("/ProgramFiles/XStart/MyManager.tap");

@@ -82,7 +82,8 @@ class Scenario : public DiskFixture {
   }
 
   // A new run of the box on the same disk.
-  void boot(std::optional<dword> cutAtTick = std::nullopt, std::optional<uint64_t> cutAfterBytes = std::nullopt) {
+  void boot(std::optional<dword> cutAtTick = std::nullopt,
+            std::optional<uint64_t> cutAfterBytes = std::nullopt) {
     sim.reset();
     pvrsim::osd::reset();  // a new box starts with an empty screen
     pvrsim::Options o = options;
@@ -93,7 +94,6 @@ class Scenario : public DiskFixture {
   }
   // Changes the options of every later boot (a full disk, ...).
   std::function<void(pvrsim::Options &)> bootOptions;
-
 
   // Starts the installer from "/ProgramFiles" with a task, or without a
   // start parameter.
@@ -164,22 +164,16 @@ class Scenario : public DiskFixture {
 
   // The disk as a complete install leaves it (the manager started once), with the manager at
   // managerPath, besides the installer itself and whatever else is named.
-  std::set<std::string> installedTree(const std::string &managerPath, std::set<std::string> extra = {}) const {
-    std::set<std::string> t = {"/ProgramFiles/",
-                               "/ProgramFiles/AutoStart/",
-                               "/ProgramFiles/Settings/",
-                               "/ProgramFiles/Settings/Fonts/",
-                               "/ProgramFiles/Settings/Vantero/",
-                               "/ProgramFiles/Settings/Vantero/Vantero.lng",
-                               "/ProgramFiles/Settings/Vantero/Vantero.log",
-                               // written by the manager when it starts
-                               "/ProgramFiles/Settings/Vantero/Vantero.settings",
-                               "/ProgramFiles/Settings/Vantero/TAPOnBoard.bin",
-                               "/ProgramFiles/Settings/Vantero/TAPCache.bin",
-                               "/ProgramFiles/wget",
-                               "/ProgramFiles/busybox",
-                               kInstallerBoxPath,
-                               managerPath};
+  std::set<std::string> installedTree(const std::string &managerPath,
+                                      std::set<std::string> extra = {}) const {
+    std::set<std::string> t = {
+        "/ProgramFiles/", "/ProgramFiles/AutoStart/", "/ProgramFiles/Settings/",
+        "/ProgramFiles/Settings/Fonts/", "/ProgramFiles/Settings/Vantero/",
+        "/ProgramFiles/Settings/Vantero/Vantero.lng", "/ProgramFiles/Settings/Vantero/Vantero.log",
+        // written by the manager when it starts
+        "/ProgramFiles/Settings/Vantero/Vantero.settings", "/ProgramFiles/Settings/Vantero/TAPOnBoard.bin",
+        "/ProgramFiles/Settings/Vantero/TAPCache.bin", "/ProgramFiles/wget", "/ProgramFiles/busybox",
+        kInstallerBoxPath, managerPath};
     for (const std::string &f : fontNames()) t.insert("/ProgramFiles/Settings/Fonts/" + f);
     for (size_t p = managerPath.find('/', 1); p != std::string::npos; p = managerPath.find('/', p + 1))
       t.insert(managerPath.substr(0, p + 1));

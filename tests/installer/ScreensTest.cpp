@@ -28,7 +28,8 @@ class Screens : public Scenario {
     ASSERT_EQ(golden.width, shown.width);
     ASSERT_EQ(golden.height, shown.height);
     int differing = 0;
-    for (size_t i = 0; i < shown.argb.size(); i++) differing += (golden.argb[i] & 0xFFFFFF) != (shown.argb[i] & 0xFFFFFF);
+    for (size_t i = 0; i < shown.argb.size(); i++)
+      differing += (golden.argb[i] & 0xFFFFFF) != (shown.argb[i] & 0xFFFFFF);
     if (differing) pvrsim::osd::writePng(root + "/" + name, shown, false);
     EXPECT_EQ(differing, 0) << name << ": the screen differs; see " << root << "/" << name;
   }
@@ -82,7 +83,8 @@ TEST_F(Screens, ProgressAtStepFourOfNine) {
 TEST_F(Screens, IncompleteInstallSaysSoLast) {
   uint64_t fontsAndTexts = 0;
   for (const Payload &p : payloads())
-    if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0) fontsAndTexts += fs::file_size(p.hostFile);
+    if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0)
+      fontsAndTexts += fs::file_size(p.hostFile);
   bootOptions = [fontsAndTexts](pvrsim::Options &o) { o.diskFullAfterBytes = fontsAndTexts; };
   boot();
   std::string frames = root + "/frames";
@@ -96,8 +98,8 @@ TEST_F(Screens, IncompleteInstallSaysSoLast) {
   for (const Payload &p : payloads()) {
     std::string path = p.boxPath.empty() ? "/ProgramFiles/Vantero.tap" : p.boxPath;
     bool written = readFile(path) == readHostFile(p.hostFile);
-    std::string line = "  Failed to write " + path + ": only 0 of " + std::to_string(fs::file_size(p.hostFile)) +
-                       " bytes written";
+    std::string line = "  Failed to write " + path + ": only 0 of " +
+                       std::to_string(fs::file_size(p.hostFile)) + " bytes written";
     EXPECT_NE(written, std::find(l.begin(), l.end(), line) != l.end()) << path;
   }
   EXPECT_EQ(l.back(), "Failed to complete IT_Install (payload files not written: 3)");

@@ -40,7 +40,8 @@ class Tasks : public Scenario {
   }
 
   static std::vector<std::string> startLines(const char *task) {
-    return {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225", std::string("Setup parameter ") + task};
+    return {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225",
+            std::string("Setup parameter ") + task};
   }
 
   static std::set<std::string> without(std::set<std::string> tree, std::initializer_list<std::string> gone) {
@@ -60,10 +61,10 @@ TEST_F(Tasks, RepairRewritesInPlaceAndDeletesTheMarker) {
 
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_Repair"));
-  append(l, {"  IT_Repair step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Repair step 1",
-             "  IT_Repair step 2", "  IT_Repair step 3", "  IT_Repair step 4", "  IT_Repair step 5",
-             "Installing TAP to /ProgramFiles/Vantero.tap", "  IT_Repair step 6", "  IT_Repair step 7",
-             "Launching Vantero V2.1", "  IT_Repair step 8"});
+  append(l, {"  IT_Repair step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
+             "  IT_Repair step 1", "  IT_Repair step 2", "  IT_Repair step 3", "  IT_Repair step 4",
+             "  IT_Repair step 5", "Installing TAP to /ProgramFiles/Vantero.tap", "  IT_Repair step 6",
+             "  IT_Repair step 7", "Launching Vantero V2.1", "  IT_Repair step 8"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"),
                                 {"/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"}));
@@ -79,11 +80,11 @@ TEST_F(Tasks, RepairCompleteDeletesTheLogAndKeepsTheMarker) {
   startInstaller(kRepairComplete);
   ASSERT_TRUE(runToEnd());
   // The log went in step 1; what follows starts a new one.
-  EXPECT_EQ(log(), std::vector<std::string>({"  IT_RepairComplete step 2", "  IT_RepairComplete step 3",
-                                             "  IT_RepairComplete step 4", "  IT_RepairComplete step 5",
-                                             "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap",
-                                             "  IT_RepairComplete step 6", "Launching Vantero V2.1",
-                                             "  IT_RepairComplete step 7"}));
+  EXPECT_EQ(log(),
+            std::vector<std::string>(
+                {"  IT_RepairComplete step 2", "  IT_RepairComplete step 3", "  IT_RepairComplete step 4",
+                 "  IT_RepairComplete step 5", "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap",
+                 "  IT_RepairComplete step 6", "Launching Vantero V2.1", "  IT_RepairComplete step 7"}));
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/AutoStart/Vantero.tap", {kMarker}));
   expectPayloadsIntact("/ProgramFiles/AutoStart/Vantero.tap");
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));
@@ -102,7 +103,8 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
     startInstaller(kRepair);
     ASSERT_TRUE(runToEnd());
     auto l = log();
-    EXPECT_NE(std::find(l.begin(), l.end(), "Vantero not found, installing it as /ProgramFiles/Vantero.tap"), l.end());
+    EXPECT_NE(std::find(l.begin(), l.end(), "Vantero not found, installing it as /ProgramFiles/Vantero.tap"),
+              l.end());
     EXPECT_NE(std::find(l.begin(), l.end(), "Installing TAP to /ProgramFiles/Vantero.tap"), l.end());
     EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap"));
     expectPayloadsIntact("/ProgramFiles/Vantero.tap");
@@ -136,13 +138,13 @@ TEST_F(Tasks, UninstallRemovesTheManagerAndItsMarker) {
   installed();
   startManager("/ProgramFiles/Vantero.tap");
   startInstaller(kUninstall);
-  sim->tick();  // step 0
+  sim->tick();                                       // step 0
   EXPECT_EQ(installerText(78), "Stopping Vantero");  // the texts come from the settings folder
   ASSERT_TRUE(runToEnd());
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_Uninstall"));
-  append(l, {"  IT_Uninstall step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Uninstall step 1",
-             "  IT_Uninstall step 2", "  IT_Uninstall step 3"});
+  append(l, {"  IT_Uninstall step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
+             "  IT_Uninstall step 1", "  IT_Uninstall step 2", "  IT_Uninstall step 3"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"), {"/ProgramFiles/Vantero.tap"}));
   EXPECT_EQ(sim->tapCount(), 0);
@@ -190,8 +192,8 @@ TEST_F(Tasks, AutoStartMovesOutOfAutoStartWithoutLaunch) {
   ASSERT_TRUE(runToEnd());
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_AutoStart"));
-  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
-             "  IT_AutoStart step 2", "  IT_AutoStart step 3"});
+  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "Trying to stop 0x5c3e1a20",
+             "Successful via EVT_STOP", "  IT_AutoStart step 2", "  IT_AutoStart step 3"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap", {kMarker}));
   EXPECT_EQ(sim->tapCount(), 0);
@@ -256,8 +258,8 @@ TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
 // moved the manager there and IT_UninstallComplete deleted a user's folder.
 TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
   const std::string host = root + "/host";
-  for (const char *file : {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap",
-                           "/wget"})
+  for (const char *file :
+       {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap", "/wget"})
     writeHostFile(host + file, std::string("host file ") + file);
   fs::create_directories(host + "/empty");
   host_tree::makeLink(host + "/fonts", disk("/ProgramFiles/Settings/Fonts"));
@@ -324,7 +326,8 @@ TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
     EXPECT_TRUE(installerRunning());
     sim->tick();
     EXPECT_FALSE(installerRunning());
-    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+    EXPECT_EQ(log(),
+              std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
   }
   EXPECT_EQ(diskTree(), std::set<std::string>({"/ProgramFiles/", "/ProgramFiles/Settings/", kSettings,
                                                kLogBoxPath, kInstallerBoxPath}));
@@ -343,12 +346,14 @@ TEST_F(Tasks, TasksWithoutWorkStayResidentAndPassKeys) {
     pressKey(RKEY_Ok);
     ASSERT_FALSE(sim->returnedKeys().empty());
     EXPECT_EQ(sim->returnedKeys().back().code, dword(RKEY_Ok));
-    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+    EXPECT_EQ(log(),
+              std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
   }
 }
 
 TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
-  ASSERT_TRUE(sim->copyToDisk(TAP_installer_stubborn_manager, "/ProgramFiles/Stubborn.tap")) << sim->lastError();
+  ASSERT_TRUE(sim->copyToDisk(TAP_installer_stubborn_manager, "/ProgramFiles/Stubborn.tap"))
+      << sim->lastError();
   startManager("/ProgramFiles/Stubborn.tap");
   startInstaller(kInstall);
   pressKey(RKEY_1);  // no step runs and no box is open: back to the firmware
@@ -365,9 +370,10 @@ TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
   auto l = log();
   auto stop = std::find(l.begin(), l.end(), "Trying to stop 0x5c3e1a20");
   ASSERT_NE(stop, l.end());
-  EXPECT_EQ(std::vector<std::string>(stop, stop + 3),
-            std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
-                                      "Successful via kill bit"}));
+  EXPECT_EQ(
+      std::vector<std::string>(stop, stop + 3),
+      std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
+                                "Successful via kill bit"}));
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Stubborn.tap"));  // replaced by the real manager and launched
   EXPECT_EQ(readFile("/ProgramFiles/Stubborn.tap"), managerPayload());
 }

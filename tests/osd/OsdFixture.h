@@ -48,7 +48,8 @@ class OsdTest : public SimFixture {
   static int ConsoleCount(const std::string &text) {
     std::string console = pvrsim::box::consoleText();
     int count = 0;
-    for (size_t pos = console.find(text); pos != std::string::npos; pos = console.find(text, pos + 1)) count++;
+    for (size_t pos = console.find(text); pos != std::string::npos; pos = console.find(text, pos + 1))
+      count++;
     return count;
   }
   // A region filled with one colour.

@@ -31,10 +31,10 @@ struct FontInfo {
   int cellHeight;
 };
 inline const std::vector<FontInfo> &fonts() {
-  static const std::vector<FontInfo> table = {
-      {"Arial_12B", 19},  {"Arial_14", 22},   {"Calibri_10", 15},  {"Calibri_12", 19},
-      {"Calibri_14", 23}, {"Calibri_16", 26}, {"Calibri_18", 29},  {"Calibri_20", 33},
-      {"Calibri_20B", 33}, {"Courier_New_13", 20}};
+  static const std::vector<FontInfo> table = {{"Arial_12B", 19},     {"Arial_14", 22},   {"Calibri_10", 15},
+                                              {"Calibri_12", 19},    {"Calibri_14", 23}, {"Calibri_16", 26},
+                                              {"Calibri_18", 29},    {"Calibri_20", 33}, {"Calibri_20B", 33},
+                                              {"Courier_New_13", 20}};
   return table;
 }
 
@@ -64,7 +64,8 @@ class PayloadSim : public SimFixture {
     std::vector<std::string> found;
     for (const auto &entry : fs::recursive_directory_iterator(options.diskDir)) {
       std::string name = entry.path().filename().string();
-      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      if (name.size() >= suffix.size() &&
+          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
         found.push_back(entry.path().string().substr(options.diskDir.size()));
     }
     return found;

@@ -40,7 +40,8 @@ TEST(CommandLineTest, KeyNamesAndLanguages) {
   EXPECT_EQ(code, static_cast<dword>(RKEY_7));
   ASSERT_TRUE(pvrsim::parseKeyName("0x1000B", code));
   EXPECT_EQ(code, 0x1000Bu);
-  for (const char *bad : {"", "okay", "12", "0x", "0xZZ", "-1"}) EXPECT_FALSE(pvrsim::parseKeyName(bad, code)) << bad;
+  for (const char *bad : {"", "okay", "12", "0x", "0xZZ", "-1"})
+    EXPECT_FALSE(pvrsim::parseKeyName(bad, code)) << bad;
 
   int language;
   ASSERT_TRUE(pvrsim::parseLanguage("nl", language));
@@ -49,7 +50,8 @@ TEST(CommandLineTest, KeyNamesAndLanguages) {
   EXPECT_EQ(language, 19);
   ASSERT_TRUE(pvrsim::parseLanguage("19", language));
   EXPECT_EQ(language, 19);
-  for (const char *bad : {"xx", "20", "255", "-1", "4294967296"}) EXPECT_FALSE(pvrsim::parseLanguage(bad, language)) << bad;
+  for (const char *bad : {"xx", "20", "255", "-1", "4294967296"})
+    EXPECT_FALSE(pvrsim::parseLanguage(bad, language)) << bad;
 }
 
 TEST(CommandLineTest, NumbersAreDwords) {
@@ -57,11 +59,21 @@ TEST(CommandLineTest, NumbersAreDwords) {
     const char *text;
     bool ok;
     dword value;
-  } rows[] = {{"0", true, 0},           {"4294967295", true, 0xFFFFFFFFu}, {"0xFFFFFFFF", true, 0xFFFFFFFFu},
-              {"0x10", true, 16},       {"4294967296", false, 0},          {"0x100000000", false, 0},
-              {"99999999999", false, 0}, {"99999999999999999999999", false, 0}, {"-1", false, 0},
-              {"+1", false, 0},         {" 1", false, 0},                  {"1 ", false, 0},
-              {"0x", false, 0},         {"", false, 0},                    {"12ab", false, 0}};
+  } rows[] = {{"0", true, 0},
+              {"4294967295", true, 0xFFFFFFFFu},
+              {"0xFFFFFFFF", true, 0xFFFFFFFFu},
+              {"0x10", true, 16},
+              {"4294967296", false, 0},
+              {"0x100000000", false, 0},
+              {"99999999999", false, 0},
+              {"99999999999999999999999", false, 0},
+              {"-1", false, 0},
+              {"+1", false, 0},
+              {" 1", false, 0},
+              {"1 ", false, 0},
+              {"0x", false, 0},
+              {"", false, 0},
+              {"12ab", false, 0}};
   for (const Row &row : rows) {
     dword value = 0;
     EXPECT_EQ(pvrsim::parseDword(row.text, value), row.ok) << row.text;
@@ -74,10 +86,20 @@ TEST(CommandLineTest, NumbersAreDwords) {
 TEST(CommandLineTest, ParsesEveryOption) {
   CommandLine cl;
   std::string error;
-  ASSERT_TRUE(parse({"--disk", "d", "--run=r", "--lang", "de", "--key", "10:ok", "--key=20:0x1003F", "--ticks", "500",
-                     "--realtime", "--echo", "--time", "2016-01-02 03:04:05", "--param", "0x3", "--copy",
-                     "host.bin=/ProgramFiles/", "--no-utf8", "--system-id", "7", "--firmware-version", "0x1300",
-                     "--power-cut-tick", "99", "--power-cut-bytes", "1000", "/ProgramFiles/X.tap"},
+  ASSERT_TRUE(parse({"--disk",     "d",
+                     "--run=r",    "--lang",
+                     "de",         "--key",
+                     "10:ok",      "--key=20:0x1003F",
+                     "--ticks",    "500",
+                     "--realtime", "--echo",
+                     "--time",     "2016-01-02 03:04:05",
+                     "--param",    "0x3",
+                     "--copy",     "host.bin=/ProgramFiles/",
+                     "--no-utf8",  "--system-id",
+                     "7",          "--firmware-version",
+                     "0x1300",     "--power-cut-tick",
+                     "99",         "--power-cut-bytes",
+                     "1000",       "/ProgramFiles/X.tap"},
                     cl, error))
       << error;
   EXPECT_EQ(cl.options.diskDir, "d");
@@ -105,9 +127,11 @@ TEST(CommandLineTest, ParsesEveryOption) {
 TEST(CommandLineTest, BadArgumentsNameTheArgumentAndTheProblem) {
   EXPECT_EQ(parseError({}), "no TAP file given");
   EXPECT_EQ(parseError({"--lang", "xx", "a.tap"}), "--lang: \"xx\" is not a language code or number");
-  EXPECT_THAT(parseError({"--time", "2015-02-30 10:00:00", "a.tap"}), HasSubstr("--time: \"2015-02-30 10:00:00\""));
+  EXPECT_THAT(parseError({"--time", "2015-02-30 10:00:00", "a.tap"}),
+              HasSubstr("--time: \"2015-02-30 10:00:00\""));
   EXPECT_EQ(parseError({"--ticks", "many", "a.tap"}), "--ticks: \"many\" is not a number of ticks");
-  EXPECT_EQ(parseError({"--key", "10:purple", "a.tap"}), "--key: \"10:purple\" is not TICK:NAME with a known key name");
+  EXPECT_EQ(parseError({"--key", "10:purple", "a.tap"}),
+            "--key: \"10:purple\" is not TICK:NAME with a known key name");
   EXPECT_EQ(parseError({"--bogus", "a.tap"}), "--bogus: unknown option");
   EXPECT_EQ(parseError({"a.tap", "b.tap"}), "b.tap: only one TAP file can be given (a.tap came first)");
   EXPECT_EQ(parseError({"a.tap", "--disk"}), "--disk: missing value");
@@ -149,7 +173,8 @@ TEST(CommandLineTest, RunCopiesAHostTapOntoTheDiskAndRunsUntilItEnds) {
   EXPECT_THAT(out, HasSubstr("pvrsim: ran 40 ticks (0.40 s of box time)"));
   EXPECT_THAT(out, HasSubstr("TAPs still running: 0"));
   EXPECT_THAT(out, HasSubstr("console capture: "));
-  std::string copied = dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
+  std::string copied =
+      dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
   EXPECT_TRUE(std::filesystem::exists(copied));
 }
 
@@ -230,17 +255,22 @@ TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
     std::string says;
   } rows[] = {
       {folders + "/ProgramFiles/Damaged.tap", 1,
-       "pvrsim: the TAP cannot be started: /ProgramFiles/Damaged.tap: truncated ELF file (section names beyond the "
+       "pvrsim: the TAP cannot be started: /ProgramFiles/Damaged.tap: truncated ELF file (section names "
+       "beyond the "
        "end)\n"},
       {folders + "--ticks 1 " + tap, 0,
-       "pvrsim: AutoStart TAP skipped, it cannot be started: /ProgramFiles/AutoStart/Damaged.tap: truncated ELF"},
-      {folders + "--ticks 99999999999 " + tap, 2, "pvrsim: --ticks: \"99999999999\" is not a number of ticks\n"},
-      {folders + "--max-ticks 0x100000000 " + tap, 2, "--max-ticks: \"0x100000000\" is not a number of ticks"},
+       "pvrsim: AutoStart TAP skipped, it cannot be started: /ProgramFiles/AutoStart/Damaged.tap: truncated "
+       "ELF"},
+      {folders + "--ticks 99999999999 " + tap, 2,
+       "pvrsim: --ticks: \"99999999999\" is not a number of ticks\n"},
+      {folders + "--max-ticks 0x100000000 " + tap, 2,
+       "--max-ticks: \"0x100000000\" is not a number of ticks"},
       {folders + "--param 4294967296 " + tap, 2, "--param: \"4294967296\" is not a number"},
       {folders + "--lang 20 " + tap, 2, "--lang: \"20\" is not a language code or number"},
       {folders + "--lang 255 " + tap, 2, "--lang: \"255\" is not a language code or number"},
       {"--disk " + dir + "/file " + tap, 2, "pvrsim: --disk: \"" + dir + "/file\" is not a folder\n"},
-      {"--disk " + dir + "/disk --run " + dir + "/file " + tap, 2, "--run: \"" + dir + "/file\" is not a folder"},
+      {"--disk " + dir + "/disk --run " + dir + "/file " + tap, 2,
+       "--run: \"" + dir + "/file\" is not a folder"},
       {folders + "--frames " + dir + "/file " + tap, 2, dir + "/file: not a folder (frames folder)"},
       {folders + "--run " + dir + "/file/sub " + tap, 2, "--run: \"" + dir + "/file/sub\" cannot be created"},
   };
@@ -266,7 +296,8 @@ TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   cl.tapFile = "/ProgramFiles/Missing.tap";
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(pvrsim::runCommandLine(cl), 1);
-  EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("/ProgramFiles/Missing.tap: no such file on the disk"));
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+              HasSubstr("/ProgramFiles/Missing.tap: no such file on the disk"));
 }
 
 }  // namespace

@@ -322,7 +322,8 @@ TEST_F(PowerCutTickTest, RunEndsAfterTheTick) {
   sim->runTicks(50);
   EXPECT_EQ(sim->now(), 50u);
   EXPECT_EXIT(sim->tick(), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "power cut at tick 50");
-  EXPECT_EXIT(TAP_Delay(1000), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "power cut at tick 50");
+  EXPECT_EXIT(TAP_Delay(1000), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus),
+              "power cut at tick 50");
 }
 
 }  // namespace

@@ -158,7 +158,8 @@ TEST_F(StopTAPTest, AManagerThatEndsOnTheStopEvent) {
   EXPECT_EQ(sim->lastError(), "");
   EXPECT_FALSE(sim->isRunning(slot));
   EXPECT_EQ(logTexts(), (std::vector<std::string>{"Trying to stop 0x5c3e1a20", "Successful via EVT_STOP"}));
-  EXPECT_EQ(tapLog(), (std::vector<std::string>{stopEventLine("ManagerExit", slot), "Stopper stopped=1 ticks=1"}));
+  EXPECT_EQ(tapLog(),
+            (std::vector<std::string>{stopEventLine("ManagerExit", slot), "Stopper stopped=1 ticks=1"}));
 }
 
 TEST_F(StopTAPTest, AManagerThatIgnoresTheStopEventIsKilled) {

@@ -71,9 +71,9 @@ TEST_F(FindTwiceTest, AFolderListedTwiceIsSearchedOnce) {
   std::filesystem::create_directories(disk("/ProgramFiles/B"));
   SearchedFolders.clear();
   EXPECT_FALSE(FindTAP(VANTERO_TAPID, nullptr, nullptr));
-  EXPECT_EQ(SearchedFolders, (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/A",
-                                                       "/mnt/hd/ProgramFiles/B",
-                                                       "/mnt/hd/ProgramFiles/A/C"}));
+  EXPECT_EQ(SearchedFolders,
+            (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/A",
+                                      "/mnt/hd/ProgramFiles/B", "/mnt/hd/ProgramFiles/A/C"}));
 
   ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/A/C/Vantero.tap"));
   SearchedFolders.clear();
@@ -116,9 +116,9 @@ TEST_F(FindTwiceTest, LinkLoopsAreSearchedOnce) {
       std::filesystem::create_symlink(link.first, disk(std::string("/ProgramFiles/") + link.second));
     SearchedFolders.clear();
     EXPECT_FALSE(FindTAP(VANTERO_TAPID, nullptr, nullptr)) << row.what;
-    EXPECT_EQ(SearchedFolders, (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/Settings",
-                                                         "/mnt/hd/ProgramFiles/Sub",
-                                                         "/mnt/hd/ProgramFiles/Sub/Deep"}))
+    EXPECT_EQ(SearchedFolders,
+              (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/Settings",
+                                        "/mnt/hd/ProgramFiles/Sub", "/mnt/hd/ProgramFiles/Sub/Deep"}))
         << row.what;
   }
   ListFoldersTwice = true;

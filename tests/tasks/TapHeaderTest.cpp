@@ -118,8 +118,8 @@ class TapHeaderTest : public tasks::SimTest {
 };
 
 TEST_F(TapHeaderTest, ReadsTheIdentityOfATapInEveryPathNotation) {
-  for (const char *name : {"/ProgramFiles/SetupIdentity.tap", "/mnt/hd/ProgramFiles/SetupIdentity.tap",
-                           "SetupIdentity.tap"}) {
+  for (const char *name :
+       {"/ProgramFiles/SetupIdentity.tap", "/mnt/hd/ProgramFiles/SetupIdentity.tap", "SetupIdentity.tap"}) {
     SCOPED_TRACE(name);
     tTAPInfo info;
     memset(&info, 0x5A, sizeof(info));
@@ -229,8 +229,8 @@ TEST_F(TapHeaderTest, ANameTableWithoutTerminatorIsReadWithinItsBounds) {
 
 TEST_F(TapHeaderTest, TextSectionsAreCutToTheirFieldsAndAlwaysTerminated) {
   TapImage variant = image();
-  memset(variant.contents("._tap_program_name"), 'N', 64);   // no terminator at all
-  variant.section("._tap_description").sh_size = 4000;        // larger than its field
+  memset(variant.contents("._tap_program_name"), 'N', 64);                     // no terminator at all
+  variant.section("._tap_description").sh_size = 4000;                         // larger than its field
   variant.section("._tap_author_name").sh_offset = (Elf32_Off)variant.size();  // past the end
   variant.renameSection("._tap_program_version", "._tap_program_versioX");
   tTAPInfo info;

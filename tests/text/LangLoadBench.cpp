@@ -24,7 +24,8 @@ std::string MakeLanguageFile(int nrTexts) {
     file += std::string(names[lang]) + "\r\n";
     for (int i = 0; i < nrTexts; i++) {
       char line[96];
-      snprintf(line, sizeof(line), "%s_%3.3d=Text %d in %s, roughly forty bytes\r\n", codes[lang], i, i, codes[lang]);
+      snprintf(line, sizeof(line), "%s_%3.3d=Text %d in %s, roughly forty bytes\r\n", codes[lang], i, i,
+               codes[lang]);
       file += line;
     }
   }
@@ -42,7 +43,8 @@ void Boot() {
   options.osdLanguage = 2;  // German, English as fallback
   sim = std::make_unique<pvrsim::Sim>(options);
   for (int nrTexts : {104, 1040}) {
-    std::filesystem::path host = sim->hostPath("/ProgramFiles/Settings/Bench/Lang" + std::to_string(nrTexts) + ".lng");
+    std::filesystem::path host =
+        sim->hostPath("/ProgramFiles/Settings/Bench/Lang" + std::to_string(nrTexts) + ".lng");
     std::filesystem::create_directories(host.parent_path());
     std::ofstream(host, std::ios::binary) << MakeLanguageFile(nrTexts);
   }

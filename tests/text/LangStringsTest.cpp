@@ -60,7 +60,9 @@ TEST_F(TextOnBox, HandEditedValues) {
   std::string file =
       "de_000=a\\nb\\rc\r\n"
       "de_001=C:\\temp\\\r\n"
-      "de_002=" + std::string(250, 'x') + "\r\n"
+      "de_002=" +
+      std::string(250, 'x') +
+      "\r\n"
       "DE_003=upper case key\r\n"
       "#de_004=commented\r\n"
       ";de_005=commented too\r\n"
@@ -92,10 +94,13 @@ TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
       "en_007=only English\r\nde_008=\r\nen_008=German empty\r\nde_de_009=doubled\r\n"
       "#de_010=x de_010=behind a commented one\rde_011=cr\nen_012=lf\n"
       "a;de_013=after a semicolon\r\nde_1000=thousand\r\nde_01000=no\r\nEN_999=last\r\n"
-      "de_014=before a zero byte" + std::string(1, '\0') + "de_015=behind it\r\n",
-      "\x1F\x01" "de_000=behind a selector\r\nde_001=x",
+      "de_014=before a zero byte" +
+          std::string(1, '\0') + "de_015=behind it\r\n",
+      "\x1F\x01"
+      "de_000=behind a selector\r\nde_001=x",
       "\x05#de_000=the selector is no comment sign\r\n",
-      "\x10\x41" "de_000=its key begins inside the selector\r\nde_000=found",
+      "\x10\x41"
+      "de_000=its key begins inside the selector\r\nde_000=found",
       "",
   };
   for (const std::string &file : files) {
@@ -207,7 +212,8 @@ TEST_F(TextOnBox, LoadKeepsTheCallersIniFileAndFolder) {
 
 TEST_F(TextOnBox, ShippedLanguageFileHasEveryInstallerText) {
   const std::string shipped = SHIPPED_LNG;  // built from payloads/Vantero.lng.utf8
-  const dword installerTexts[] = {2, 18, 19, 20, 22, 25, 38, 43, 48, 50, 62, 68, 69, 70, 71, 77, 78, 83, 86, 89};
+  const dword installerTexts[] = {2,  18, 19, 20, 22, 25, 38, 43, 48, 50,
+                                  62, 68, 69, 70, 71, 77, 78, 83, 86, 89};
   const size_t count = sizeof(installerTexts) / sizeof(installerTexts[0]);
   std::string english[count];
   for (int language : {kEnglish, kGerman, kDutch}) {

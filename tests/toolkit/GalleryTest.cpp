@@ -53,7 +53,8 @@ class GalleryTest : public SimFixture {
     }
   }
   void MoveTo(int item) {
-    while (sim->isRunning(slot) && CurrentItem() != item) Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
+    while (sim->isRunning(slot) && CurrentItem() != item)
+      Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
   }
 
   int slot = -1;
