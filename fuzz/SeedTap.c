@@ -1,5 +1,5 @@
-/* SeedTap.c - a minimal TAP file for the fuzzer's seed corpus: the identity
- * sections of a TAP, linked into a tiny ELF32 shared object. */
+// SeedTap.c - a minimal TAP file for the fuzzer's seed corpus: the identity
+// sections of a TAP, linked into a tiny ELF32 shared object.
 #include "tap.h"
 
 TAP_HEADER();

@@ -24,9 +24,7 @@ static char InputPath[64];
 
 // The reader asks for the Linux path of its argument; every name means the
 // in-memory file here.
-extern "C" void ConvertPathType(const char *, char *dest, tPathKind) {
-  strcpy(dest, InputPath);
-}
+extern "C" void ConvertPathType(const char *, char *dest, tPathKind) { strcpy(dest, InputPath); }
 
 static int InputFd = -1;
 static int FirstFreeFd = -1;

@@ -84,25 +84,43 @@ static void ChangeValue(int item, int step) {
 static void MainMenuKey(dword key) {
   int item = OSDMenuGetCurrentItem();
   switch (key) {
-  case RKEY_Left: ChangeValue(item, -1); break;
-  case RKEY_Right: ChangeValue(item, +1); break;
-  case RKEY_Exit: Quit(); break;
-  case RKEY_Ok:
-    switch (item) {
-    case GI_CursorStyle:
-    case GI_WrapAround: ChangeValue(item, +1); break;
-    case GI_LongList: GalleryShowLongList(); break;
-    case GI_Memo: GalleryShowMemo(); break;
-    case GI_KeySymbols: GalleryShowKeySymbols(); break;
-    case GI_AccentColour:
-    case GI_PanelColour: PickColour(item); break;
-    case GI_MessageBox: AskQuestion(); break;
-    case GI_InfoBox:
-      OSDMenuInfoBoxShow("Info box", "Please wait ...\nCloses after 3 seconds or with EXIT", 300);
-      OSDMenuWaitSpinnerInit();
+    case RKEY_Left:
+      ChangeValue(item, -1);
       break;
-    }
-    break;
+    case RKEY_Right:
+      ChangeValue(item, +1);
+      break;
+    case RKEY_Exit:
+      Quit();
+      break;
+    case RKEY_Ok:
+      switch (item) {
+        case GI_CursorStyle:
+        case GI_WrapAround:
+          ChangeValue(item, +1);
+          break;
+        case GI_LongList:
+          GalleryShowLongList();
+          break;
+        case GI_Memo:
+          GalleryShowMemo();
+          break;
+        case GI_KeySymbols:
+          GalleryShowKeySymbols();
+          break;
+        case GI_AccentColour:
+        case GI_PanelColour:
+          PickColour(item);
+          break;
+        case GI_MessageBox:
+          AskQuestion();
+          break;
+        case GI_InfoBox:
+          OSDMenuInfoBoxShow("Info box", "Please wait ...\nCloses after 3 seconds or with EXIT", 300);
+          OSDMenuWaitSpinnerInit();
+          break;
+      }
+      break;
   }
 }
 

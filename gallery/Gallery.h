@@ -25,11 +25,11 @@ enum {
 
 // What the gallery remembers between its menus.
 typedef struct {
-  int CursorType;     // CT_Standard, CT_Dark or CT_Box
-  bool WrapAround;    // of the long list
-  dword Colours[2];   // accent and panel colour, edited with the picker
-  int PickerItem;     // GI_AccentColour or GI_PanelColour while the picker is open
-  const char *Answer; // the message box's last answer
+  int CursorType;      // CT_Standard, CT_Dark or CT_Box
+  bool WrapAround;     // of the long list
+  dword Colours[2];    // accent and panel colour, edited with the picker
+  int PickerItem;      // GI_AccentColour or GI_PanelColour while the picker is open
+  const char *Answer;  // the message box's last answer
 } tGallery;
 
 extern tGallery Gallery;

@@ -36,7 +36,7 @@ void GalleryRefreshMain(void) {
 void GalleryShowMain(int currentItem) {
   OSDMenuSetMenuLevel(0);
   OSDMenuInitialize(FALSE, TRUE, TRUE, FALSE, "Kalib toolkit gallery", "main menu");
-  OSDMenuSetClientLeftRight(TRUE); // left/right change values here
+  OSDMenuSetClientLeftRight(TRUE);  // left/right change values here
   Menu[0].ValueColumnX = 420;       // room for the longer item texts
   OSDMenuItemAdd("Menu list", "", nullptr, nullptr, FALSE, FALSE, 0);
   OSDMenuItemAdd("Cursor style", "", nullptr, nullptr, TRUE, TRUE, 0);
@@ -52,8 +52,8 @@ void GalleryShowMain(int currentItem) {
   OSDMenuItemSetTextColor(GI_MenuHeader, AMBER_TEXT);
   OSDMenuItemSetTextColor(GI_WidgetHeader, AMBER_TEXT);
   static const tHint hints[] = {
-      {0, &_Button_ok_Gd, "Open"},     {0, &_Button_exit_Gd, "Quit"},    {0, &_Button_left_Gd, ""},
-      {0, &_Button_right_Gd, "Change"}, {1, &_Button_up_Gd, ""},         {1, &_Button_down_Gd, "Move"},
+      {0, &_Button_ok_Gd, "Open"},      {0, &_Button_exit_Gd, "Quit"}, {0, &_Button_left_Gd, ""},
+      {0, &_Button_right_Gd, "Change"}, {1, &_Button_up_Gd, ""},       {1, &_Button_down_Gd, "Move"},
       {1, &_Button_rwd_Gd, ""},         {1, &_Button_ffwd_Gd, "Page"},
   };
   AddHints(hints, sizeof hints / sizeof hints[0]);
@@ -96,7 +96,7 @@ void GalleryShowLongList(void) {
     if (i % 4 == 3) OSDMenuItemSetTextColor(item, GREEN_TEXT);
   }
   static const tHint hints[] = {
-      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Move"},
+      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""},        {0, &_Button_down_Gd, "Move"},
       {0, &_Button_left_Gd, ""},     {0, &_Button_right_Gd, "Page"},
   };
   AddHints(hints, sizeof hints / sizeof hints[0]);
@@ -131,7 +131,8 @@ void GalleryShowMemo(void) {
       "Press EXIT to go back to the main menu.",
   };
   for (const char *line : lines) OSDMenuItemAdd(line, "", nullptr, nullptr, TRUE, FALSE, 0);
-  static const tHint hints[] = {{0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
+  static const tHint hints[] = {
+      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
   AddHints(hints, sizeof hints / sizeof hints[0]);
   OSDMenuUpdate(FALSE);
 }
@@ -141,9 +142,10 @@ void GalleryShowKeySymbols(void) {
   Menu[1].ValueColumnX = 300;
   // Two symbols per item, 28 items.
   for (int i = 0; i + 1 < KEY_SYMBOL_COUNT; i += 2)
-    OSDMenuItemAdd(KeySymbols[i].Name, KeySymbols[i + 1].Name, KeySymbols[i].Symbol, KeySymbols[i + 1].Symbol, TRUE,
-                   FALSE, 0);
-  static const tHint hints[] = {{0, &_Button_exit_Gd, "Back"}, {0, &_Button_rwd_Gd, ""}, {0, &_Button_ffwd_Gd, "Page"}};
+    OSDMenuItemAdd(KeySymbols[i].Name, KeySymbols[i + 1].Name, KeySymbols[i].Symbol, KeySymbols[i + 1].Symbol,
+                   TRUE, FALSE, 0);
+  static const tHint hints[] = {
+      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_rwd_Gd, ""}, {0, &_Button_ffwd_Gd, "Page"}};
   AddHints(hints, sizeof hints / sizeof hints[0]);
   OSDMenuUpdate(FALSE);
 }

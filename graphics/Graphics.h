@@ -1,11 +1,9 @@
-/*
- * Graphics.h - the embedded graphics of the toolkit and the installer.
- *
- * Each graphic is a firmware descriptor _<Name>_Gd (version 1, format 1 =
- * 32-bit ARGB, compression method 2, see GrCompression.h) whose data points
- * at the packed pixels _<Name>_Cpm.  The build packs them from the PNGs in
- * this folder (library "graphics").
- */
+// Graphics.h - the embedded graphics of the toolkit and the installer.
+//
+// Each graphic is a firmware descriptor _<Name>_Gd (version 1, format 1 =
+// 32-bit ARGB, compression method 2, see GrCompression.h) whose data points
+// at the packed pixels _<Name>_Cpm.  The build packs them from the PNGs in
+// this folder (library "graphics").
 #ifndef KALIB_GRAPHICS_H
 #define KALIB_GRAPHICS_H
 

@@ -1,8 +1,6 @@
-/*
- * Payloads.h - the files that the installer carries, embedded at build time
- * (payloads/CMakeLists.txt): each is a read-only byte array with its length
- * in bytes.
- */
+// Payloads.h - the files that the installer carries, embedded at build time
+// (payloads/CMakeLists.txt): each is a read-only byte array with its length
+// in bytes.
 #ifndef VANTERO_PAYLOADS_H
 #define VANTERO_PAYLOADS_H
 
@@ -14,15 +12,15 @@
 extern "C" {
 #endif
 
-#define PAYLOAD(name)                  \
+#define PAYLOAD(name)                   \
   extern const byte _##name##_Bitmap[]; \
   extern const int32_t _##name##_Size;
 
-PAYLOAD(Vantero)        /* the update manager's TAP */
-PAYLOAD(wget)           /* busybox, run as its wget applet */
-PAYLOAD(busybox)        /* the box's busybox */
-PAYLOAD(VanteroLng)     /* the language file "Vantero.lng" */
-PAYLOAD(Arial_12B)      /* the UFNT fonts */
+PAYLOAD(Vantero)    /* the update manager's TAP */
+PAYLOAD(wget)       /* busybox, run as its wget applet */
+PAYLOAD(busybox)    /* the box's busybox */
+PAYLOAD(VanteroLng) /* the language file "Vantero.lng" */
+PAYLOAD(Arial_12B)  /* the UFNT fonts */
 PAYLOAD(Arial_14)
 PAYLOAD(Calibri_10)
 PAYLOAD(Calibri_12)

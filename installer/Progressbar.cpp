@@ -1,9 +1,7 @@
-/*
- * Progressbar.cpp - the installer's progress display.  The box is the
- * toolkit's info box; the bar lies on top of it below the two text lines.
- * The full bar is unpacked once per showing into an off-screen region and
- * afterwards only copied, as far as the progress reaches.
- */
+// Progressbar.cpp - the installer's progress display.  The box is the
+// toolkit's info box; the bar lies on top of it below the two text lines.
+// The full bar is unpacked once per showing into an off-screen region and
+// afterwards only copied, as far as the progress reaches.
 #include "Progressbar.h"
 
 #include "Graphics.h"
@@ -19,8 +17,7 @@ word ProgressbarRgn = 0;
 word ProgressbarFullRgn = 0;
 dword LastStep = PROGRESSBAR_NO_STEP;
 
-static void CreateBarRegions(void)
-{
+static void CreateBarRegions(void) {
   ProgressbarRgn = (word)TAP_Osd_Create(BAR_X, BAR_Y, _InputBox_Gd.width, _InputBox_Gd.height, 0, 0);
   ProgressbarFullRgn =
       (word)TAP_Osd_Create(0, 0, _Progressbar_Gd.width, _Progressbar_Gd.height, 0, OSD_Flag_MemRgn);
@@ -29,19 +26,17 @@ static void CreateBarRegions(void)
 
 /* Filled width for Step of MaxStep; a step beyond the end shows a full bar
  * and a maximum of 0 an empty one. */
-static dword FilledWidth(dword Step, dword MaxStep)
-{
+static dword FilledWidth(dword Step, dword MaxStep) {
   dword width = _Progressbar_Gd.width;
   if (MaxStep == 0) return 0;
   if (Step >= MaxStep) return width;
   return (dword)(((unsigned long long)width * Step) / MaxStep);
 }
 
-void Progressbar_Draw(const char *TAP, const char *Task, dword Step, dword MaxStep)
-{
+void Progressbar_Draw(const char *TAP, const char *Task, dword Step, dword MaxStep) {
   CallTraceEnter("Progressbar_Draw");
   if (Step == LastStep) {
-    CallTraceExit(NULL);
+    CallTraceExit(nullptr);
     return;
   }
 
@@ -55,11 +50,10 @@ void Progressbar_Draw(const char *TAP, const char *Task, dword Step, dword MaxSt
   if (w) TAP_Osd_Copy(ProgressbarFullRgn, ProgressbarRgn, 0, 0, w, _Progressbar_Gd.height, 0, 0, FALSE);
   TAP_Osd_Sync();
   LastStep = Step;
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }
 
-void Progressbar_Hide(void)
-{
+void Progressbar_Hide(void) {
   CallTraceEnter("Progressbar_Hide");
   if (ProgressbarRgn) {
     TAP_Osd_Delete(ProgressbarRgn);
@@ -69,5 +63,5 @@ void Progressbar_Hide(void)
   }
   OSDMenuInfoBoxDestroy();
   LastStep = PROGRESSBAR_NO_STEP;
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -1,8 +1,6 @@
-/*
- * Progressbar.h - the installer's progress display: an info box with the
- * product name and the running step's text, and a 252 x 18 bar on top of
- * it that fills as the steps advance.
- */
+// Progressbar.h - the installer's progress display: an info box with the
+// product name and the running step's text, and a 252 x 18 bar on top of
+// it that fills as the steps advance.
 #ifndef VANTERO_PROGRESSBAR_H
 #define VANTERO_PROGRESSBAR_H
 

@@ -1,15 +1,13 @@
-/*
- * Setup.h - the installer's payload writers: they copy the embedded files
- * (Payloads.h) to their places on the disk.  Every writer changes the working
- * directory and leaves it in the folder where it wrote.
- *
- * A payload is first written under a temporary name in its folder and moved
- * to its own name only when it is complete, so a file under its final name
- * is always whole: a write cut short by a power loss or a full disk leaves at
- * most a temporary file, which the next run writes again.  A payload that
- * cannot be written, or whose folder cannot be entered, is logged with its
- * path and the reason and counted in PayloadFailures.
- */
+// Setup.h - the installer's payload writers: they copy the embedded files
+// (Payloads.h) to their places on the disk.  Every writer changes the working
+// directory and leaves it in the folder where it wrote.
+//
+// A payload is first written under a temporary name in its folder and moved
+// to its own name only when it is complete, so a file under its final name
+// is always whole: a write cut short by a power loss or a full disk leaves at
+// most a temporary file, which the next run writes again.  A payload that
+// cannot be written, or whose folder cannot be entered, is logged with its
+// path and the reason and counted in PayloadFailures.
 #ifndef VANTERO_SETUP_WRITERS_H
 #define VANTERO_SETUP_WRITERS_H
 

@@ -1,18 +1,18 @@
-// Writes the ten fonts into "/ProgramFiles/Settings/Fonts"; a font that is
+// Setup_Fonts.cpp - writes the ten fonts into "/ProgramFiles/Settings/Fonts"; a font that is
 // already there stays as it is.
 #include "Payloads.h"
 #include "Setup.h"
 
-namespace {
-
+namespace {  // file-local record type (static cannot apply to a type)
 struct FontPayload {
   const char *FileName;
   const byte *Data;
   const int32_t *Size;
 };
+}  // namespace
 
 // In the order in which they are written.
-const FontPayload kFonts[] = {
+static const FontPayload kFonts[] = {
     {"Arial_12B.ufnt", _Arial_12B_Bitmap, &_Arial_12B_Size},
     {"Arial_14.ufnt", _Arial_14_Bitmap, &_Arial_14_Size},
     {"Calibri_10.ufnt", _Calibri_10_Bitmap, &_Calibri_10_Size},
@@ -26,17 +26,15 @@ const FontPayload kFonts[] = {
 };
 
 // Creates the folder below the current one unless it exists, and enters it.
-bool EnterFolder(const char *name) {
+static bool EnterFolder(const char *name) {
   if (!TAP_Hdd_Exist(name)) TAP_Hdd_Create(name, ATTR_FOLDER);
   return HDD_ChangeDir(name);
 }
 
-}  // namespace
-
 void CreateFontFile(const char *FileName, const byte *FontData, int DataSize) {
   CallTraceEnter("CreateFontFile");
-  if (FileName != NULL && !TAP_Hdd_Exist(FileName)) WritePayloadFile(FileName, FontData, DataSize);
-  CallTraceExit(NULL);
+  if (FileName != nullptr && !TAP_Hdd_Exist(FileName)) WritePayloadFile(FileName, FontData, DataSize);
+  CallTraceExit(nullptr);
 }
 
 void InstallFonts(void) {
@@ -49,5 +47,5 @@ void InstallFonts(void) {
     else
       ReportPayloadFailure("/ProgramFiles/Settings/Fonts", font.FileName, "cannot enter the folder");
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -1,4 +1,4 @@
-// Writes the language file into the manager's settings folder; always
+// Setup_Language.cpp - writes the language file into the manager's settings folder; always
 // replaced, so that the texts match this installer.
 #include "Payloads.h"
 #include "Setup.h"
@@ -9,5 +9,5 @@ void InstallLanguage(void) {
     WritePayloadFile("Vantero.lng", _VanteroLng_Bitmap, _VanteroLng_Size);
   else
     ReportPayloadFailure(VANTERO_SETTINGS_DIR, "Vantero.lng", "cannot enter the folder");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

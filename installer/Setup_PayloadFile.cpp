@@ -1,4 +1,4 @@
-// Writing one payload file: through a temporary name, moved into place with
+// Setup_PayloadFile.cpp - writing one payload file: through a temporary name, moved into place with
 // rename only when the whole payload is on the disk.  A payload that cannot
 // be written is logged with its path and the reason, and counted, so that
 // the task can say at its end that it did not complete.
@@ -34,7 +34,7 @@ static bool WriteWholeFile(const char *name, const byte *data, int dataSize, cha
                            size_t reasonSize) {
   TAP_Hdd_Create(name, ATTR_NORMAL);
   TYPE_File *file = TAP_Hdd_Fopen(name);
-  if (file == NULL) {
+  if (file == nullptr) {
     snprintf(reason, reasonSize, "cannot create it");
     return false;
   }
@@ -69,10 +69,10 @@ static bool MoveIntoPlace(const char *tempName, const char *fileName, char *reas
 void ReportPayloadFailure(const char *Folder, const char *FileName, const char *Reason) {
   CallTraceEnter("ReportPayloadFailure");
   PayloadFailures++;
-  snprintf(Debug, sizeof Debug, "  Failed to write %s/%s: %s", Folder != NULL ? Folder : "",
-           FileName != NULL ? FileName : "", Reason);
+  snprintf(Debug, sizeof Debug, "  Failed to write %s/%s: %s", Folder != nullptr ? Folder : "",
+           FileName != nullptr ? FileName : "", Reason);
   WriteLog(SETUP_PROGRAM_NAME, Debug);
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }
 
 bool WritePayloadFile(const char *FileName, const byte *Data, int DataSize) {
@@ -80,7 +80,7 @@ bool WritePayloadFile(const char *FileName, const byte *Data, int DataSize) {
   char tempName[KALIB_PATH_MAX];
   char reason[128] = "not a payload";
   bool done = false;
-  if (FileName != NULL && FileName[0] != '\0' && Data != NULL && DataSize >= 0) {
+  if (FileName != nullptr && FileName[0] != '\0' && Data != nullptr && DataSize >= 0) {
     snprintf(reason, sizeof reason, "the name is too long");
     int length = snprintf(tempName, sizeof tempName, "%s" PAYLOAD_TEMP_SUFFIX, FileName);
     if (length > 0 && length < (int)sizeof tempName) {
@@ -96,14 +96,14 @@ bool WritePayloadFile(const char *FileName, const byte *Data, int DataSize) {
     HDD_TAP_GetCurrentDir(folder);
     ReportPayloadFailure(folder, FileName, reason);
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
   return done;
 }
 
 void InstallProgram(const char *FileName, const byte *Data, int DataSize) {
   CallTraceEnter("InstallProgram");
   char command[128];
-  if (FileName != NULL && FileName[0] != '\0') {
+  if (FileName != nullptr && FileName[0] != '\0') {
     if (!HDD_ChangeDir("/ProgramFiles"))
       ReportPayloadFailure("/ProgramFiles", FileName, "cannot enter the folder");
     else if (!TAP_Hdd_Exist(FileName))
@@ -115,5 +115,5 @@ void InstallProgram(const char *FileName, const byte *Data, int DataSize) {
       (void)ignored;
     }
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -1,4 +1,4 @@
-// Writes the update manager's TAP file; always replaced.
+// Setup_Vantero.cpp - writes the update manager's TAP file; always replaced.
 #include "Payloads.h"
 #include "Setup.h"
 
@@ -8,5 +8,5 @@ void InstallVantero(const char *Folder, const char *FileName) {
     WritePayloadFile(FileName, _Vantero_Bitmap, _Vantero_Size);
   else
     ReportPayloadFailure(Folder, FileName, "cannot enter the folder");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -1,9 +1,7 @@
-/*
- * TaskSequencer.cpp - the installer's main loop.  TAP_Main has chosen the
- * task; every idle event performs exactly one step of it, so that the
- * firmware keeps running and the progress box is redrawn between steps.
- * Every step is logged, and the last step ends the installer.
- */
+// TaskSequencer.cpp - the installer's main loop.  TAP_Main has chosen the
+// task; every idle event performs exactly one step of it, so that the
+// firmware keeps running and the progress box is redrawn between steps.
+// Every step is logged, and the last step ends the installer.
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -65,20 +63,15 @@ static bool DoNotReenter = FALSE;
  * Helpers of the steps
  * --------------------------------------------------------------------- */
 
-static void Log(const char *text)
-{
-  WriteLog(PROGRAM_NAME, text);
-}
+static void Log(const char *text) { WriteLog(PROGRAM_NAME, text); }
 
-static void ShowProgress(dword textNr)
-{
+static void ShowProgress(dword textNr) {
   Progressbar_Draw(FullName, LangGetString(textNr), TaskIndex, TaskMaxIndex);
 }
 
 /* The texts come from the manager's settings folder, where the installer
  * keeps "Vantero.lng"; without the file there the texts stay empty. */
-static void LoadTexts(void)
-{
+static void LoadTexts(void) {
   bool pushed = HDD_TAP_PushDir();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR) && TAP_Hdd_Exist(LANG_FILE))
     LangLoadStrings(LANG_FILE, LANG_TEXTS, 0, PROGRAM_NAME);
@@ -89,15 +82,13 @@ static void LoadTexts(void)
 
 /* The firmware path of VPDPath, which holds the Linux form in the install
  * and repair tasks. */
-static const char *VPDFirmwarePath(void)
-{
+static const char *VPDFirmwarePath(void) {
   return strlen(VPDPath) >= LINUX_ROOT_LEN ? VPDPath + LINUX_ROOT_LEN : VPDPath;
 }
 
 /* VPDPath = Linux form of a firmware folder.  A folder too long for the
  * buffer is refused with a log line. */
-static bool SetVPDPathLinux(const char *folder)
-{
+static bool SetVPDPathLinux(const char *folder) {
   int n = snprintf(VPDPath, sizeof(VPDPath), LINUX_ROOT "%s", folder);
   if (n >= 0 && (size_t)n < sizeof(VPDPath)) return TRUE;
   snprintf(Debug, sizeof(Debug), "  Path too long: %s", folder);
@@ -106,27 +97,23 @@ static bool SetVPDPathLinux(const char *folder)
   return FALSE;
 }
 
-static bool InAutoStartFolder(const char *folder)
-{
+static bool InAutoStartFolder(const char *folder) {
   return strstr(folder, "/ProgramFiles/AutoStart") || strstr(folder, "/ProgramFiles/XStart");
 }
 
 /* Deletes a file in the settings folder, and nowhere else when that folder
  * is gone. */
-static void DeleteInSettingsFolder(const char *fileName)
-{
+static void DeleteInSettingsFolder(const char *fileName) {
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) TAP_Hdd_Delete(fileName);
 }
 
-static void StartManager(const char *folder)
-{
+static void StartManager(const char *folder) {
   HDD_ChangeDir(folder);
-  HDD_TAP_Start(VPDFileName, FALSE, NULL, NULL);
+  HDD_TAP_Start(VPDFileName, FALSE, nullptr, nullptr);
 }
 
 /* "/ProgramFiles/AutoStart" exists afterwards; a failure is logged. */
-static void MakeAutoStartFolder(void)
-{
+static void MakeAutoStartFolder(void) {
   char mkdirCmd[] = MKDIR_AUTOSTART;
   int rc = system(mkdirCmd);
   if (rc != 0) {
@@ -135,8 +122,7 @@ static void MakeAutoStartFolder(void)
   }
 }
 
-static void AskAutoStart(void)
-{
+static void AskAutoStart(void) {
   OSDMenuMessageBoxInitialize(PROGRAM_NAME, LangGetString(TXT_LaunchViaAutoStart));
   OSDMenuMessageBoxButtonAdd(LangGetString(TXT_Yes));
   OSDMenuMessageBoxButtonAdd(LangGetString(TXT_No));
@@ -149,15 +135,13 @@ static void AskAutoStart(void)
  * the question is skipped, 0 while waiting or when the installer ends.
  * --------------------------------------------------------------------- */
 
-static int StepFonts(void)
-{
+static int StepFonts(void) {
   TaskMaxIndex = 9;
   InstallFonts();
   return 1;
 }
 
-static int StepCheck(void)
-{
+static int StepCheck(void) {
   char currentDir[512];
   CreateSettingsDir();
   InstallLanguage();
@@ -181,8 +165,7 @@ static int StepCheck(void)
   return 1;
 }
 
-static int StepAnswer(void)
-{
+static int StepAnswer(void) {
   if (OSDMenuMessageBoxIsVisible()) return 0;
   AutoStartMode = 1 - (int)OSDMenuMessageBoxLastButton();
   snprintf(Debug, sizeof(Debug), "Selected AutoStartMode = %d", AutoStartMode);
@@ -193,36 +176,31 @@ static int StepAnswer(void)
   return 1;
 }
 
-static int StepStop(void)
-{
+static int StepStop(void) {
   ShowProgress(TXT_StoppingVantero);
   StopTAP(VANTERO_TAPID);
   return 1;
 }
 
-static int StepWget(void)
-{
+static int StepWget(void) {
   ShowProgress(TXT_InstallingWget);
   InstallWget();
   return 1;
 }
 
-static int StepBusybox(void)
-{
+static int StepBusybox(void) {
   ShowProgress(TXT_InstallingBusybox);
   InstallBusybox();
   return 1;
 }
 
-static int StepSettings(void)
-{
+static int StepSettings(void) {
   ShowProgress(TXT_SettingsFolder);
   CreateSettingsDir();
   return 1;
 }
 
-static int StepTAP(void)
-{
+static int StepTAP(void) {
   ShowProgress(TXT_InstallingTAP);
   snprintf(Debug, sizeof(Debug), "Installing TAP to %s/%s", VPDFirmwarePath(), VPDFileName);
   Log(Debug);
@@ -231,14 +209,12 @@ static int StepTAP(void)
   return 1;
 }
 
-static int StepDB(void)
-{
+static int StepDB(void) {
   ShowProgress(TXT_UpdatingDB);
   return 1;
 }
 
-static int StepLaunch(void)
-{
+static int StepLaunch(void) {
   ShowProgress(TXT_LaunchingVantero);
   TAP_Delay(50);
   Progressbar_Hide();
@@ -250,8 +226,7 @@ static const char *TaskName(void);
 
 /* When payloads could not be written, the last log line and the last screen
  * say so: the task did not complete. */
-static void ReportIncomplete(void)
-{
+static void ReportIncomplete(void) {
   snprintf(Debug, sizeof(Debug), "Failed to complete %s (payload files not written: %u)", TaskName(),
            (unsigned)PayloadFailures);
   Log(Debug);
@@ -260,15 +235,13 @@ static void ReportIncomplete(void)
   Progressbar_Hide();
 }
 
-static int StepEnd(void)
-{
+static int StepEnd(void) {
   if (PayloadFailures != 0) ReportIncomplete();
   TAP_Exit();
   return 0;
 }
 
-static int StepRepairPrepare(void)
-{
+static int StepRepairPrepare(void) {
   TaskMaxIndex = SetupMode == IT_Repair ? 8 : 7;
   CreateSettingsDir();
   InstallLanguage();
@@ -278,8 +251,7 @@ static int StepRepairPrepare(void)
   return 1;
 }
 
-static int StepRepairRemove(void)
-{
+static int StepRepairRemove(void) {
   char currentDir[512];
   ShowProgress(TXT_Uninstall);
   strcpy(VPDPath, LINUX_ROOT PROGRAM_FILES);
@@ -305,8 +277,7 @@ static int StepRepairRemove(void)
   return 1;
 }
 
-static int StepUninstallPrepare(void)
-{
+static int StepUninstallPrepare(void) {
   TaskMaxIndex = 2;
   LoadTexts();
   ShowProgress(TXT_StoppingVantero);
@@ -314,21 +285,18 @@ static int StepUninstallPrepare(void)
   return 1;
 }
 
-static void DeleteManagerFile(void)
-{
-  if (FindTAP(VANTERO_TAPID, VPDFileName, NULL)) TAP_Hdd_Delete(VPDFileName);
+static void DeleteManagerFile(void) {
+  if (FindTAP(VANTERO_TAPID, VPDFileName, nullptr)) TAP_Hdd_Delete(VPDFileName);
 }
 
-static int StepUninstallRemove(void)
-{
+static int StepUninstallRemove(void) {
   ShowProgress(TXT_Uninstall);
   DeleteManagerFile();
   DeleteInSettingsFolder(INSTALLED_MARKER);
   return 1;
 }
 
-static int StepCompleteRemove(void)
-{
+static int StepCompleteRemove(void) {
   ShowProgress(TXT_Uninstall);
   DeleteManagerFile();
   snprintf(cmd, sizeof(cmd), "rm -r /mnt/hd/%s", VANTERO_SETTINGS_DIR);
@@ -337,16 +305,14 @@ static int StepCompleteRemove(void)
   return 1;
 }
 
-static int StepReady(void)
-{
+static int StepReady(void) {
   ShowProgress(TXT_Ready);
   TAP_Delay(50);
   Progressbar_Hide();
   return 1;
 }
 
-static int StepLocate(void)
-{
+static int StepLocate(void) {
   TaskMaxIndex = 3;
   LoadTexts();
   ShowProgress(TXT_SearchingFiles);
@@ -363,26 +329,24 @@ static int StepLocate(void)
   return 1;
 }
 
-static int StepStopAny(void)
-{
+static int StepStopAny(void) {
   ShowProgress(TXT_StoppingTAP);
   StopTAP(VANTERO_TAPID);
   return 1;
 }
 
 /* Source and target of the move; false when a path does not fit. */
-static bool FormatMovePaths(void)
-{
+static bool FormatMovePaths(void) {
   int n1 = snprintf(Param1, sizeof(Param1), "%s%s/%s", LINUX_ROOT, VPDPath, VPDFileName);
-  int n2 = AutoStartMode ? snprintf(Param2, sizeof(Param2), "%s/ProgramFiles/%s", LINUX_ROOT, VPDFileName)
-                         : snprintf(Param2, sizeof(Param2), "%s/ProgramFiles/AutoStart/%s", LINUX_ROOT, VPDFileName);
+  int n2 = AutoStartMode
+               ? snprintf(Param2, sizeof(Param2), "%s/ProgramFiles/%s", LINUX_ROOT, VPDFileName)
+               : snprintf(Param2, sizeof(Param2), "%s/ProgramFiles/AutoStart/%s", LINUX_ROOT, VPDFileName);
   return n1 >= 0 && (size_t)n1 < sizeof(Param1) && n2 >= 0 && (size_t)n2 < sizeof(Param2);
 }
 
 /* rename() that never replaces another file: a different TAP under the
  * same name at the target stays, and the move fails with EEXIST. */
-static int RenameWithoutReplacing(const char *from, const char *to)
-{
+static int RenameWithoutReplacing(const char *from, const char *to) {
   struct stat64 source, target;
   if (lstat64(to, &target) == 0 &&
       !(lstat64(from, &source) == 0 && source.st_dev == target.st_dev && source.st_ino == target.st_ino)) {
@@ -392,8 +356,7 @@ static int RenameWithoutReplacing(const char *from, const char *to)
   return rename(from, to);
 }
 
-static int StepMove(void)
-{
+static int StepMove(void) {
   ShowProgress(TXT_Moving);
   if (!FormatMovePaths()) {
     snprintf(Debug, sizeof(Debug), "  Path too long: %s/%s", VPDPath, VPDFileName);
@@ -412,8 +375,7 @@ static int StepMove(void)
   return 1;
 }
 
-static int StepFinish(void)
-{
+static int StepFinish(void) {
   ShowProgress(TXT_Ready);
   TAP_Delay(50);
   Progressbar_Hide();
@@ -428,15 +390,16 @@ static int StepFinish(void)
 
 typedef int (*tStep)(void);
 
-static const tStep InstallSteps[] = {StepFonts, StepCheck, StepAnswer, StepStop, StepWget,
-                                     StepBusybox, StepTAP, StepDB, StepLaunch, StepEnd};
+static const tStep InstallSteps[] = {StepFonts,   StepCheck, StepAnswer, StepStop,   StepWget,
+                                     StepBusybox, StepTAP,   StepDB,     StepLaunch, StepEnd};
 static const tStep UninstallSteps[] = {StepUninstallPrepare, StepUninstallRemove, StepReady, StepEnd};
 static const tStep UninstallCompleteSteps[] = {StepUninstallPrepare, StepCompleteRemove, StepReady, StepEnd};
 static const tStep AutoStartSteps[] = {StepLocate, StepStopAny, StepMove, StepFinish};
-static const tStep RepairSteps[] = {StepRepairPrepare, StepRepairRemove, StepWget, StepBusybox, StepSettings,
-                                    StepTAP, StepDB, StepLaunch, StepEnd};
-static const tStep RepairCompleteSteps[] = {StepRepairPrepare, StepRepairRemove, StepWget, StepBusybox,
-                                            StepSettings, StepTAP, StepLaunch, StepEnd};
+static const tStep RepairSteps[] = {
+    StepRepairPrepare, StepRepairRemove, StepWget,   StepBusybox, StepSettings,
+    StepTAP,           StepDB,           StepLaunch, StepEnd};
+static const tStep RepairCompleteSteps[] = {StepRepairPrepare, StepRepairRemove, StepWget,   StepBusybox,
+                                            StepSettings,      StepTAP,          StepLaunch, StepEnd};
 
 typedef struct {
   const char *Name;
@@ -445,7 +408,8 @@ typedef struct {
   int NrSteps;
 } tTask;
 
-#define TASK(name, steps) {name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof(steps[0]))}
+#define TASK(name, steps) \
+  { name, "  " name " step %d", steps, (int)(sizeof(steps) / sizeof((steps)[0])) }
 
 /* Indexed by tInstallerTask, IT_Install to IT_RepairComplete. */
 static const tTask Tasks[] = {
@@ -458,13 +422,9 @@ static const tTask Tasks[] = {
 };
 static_assert(sizeof(Tasks) / sizeof(Tasks[0]) == IT_Backup, "one entry per working task");
 
-static const char *TaskName(void)
-{
-  return SetupMode < IT_Backup ? Tasks[SetupMode].Name : "the task";
-}
+static const char *TaskName(void) { return SetupMode < IT_Backup ? Tasks[SetupMode].Name : "the task"; }
 
-static void PerformStep(const tTask *task)
-{
+static void PerformStep(const tTask *task) {
   if (TaskIndex != LastTaskIndex) {
     snprintf(Debug, sizeof(Debug), task->StepLine, TaskIndex);
     Log(Debug);
@@ -473,13 +433,13 @@ static void PerformStep(const tTask *task)
   if (TaskIndex >= 0 && TaskIndex < task->NrSteps) TaskIndex += task->Steps[TaskIndex]();
 }
 
-dword TAP_EventHandler(word event, dword param1, dword param2)
-{
+dword TAP_EventHandler(word event, dword param1, dword param2) {
   CallTraceEnter("TAP_EventHandler");
   /* An open question sees every event first and may consume a key. */
   if (OSDMenuMessageBoxIsVisible()) OSDMenuEvent(&event, &param1, &param2);
 
   dword result = 0;
+  // NOLINTNEXTLINE(bugprone-branch-clone): the two empty branches each say why nothing happens
   if (DoNotReenter) {
     /* A step is running (it waits inside StopTAP or TAP_Delay): swallow. */
   } else if (event != EVT_IDLE) {
@@ -494,6 +454,6 @@ dword TAP_EventHandler(word event, dword param1, dword param2)
       PerformStep(&Tasks[SetupMode]);
     DoNotReenter = FALSE;
   }
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
   return result;
 }

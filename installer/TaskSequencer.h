@@ -1,7 +1,5 @@
-/*
- * TaskSequencer.h - state of the installer's task sequencer that outlives a
- * step: where the manager lives and the paths of the AutoStart move.
- */
+// TaskSequencer.h - state of the installer's task sequencer that outlives a
+// step: where the manager lives and the paths of the AutoStart move.
 #ifndef VANTERO_TASK_SEQUENCER_H
 #define VANTERO_TASK_SEQUENCER_H
 

@@ -1,4 +1,4 @@
-// Vantero Setup: identity of the installer's TAP file, its entry points and
+// Vantero_Setup.cpp - Vantero Setup: identity of the installer's TAP file, its entry points and
 // its start-up, which logs the start, leaves an autostart folder and picks
 // the task from the start parameter.
 #include "Vantero_Setup.h"
@@ -17,27 +17,25 @@ tInstallerTask SetupMode;
 int TaskIndex;
 char FullName[256];
 
-namespace {
 // Log line for a start parameter; null for tasks that are not announced.
-const char *ParameterLine(dword task) {
+static const char *ParameterLine(dword task) {
   static const char *const kLines[] = {
       "Setup parameter IT_Install",   "Setup parameter IT_Uninstall", "Setup parameter IT_UninstallComplete",
       "Setup parameter IT_AutoStart", "Setup parameter IT_Repair",    "Setup parameter IT_RepairComplete",
   };
-  return task < sizeof kLines / sizeof kLines[0] ? kLines[task] : NULL;
+  return task < sizeof kLines / sizeof kLines[0] ? kLines[task] : nullptr;
 }
 
 // Chooses the task and returns its log line (null: none).
-const char *ChooseTask() {
+static const char *ChooseTask() {
   const tSetupStartParameter *parameter = (const tSetupStartParameter *)HDD_TAP_GetStartParameter();
-  if (parameter == NULL) {
+  if (parameter == nullptr) {
     SetupMode = IT_Install;
     return "No parameter provided, using IT_Install";
   }
   SetupMode = parameter->SetupTask;
   return ParameterLine((dword)SetupMode);
 }
-}  // namespace
 
 TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)
 
@@ -47,15 +45,17 @@ int TAP_Main(void) {
   CallTraceEnter("TAP_Main");
 
   WriteLog(SETUP_PROGRAM_NAME, "Launching Vantero Setup V2.1");
-  snprintf(Debug, sizeof Debug, "SysID=%d, Firmware=0x%4.4x", (int)TAP_GetSystemId(), (unsigned)TAP_GetVersion());
+  snprintf(Debug, sizeof Debug, "SysID=%d, Firmware=0x%4.4x", (int)TAP_GetSystemId(),
+           (unsigned)TAP_GetVersion());
   WriteLog(SETUP_PROGRAM_NAME, Debug);
-  if (NoAutoStartTAP() != 0) WriteLog(SETUP_PROGRAM_NAME, "Found myself in AutoStart! Moving back to ProgramFiles");
+  if (NoAutoStartTAP() != 0)
+    WriteLog(SETUP_PROGRAM_NAME, "Found myself in AutoStart! Moving back to ProgramFiles");
 
   const char *parameterLine = ChooseTask();
-  if (parameterLine != NULL) WriteLog(SETUP_PROGRAM_NAME, parameterLine);
+  if (parameterLine != nullptr) WriteLog(SETUP_PROGRAM_NAME, parameterLine);
 
   TaskIndex = 0;
   snprintf(FullName, sizeof FullName, "Vantero");
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
   return 1;
 }

@@ -1,8 +1,6 @@
-/*
- * Vantero_Setup.h - the installer's tasks, its start parameter and the
- * module state shared by its start-up, its task sequencer and its payload
- * writers.
- */
+// Vantero_Setup.h - the installer's tasks, its start parameter and the
+// module state shared by its start-up, its task sequencer and its payload
+// writers.
 #ifndef VANTERO_SETUP_H
 #define VANTERO_SETUP_H
 

@@ -1,12 +1,10 @@
-/*
- * Kalib.h - the TAP support library: firmware access and TAP tasks, paths,
- * logging and call tracing, character sets, string lists, language and INI
- * files, Unicode anti-aliased fonts and the on-screen toolkit.
- *
- * Plain records and free functions with C linkage.  The same code runs on the
- * box and inside pvrsim; it talks to the firmware only through tap.h and to
- * the system through the box's libc.
- */
+// Kalib.h - the TAP support library: firmware access and TAP tasks, paths,
+// logging and call tracing, character sets, string lists, language and INI
+// files, Unicode anti-aliased fonts and the on-screen toolkit.
+//
+// Plain records and free functions with C linkage.  The same code runs on the
+// box and inside pvrsim; it talks to the firmware only through tap.h and to
+// the system through the box's libc.
 #ifndef KALIB_H
 #define KALIB_H
 
@@ -19,8 +17,13 @@ extern "C" {
 /* ======================================================================
  * firmware/ - firmware access and task table
  * ====================================================================== */
+// Address of a firmware symbol through the dynamic loader; null for a null
+// name or a symbol the firmware does not export.
 void *TryResolve(const char *name);
 
+// Firmware functions (FIS_fw...) and variables (FIS_v...) outside the TAP
+// API, by symbol name: the address, cached after the first hit; null while
+// the firmware lacks the symbol (looked up again on the next call).
 void *FIS_fwTimeToLinux(void);
 void *FIS_fwApplHdd_RestoreWorkFolder(void);
 void *FIS_fwApplHdd_SaveWorkFolder(void);
@@ -34,21 +37,48 @@ void *FIS_vTAPTable(void);
 void *FIS_vCurTapTask(void);
 void *FIS_vHddTapFolder(void);
 
+// Wrappers of the firmware's work-folder and program-start functions: the
+// firmware's result, or 0 (nothing done) when the firmware lacks the function.
+// ApplHdd_SelectFolder takes a TYPE_HddFolder record and a Linux folder
+// without its leading '/'.
 dword ApplHdd_SaveWorkFolder(void);
 dword ApplHdd_RestoreWorkFolder(void);
 int ApplHdd_SelectFolder(void *folderRecord, const char *folder);
 dword ApplHdd_SetWorkFolder(void *folderRecord);
 dword Appl_ExecProgram(char *fileName);
 
-extern int TAP_TableIndex;      /* this TAP's task slot, -1 until known */
+extern int TAP_TableIndex;        /* this TAP's task slot, -1 until known */
 extern void *kal_parametered_tap; /* attached hand-over segment or null */
 
+// The box's six MAC address bytes, owned by the firmware (never freed); null
+// when the firmware does not hand them out.
 byte *GetMacAddress(void);
+
+// This TAP's working directory in TAP notation into currentDir (KALIB_PATH_MAX
+// bytes; cut there); 0 on success, -3 when the task table or this TAP's slot is
+// unknown.  A null currentDir only tests.
 int HDD_TAP_GetCurrentDir(char *currentDir);
+
+// Linux path of an open firmware file into absFileName (KALIB_PATH_MAX bytes,
+// empty on failure); false for a null argument or a record without a path.
 bool HDD_GetAbsolutePathByTypeFile(TYPE_File *file, char *absFileName);
+
+// Points *tapFileName at the Linux path of the TAP running in task slot index:
+// the firmware's own string (not to be changed or freed).  False (and
+// *tapFileName null for a slot outside the table) for a free or unknown slot.
 bool HDD_TAP_GetFileNameByIndex(int index, char **tapFileName);
+
+// The parameter block the starting TAP handed over (through the shared-memory
+// segment, which the starter owns and removes); null without a hand-over.
+// Valid only during TAP_Main; the block belongs to the starter.
 void *HDD_TAP_GetStartParameter(void);
+
+// Moves this TAP's file out of an autostart folder into /ProgramFiles: 1 moved,
+// 0 when it was not in one or the move failed, -3 without the task table.
 int NoAutoStartTAP(void);
+
+// One-time set-up (firmware version, this TAP's task slot); always true, later
+// calls do nothing.
 bool InitTAPex(void);
 
 /* ---- TAP file header reader ---- */
@@ -61,35 +91,99 @@ typedef struct {
   char TAPVersion[64];
 } tTAPInfo;
 
+// Reads a TAP file's identity sections into *info (texts cut to their fields,
+// terminated); false for a null info, an unreadable file or one without a
+// four-byte "._tap_id" (info may then be partly written).
 bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info);
+
+// The TAP file reader, one file at a time, in this order: open (closes an
+// earlier file; TAP or Linux path), file header, section headers, name table.
+// Each returns false when the file is missing, short or malformed.
 bool ELFOpenFile(const char *fileName);
 bool ELFReadELFHeader(void);
 bool ELFReadSectionHeaders(void);
 bool ELFReadShstrtabSection(void);
+
+// Index of the named section, 0 when there is none (or nothing is read yet).
 dword ELFGetSectionIndex(const char *sectionName);
+
+// Reads a four-byte section into *data (a null data only tests); false for a
+// missing section or one of another size.
 bool ELFReadDWORD(dword sectionIndex, dword *data);
+
+// Reads a whole section into data, which must hold the section's size (no
+// size is passed; the section header says how much is written).  A null data
+// only tests that the section exists.
 bool ELFReadData(dword sectionIndex, byte *data);
+
+// Closes the file and frees what the reader allocated; safe to call again.
 void ELFCleanup(void);
 
 /* ---- TAP task control ---- */
+// TAP ID of the file in task slot taskIndex, read from the file; 0 for a slot
+// outside the table, without a readable TAP file or without the task table.
 dword HDD_TAP_GetIDByIndex(dword taskIndex);
+
+// First task slot whose TAP has this ID, -1 when none (ID 0 finds the first
+// slot without a readable TAP).
 int HDD_TAP_GetIndexByID(dword tapId);
+
+// True when a TAP with this ID holds a task slot; false for ID 0.
 bool HDD_TAP_isRunning(dword tapId);
+
+// Calls the event handler of the TAP with tapId, or of every TAP for tapId 0
+// (stopping at the first 0 answer when allowEventInterception), with the
+// current-task index switched to it; the last answer, 0 when nobody was called.
 dword HDD_TAP_SendEvent(dword tapId, bool allowEventInterception, word event, dword param1, dword param2);
+
+// Sends the stop event to the TAP with tapId and sets its slot's kill state if
+// the slot still holds it; nothing for ID 0 or a TAP that does not run.
 void HDD_TAP_Terminate(dword tapId);
+
+// Starts a TAP file (TAP or Linux path), handing parameterBlock over (it must
+// stay valid until the TAP took it in TAP_Main); *tapId (may be null) gets its
+// ID.  False for an unreadable file or a firmware without program start.
 bool HDD_TAP_Start(const char *tapFileName, bool batchMode, void *parameterBlock, dword *tapId);
 
 /* ---- paths and working directory ---- */
-typedef enum { PK_FileName = 0, PK_TapFolder = 1, PK_LinuxFolder = 2, PK_TapFile = 3, PK_LinuxFile = 4 } tPathKind;
+typedef enum {
+  PK_FileName = 0,
+  PK_TapFolder = 1,
+  PK_LinuxFolder = 2,
+  PK_TapFile = 3,
+  PK_LinuxFile = 4
+} tPathKind;
 
 #define KALIB_PATH_MAX 512 /* path buffers: 511 characters and the terminator */
 
+// Classifies a path, looking at the disk for what exists; PK_FileName for a
+// null or empty path.
 tPathKind GetPathType(const char *path);
+
+// Converts source into destKind's notation into dest (KALIB_PATH_MAX bytes;
+// may be source itself).  dest is empty when the conversion is impossible or
+// the result does not fit; nothing is written for a null argument.
 void ConvertPathType(const char *source, char *dest, tPathKind destKind);
+
+// True when text ends with suffix; false when either is null or empty.
 bool StringEndsWith(const char *text, const char *suffix);
+
+// Changes this TAP's working directory (TAP, Linux or relative notation, also
+// as UTF-8 on firmware that wants it); false for a null or empty name, a path
+// longer than KALIB_PATH_MAX - 2 or a folder the firmware refuses.
 bool HDD_ChangeDir(const char *dir);
+
+// Saves the working directory on a stack of 16 entries of up to 199 bytes;
+// false when the stack is full, the directory unknown or too long (nothing
+// pushed).  Pair every successful push with one HDD_TAP_PopDir.
 bool HDD_TAP_PushDir(void);
+
+// Returns to the directory saved last and drops it; false when the stack is
+// empty or the folder cannot be entered (the entry is dropped all the same).
 bool HDD_TAP_PopDir(void);
+
+// Modification time of a file (TAP or Linux path) as Linux time, not following
+// a link; 0 for a null or empty name or a file that does not exist.
 dword HDD_GetFileTimeByFileName(const char *fileName);
 
 /* ---- folder walks ----
@@ -153,11 +247,32 @@ typedef enum {
 
 extern char puffer[1024];
 
-void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle, const char *text);
+// Appends "<stamp><text>\r\n" to fileName (created when missing; skipped when
+// null or empty) and, when console, sends stamp, "<programName>: " and the text
+// (as ISO 8859) to the console.  Nothing for a null text; write errors are dropped.
+void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle,
+              const char *text);
+
+// The library's own report: the formatted message (cut at 511 bytes) goes into
+// "Kalib.log" in /ProgramFiles/Settings only when that file exists, and to the
+// console as "<stamp> KALIB - <message>" when console.  Nothing for a null format.
 void LogEntryKalibPrintf(bool console, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+// Sends text to the first console (pseudo-terminal) that opens; nothing for a
+// null text or when no terminal is open.
 void PrintNet(const char *text);
+
+// The firmware's date and time packed as MJD << 16 | hour << 8 | minute; the
+// seconds go into *sec unless sec is null.
 dword Now(byte *sec);
+
+// Formats a packed date and time in style into result, which must hold 40
+// bytes; returns result (empty for TIMESTAMP_NONE or an unknown style), null
+// for a null result.
 char *TimeFormat(dword dateTime, byte sec, tTimeStampStyle style, char *result);
+
+// Packed firmware date and time to Linux time by the firmware's routine;
+// 0xFE00 when the firmware lacks it.
 dword PvrTimeToLinux(dword pvrTime);
 
 #define CALLTRACE_STACK_DEPTH 50
@@ -182,10 +297,20 @@ extern tCallTraceStackEntry CallTraceStack[CALLTRACE_STACK_DEPTH];
 extern tCallTraceStats *CallTraceStats;
 extern dword CallTraceStatsEntries;
 
+// The call tracer: CallTraceInit switches tracing on, empties the stack and the
+// statistics (CALLTRACE_STATS_ENTRIES entries from TAP_MemAlloc; none when
+// that fails); the other calls initialise it on first use.
 void CallTraceInit(void);
 void CallTraceResetStats(void);
 void CallTraceEnable(bool enable);
+
+// Pushes procName (a string that must outlive the trace: its pointer keys the
+// statistics) and prints it indented when tracing is on; a null name is
+// counted but not shown.  Each call is paired with one CallTraceExit.
 void CallTraceEnter(const char *procName);
+
+// Pops the innermost traced call into the statistics; magic (may be null)
+// is checked against the tracer's mark, reported and repaired when overwritten.
 void CallTraceExit(dword *magic);
 
 /* ======================================================================
@@ -208,17 +333,57 @@ extern const word UTFLookupISO8859_15[96];
 extern const word UTFLookupISO8859_16[96];
 extern const word UTFLookupISO6937[96];
 
+// The text behind its character-table selector bytes (none, one, two or
+// three); null for a null text.
 const char *SkipCharTableBytes(const char *text);
+
+// Converts broadcast or ISO 8859 text (the selector byte picks the table, else
+// defaultISO8859CharSet) into UTF-8 in dest, which must hold 3 x strlen(source)
+// + 1 bytes.  True when a character was converted; false for a null argument.
 bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet);
+
+// Converts UTF-8 to ISO 8859-1 into dest, which must hold strlen(source) + 1
+// bytes; other texts are copied unchanged, characters above 0xFF dropped.
+// Nothing written for a null argument.
 void StrToISO(const char *source, char *dest);
+
+// StrToISO into a new buffer from TAP_MemAlloc, which the caller frees with
+// TAP_MemFree; *dest is null for a null source or when memory is short.
 void StrToISOAlloc(const char *source, char **dest);
+
+// Code point of the UTF-8 character at utf8Char (a byte that starts no valid
+// sequence counts as one character of its own value); its length into
+// *bytesPerChar (may be null).  0 (length 1) for a null pointer.
 dword UTF8ToUTF32(const byte *utf8Char, byte *bytesPerChar);
+
+// Encodes a code point as UTF-8 into utf8Char (room for 4 bytes, not
+// terminated; may be null to learn the length) and its length into
+// *bytesPerChar (may be null).
 void UTF32ToUTF8(dword unicode, byte *utf8Char, byte *bytesPerChar);
+
+// True when p starts a valid multi-byte UTF-8 sequence; its length (1 when
+// not) into *bytesPerChar (may be null).  False for a null p.
 bool isUTF8Char(const byte *p, byte *bytesPerChar);
+
+// Whether text holds ISO 8859 bytes (0xA0 and up outside UTF-8 sequences)
+// and UTF-8 sequences; both false for a null or empty text.  Null outputs are skipped.
 void GetStringEncoding(const char *text, bool *hasAnsiChars, bool *hasUTFChars);
+
+// Characters of the text behind its selector bytes (a UTF-8 sequence counts
+// one); 0 for a null or empty text.
 int strlenUC(const char *text);
+
+// strncpy that copies the selector bytes as they are: writes exactly n bytes
+// into dest, not terminated when source is that long.  dest, or null for a
+// null argument.
 char *strncpyUC(char *dest, const char *source, size_t n);
+
+// True when the firmware works with UTF-8 file names (it has the UTF-8
+// validation routine); asked once.
 bool isUTFToppy(void);
+
+// Upper-cases ASCII and Latin-1 letters in place, in ISO 8859-1 and in UTF-8
+// alike (the length never changes); nothing for a null text.
 void UpperCase(char *text);
 
 /* ---- string list ---- */
@@ -229,12 +394,32 @@ typedef struct {
   char *DBEnd;
 } tStringDB;
 
+// Empty list with a zero-filled buffer of initialSize bytes (none for 0) from
+// TAP_MemAlloc; false for a null list or when memory is short.  Free it with
+// StringDBDestroy.
 bool StringDBInit(tStringDB *stringDB, dword initialSize);
+
+// Adds text unless it is present; the offset of the text (new or found).  0
+// for a null argument and when memory is short, which is also the first
+// text's offset: compare the list's size if that matters.
 dword StringDBAdd(tStringDB *stringDB, const char *text);
+
+// True when the cursor is past the last text; true for a null or empty list.
 bool StringDBEOF(tStringDB *stringDB);
+
+// Offset of the cursor; 0 for a null or empty list.
 dword StringDBCurrent(tStringDB *stringDB);
+
+// The text at offset, inside the list's buffer (valid until the next add or
+// destroy; not freed by the caller); null for a null list or an offset outside.
 char *StringDBGet(tStringDB *stringDB, dword offset);
+
+// Moves the cursor to the next text and returns its offset; 0 at the end or
+// for a null or empty list.
 dword StringDBNext(tStringDB *stringDB);
+
+// Frees the buffer and empties the list (usable again after StringDBInit);
+// false only for a null list.
 bool StringDBDestroy(tStringDB *stringDB);
 
 /* ---- string editing helpers ---- */
@@ -243,14 +428,44 @@ bool StringDBDestroy(tStringDB *stringDB);
 #define LC_FileSystemChars 4
 #define LC_PrintableASCII 8
 
+// Pointer to character charPos (counted behind the selector bytes) of text,
+// or to its terminator when text is shorter; null for a null text.
 char *GetUCPos(const char *text, int charPos);
+
+// Inserts insertText before character charPos (appends when charPos is past
+// the end, inserts at 0 when negative).  text must have room for both texts
+// and the terminator: no size is passed.  Nothing for a null argument.
 void InsertAt(char *text, int charPos, const char *insertText);
+
+// Removes nrChars characters from character charPos on (fewer at the end);
+// nothing for a null or empty text, nrChars <= 0 or charPos past the end.
 void DeleteAt(char *text, int charPos, int nrChars);
+
+// Replaces every find in text by replace, in place.  When replace is longer,
+// text must have room for the grown result (no size is passed).  False for a
+// null argument, an empty text or find, or when find does not occur.
 bool StrReplace(char *text, const char *find, const char *replace);
+
+// First occurrence of find in text ignoring ASCII case, both behind their
+// selector bytes; a pointer into text, null when absent, for a null argument
+// or an empty find.
 char *stricstr(const char *text, const char *find);
+
+// True when the character at c passes every rule of ruleMask (LC_...); false
+// for a null c.
 bool isLegalChar(const byte *c, dword ruleMask);
+
+// Copies text into result (resultSize bytes) without the characters that
+// ruleMask forbids, cut after 126 bytes; empty when text is null, empty or does
+// not fit resultSize.  Returns result.
 char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize);
+
+// ValidFileName in place.  A text of 512 bytes or more becomes empty.  Nothing
+// for a null text.
 void MakeValidFileName(char *text, dword ruleMask);
+
+// Two-letter language code of a firmware OSD language number (0 to 19), a
+// constant string; null for other numbers.
 const char *iso639_1(int osdLanguage);
 
 /* ---- language strings and INI files ---- */
@@ -270,13 +485,39 @@ extern char *INIBuffer;
 extern dword BufferSize;
 extern char *INICommentBuffer;
 
+// Loads texts 0 .. nrStrings - 1 of the OSD language (or of fallbackLang when
+// missing; -1 none) from langFile, looked up as INILocateFile does; an open INI
+// file of the caller is kept.  INI_NotFound when nothing was loaded.
 INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang, const char *appName);
+
+// Text number stringNr of the loaded language, owned by the library (until
+// LangUnloadStrings); an empty text when none is loaded or the number is too big.
 char *LangGetString(dword stringNr);
+
+// Frees the loaded texts; safe when none are loaded.
 void LangUnloadStrings(void);
+
+// Where fileName lies: the current folder, else the last of /ProgramFiles,
+// /ProgramFiles/Settings, /ProgramFiles/Settings/<appName> that has it; changes
+// into that folder.  INI_NotFound for a null name or no hit.
 INILOCATION INILocateFile(const char *fileName, const char *appName);
+
+// Locates fileName and holds it in INIBuffer (TAP_MemAlloc; INICloseFile frees
+// it); an empty buffer and INI_NewFile when the file is missing.  One file at a
+// time: close the previous one first, or its buffer is lost.
 INILOCATION INIOpenFile(const char *fileName, const char *appName);
+
+// Value of key (up to 78 characters) in the open file into value (maxLength
+// bytes, terminated, cut), or defaultValue when the key is missing.  False (value
+// untouched) for a null argument or maxLength 0.
 bool INIGetString(const char *key, char *value, const char *defaultValue, dword maxLength);
+
+// Points *start at the first occurrence of key in the open file (ignoring case,
+// not behind '#' or ';') and *end at the last byte of its line, at most
+// maxEntrylen bytes on; both inside INIBuffer, null when missing.
 void INIFindStartEnd(const char *key, char **start, char **end, dword maxEntrylen);
+
+// Frees INIBuffer and the comment buffer; safe when nothing is open.
 void INICloseFile(void);
 
 /* ======================================================================
@@ -299,16 +540,35 @@ extern tFontData Calibri_VPD_12_FontData;
 /* ---- checked OSD calls, OSD map readers, emergency message window ---- */
 extern dword kal_rgn; /* region of the message window on screen, 0 = none */
 
+// Width and height of an OSD region from the firmware's OSD map (0 when the
+// region is closed or the map is unknown); rgn must be a region number the
+// firmware hands out (the map is indexed without a check).
 word GetOSDRegionWidth(word OSDRgn);
 word GetOSDRegionHeight(word OSDRgn);
+
+// True when the OSD map gives the region a width and a height.
 bool isOSDRegionAlive(word OSDRgn);
+
+// TAP_Osd_Create, TAP_Osd_FillBox and TAP_Osd_Copy, made exactly as asked and
+// returning the firmware's result; with a non-null Location each coordinate
+// outside the screen or region is reported to Kalib.log and the console first.
 int TAP_Osd_Create_Chk(const char *Location, dword x, dword y, dword w, dword h, byte lutIdx, int flag);
 int TAP_Osd_FillBox_Chk(const char *Location, word rgn, dword x, dword y, dword w, dword h, dword color);
 int TAP_Osd_Copy_Chk(const char *Location, word srcRgnNum, word dstRgnNum, dword srcX, dword srcY, dword w,
                      dword h, dword dstX, dword dstY, bool sprite);
+
+// The emergency window: content is a null-terminated list, title first, then
+// the lines that fit the screen; centred on an axis whose position is off
+// screen.  With a delay, waits that many ticks and removes it; with 0 it stays
+// until EndMessageWin.  Nothing for null content.
 void ShowMessageWindow(char **content, dword pos_x, dword pos_y, byte fntSize, byte align, dword bdcolor,
                        dword titlecolor, dword msgcolor, dword bgcolor, dword delay);
+
+// ShowMessageWindow centred with the standard colours, a title and up to two
+// lines (null lines are left out).
 void ShowMessageWin(const char *title, const char *lpMessage1, const char *lpMessage2, dword delay);
+
+// Removes the emergency window when one is shown and syncs the OSD.
 void EndMessageWin(void);
 
 /* ---- Unicode fonts (UFNT files) and glyph cache ---- */
@@ -336,31 +596,74 @@ typedef struct {
   tUCGlyph *GlyphCache; /* room for GlyphCount entries */
 } tUCFont;
 
+// Memory of the font manager: TAP_MemAlloc / TAP_MemFree (Requester only names
+// the caller); FMUC_ReserveMemory returns null when memory is short,
+// FMUC_FreeMemory ignores null.
 void *FMUC_ReserveMemory(const char *Requester, dword size);
 void FMUC_FreeMemory(const char *Requester, void *Pointer);
+
+// Loads a UFNT font from FMUC_FONT_FOLDER (only the file name of
+// FontFileName counts) into *FontData, which is reset first: free a loaded font
+// before.  False for a null or empty name, a missing or broken file, no memory.
 bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData);
+
+// Frees the font's glyph cache and directory, closes its file and zeroes the
+// record; nothing for null.
 void FMUC_FreeFontFile(tUCFont *FontData);
+
+// Glyph of the UTF-8 character at UTF8Character, loaded into the font's cache
+// (owned by the font); its byte length into *BytesPerChar (may be null).  Null
+// for null or empty input, control characters, an unloaded font or a missing glyph.
 tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *BytesPerChar);
+
+// Width (sum of advances, marks excluded) and height (tallest glyph) of a
+// UTF-8 text in the font; 0 for a null or empty text or a null font.
 dword FMUC_GetStringWidth(const char *Text, tUCFont *FontData);
 dword FMUC_GetStringHeight(const char *Text, tUCFont *FontData);
+
+// True for code points drawn over the previous character (combining marks,
+// Thai vowel and tone marks, spacing accents).
 bool FMUC_IsDiacriticalMark(dword Unicode);
+
+// Start of the UTF-8 character holding the byte at p: walks back over
+// continuation bytes, so the text must begin with a start byte.  Null for null.
 char *FMUC_FindUTF8Start(const char *p);
+
+// Start of the UTF-8 character after the one at p (p must not point at the
+// terminator); null for null.
 char *FMUC_FindNextUTF8(const char *p);
 
 /* ---- anti-aliased text ---- */
 extern byte AlphaLUT[256][3]; /* red, green, blue of fg over bg per coverage */
 
+// Draws one line of text into rgn from x to maxX with the font (Unicode: UTF-8
+// or ISO 8859; legacy: 8 bit), shortened with "..." (bDot 1 end, 2 front) or
+// cut when too wide; align 0 left, 1 centre, 2 right.  Nothing for a null or
+// empty text, a null font or x >= maxX.
 void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                       tUCFont *FontData, byte bDot, byte align, float AntiAliasFactor);
 void FM_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                     const tFontData *FontData, byte bDot, byte align, float AntiAliasFactor);
+
+// FM_PutStringAA without extra anti-aliasing (factor 1).
 void FM_PutString(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                   const tFontData *FontData, byte bDot, byte align);
+
+// Blend of foreground over background by coverage Alpha (0 background, 255
+// foreground), for one channel or for the red, green and blue of a colour.
 byte FM_AlphaBlend(byte Alpha, byte FG, byte BG, float AntiAliasFactor);
 dword FM_AlphaBlendRGB(byte Alpha, dword FG, dword BG, float AntiAliasFactor);
+
+// Fills AlphaLUT with the blends of fgColor over bgColor for coverage 0 to 254.
 void FM_InitAlphaLUT(dword fgColor, dword bgColor, float AntiAliasFactor);
+
+// Width (sum) and height (tallest) of a text in a legacy font; characters
+// outside the font count 0; 0 for a null or empty text or a null font.
 dword FM_GetStringWidth(const char *Text, const tFontData *FontData);
 dword FM_GetStringHeight(const char *Text, const tFontData *FontData);
+
+// Index of a character in a legacy font's 191 glyphs; 0 for characters the
+// font lacks (FM_isValidCharacter false: below 0x20, 0x7F to 0x9F).
 byte FM_CharToIndex(byte c);
 bool FM_isValidCharacter(byte c);
 
@@ -394,8 +697,13 @@ extern tUCFont OSDMenuFont_18;
 extern tUCFont OSDMenuFont_20;
 extern tUCFont OSDMenuFont_20B;
 
+// Loads the seven standard fonts not yet loaded (a failed one is not retried
+// until freed); the free call does nothing while a toolkit region is open.
 void OSDMenuLoadStdFonts(void);
 void OSDMenuFreeStdFonts(void);
+
+// FMUC_PutStringAA with a standard font by size (10, 12, 14, 16, 20), y being
+// the top of the letters; nothing for other sizes.
 void OSDMenuPutS(word rgn, dword x, dword y, dword maxX, const char *str, dword fgColor, dword bgColor,
                  byte fontSize, byte bDot, byte align);
 
@@ -414,12 +722,30 @@ extern tMessageBox MessageBox;
 extern bool MessageBoxAllowScrollOver;
 extern bool MessageBoxNoNormalMode;
 
+// Prepares the message box: closes an open info or message box, loads the
+// standard fonts, takes title and text (cut at 255 bytes; null counts empty) and
+// clears the buttons.  Draws nothing.
 void OSDMenuMessageBoxInitialize(const char *title, const char *text);
+
+// Adds a button (caption cut at 255 bytes, null empty); ignored beyond
+// MESSAGEBOX_MAX_BUTTONS.
 void OSDMenuMessageBoxButtonAdd(const char *text);
+
+// Highlights a button (redraws an open box); ignored for a number outside the buttons.
 void OSDMenuMessageBoxButtonSelect(dword selectedButton);
+
+// Opens (or redraws) the box; nothing without buttons.  Keys reach it through
+// OSDMenuEvent, which closes it on OK or cancel.
 void OSDMenuMessageBoxShow(void);
+
+// True while the box is open.
 bool OSDMenuMessageBoxIsVisible(void);
+
+// The highlighted button; once closed the answer, MESSAGEBOX_CANCELLED after cancel.
 dword OSDMenuMessageBoxLastButton(void);
+
+// Closes the box and restores the pixels under it; Destroy also syncs and
+// hands the screen back to the firmware when no toolkit region is left open.
 void OSDMenuMessageBoxDestroy(void);
 void OSDMenuMessageBoxDestroyNoOSDUpdate(void);
 
@@ -428,10 +754,20 @@ extern dword InfoBoxTimeOut; /* tick after which the box closes, 0xFFFFFFFF neve
 extern int WaitSpinnerIndex;
 extern dword WaitSpinnerTimeout;
 
+// Shows (or redraws) the info box with title and text (null counts empty),
+// closing an open message box; closes by itself after timeout ticks (0 never).
 void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout);
+
+// Closes the box and its spinner and restores the pixels under it; Destroy also
+// syncs and hands the screen back when no toolkit region is left open.
 void OSDMenuInfoBoxDestroy(void);
 void OSDMenuInfoBoxDestroyNoOSDUpdate(void);
+
+// Prepares the spinner inside the open info box; false without an open box or
+// when the frame region cannot be made.
 bool OSDMenuWaitSpinnerInit(void);
+
+// Shows the next spinner frame, at most every 100 ms; call on idle events.
 void OSDMenuWaitSpinnerIdle(void);
 
 /* ---- menu list ---- */
@@ -456,35 +792,35 @@ typedef enum { MP_Title = 0, MP_List = 1, MP_Buttons = 2, MP_Logo = 3 } tMenuPar
 typedef struct {
   char Text[MENU_ITEM_TEXT_BYTES];
   char Value[MENU_ITEM_TEXT_BYTES];
-  const TYPE_GrData *Icon;      // before the text, or null
-  const TYPE_GrData *ValueIcon; // in the value column, or null
-  dword ColorPatch;             // 50 x 18 patch in the value column; 0 = none
-  dword TextColor;              // text, number and value
-  bool Selectable;              // unselectable items are drawn grey
-  bool ValueArrows;             // left/right arrows on the cursor row
+  const TYPE_GrData *Icon;       // before the text, or null
+  const TYPE_GrData *ValueIcon;  // in the value column, or null
+  dword ColorPatch;              // 50 x 18 patch in the value column; 0 = none
+  dword TextColor;               // text, number and value
+  bool Selectable;               // unselectable items are drawn grey
+  bool ValueArrows;              // left/right arrows on the cursor row
   dword Spare;
-  int Number; // shown number; negative: the index plus 1
+  int Number;  // shown number; negative: the index plus 1
 } tMenuItem;
 
 typedef struct {
   int X, Y;
-  const TYPE_GrData *Graphic; // the key symbol
-  dword Color;                // caption colour
+  const TYPE_GrData *Graphic;  // the key symbol
+  dword Color;                 // caption colour
   char Text[MENU_TEXT_BYTES];
 } tMenuButton;
 
 typedef struct {
-  tMenuItem *Items; // MaxItems entries from TAP_MemAlloc, null when none
+  tMenuItem *Items;  // MaxItems entries from TAP_MemAlloc, null when none
   int NrItems;
   int MaxItems;
-  int CurrentItem; // cursor item; in memo mode the first line shown
-  int TopItem;     // item in the first visible row
+  int CurrentItem;  // cursor item; in memo mode the first line shown
+  int TopItem;      // item in the first visible row
   bool UserFlag;
   bool ValueColumn;
   int ValueColumnX;
   bool WrapAround;
   bool ShowNumbers;
-  bool ClientLeftRight; // left/right go to the client instead of paging
+  bool ClientLeftRight;  // left/right go to the client instead of paging
   tMenuButton Buttons[MENU_MAX_BUTTONS];
   int NrButtons;
   int Preset[4];
@@ -492,7 +828,7 @@ typedef struct {
   char SubTitle[MENU_TEXT_BYTES];
   int LogoX, LogoY;
   const TYPE_GrData *Logo;
-  int DisplayMode; // MD_List or MD_Memo
+  int DisplayMode;  // MD_List or MD_Memo
   tUCFont *TitleFont, *SubTitleFont, *NumberFont, *ItemFont, *ValueFont, *ButtonFont, *MemoFont;
 } tMenuLevel;
 
@@ -500,11 +836,11 @@ typedef void (*tMenuCallback)(dword PartCode, word OSDRgn);
 
 extern tMenuLevel Menu[MENU_LEVELS];
 extern int CurrentMenuLevel;
-extern word OSDMenuSelectionBarRgn; // off-screen 100 x 34 cursor tile
-extern int OSDMenuLastCursor;       // tile held: 0 normal, 1 dark, 2 none
-extern int MenuCursorType;          // CT_Standard, CT_Dark or CT_Box
+extern word OSDMenuSelectionBarRgn;  // off-screen 100 x 34 cursor tile
+extern int OSDMenuLastCursor;        // tile held: 0 normal, 1 dark, 2 none
+extern int MenuCursorType;           // CT_Standard, CT_Dark or CT_Box
 extern tMenuCallback CallbackProcedure;
-extern dword ButtonColor; // caption colour of the buttons added next
+extern dword ButtonColor;  // caption colour of the buttons added next
 extern bool OSDDirty, TitleDirty, LogoDirty, ButtonsDirty, ListDirty;
 
 // Resets the current level (its old item array is freed, a new one of 30
@@ -549,12 +885,12 @@ void OSDMenuButtonsClear(void);
 
 // Settings of the current level or of the menu; each marks what it changes
 // for the next OSDMenuUpdate.  Invalid values are refused (FALSE).
-void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo); // null removes it
-void OSDMenuSetCallback(tMenuCallback Callback);            // null: none
-bool OSDMenuSetCursorType(int CursorType);                  // CT_Standard, CT_Dark, CT_Box
+void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo);  // null removes it
+void OSDMenuSetCallback(tMenuCallback Callback);             // null: none
+bool OSDMenuSetCursorType(int CursorType);                   // CT_Standard, CT_Dark, CT_Box
 void OSDMenuSetClientLeftRight(bool ClientLeftRight);
-bool OSDMenuSetDisplayMode(int DisplayMode); // MD_List or MD_Memo
-bool OSDMenuSetMenuLevel(int Level);         // 0 to 4; the whole menu is redrawn
+bool OSDMenuSetDisplayMode(int DisplayMode);  // MD_List or MD_Memo
+bool OSDMenuSetMenuLevel(int Level);          // 0 to 4; the whole menu is redrawn
 int OSDMenuGetMenuLevel(void);
 // Puts the cursor on an item (also an unselectable one); FALSE outside the list.
 bool OSDMenuSetCurrentItem(int Item);
@@ -581,12 +917,12 @@ void OSDCalcIndices(void);
 void OSDDrawScrollBar(void);
 void OSDDrawList(void);
 void OSDDrawMemo(void);
-void OSDMenuDrawCursor(dword x, dword y, dword w); // 34 pixels high, MenuCursorType
+void OSDMenuDrawCursor(dword x, dword y, dword w);  // 34 pixels high, MenuCursorType
 
 /* ---- colour picker ---- */
-extern dword ColorPickerColor;        // red bits 16-23, green 8-15, blue 0-7
-extern dword ColorPickerDefaultColor; // restored by cancel
-extern int CurrentColorSelected;      // 0 red, 1 green, 2 blue
+extern dword ColorPickerColor;         // red bits 16-23, green 8-15, blue 0-7
+extern dword ColorPickerDefaultColor;  // restored by cancel
+extern int CurrentColorSelected;       // 0 red, 1 green, 2 blue
 extern int ColorPickerLastCursorRed, ColorPickerLastCursorGreen, ColorPickerLastCursorBlue;
 
 // Opens the picker centred on the screen (or redraws an open one) with a

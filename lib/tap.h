@@ -1,15 +1,13 @@
-/*
- * tap.h - the firmware's TAP API as a TAP sees it.
- *
- * This is our own description of the firmware interface of the Topfield TMS
- * video recorder: the basic types, the records the firmware shares with a TAP,
- * the published TAP API and the firmware-internal memory formats that the
- * support library reads.  On the box every function below is left undefined
- * and bound by the firmware's loader; on a PC pvrsim defines them.
- *
- * All records have fixed layouts (32-bit pointers, little-endian); the
- * static_asserts at the end check them on every target.
- */
+// tap.h - the firmware's TAP API as a TAP sees it.
+//
+// This is our own description of the firmware interface of the Topfield TMS
+// video recorder: the basic types, the records the firmware shares with a TAP,
+// the published TAP API and the firmware-internal memory formats that the
+// support library reads.  On the box every function below is left undefined
+// and bound by the firmware's loader; on a PC pvrsim defines them.
+//
+// All records have fixed layouts (32-bit pointers, little-endian); the
+// static_asserts at the end check them on every target.
 #ifndef KALIB_TAP_H
 #define KALIB_TAP_H
 
@@ -26,12 +24,12 @@ extern "C" {
 /* ---- basic types ------------------------------------------------------ */
 typedef uint32_t dword;
 typedef uint16_t word;
-typedef uint8_t  byte;
+typedef uint8_t byte;
 typedef uint64_t int64;
-typedef int64_t  long64;
+typedef int64_t long64;
 
 #ifndef TRUE
-#define TRUE  1
+#define TRUE 1
 #define FALSE 0
 #endif
 
@@ -40,36 +38,36 @@ typedef int64_t  long64;
 
 /* ---- events, keys, time ----------------------------------------------- */
 #define EVT_IDLE 0x0000
-#define EVT_KEY  0x0100
+#define EVT_KEY 0x0100
 #define EVT_STOP 0x0900
 
-#define RKEY_0      0x10000
-#define RKEY_1      0x10001
-#define RKEY_2      0x10002
-#define RKEY_3      0x10003
-#define RKEY_4      0x10004
-#define RKEY_5      0x10005
-#define RKEY_6      0x10006
-#define RKEY_7      0x10007
-#define RKEY_8      0x10008
-#define RKEY_9      0x10009
+#define RKEY_0 0x10000
+#define RKEY_1 0x10001
+#define RKEY_2 0x10002
+#define RKEY_3 0x10003
+#define RKEY_4 0x10004
+#define RKEY_5 0x10005
+#define RKEY_6 0x10006
+#define RKEY_7 0x10007
+#define RKEY_8 0x10008
+#define RKEY_9 0x10009
 #define RKEY_Recall 0x1000B
-#define RKEY_Left   0x1000F
-#define RKEY_Up     0x10012
-#define RKEY_Right  0x10015
-#define RKEY_Exit   0x10017
-#define RKEY_Menu   0x1001A
-#define RKEY_Down   0x1001D
-#define RKEY_Ok     0x1001E
-#define RKEY_Green  0x10024
-#define RKEY_Blue   0x10026
-#define RKEY_Red    0x1003F
+#define RKEY_Left 0x1000F
+#define RKEY_Up 0x10012
+#define RKEY_Right 0x10015
+#define RKEY_Exit 0x10017
+#define RKEY_Menu 0x1001A
+#define RKEY_Down 0x1001D
+#define RKEY_Ok 0x1001E
+#define RKEY_Green 0x10024
+#define RKEY_Blue 0x10026
+#define RKEY_Red 0x1003F
 /* The transport keys page through lists: rewind and skip back one page up,
  * fast forward and skip forward one page down. */
-#define RKEY_Rewind    0x10045
-#define RKEY_Forward   0x10046
+#define RKEY_Rewind 0x10045
+#define RKEY_Forward 0x10046
 #define RKEY_JumpStart 0x10047
-#define RKEY_JumpEnd   0x10048
+#define RKEY_JumpEnd 0x10048
 
 /* ---- file records ------------------------------------------------------ */
 #define ATTR_FOLDER 0xE0
@@ -116,9 +114,8 @@ typedef struct {
 #define TAP_AUTHOR_NAME(s) TAP_SECTION("._tap_author_name") char __tap_author_name__[64] = s
 #define TAP_DESCRIPTION(s) TAP_SECTION("._tap_description") char __tap_description__[128] = s
 #define TAP_ETCINFO(s) TAP_SECTION("._tap_etcinfo") char __tap_etc_str__[64] = s
-#define TAP_HEADER()                                                        \
-  TAP_SECTION("._tap_header") byte __tap_Header__[32] = {                   \
-      'T', 'F', 'A', 'P', 'M', 'I', 'P', 'S', 16, 0, 0, 0}
+#define TAP_HEADER() \
+  TAP_SECTION("._tap_header") byte __tap_Header__[32] = {'T', 'F', 'A', 'P', 'M', 'I', 'P', 'S', 16, 0, 0, 0}
 
 /* The TAP's own ID; every TAP defines it with TAP_ID. */
 extern dword __tap_ud__;
@@ -136,13 +133,13 @@ int __TAP_Init_(TYPE_TapEntryPoints *entryPoints);
 
 /* Defines __TAP_Init_ for a TAP: stores its main function and its event
  * handler (which may be NULL) in the loader's record. */
-#define TAP_ENTRY_POINTS(mainFn, handlerFn)                          \
-  int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) {                 \
-    if (entryPoints != NULL) {                                       \
-      entryPoints->Main = (mainFn);                                  \
-      entryPoints->EventHandler = (handlerFn);                       \
-    }                                                                \
-    return 0;                                                        \
+#define TAP_ENTRY_POINTS(mainFn, handlerFn)           \
+  int __TAP_Init_(TYPE_TapEntryPoints *entryPoints) { \
+    if (entryPoints != NULL) {                        \
+      entryPoints->Main = (mainFn);                   \
+      entryPoints->EventHandler = (handlerFn);        \
+    }                                                 \
+    return 0;                                         \
   }
 
 /* ---- the published TAP API ------------------------------------------- */
@@ -191,8 +188,8 @@ byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h);
 void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h, const void *data);
 int TAP_Osd_Copy(word src, word dst, dword x, dword y, dword w, dword h, dword dx, dword dy, bool sprite);
 int TAP_Osd_Sync(void);
-int TAP_Osd_PutS(word rgn, dword x, dword y, dword maxX, const char *str, dword fc, dword bc,
-                 byte fontType, byte fontSize, byte bDot, byte align);
+int TAP_Osd_PutS(word rgn, dword x, dword y, dword maxX, const char *str, dword fc, dword bc, byte fontType,
+                 byte fontSize, byte bDot, byte align);
 int TAP_Osd_GetW(const char *str, byte fontType, byte fontSize);
 
 /* ---- firmware internals (not published; found by symbol name) --------- */

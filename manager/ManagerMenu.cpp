@@ -166,22 +166,27 @@ static void ShowOptions(int item) {
 static void ChangeOption(int item, int step) {
   bool visibility = false;
   switch (item) {
-  case OI_Beta: Settings.BetaVersions = !Settings.BetaVersions, visibility = true; break;
-  case OI_InstallerTest:
-    Settings.InstallerTestVersions = !Settings.InstallerTestVersions, visibility = true;
-    break;
-  case OI_AutoUpdate: Settings.AutoUpdateChecks = !Settings.AutoUpdateChecks; break;
-  case OI_StartupDelay: {
-    int delay = (int)Settings.StartupDelay + 5 * step;
-    Settings.StartupDelay = (dword)(delay < 0 ? 0 : delay > 600 ? 600 : delay);
-    break;
-  }
-  case OI_Grouping: {
-    int mode = ((int)Settings.OverviewWindowMode + step + OWM_LAST) % OWM_LAST;
-    Settings.OverviewWindowMode = (tOverviewWindowMode)(mode < 0 ? OWM_Linear : mode);
-    break;
-  }
-  default: return;
+    case OI_Beta:
+      Settings.BetaVersions = !Settings.BetaVersions, visibility = true;
+      break;
+    case OI_InstallerTest:
+      Settings.InstallerTestVersions = !Settings.InstallerTestVersions, visibility = true;
+      break;
+    case OI_AutoUpdate:
+      Settings.AutoUpdateChecks = !Settings.AutoUpdateChecks;
+      break;
+    case OI_StartupDelay: {
+      int delay = (int)Settings.StartupDelay + 5 * step;
+      Settings.StartupDelay = (dword)(delay < 0 ? 0 : delay > 600 ? 600 : delay);
+      break;
+    }
+    case OI_Grouping: {
+      int mode = ((int)Settings.OverviewWindowMode + step + OWM_LAST) % OWM_LAST;
+      Settings.OverviewWindowMode = (tOverviewWindowMode)(mode < 0 ? OWM_Linear : mode);
+      break;
+    }
+    default:
+      return;
   }
   SettingsSave();
   if (visibility) ManagerRefreshCache();
@@ -204,13 +209,19 @@ void ManagerMenuOpen(void) {
 static void ShowCurrentState(void) {
   int item = MenuStatePosition[0];
   switch (MenuStateStack[0]) {
-  case MS_Overview: ShowOverview(item); break;
-  case MS_VersionList: ShowVersions(VersionListTAP, item); break;
-  case MS_Options: ShowOptions(item); break;
-  default:
-    MenuStateReset();
-    OSDMenuDestroy();
-    break;
+    case MS_Overview:
+      ShowOverview(item);
+      break;
+    case MS_VersionList:
+      ShowVersions(VersionListTAP, item);
+      break;
+    case MS_Options:
+      ShowOptions(item);
+      break;
+    default:
+      MenuStateReset();
+      OSDMenuDestroy();
+      break;
   }
 }
 

@@ -1,4 +1,4 @@
-// pvrsim: runs a TAP of the Topfield TMS box on this PC.
+// main.cpp - pvrsim: runs a TAP of the Topfield TMS box on this PC.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -108,8 +108,9 @@ int main(int argc, char **argv) {
 #ifdef PVRSIM_SERVE
     status = pvrsim::serve::runServed(commandLine, *servePort);
 #else
-    std::fprintf(stderr, "pvrsim: --serve: this pvrsim was built without its web page "
-                         "(the HTTP library libcpp-httplib-dev was missing when it was configured)\n");
+    std::fprintf(stderr,
+                 "pvrsim: --serve: this pvrsim was built without its web page "
+                 "(the HTTP library libcpp-httplib-dev was missing when it was configured)\n");
     return 2;
 #endif
   } else {

@@ -19,6 +19,9 @@ PACKAGES=(
   libfreetype-dev libpng-dev libfreetype-dev:i386
   fonts-crosextra-carlito fonts-liberation2 fonts-dejavu-core
   clang libclang-rt-14-dev
+  # scripts/check_style.sh: layout and static checks, Debian 12's version 14
+  # (another version lays out some lines differently).
+  clang-format-14 clang-tidy-14
   # The MIPS suite runs under qemu-mipsel.
   qemu-user
   # pvrsim --serve: the HTTP library (32-bit, as pvrsim), and the headless

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds and runs every test: the 32-bit host build, the same under
+# Checks the layout and runs clang-tidy (scripts/check_style.sh), then builds
+# and runs every test: the 32-bit host build, the same under
 # AddressSanitizer/UBSan, the box's cross build with its suite under
 # qemu-mipsel, and the fuzz targets for a bounded time.  Installs what it
 # needs first (Debian 12, as root).  Prints the time of every suite.
@@ -9,6 +10,13 @@ bash scripts/setup.sh
 
 JOBS=$(nproc)
 TIMES=()
+
+# Layout (clang-format) and static checks (clang-tidy) first: cheap, and a
+# finding fails the run before the long builds.
+start=$SECONDS
+echo "=== style: clang-format and clang-tidy"
+bash scripts/check_style.sh
+TIMES+=("style: $((SECONDS - start)) s")
 # run_suite <preset> <what>: configure, build, run the tests (not the benchmarks).
 run_suite() {
   local preset=$1 what=$2 start=$SECONDS built

@@ -16,7 +16,9 @@ bool CRCTableOK = false;
 static const int SliceCount = 16;
 static dword SliceTables[SliceCount - 1][256];  // tables 1 to 15
 
-static inline dword Table(int k, dword index) { return k == 0 ? CRC32Table[index] : SliceTables[k - 1][index]; }
+static inline dword Table(int k, dword index) {
+  return k == 0 ? CRC32Table[index] : SliceTables[k - 1][index];
+}
 
 static inline dword BigEndian32(const byte *p) {
   return (dword)p[0] << 24 | (dword)p[1] << 16 | (dword)p[2] << 8 | (dword)p[3];

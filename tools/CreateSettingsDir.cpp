@@ -1,4 +1,4 @@
-// Makes sure that the update manager's settings folder exists.
+// CreateSettingsDir.cpp - makes sure that the update manager's settings folder exists.
 #include "Tools.h"
 
 void CreateSettingsDir(void) {
@@ -12,5 +12,5 @@ void CreateSettingsDir(void) {
     TAP_Hdd_Create("Vantero", ATTR_FOLDER);
   }
   if (pushed) HDD_TAP_PopDir();
-  CallTraceExit(NULL);
+  CallTraceExit(nullptr);
 }

@@ -1,4 +1,4 @@
-// Scratch buffer into which the installer and the tool module format log
+// Debug.cpp - scratch buffer into which the installer and the tool module format log
 // texts before WriteLog.
 #include "Tools.h"
 

@@ -65,9 +65,11 @@ bool FindFile(tVPDFiles *file, bool incrementalSearch) {
       StringClear(&file->CurrentPath);
       StringClear(&file->CurrentName);
     }
-    found = InDefaultFolder(file) ||
-            (search.isTAP && (TAPInFolder(file, "/ProgramFiles") || TAPInFolder(file, "/ProgramFiles/AutoStart"))) ||
-            FolderWalkFiles("/ProgramFiles", "", VANTERO_SETTINGS_DIR, MaxSearchPathLength, MatchFile, &search);
+    found =
+        InDefaultFolder(file) ||
+        (search.isTAP &&
+         (TAPInFolder(file, "/ProgramFiles") || TAPInFolder(file, "/ProgramFiles/AutoStart"))) ||
+        FolderWalkFiles("/ProgramFiles", "", VANTERO_SETTINGS_DIR, MaxSearchPathLength, MatchFile, &search);
   }
   CallTraceExit(nullptr);
   return found;

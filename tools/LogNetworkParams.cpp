@@ -31,7 +31,8 @@ void LogNetworkParams(void) {
   RunCommand("cat /etc/resolv.conf >> /mnt/hd" VANTERO_SETTINGS_DIR "/network.log");
   byte *data = nullptr;
   dword size = 0;
-  tReadFileResult result = HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(NetworkLogName, &data, &size) : RF_Missing;
+  tReadFileResult result =
+      HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(NetworkLogName, &data, &size) : RF_Missing;
   if (result == RF_Ok) {
     // One byte more for the terminator.
     char *text = (char *)TAP_MemAlloc(size + 1);

@@ -125,8 +125,8 @@ static bool LoadFromSettingsDir(void) {
   if (format == 0) {
     char keepName[64];
     if (newer) {
-      LogVantero("Settings version mismatch (expected <= V%d, got V%d), using default values", SETTINGS_FORMAT,
-                 loaded.SettingsFormat);
+      LogVantero("Settings version mismatch (expected <= V%d, got V%d), using default values",
+                 SETTINGS_FORMAT, loaded.SettingsFormat);
       snprintf(keepName, sizeof keepName, "%s.V%d", SETTINGS_FILE_NAME, loaded.SettingsFormat);
     } else {
       LogVantero("Settings file is damaged, using default values");

@@ -1,19 +1,15 @@
-/*
- * StopTAP.cpp - makes sure that a TAP no longer runs: first it is sent the
- * stop event, and when it has not ended after 300 ticks its slot gets the
- * kill bit, with another 300 ticks to go.
- */
+// StopTAP.cpp - makes sure that a TAP no longer runs: first it is sent the
+// stop event, and when it has not ended after 300 ticks its slot gets the
+// kill bit, with another 300 ticks to go.
 #include "Tools.h"
 
-namespace {
-
-const char *const LogProgramName = "Vantero";
-const dword StopWaitTicks = 300;
+static const char *const LogProgramName = "Vantero";
+static const dword StopWaitTicks = 300;
 
 /* Lets the firmware (and the TAP being stopped) run for up to
  * StopWaitTicks; true as soon as the TAP no longer runs.  Counting elapsed
  * ticks keeps the wait right when the tick counter wraps. */
-bool WaitUntilStopped(dword tapId) {
+static bool WaitUntilStopped(dword tapId) {
   dword start = TAP_GetTick();
   do {
     TAP_SystemProc();
@@ -22,7 +18,7 @@ bool WaitUntilStopped(dword tapId) {
   return false;
 }
 
-bool StopRunningTAP(dword tapId) {
+static bool StopRunningTAP(dword tapId) {
   if (!HDD_TAP_isRunning(tapId)) {
     TAP_SPrint(Debug, "TAP 0x%8.8x is not running", tapId);
     WriteLog(LogProgramName, Debug);
@@ -47,8 +43,6 @@ bool StopRunningTAP(dword tapId) {
   WriteLog(LogProgramName, "TAP is still running :-(");
   return false;
 }
-
-}  // namespace
 
 bool StopTAP(dword tapId) {
   CallTraceEnter("StopTAP");

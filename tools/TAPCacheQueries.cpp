@@ -9,13 +9,20 @@ bool TAPCacheIsVisibleVersion(dword index) {
   if (TAPCache != nullptr && index < (dword)TAPCacheSize) {
     const tTAPCache *e = &TAPCache[index];
     switch (e->isInstalled ? DM_Final : e->DeployMode) {
-    case DM_InstallerTest:
-      visible = hasValidAlphaPassword(e->AlphaPassword) && Settings.InstallerTestVersions;
-      break;
-    case DM_Alpha: visible = hasValidAlphaPassword(e->AlphaPassword); break;
-    case DM_Beta: visible = Settings.BetaVersions; break;
-    case DM_Final: visible = true; break;
-    default: break;  // hidden, revoked, marked for deletion, unknown
+      case DM_InstallerTest:
+        visible = hasValidAlphaPassword(e->AlphaPassword) && Settings.InstallerTestVersions;
+        break;
+      case DM_Alpha:
+        visible = hasValidAlphaPassword(e->AlphaPassword);
+        break;
+      case DM_Beta:
+        visible = Settings.BetaVersions;
+        break;
+      case DM_Final:
+        visible = true;
+        break;
+      default:
+        break;  // hidden, revoked, marked for deletion, unknown
     }
   }
   CallTraceExit(nullptr);

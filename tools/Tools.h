@@ -1,8 +1,6 @@
-/*
- * Tools.h - the update manager's shared tool module, linked by the installer
- * and by the manager: the installer log, the settings folder, finding and
- * stopping a TAP, and the manager's data files.
- */
+// Tools.h - the update manager's shared tool module, linked by the installer
+// and by the manager: the installer log, the settings folder, finding and
+// stopping a TAP, and the manager's data files.
 #ifndef VANTERO_TOOLS_H
 #define VANTERO_TOOLS_H
 
@@ -19,13 +17,25 @@ extern "C" {
 /* Shared scratch buffer for formatting log texts before WriteLog. */
 extern char Debug[2048];
 
+/* Appends s to "Vantero.log" in VANTERO_SETTINGS_DIR with a style-5 stamp and
+ * copies it to the console as "<programName>: <s>"; the first call of a run
+ * makes the folders.  Without the folder the line goes to the console only. */
 void WriteLog(const char *programName, const char *s);
 // Formats a line into Debug (cut to fit) and writes it to the log with the
 // program name "Vantero", as the manager and its data files do.
 void LogVantero(const char *format, ...) __attribute__((format(printf, 1, 2)));
+/* Makes VANTERO_SETTINGS_DIR (and /ProgramFiles/Settings) when missing; the
+ * working directory is kept. */
 void CreateSettingsDir(void);
 
+/* Searches below "/ProgramFiles" (not the settings folder) for the TAP file
+ * with tapId: true with its name in tapName (128 bytes) and its folder in
+ * folderName (KALIB_PATH_MAX bytes; either may be null), leaving the working
+ * directory there.  False when there is none. */
 bool FindTAP(dword tapId, char *tapName, char *folderName);
+/* Stops a running TAP: the stop event, then the kill state, each followed by
+ * up to 300 ticks of waiting, with log lines.  True when it no longer runs
+ * (also when it did not run); false when it survived both. */
 bool StopTAP(dword tapId);
 
 /* ======================================================================
@@ -61,9 +71,9 @@ typedef dword tBool32; /* a bool that takes 4 bytes, as stored in files */
 /* One TAP found below "/ProgramFiles"; stored in the file byte for byte. */
 typedef struct {
   dword TAPID;
-  char TAPName[64]; /* program name from the header, terminated */
-  dword TimeStamp;  /* modification time of the file, Linux seconds */
-  dword CRC;        /* CRC-32/MPEG-2 of the whole file, 0 when unreadable */
+  char TAPName[64];    /* program name from the header, terminated */
+  dword TimeStamp;     /* modification time of the file, Linux seconds */
+  dword CRC;           /* CRC-32/MPEG-2 of the whole file, 0 when unreadable */
   tBool32 isAutoStart; /* found in ".../ProgramFiles/AutoStart" or ".../ProgramFiles/XStart" */
   tBool32 Found;       /* seen by the latest scan */
   dword PartOf;        /* 0 when created; kept for the TAP cache */
@@ -111,8 +121,8 @@ typedef enum {
 } tInstallMode;
 
 #define VPD_MAGIC "VPDDB"
-#define VPD_VERSION 9     /* written by VPDSave */
-#define VPD_MIN_VERSION 5 /* oldest version VPDLoad reads */
+#define VPD_VERSION 9                           /* written by VPDSave */
+#define VPD_MIN_VERSION 5                       /* oldest version VPDLoad reads */
 #define VPD_PROGRAMFILES "/mnt/hd/ProgramFiles" /* every DefaultPath begins with it */
 
 /* Every char pointer is a heap string owned by its record (null = absent). */
@@ -217,7 +227,8 @@ bool hasValidAlphaPassword(int64 password);
  * set; without incrementalSearch both are cleared first.  Leaves the
  * working directory in the last folder it looked at. */
 bool FindFile(tVPDFiles *file, bool incrementalSearch);
-/* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes. */
+/* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes (no size
+ * is passed).  Nothing for null. */
 void URLEncode(char *text);
 void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
@@ -235,7 +246,13 @@ bool ReplaceFile(const char *fileName, const void *data, dword size);
 #define SETTINGS_FORMAT 11
 #define SETTINGS_FILE_NAME "Vantero.settings"
 
-typedef enum { OWM_Linear = 0, OWM_Category = 1, OWM_Author = 2, OWM_Deactivated = 3, OWM_LAST = 4 } tOverviewWindowMode;
+typedef enum {
+  OWM_Linear = 0,
+  OWM_Category = 1,
+  OWM_Author = 2,
+  OWM_Deactivated = 3,
+  OWM_LAST = 4
+} tOverviewWindowMode;
 typedef enum { NF_None = 0, NF_New = 1, NF_Updated = 2, NF_Revoked = 3 } tNotificationFlag;
 
 /* One TAP that the manager follows; strings are heap strings or null. */
@@ -306,22 +323,22 @@ dword GetMacCRC(void);
 // in the file.
 typedef struct {
   dword TAPID;
-  tMasterList *MasterList; // the entry in Settings.MasterList it belongs to
-  char *Version;           // heap string owned by the entry (StringSet), or null
+  tMasterList *MasterList;  // the entry in Settings.MasterList it belongs to
+  char *Version;            // heap string owned by the entry (StringSet), or null
   dword TimeStamp;
   tDeployMode DeployMode;
   int64 AlphaPassword TAP_ALIGN8;
-  tBool32 isInstalled;   // this version's file is on the disk
-  tBool32 isVisible;     // the user may see this version
-  tBool32 isRevoked;     // DeployMode is DM_Revoke
-  tBool32 mayAutoStart;  // a TAP file of the version may go into AutoStart
-  tBool32 isUpdated;     // newer than the entry's AckTime, or newly unlocked
-  tBool32 AlphaPwdMatch; // one of the settings' alpha passwords matches
-  tBool32 hasSettings;   // a file of the version is a settings file
-  tBool32 hasScreenShot; // the package has a screenshot
-  int VPDVersionIndex;   // index of the version in its package file
-  tBool32 isRunning;     // installed and running
-  tBool32 isAutoStart;   // the installed file lies in an AutoStart folder
+  tBool32 isInstalled;    // this version's file is on the disk
+  tBool32 isVisible;      // the user may see this version
+  tBool32 isRevoked;      // DeployMode is DM_Revoke
+  tBool32 mayAutoStart;   // a TAP file of the version may go into AutoStart
+  tBool32 isUpdated;      // newer than the entry's AckTime, or newly unlocked
+  tBool32 AlphaPwdMatch;  // one of the settings' alpha passwords matches
+  tBool32 hasSettings;    // a file of the version is a settings file
+  tBool32 hasScreenShot;  // the package has a screenshot
+  int VPDVersionIndex;    // index of the version in its package file
+  tBool32 isRunning;      // installed and running
+  tBool32 isAutoStart;    // the installed file lies in an AutoStart folder
 } TAP_ALIGN8 tTAPCache;
 
 /* The cache (TAPCACHE_MAX_ENTRIES entries, null before the first build),
@@ -370,7 +387,7 @@ typedef struct {
   dword TimeStamp;
   dword DeployMode;
   int64 AlphaPassword;
-  dword Values[11]; // isInstalled ... isAutoStart, in the order of tTAPCache
+  dword Values[11];  // isInstalled ... isAutoStart, in the order of tTAPCache
 } tTAPCacheRecord;
 typedef void (*tTAPCacheVisitor)(void *context, const tTAPCacheRecord *record);
 // Takes a "TAPCache.bin" image apart: the number of records, each handed to
@@ -418,9 +435,9 @@ void MenuStateReset(void);
  * ====================================================================== */
 #define INPUTBOX_MAX_DIGITS 29
 
-extern char InputText[INPUTBOX_MAX_DIGITS + 1]; // the digits typed so far, terminated
-extern word InputRgn;                           // region of the input field, 0 = none
-extern bool FlagDoServerQuery;                  // a password was entered: query the server again
+extern char InputText[INPUTBOX_MAX_DIGITS + 1];  // the digits typed so far, terminated
+extern word InputRgn;                            // region of the input field, 0 = none
+extern bool FlagDoServerQuery;                   // a password was entered: query the server again
 
 // Opens the password box (message box with "OK" and "Cancel") with an empty
 // input field; the caller has pushed MS_Dialog_AlphaInput.

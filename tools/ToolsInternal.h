@@ -14,18 +14,17 @@
 #define VANTERO_PROGRAM_NAME "Vantero" /* writer name of the data files' log lines */
 
 // Sane limits for what a file may claim, checked besides the bytes left.
-#define DATAFILE_MAX_STRING (1u << 20)      // one text
-#define DATAFILE_MAX_COUNT 10000            // entries of one list
-#define DATAFILE_MAX_BLOB (16u << 20)       // a screenshot
-#define DATAFILE_MAX_FILE (64u << 20)       // a whole data file
-
+#define DATAFILE_MAX_STRING (1u << 20)  // one text
+#define DATAFILE_MAX_COUNT 10000        // entries of one list
+#define DATAFILE_MAX_BLOB (16u << 20)   // a screenshot
+#define DATAFILE_MAX_FILE (64u << 20)   // a whole data file
 
 // ---- reading -------------------------------------------------------------
 typedef struct {
   const byte *Data;
   dword Size;
   dword Pos;
-  bool Failed; // a read ran past the end or a check failed; reads yield 0
+  bool Failed;  // a read ran past the end or a check failed; reads yield 0
 } tByteReader;
 
 void ReaderInit(tByteReader *r, const byte *data, dword size);
@@ -58,7 +57,7 @@ typedef struct {
   byte *Data;
   dword Size;
   dword Capacity;
-  bool Failed; // an allocation failed; the image is incomplete
+  bool Failed;  // an allocation failed; the image is incomplete
 } tByteWriter;
 
 void WriterInit(tByteWriter *w);

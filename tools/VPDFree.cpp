@@ -28,9 +28,9 @@ void VPDFree(tVPD *vpd) {
   CallTraceEnter("VPDFree");
   if (vpd != nullptr) {
     for (int i = 0; vpd->Versions != nullptr && i < vpd->NrOfVersions; i++) FreeVersion(&vpd->Versions[i]);
-    char **strings[] = {&vpd->DBMagic,        &vpd->TAPName, &vpd->TAPAuthor, &vpd->DE_Description,
-                        &vpd->EN_Description, &vpd->URL,     &vpd->PasswdMD5, &vpd->ScreenShotFile,
-                        &vpd->Homepage};
+    char **strings[] = {&vpd->DBMagic,        &vpd->TAPName,        &vpd->TAPAuthor,
+                        &vpd->DE_Description, &vpd->EN_Description, &vpd->URL,
+                        &vpd->PasswdMD5,      &vpd->ScreenShotFile, &vpd->Homepage};
     for (char **field : strings) StringClear(field);
     TAP_MemFree(vpd->Screenshot);
     TAP_MemFree(vpd->Versions);

@@ -176,7 +176,8 @@ static bool ReadPackage(tVPD *vpd, const byte *data, dword size, const char *fil
 static bool LoadFromSettingsDir(tVPD *vpd, const char *fileName) {
   byte *data = nullptr;
   dword size = 0;
-  tReadFileResult result = HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(fileName, &data, &size) : RF_Missing;
+  tReadFileResult result =
+      HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(fileName, &data, &size) : RF_Missing;
   bool loaded = false;
   switch (result) {
     case RF_Ok:

@@ -62,7 +62,8 @@ std::string BoxHarness::hostPath(const std::string &boxName) const {
   return root_ + "/disk" + SettingsFolder + "/" + boxName;
 }
 
-bool BoxHarness::put(const std::string &hostFile, const std::string &boxName, bool linkOnly, std::string &error) {
+bool BoxHarness::put(const std::string &hostFile, const std::string &boxName, bool linkOnly,
+                     std::string &error) {
   std::error_code ec;
   if (!fs::is_regular_file(hostFile, ec)) {
     error = fs::exists(hostFile, ec) ? "not a regular file" : "no such file";

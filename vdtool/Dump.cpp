@@ -28,12 +28,15 @@ uint32_t LittleEndian32(const std::string &bytes, size_t at) {
 }
 
 bool EndsWithCaseless(const std::string &text, const std::string &suffix) {
-  return text.size() >= suffix.size() && strcasecmp(text.c_str() + text.size() - suffix.size(), suffix.c_str()) == 0;
+  return text.size() >= suffix.size() &&
+         strcasecmp(text.c_str() + text.size() - suffix.size(), suffix.c_str()) == 0;
 }
 
 // ---- recognition ------------------------------------------------------------
 bool PackageByName(const std::string &name) { return EndsWithCaseless(name, ".vpd"); }
-bool PackageByContent(const std::string &bytes) { return bytes.compare(0, 9, std::string("\5\0\0\0VPDDB", 9)) == 0; }
+bool PackageByContent(const std::string &bytes) {
+  return bytes.compare(0, 9, std::string("\5\0\0\0VPDDB", 9)) == 0;
+}
 
 bool SettingsByName(const std::string &name) { return name.rfind(SETTINGS_FILE_NAME, 0) == 0; }
 bool SettingsByContent(const std::string &bytes) {
@@ -90,9 +93,9 @@ tLoad LoadInventory(BoxHarness &, const std::string &) {
 }
 
 void AddCacheRecord(void *context, const tTAPCacheRecord *r) {
-  static const char *const Flags[] = {"isInstalled", "isVisible",   "isRevoked",     "mayAutoStart",
-                                      "isUpdated",   "AlphaPwdMatch", "hasSettings", "hasScreenShot",
-                                      "VPDVersionIndex", "isRunning", "isAutoStart"};
+  static const char *const Flags[] = {"isInstalled",     "isVisible",     "isRevoked",   "mayAutoStart",
+                                      "isUpdated",       "AlphaPwdMatch", "hasSettings", "hasScreenShot",
+                                      "VPDVersionIndex", "isRunning",     "isAutoStart"};
   Json entry;
   entry["TAPID"] = r->TAPID;
   entry["Name"] = std::string(r->Name, r->NameLength);
@@ -127,11 +130,11 @@ struct tKind {
 // In the order in which content is tried.
 const tKind Kinds[] = {
     {"vpd", "a package description (<TAPID>.vpd)", PackageByName, PackageByContent, "", LoadPackage},
-    {"inventory", "the on-board TAP inventory (TAPOnBoard.bin)", InventoryByName, InventoryByContent, TOB_FILE_NAME,
-     LoadInventory},
+    {"inventory", "the on-board TAP inventory (TAPOnBoard.bin)", InventoryByName, InventoryByContent,
+     TOB_FILE_NAME, LoadInventory},
     {"cache", "the TAP cache (TAPCache.bin)", CacheByName, CacheByContent, TAPCACHE_FILE_NAME, LoadCache},
-    {"settings", "the manager's settings (Vantero.settings)", SettingsByName, SettingsByContent, SETTINGS_FILE_NAME,
-     LoadSettings},
+    {"settings", "the manager's settings (Vantero.settings)", SettingsByName, SettingsByContent,
+     SETTINGS_FILE_NAME, LoadSettings},
 };
 
 const tKind *Recognise(const std::string &fileName, const std::string &bytes, const std::string &kindName) {
@@ -171,18 +174,23 @@ int DumpCommand(const std::string &file, const std::string &kindName) {
     return Fail(file, std::filesystem::exists(file, ec) ? "not a regular file" : "no such file");
   const tKind *kind = Recognise(fileName, ReadHead(file), kindName);
   if (kind == nullptr)
-    return Fail(file, "cannot tell what kind of file this is; name it like the box does (*.vpd, Vantero.settings, "
-                      "TAPOnBoard.bin, TAPCache.bin) or give --kind");
-  if (kind->Load == nullptr) return Fail(file, std::string("dumping ") + kind->What + " is not supported yet", ES_NotSupported);
+    return Fail(file,
+                "cannot tell what kind of file this is; name it like the box does (*.vpd, Vantero.settings, "
+                "TAPOnBoard.bin, TAPCache.bin) or give --kind");
+  if (kind->Load == nullptr)
+    return Fail(file, std::string("dumping ") + kind->What + " is not supported yet", ES_NotSupported);
 
   BoxHarness box;
   std::string error;
-  std::string boxName = kind->BoxName[0] != '\0' ? kind->BoxName : PackageByName(fileName) ? fileName : "package.vpd";
+  std::string boxName = kind->BoxName[0] != '\0'  ? kind->BoxName
+                        : PackageByName(fileName) ? fileName
+                                                  : "package.vpd";
   if (!box.ready(error) || !box.put(file, boxName, false, error)) return Fail(file, error);
   tLoad load = kind->Load(box, boxName);
   std::vector<std::string> log = box.takeLog();
   if (!load.Loaded) return Fail(file, log.empty() ? std::string("the box cannot read it") : log.front());
-  for (const std::string &line : log) std::fprintf(stderr, "vdtool: %s: note: %s\n", file.c_str(), line.c_str());
+  for (const std::string &line : log)
+    std::fprintf(stderr, "vdtool: %s: note: %s\n", file.c_str(), line.c_str());
   std::printf("%s\n", load.Record.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
   return ES_Done;
 }

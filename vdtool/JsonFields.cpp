@@ -11,11 +11,15 @@ const Json EmptyArray = Json::array();
 
 // A hexadecimal text "0x..." or "0X..." as a number; false for anything else.
 bool ParseHex(const std::string &text, uint64_t &value) {
-  if (text.size() < 3 || text.size() > 18 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return false;
+  if (text.size() < 3 || text.size() > 18 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+    return false;
   value = 0;
   for (size_t i = 2; i < text.size(); i++) {
     char c = text[i];
-    int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
     if (digit < 0) return false;
     value = value << 4 | static_cast<uint64_t>(digit);
   }
@@ -41,7 +45,8 @@ int64_t DaysSince2000(int year, int month, int day) {
 
 JsonFields::JsonFields(const Json &object, const std::string &path, std::initializer_list<const char *> keys)
     : object_(object), path_(path) {
-  if (!object.is_object()) throw InputError((path.empty() ? std::string("the document") : path) + ": expected an object");
+  if (!object.is_object())
+    throw InputError((path.empty() ? std::string("the document") : path) + ": expected an object");
   for (const auto &item : object.items()) {
     bool known = false;
     for (const char *key : keys) known = known || item.key() == key;
@@ -56,7 +61,9 @@ const Json *JsonFields::find(const char *key) const {
 
 std::string JsonFields::where(const char *key) const { return path_.empty() ? key : path_ + "." + key; }
 
-void JsonFields::fail(const char *key, const std::string &message) const { throw InputError(where(key) + ": " + message); }
+void JsonFields::fail(const char *key, const std::string &message) const {
+  throw InputError(where(key) + ": " + message);
+}
 
 char *JsonFields::text(const char *key) const {
   const Json *value = find(key);
@@ -102,7 +109,8 @@ bool JsonFields::flag(const char *key) const {
   const Json *value = find(key);
   if (value == nullptr) return false;
   if (value->is_boolean()) return value->get<bool>();
-  if (value->is_number_integer() && (value->get<int64_t>() == 0 || value->get<int64_t>() == 1)) return value->get<int64_t>() == 1;
+  if (value->is_number_integer() && (value->get<int64_t>() == 0 || value->get<int64_t>() == 1))
+    return value->get<int64_t>() == 1;
   fail(key, "expected true or false, got " + value->dump());
 }
 
@@ -124,19 +132,24 @@ dword JsonFields::timeStamp(const char *key) const {
   int year, month, day, hour, minute, second;
   char end;
   std::string text = value->get<std::string>();
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &end) != 6 ||
-      year < 2000 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59 ||
-      hour < 0 || minute < 0 || second < 0 || DaysSince2000(year, month, day) > 0x7FFF)
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                  &end) != 6 ||
+      year < 2000 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
+      minute > 59 || second > 59 || hour < 0 || minute < 0 || second < 0 ||
+      DaysSince2000(year, month, day) > 0x7FFF)
     fail(key, "expected a packed time stamp or \"YYYY-MM-DD HH:MM:SS\" (2000 to 2089), got " + value->dump());
-  return static_cast<dword>(DaysSince2000(year, month, day)) << 17 | static_cast<dword>(hour * 3600 + minute * 60 + second);
+  return static_cast<dword>(DaysSince2000(year, month, day)) << 17 |
+         static_cast<dword>(hour * 3600 + minute * 60 + second);
 }
 
 const Json &JsonFields::array(const char *key, const char *countKey) const {
   const Json *value = find(key);
   if (value != nullptr && !value->is_array()) fail(key, "expected an array or null, got " + value->dump());
   const Json &items = value != nullptr ? *value : EmptyArray;
-  if (countKey != nullptr && find(countKey) != nullptr && static_cast<size_t>(int32(countKey)) != items.size())
-    fail(countKey, "is " + find(countKey)->dump() + " but " + key + " has " + std::to_string(items.size()) + " entries");
+  if (countKey != nullptr && find(countKey) != nullptr &&
+      static_cast<size_t>(int32(countKey)) != items.size())
+    fail(countKey, "is " + find(countKey)->dump() + " but " + key + " has " + std::to_string(items.size()) +
+                       " entries");
   return items;
 }
 

@@ -21,11 +21,11 @@ class JsonFields {
   std::string where(const char *key) const;
   [[noreturn]] void fail(const char *key, const std::string &message) const;
 
-  char *text(const char *key) const;  // a heap string (StringSet), or null
+  char *text(const char *key) const;     // a heap string (StringSet), or null
   dword dword32(const char *key) const;  // 0 ... 4294967295, or "0x..." text
   int int32(const char *key) const;
   int64 unsigned64(const char *key) const;  // also "0x..." text
-  bool flag(const char *key) const;  // true/false or 1/0
+  bool flag(const char *key) const;         // true/false or 1/0
   // A number or one of the names (the value is the name's index).
   int enumeration(const char *key, const std::vector<const char *> &names) const;
   // A packed release time stamp, or "YYYY-MM-DD HH:MM:SS" from 2000 on.

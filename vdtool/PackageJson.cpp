@@ -6,10 +6,10 @@ namespace vdtool {
 
 namespace {
 
-const std::vector<const char *> DeployModes = {"DM_Hide", "DM_InstallerTest", "DM_Alpha", "DM_Beta",
-                                               "DM_Final", "DM_Revoke", "DM_MarkedForDeletion"};
-const std::vector<const char *> InstallModes = {"IM_Overwrite", "IM_OverwriteIfNewer", "IM_CreateIfNonexistant",
-                                                "IM_NotInPackage", "IM_AlwaysDelete"};
+const std::vector<const char *> DeployModes = {
+    "DM_Hide", "DM_InstallerTest", "DM_Alpha", "DM_Beta", "DM_Final", "DM_Revoke", "DM_MarkedForDeletion"};
+const std::vector<const char *> InstallModes = {
+    "IM_Overwrite", "IM_OverwriteIfNewer", "IM_CreateIfNonexistant", "IM_NotInPackage", "IM_AlwaysDelete"};
 
 Json FileToJson(const tVPDFiles &f) {
   Json j;
@@ -38,7 +38,8 @@ Json VersionToJson(const tVPDVersion &v) {
   j["Flags"] = v.Flags;
   j["NrOfDependencies"] = v.NrOfDependencies;
   j["Dependencies"] = Json::array();
-  for (int i = 0; v.Dependencies != nullptr && i < v.NrOfDependencies; i++) j["Dependencies"].push_back(v.Dependencies[i]);
+  for (int i = 0; v.Dependencies != nullptr && i < v.NrOfDependencies; i++)
+    j["Dependencies"].push_back(v.Dependencies[i]);
   j["RootDir"] = OsdText(v.RootDir);
   j["NrOfFiles"] = v.NrOfFiles;
   j["Files"] = Json::array();
@@ -54,8 +55,8 @@ void JsonToFile(const Json &json, const std::string &path, tVPDFiles &f) {
   f.DefaultPath = in.text("DefaultPath");
   const char *prefix = VPD_PROGRAMFILES;
   size_t length = strlen(prefix);
-  if (f.DefaultPath != nullptr &&
-      (strncmp(f.DefaultPath, prefix, length) != 0 || (f.DefaultPath[length] != '\0' && f.DefaultPath[length] != '/')))
+  if (f.DefaultPath != nullptr && (strncmp(f.DefaultPath, prefix, length) != 0 ||
+                                   (f.DefaultPath[length] != '\0' && f.DefaultPath[length] != '/')))
     in.fail("DefaultPath", "must be \"/mnt/hd/ProgramFiles\" or a folder below it");
   // CurrentName and CurrentPath are where the manager found the file; they
   // are not stored in the file.
@@ -70,8 +71,8 @@ void JsonToFile(const Json &json, const std::string &path, tVPDFiles &f) {
 
 void JsonToVersion(const Json &json, const std::string &path, tVPDVersion &v) {
   JsonFields in(json, path,
-                {"Version", "TimeStamp", "ReleaseNotes", "SupportedLang", "DeployMode", "AlphaPassword", "Flags",
-                 "NrOfDependencies", "Dependencies", "RootDir", "NrOfFiles", "Files"});
+                {"Version", "TimeStamp", "ReleaseNotes", "SupportedLang", "DeployMode", "AlphaPassword",
+                 "Flags", "NrOfDependencies", "Dependencies", "RootDir", "NrOfFiles", "Files"});
   v.Version = in.text("Version");
   v.TimeStamp = in.timeStamp("TimeStamp");
   v.ReleaseNotes = in.text("ReleaseNotes");
@@ -85,14 +86,16 @@ void JsonToVersion(const Json &json, const std::string &path, tVPDVersion &v) {
     v.Dependencies = static_cast<dword *>(TAP_MemAlloc(dependencies.size() * sizeof(dword)));
     v.NrOfDependencies = static_cast<int>(dependencies.size());
     for (size_t i = 0; i < dependencies.size(); i++)
-      v.Dependencies[i] = JsonFields::Dword32(dependencies[i], in.where("Dependencies") + "[" + std::to_string(i) + "]");
+      v.Dependencies[i] =
+          JsonFields::Dword32(dependencies[i], in.where("Dependencies") + "[" + std::to_string(i) + "]");
   }
   const Json &files = in.array("Files", "NrOfFiles");
   if (!files.empty()) {
     v.Files = static_cast<tVPDFiles *>(TAP_MemAlloc(files.size() * sizeof(tVPDFiles)));
     memset(v.Files, 0, files.size() * sizeof(tVPDFiles));
     v.NrOfFiles = static_cast<int>(files.size());
-    for (size_t i = 0; i < files.size(); i++) JsonToFile(files[i], in.where("Files") + "[" + std::to_string(i) + "]", v.Files[i]);
+    for (size_t i = 0; i < files.size(); i++)
+      JsonToFile(files[i], in.where("Files") + "[" + std::to_string(i) + "]", v.Files[i]);
   }
 }
 
@@ -106,7 +109,8 @@ void JsonToScreenshot(const JsonFields &in, tVPD &vpd) {
   if (in.find("ScreenShotSize") == nullptr || (!bytes.empty() && size == static_cast<int>(bytes.size()))) {
     size = static_cast<int>(bytes.size());
   } else if (size > 0 || !bytes.empty()) {
-    in.fail("ScreenShotSize", "is " + std::to_string(size) + " but Screenshot has " + std::to_string(bytes.size()) + " bytes");
+    in.fail("ScreenShotSize",
+            "is " + std::to_string(size) + " but Screenshot has " + std::to_string(bytes.size()) + " bytes");
   }
   vpd.ScreenShotSize = size;
   if (!bytes.empty()) {
@@ -139,16 +143,18 @@ Json PackageToJson(const tVPD &vpd) {
   j["Homepage"] = OsdText(vpd.Homepage);
   j["NrOfVersions"] = vpd.NrOfVersions;
   j["Versions"] = Json::array();
-  for (int i = 0; vpd.Versions != nullptr && i < vpd.NrOfVersions; i++) j["Versions"].push_back(VersionToJson(vpd.Versions[i]));
+  for (int i = 0; vpd.Versions != nullptr && i < vpd.NrOfVersions; i++)
+    j["Versions"].push_back(VersionToJson(vpd.Versions[i]));
   return j;
 }
 
 void JsonToPackage(const Json &json, tVPD &vpd) {
   JsonFields in(json, "",
-                {"DBMagic", "DBVersion", "TAPID", "TAPName", "TAPAuthor", "DE_Description", "EN_Description", "Hosting",
-                 "Category", "URL", "PasswdMD5", "PasswdReadonly", "ScreenShotFile", "ScreenShotSize", "Screenshot",
-                 "Homepage", "NrOfVersions", "Versions"});
-  if (in.find("DBMagic") != nullptr && *in.find("DBMagic") != VPD_MAGIC) in.fail("DBMagic", "must be \"VPDDB\" or absent");
+                {"DBMagic", "DBVersion", "TAPID", "TAPName", "TAPAuthor", "DE_Description", "EN_Description",
+                 "Hosting", "Category", "URL", "PasswdMD5", "PasswdReadonly", "ScreenShotFile",
+                 "ScreenShotSize", "Screenshot", "Homepage", "NrOfVersions", "Versions"});
+  if (in.find("DBMagic") != nullptr && *in.find("DBMagic") != VPD_MAGIC)
+    in.fail("DBMagic", "must be \"VPDDB\" or absent");
   int format = in.int32("DBVersion");
   if (in.find("DBVersion") != nullptr && (format < VPD_MIN_VERSION || format > VPD_VERSION))
     in.fail("DBVersion", "must be 5 to 9 or absent (the file is written in format 9)");
@@ -169,7 +175,8 @@ void JsonToPackage(const Json &json, tVPD &vpd) {
     vpd.Versions = static_cast<tVPDVersion *>(TAP_MemAlloc(versions.size() * sizeof(tVPDVersion)));
     memset(vpd.Versions, 0, versions.size() * sizeof(tVPDVersion));
     vpd.NrOfVersions = static_cast<int>(versions.size());
-    for (size_t i = 0; i < versions.size(); i++) JsonToVersion(versions[i], "Versions[" + std::to_string(i) + "]", vpd.Versions[i]);
+    for (size_t i = 0; i < versions.size(); i++)
+      JsonToVersion(versions[i], "Versions[" + std::to_string(i) + "]", vpd.Versions[i]);
   }
 }
 

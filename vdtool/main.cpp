@@ -1,4 +1,4 @@
-// vdtool: reads and writes the Vantero update manager's data files on a PC,
+// main.cpp - vdtool: reads and writes the Vantero update manager's data files on a PC,
 // exactly as the box does, for package authors and for support.
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-// embed - turns files into constant byte arrays without C arrays: writes an
+// embed.cpp - turns files into constant byte arrays without C arrays: writes an
 // assembler source in which each file is pulled in with .incbin.  For every
 // NAME=FILE pair it defines
 //   _<NAME>_Bitmap   the file's bytes (read-only data)
@@ -83,8 +83,8 @@ bool parsePayload(const char *argument, Payload &payload) {
     return false;
   }
   if (info.st_size > 0x7FFFFFFF) {
-    std::fprintf(stderr, "embed: %s: %lld bytes do not fit a signed 32-bit size\n",
-                 payload.path.c_str(), static_cast<long long>(info.st_size));
+    std::fprintf(stderr, "embed: %s: %lld bytes do not fit a signed 32-bit size\n", payload.path.c_str(),
+                 static_cast<long long>(info.st_size));
     return false;
   }
   payload.size = info.st_size;

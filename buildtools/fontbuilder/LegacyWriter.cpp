@@ -15,12 +15,10 @@ std::string format(const char *pattern, unsigned a, unsigned b = 0, unsigned c =
 
 }  // namespace
 
-bool writeLegacy(const std::string &path, const std::string &name,
-                 const std::vector<Glyph> &glyphs, const std::string &source,
-                 std::string &error) {
+bool writeLegacy(const std::string &path, const std::string &name, const std::vector<Glyph> &glyphs,
+                 const std::string &source, std::string &error) {
   if (glyphs.size() != 191) {
-    error = path + ": the legacy font needs 191 glyphs, the face gave " +
-            std::to_string(glyphs.size());
+    error = path + ": the legacy font needs 191 glyphs, the face gave " + std::to_string(glyphs.size());
     return false;
   }
   std::string out;

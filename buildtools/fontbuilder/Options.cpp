@@ -50,8 +50,7 @@ bool parseNumber(const char *option, const char *text, double minimum, double &v
   char *end = nullptr;
   value = std::strtod(text, &end);
   if (end == text || *end != '\0' || value < minimum) {
-    std::fprintf(stderr, "fontbuilder: %s needs a number of at least %g, not '%s'\n", option,
-                 minimum, text);
+    std::fprintf(stderr, "fontbuilder: %s needs a number of at least %g, not '%s'\n", option, minimum, text);
     return false;
   }
   return true;
@@ -61,8 +60,7 @@ bool parseInt(const char *option, const char *text, int minimum, int &value) {
   double number = 0;
   if (!parseNumber(option, text, minimum, number)) return false;
   if (number != static_cast<int>(number) || number > 10000) {
-    std::fprintf(stderr, "fontbuilder: %s needs a whole number up to 10000, not '%s'\n", option,
-                 text);
+    std::fprintf(stderr, "fontbuilder: %s needs a whole number up to 10000, not '%s'\n", option, text);
     return false;
   }
   value = static_cast<int>(number);
@@ -77,8 +75,7 @@ bool parseOptions(int argc, char **argv, Options &o, bool &wantHelp) {
     const char *arg = argv[i];
     auto value = [&](int count = 1) -> bool {
       if (i + count >= argc) {
-        std::fprintf(stderr, "fontbuilder: %s needs %s\n", arg,
-                     count == 1 ? "a value" : "two values");
+        std::fprintf(stderr, "fontbuilder: %s needs %s\n", arg, count == 1 ? "a value" : "two values");
         return false;
       }
       return true;
@@ -91,8 +88,10 @@ bool parseOptions(int argc, char **argv, Options &o, bool &wantHelp) {
     } else if (!std::strcmp(arg, "--format")) {
       if (!value()) return false;
       const char *f = argv[++i];
-      if (!std::strcmp(f, "ufnt")) o.format = Format::Ufnt;
-      else if (!std::strcmp(f, "legacy")) o.format = Format::Legacy;
+      if (!std::strcmp(f, "ufnt"))
+        o.format = Format::Ufnt;
+      else if (!std::strcmp(f, "legacy"))
+        o.format = Format::Legacy;
       else {
         std::fprintf(stderr, "fontbuilder: unknown format '%s' (ufnt or legacy)\n", f);
         return false;
@@ -141,8 +140,7 @@ bool parseOptions(int argc, char **argv, Options &o, bool &wantHelp) {
     return false;
   }
   if (o.maxWidth && o.maxWidth < o.minWidth) {
-    std::fprintf(stderr, "fontbuilder: --max-width %d is below --min-width %d\n", o.maxWidth,
-                 o.minWidth);
+    std::fprintf(stderr, "fontbuilder: --max-width %d is below --min-width %d\n", o.maxWidth, o.minWidth);
     return false;
   }
   if (o.baseline > o.cellHeight) {

@@ -13,13 +13,13 @@ struct Options {
   std::string face;                    // primary TrueType face
   std::vector<std::string> fallbacks;  // tried in order for glyphs the face lacks
   std::string output;
-  std::string name;                    // C identifier prefix of the legacy font
+  std::string name;  // C identifier prefix of the legacy font
   int cellHeight = 0;
-  double pixelSize = 0;                // 0: derived from the cell height
-  int baseline = -1;                   // -1: derived from the face's ascent
+  double pixelSize = 0;  // 0: derived from the cell height
+  int baseline = -1;     // -1: derived from the face's ascent
   int minWidth = 1;
-  int maxWidth = 0;                    // 0: no limit
-  std::string previewFile;             // optional PGM sample picture
+  int maxWidth = 0;         // 0: no limit
+  std::string previewFile;  // optional PGM sample picture
   std::string previewText;
   bool quiet = false;
 };

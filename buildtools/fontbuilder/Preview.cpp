@@ -34,8 +34,8 @@ std::vector<uint32_t> decodeUtf8(const std::string &text) {
 
 }  // namespace
 
-bool writePreview(const std::string &path, const std::string &utf8Text,
-                  const std::vector<Glyph> &glyphs, std::string &error) {
+bool writePreview(const std::string &path, const std::string &utf8Text, const std::vector<Glyph> &glyphs,
+                  std::string &error) {
   std::map<uint32_t, const Glyph *> byCode;
   int height = 1;
   for (const Glyph &glyph : glyphs) {
@@ -70,10 +70,10 @@ bool writePreview(const std::string &path, const std::string &utf8Text,
       for (int x = 0; x < p.glyph->width; ++x) {
         int px = p.x + x;
         if (px < 0 || px >= width) continue;
-        unsigned char &target = reinterpret_cast<unsigned char &>(
-            pixels[static_cast<size_t>(y + 4) * width + px]);
-        target = std::max<unsigned char>(target,
-                                         p.glyph->coverage[static_cast<size_t>(y) * p.glyph->width + x]);
+        unsigned char &target =
+            reinterpret_cast<unsigned char &>(pixels[static_cast<size_t>(y + 4) * width + px]);
+        target =
+            std::max<unsigned char>(target, p.glyph->coverage[static_cast<size_t>(y) * p.glyph->width + x]);
       }
   out += pixels;
   return saveFile(path, out, error);

@@ -99,9 +99,12 @@ bool Rasterizer::open(const Options &options, std::string &error) {
 // like the character they stand in for.
 static uint32_t standIn(uint32_t code) {
   switch (code) {
-    case 0x00A0: return 0x0020;  // no-break space
-    case 0x00AD: return 0x002D;  // soft hyphen
-    default: return 0;
+    case 0x00A0:
+      return 0x0020;  // no-break space
+    case 0x00AD:
+      return 0x002D;  // soft hyphen
+    default:
+      return 0;
   }
 }
 
@@ -164,8 +167,7 @@ void Rasterizer::drawCell(FT_Face face, Glyph &glyph) const {
   // capital, say) is moved inside it rather than cut off: it is drawn over
   // another glyph anyway.
   const int rows = static_cast<int>(bitmap.rows);
-  if (isCombiningMark(glyph.code) && rows <= cellHeight_)
-    top = std::clamp(top, 0, cellHeight_ - rows);
+  if (isCombiningMark(glyph.code) && rows <= cellHeight_) top = std::clamp(top, 0, cellHeight_ - rows);
   for (int row = 0; row < rows; ++row) {
     int y = top + row;
     if (y < 0 || y >= cellHeight_) continue;

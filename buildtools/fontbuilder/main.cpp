@@ -1,4 +1,4 @@
-// fontbuilder - renders TrueType faces into the box's bitmap fonts.  See
+// main.cpp - fontbuilder: renders TrueType faces into the box's bitmap fonts.  See
 // printHelp() in Options.cpp for the command line.
 #include <cstdio>
 #include <string>
@@ -60,8 +60,8 @@ void report(const Options &options, const Rasterizer &rasterizer, size_t count) 
               rasterizer.baseline());
   const std::vector<int> &perFace = rasterizer.glyphsPerFace();
   for (size_t i = 0; i < perFace.size(); ++i)
-    std::printf("%s%s %d", i ? ", " : "",
-                baseName(i ? options.fallbacks[i - 1] : options.face).c_str(), perFace[i]);
+    std::printf("%s%s %d", i ? ", " : "", baseName(i ? options.fallbacks[i - 1] : options.face).c_str(),
+                perFace[i]);
   std::printf(")\n");
 }
 

@@ -1,4 +1,4 @@
-// grpacker - packs a PNG into an embedded graphic.
+// grpacker.cpp - packs a PNG into an embedded graphic.
 //
 //   grpacker --name InfoBox --output InfoBox.c InfoBox.png
 //
@@ -82,8 +82,8 @@ std::string cSource(const std::string &name, const std::string &pngName, const I
     s << " " << unsigned(packed[i]) << ",";
   }
   s << "\n};\n\n"
-    << "TYPE_GrData _" << name << "_Gd = {1, 0, 1, 2, (void *)_" << name << "_Cpm, "
-    << image.argb.size() * 4 << "u, " << image.width << ", " << image.height << "};\n";
+    << "TYPE_GrData _" << name << "_Gd = {1, 0, 1, 2, (void *)_" << name << "_Cpm, " << image.argb.size() * 4
+    << "u, " << image.width << ", " << image.height << "};\n";
   return s.str();
 }
 

@@ -106,7 +106,9 @@ void TAP_Hdd_Fclose(TYPE_File *f) {
   OpenFiles--;
 }
 
-dword TAP_Hdd_Flen(TYPE_File *f) { return static_cast<dword>(Files[static_cast<OpenFile *>(f->handle)->Name].size()); }
+dword TAP_Hdd_Flen(TYPE_File *f) {
+  return static_cast<dword>(Files[static_cast<OpenFile *>(f->handle)->Name].size());
+}
 
 dword TAP_Hdd_Fread(void *buf, dword blockSize, dword blocks, TYPE_File *f) {
   OpenFile *open = static_cast<OpenFile *>(f->handle);

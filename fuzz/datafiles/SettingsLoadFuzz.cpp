@@ -18,8 +18,10 @@ void Check(bool condition, const char *what) {
 }
 
 void CheckLists(void) {
-  Check((Settings.AlphaPasswords != nullptr) == (Settings.NrOfAlphaPasswords > 0), "passwords do not match their count");
-  Check((Settings.MasterList != nullptr) == (Settings.NrOfMasterListEntries > 0), "master list does not match its count");
+  Check((Settings.AlphaPasswords != nullptr) == (Settings.NrOfAlphaPasswords > 0),
+        "passwords do not match their count");
+  Check((Settings.MasterList != nullptr) == (Settings.NrOfMasterListEntries > 0),
+        "master list does not match its count");
   standin::TouchBytes(Settings.AlphaPasswords, Settings.NrOfAlphaPasswords * sizeof(int64));
   for (int i = 0; i < Settings.NrOfMasterListEntries; i++) {
     standin::Touch(Settings.MasterList[i].VPDURL);
@@ -47,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
           "a rejected file did not give the defaults");
     Check(standin::Files[SETTINGS_FILE_NAME].size() == 60, "no default file was written");
     bool kept = false;
-    for (const auto &file : standin::Files) kept = kept || (file.first != SETTINGS_FILE_NAME && file.second == input);
+    for (const auto &file : standin::Files)
+      kept = kept || (file.first != SETTINGS_FILE_NAME && file.second == input);
     Check(kept, "the rejected file was not kept");
   }
   SettingsFree();

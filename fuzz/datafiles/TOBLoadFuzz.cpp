@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Check(loaded || TAPsOnBoardCount == 0, "a rejected file left entries");
   Check(loaded || !standin::Log.empty(), "a rejected file was not logged");
   for (int i = 0; i < TOB_MAX_ENTRIES; i++) {
-    Check(memchr(TAPsOnBoard[i].TAPName, 0, sizeof TAPsOnBoard[i].TAPName) != nullptr, "a name without terminator");
-    if (i >= TAPsOnBoardCount) Check(TAPsOnBoard[i].TAPID == 0 && TAPsOnBoard[i].CRC == 0, "an entry beyond the count");
+    Check(memchr(TAPsOnBoard[i].TAPName, 0, sizeof TAPsOnBoard[i].TAPName) != nullptr,
+          "a name without terminator");
+    if (i >= TAPsOnBoardCount)
+      Check(TAPsOnBoard[i].TAPID == 0 && TAPsOnBoard[i].CRC == 0, "an entry beyond the count");
   }
   if (loaded) {
     tTAPsOnBoard copy[TOB_MAX_ENTRIES];

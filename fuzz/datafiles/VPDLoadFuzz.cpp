@@ -18,10 +18,11 @@ void Check(bool condition, const char *what) {
 }
 
 void CheckShape(const tVPD &vpd) {
-  for (const char *text : {vpd.DBMagic, vpd.TAPName, vpd.TAPAuthor, vpd.DE_Description, vpd.EN_Description, vpd.URL,
-                           vpd.PasswdMD5, vpd.ScreenShotFile, vpd.Homepage})
+  for (const char *text : {vpd.DBMagic, vpd.TAPName, vpd.TAPAuthor, vpd.DE_Description, vpd.EN_Description,
+                           vpd.URL, vpd.PasswdMD5, vpd.ScreenShotFile, vpd.Homepage})
     standin::Touch(text);
-  Check((vpd.Screenshot != nullptr) == (vpd.ScreenShotSize > 0), "screenshot without bytes or bytes without size");
+  Check((vpd.Screenshot != nullptr) == (vpd.ScreenShotSize > 0),
+        "screenshot without bytes or bytes without size");
   if (vpd.Screenshot != nullptr) standin::TouchBytes(vpd.Screenshot, static_cast<size_t>(vpd.ScreenShotSize));
   Check((vpd.Versions != nullptr) == (vpd.NrOfVersions > 0), "versions do not match their count");
   for (int v = 0; v < vpd.NrOfVersions; v++) {
@@ -29,7 +30,8 @@ void CheckShape(const tVPD &vpd) {
     standin::Touch(version.Version);
     standin::Touch(version.ReleaseNotes);
     standin::Touch(version.RootDir);
-    Check((version.Dependencies != nullptr) == (version.NrOfDependencies > 0), "dependencies do not match their count");
+    Check((version.Dependencies != nullptr) == (version.NrOfDependencies > 0),
+          "dependencies do not match their count");
     Check((version.Files != nullptr) == (version.NrOfFiles > 0), "files do not match their count");
     for (int f = 0; f < version.NrOfFiles; f++) {
       standin::Touch(version.Files[f].FileName);
@@ -41,11 +43,12 @@ void CheckShape(const tVPD &vpd) {
 }
 
 bool SameShape(const tVPD &a, const tVPD &b) {
-  if (a.NrOfVersions != b.NrOfVersions || a.TAPID != b.TAPID || a.ScreenShotSize != b.ScreenShotSize) return false;
+  if (a.NrOfVersions != b.NrOfVersions || a.TAPID != b.TAPID || a.ScreenShotSize != b.ScreenShotSize)
+    return false;
   for (int v = 0; v < a.NrOfVersions; v++) {
     const tVPDVersion &x = a.Versions[v], &y = b.Versions[v];
-    if (x.NrOfFiles != y.NrOfFiles || x.NrOfDependencies != y.NrOfDependencies || x.TimeStamp != y.TimeStamp ||
-        x.AlphaPassword != y.AlphaPassword)
+    if (x.NrOfFiles != y.NrOfFiles || x.NrOfDependencies != y.NrOfDependencies ||
+        x.TimeStamp != y.TimeStamp || x.AlphaPassword != y.AlphaPassword)
       return false;
   }
   return true;

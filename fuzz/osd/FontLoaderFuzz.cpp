@@ -81,7 +81,7 @@ extern "C" void LogEntryKalibPrintf(bool, const char *, ...) {}
 extern "C" void ShowMessageWin(const char *, const char *, const char *, dword) {}
 extern "C" void ConvertPathType(const char *source, char *dest, tPathKind) {
   const char *slash = strrchr(source, '/');
-  snprintf(dest, KALIB_PATH_MAX, "%s", slash != NULL ? slash + 1 : source);
+  snprintf(dest, KALIB_PATH_MAX, "%s", slash != nullptr ? slash + 1 : source);
 }
 extern "C" void *FIS_vOsdMap(void) { return OsdMap; }
 extern "C" bool isUTFToppy(void) { return TRUE; }
@@ -89,15 +89,17 @@ extern "C" bool isUTFToppy(void) { return TRUE; }
 extern "C" int TAP_Osd_FillBox(word rgn, dword x, dword y, dword w, dword h, dword color) {
   if (rgn != kRegion) return -1;
   for (dword row = y; row < y + h && row < kRegionHeight; row++)
-    for (dword col = x; col < x + w && col < kRegionWidth; col++) RegionPixels[row * kRegionWidth + col] = color;
+    for (dword col = x; col < x + w && col < kRegionWidth; col++)
+      RegionPixels[row * kRegionWidth + col] = color;
   return 0;
 }
 extern "C" byte *TAP_Osd_SaveBox(word rgn, dword x, dword y, dword w, dword h) {
-  if (rgn != kRegion || w == 0 || h == 0 || w > 4096 || h > 4096) return NULL;
+  if (rgn != kRegion || w == 0 || h == 0 || w > 4096 || h > 4096) return nullptr;
   dword *box = (dword *)TAP_MemAlloc(w * h * 4);
   for (dword row = 0; row < h; row++)
     for (dword col = 0; col < w; col++)
-      box[row * w + col] = InsideRegion(x + col, y + row, 1, 1) ? RegionPixels[(y + row) * kRegionWidth + x + col] : 0;
+      box[row * w + col] =
+          InsideRegion(x + col, y + row, 1, 1) ? RegionPixels[(y + row) * kRegionWidth + x + col] : 0;
   return (byte *)box;
 }
 extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h, const void *data) {
@@ -105,7 +107,8 @@ extern "C" void TAP_Osd_RestoreBox(word rgn, dword x, dword y, dword w, dword h,
   const dword *box = (const dword *)data;
   for (dword row = 0; row < h; row++)
     for (dword col = 0; col < w; col++)
-      if (InsideRegion(x + col, y + row, 1, 1)) RegionPixels[(y + row) * kRegionWidth + x + col] = box[row * w + col];
+      if (InsideRegion(x + col, y + row, 1, 1))
+        RegionPixels[(y + row) * kRegionWidth + x + col] = box[row * w + col];
 }
 
 // ---- the target ----
@@ -120,13 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (dword i = 0; i < font.GlyphCount && i < 64; i++) {
       byte utf8[5] = {0}, length = 0;
       UTF32ToUTF8(font.GlyphDefs[i].Unicode & 0x1FFFFF, utf8, &length);
-      tUCGlyph *glyph = FMUC_GetGlyphData(&font, utf8, NULL);
-      if (glyph != NULL && glyph != FMUC_GetGlyphData(&font, utf8, NULL)) Fail("cached glyph moved");
-      if (glyph != NULL && (glyph->Width == 0 || glyph->Height == 0)) Fail("glyph without a size cached");
+      tUCGlyph *glyph = FMUC_GetGlyphData(&font, utf8, nullptr);
+      if (glyph != nullptr && glyph != FMUC_GetGlyphData(&font, utf8, nullptr)) Fail("cached glyph moved");
+      if (glyph != nullptr && (glyph->Width == 0 || glyph->Height == 0)) Fail("glyph without a size cached");
     }
     for (byte mode = 0; mode < 3; mode++)
-      FMUC_PutStringAA(kRegion, 3, 2, 150, "A\xC3\xA4" "e\xCC\x81 Wg...xyz 0123", 0xFFFFFFFF, mode == 1 ? 0xFF000040 : 0,
-                       &font, mode, mode, 1.0f);
+      FMUC_PutStringAA(kRegion, 3, 2, 150,
+                       "A\xC3\xA4"
+                       "e\xCC\x81 Wg...xyz 0123",
+                       0xFFFFFFFF, mode == 1 ? 0xFF000040 : 0, &font, mode, mode, 1.0f);
   }
   FMUC_FreeFontFile(&font);
 

@@ -1,7 +1,5 @@
-/*
- * CallTrace.h - pieces shared by the call tracer's entry and exit.
- * Internal to Kalib.
- */
+// CallTrace.h - pieces shared by the call tracer's entry and exit.
+// Internal to Kalib.
 #ifndef KALIB_CALL_TRACE_H
 #define KALIB_CALL_TRACE_H
 

@@ -1,20 +1,18 @@
-// Entry of a traced function: print it when tracing is on, push it with its
+// CallTraceEnter.cpp - entry of a traced function: print it when tracing is on, push it with its
 // start tick, warn about nesting deeper than the stack.
 #include <stdio.h>
 
 #include "CallTrace.h"
 
-namespace {
-void PrintEntry(const char *procName) {
-  char *isoName = NULL;
+static void PrintEntry(const char *procName) {
+  char *isoName = nullptr;
   StrToISOAlloc(procName, &isoName);
   char indent[CALLTRACE_INDENT_SIZE];
   CallTraceIndent(indent);
-  snprintf(puffer, sizeof puffer, "%s%s\n", indent, isoName != NULL ? isoName : "");
+  snprintf(puffer, sizeof puffer, "%s%s\n", indent, isoName != nullptr ? isoName : "");
   PrintNet(puffer);
-  if (isoName != NULL) TAP_MemFree(isoName);
+  if (isoName != nullptr) TAP_MemFree(isoName);
 }
-}  // namespace
 
 void CallTraceEnter(const char *procName) {
   if (CallTraceDoNotReenter) return;
@@ -23,7 +21,7 @@ void CallTraceEnter(const char *procName) {
 
   if (CallLevel >= CALLTRACE_STACK_DEPTH)
     LogEntryKalibPrintf(TRUE, "CallLevel Overflow! (TAPID 0x%8.8x)", (unsigned)__tap_ud__);
-  if (procName != NULL) {
+  if (procName != nullptr) {
     if (CallTraceEnabled) PrintEntry(procName);
     if (CallLevel < CALLTRACE_STACK_DEPTH) {
       CallTraceStack[CallLevel].ProcName = procName;

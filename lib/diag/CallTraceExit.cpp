@@ -1,16 +1,15 @@
-// Exit of a traced function: pop it, time it into the statistics, check the
+// CallTraceExit.cpp - exit of a traced function: pop it, time it into the statistics, check the
 // caller's magic word.
 #include <stdio.h>
 
 #include "CallTrace.h"
 
-namespace {
-const dword kMagic = 0x96D2E400;
+static const dword kMagic = 0x96D2E400;
 
 // Statistics are kept per name pointer, not per text: each traced function
 // passes its own constant.
-void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
-  if (CallTraceStats == NULL || call.ProcName == NULL) return;
+static void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
+  if (CallTraceStats == nullptr || call.ProcName == nullptr) return;
   dword index = 0;
   while (index < CallTraceStatsEntries && CallTraceStats[index].ProcName != call.ProcName) index++;
   if (index >= CALLTRACE_STATS_ENTRIES) return;
@@ -30,15 +29,14 @@ void AddStatistics(const tCallTraceStackEntry &call, dword tickNow) {
   if (stats.NrCalls != 0xFFFFFFFF) stats.NrCalls++;
 }
 
-void CheckMagic(dword *magic) {
-  if (magic == NULL || *magic == kMagic) return;
+static void CheckMagic(dword *magic) {
+  if (magic == nullptr || *magic == kMagic) return;
   char indent[CALLTRACE_INDENT_SIZE];
   CallTraceIndent(indent);
   snprintf(puffer, sizeof puffer, "%sINVALID MAGIC!\n", indent);
   PrintNet(puffer);
   *magic = kMagic;
 }
-}  // namespace
 
 void CallTraceExit(dword *magic) {
   if (CallTraceDoNotReenter) return;

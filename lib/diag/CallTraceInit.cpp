@@ -1,4 +1,4 @@
-// Call tracer state, its initialisation, statistics reset and switch.
+// CallTraceInit.cpp - call tracer state, its initialisation, statistics reset and switch.
 #include <string.h>
 
 #include "CallTrace.h"
@@ -8,7 +8,7 @@ bool CallTraceEnabled = false;
 bool CallTraceDoNotReenter = false;
 dword CallLevel = 0;
 tCallTraceStackEntry CallTraceStack[CALLTRACE_STACK_DEPTH];
-tCallTraceStats *CallTraceStats = NULL;
+tCallTraceStats *CallTraceStats = nullptr;
 dword CallTraceStatsEntries = 0;
 
 void CallTraceInit(void) {
@@ -22,10 +22,10 @@ void CallTraceInit(void) {
 
 void CallTraceResetStats(void) {
   CallTraceInitIfNeeded();
-  if (CallTraceStats != NULL) TAP_MemFree(CallTraceStats);
+  if (CallTraceStats != nullptr) TAP_MemFree(CallTraceStats);
   const dword size = CALLTRACE_STATS_ENTRIES * sizeof(tCallTraceStats);
   CallTraceStats = (tCallTraceStats *)TAP_MemAlloc(size);
-  if (CallTraceStats != NULL) memset(CallTraceStats, 0, size);  // null: no statistics
+  if (CallTraceStats != nullptr) memset(CallTraceStats, 0, size);  // null: no statistics
   CallTraceStatsEntries = 0;
 }
 

@@ -1,4 +1,4 @@
-// Removes the emergency message window.
+// EndMessageWin.cpp - removes the emergency message window.
 #include "Kalib.h"
 
 void EndMessageWin(void) {

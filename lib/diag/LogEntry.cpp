@@ -1,4 +1,4 @@
-// One log line: appended to a log file behind a time stamp and, on request,
+// LogEntry.cpp - one log line: appended to a log file behind a time stamp and, on request,
 // sent to the console in ISO 8859-1 with the program name in front.
 #include <fcntl.h>
 #include <stdio.h>
@@ -7,11 +7,10 @@
 
 #include "LogStamp.h"
 
-namespace {
 // Longest piece of text that goes to the console in one send.
-const size_t kConsolePiece = 510;
+static const size_t kConsolePiece = 510;
 
-void AppendToFile(const char *fileName, const char *stamp, const char *text) {
+static void AppendToFile(const char *fileName, const char *stamp, const char *text) {
   char linuxPath[KALIB_PATH_MAX];
   ConvertPathType(fileName, linuxPath, PK_LinuxFile);
   if (linuxPath[0] == '\0') return;
@@ -34,18 +33,18 @@ void AppendToFile(const char *fileName, const char *stamp, const char *text) {
   KalibLogTouch(linuxPath);
 }
 
-void SendToConsole(const char *stamp, const char *programName, const char *text) {
+static void SendToConsole(const char *stamp, const char *programName, const char *text) {
   if (stamp[0] != '\0') {
     snprintf(puffer, sizeof puffer, "%s", stamp);
     PrintNet(puffer);
   }
-  if (programName != NULL && programName[0] != '\0') {
+  if (programName != nullptr && programName[0] != '\0') {
     snprintf(puffer, sizeof puffer, "%s: ", programName);
     PrintNet(puffer);
   }
-  char *isoText = NULL;
+  char *isoText = nullptr;
   StrToISOAlloc(text, &isoText);
-  if (isoText != NULL) {
+  if (isoText != nullptr) {
     for (const char *piece = isoText; *piece != '\0';) {
       size_t len = strnlen(piece, kConsolePiece);
       snprintf(puffer, sizeof puffer, "%.*s", (int)len, piece);
@@ -55,15 +54,14 @@ void SendToConsole(const char *stamp, const char *programName, const char *text)
   }
   snprintf(puffer, sizeof puffer, "\n");
   PrintNet(puffer);
-  if (isoText != NULL) TAP_MemFree(isoText);
+  if (isoText != nullptr) TAP_MemFree(isoText);
 }
-}  // namespace
 
 void LogEntry(const char *fileName, const char *programName, bool console, tTimeStampStyle timeStampStyle,
               const char *text) {
-  if (text == NULL) return;
+  if (text == nullptr) return;
   char stamp[KALIB_STAMP_SIZE];
   KalibLogStamp(timeStampStyle, stamp);
-  if (fileName != NULL && fileName[0] != '\0') AppendToFile(fileName, stamp, text);
+  if (fileName != nullptr && fileName[0] != '\0') AppendToFile(fileName, stamp, text);
   if (console) SendToConsole(stamp, programName, text);
 }

@@ -1,4 +1,4 @@
-// The library's own log: "Kalib.log" in the common settings folder, written
+// LogEntryKalibPrintf.cpp - the library's own log: "Kalib.log" in the common settings folder, written
 // only when the user has created that file, and the console.
 #include <stdarg.h>
 #include <stdio.h>
@@ -6,13 +6,12 @@
 
 #include "LogStamp.h"
 
-namespace {
-const char kSettingsDir[] = "/mnt/hd/ProgramFiles/Settings";
-const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
+static const char kSettingsDir[] = "/mnt/hd/ProgramFiles/Settings";
+static const char kKalibLog[] = "/mnt/hd/ProgramFiles/Settings/Kalib.log";
 
-void AppendToKalibLog(const char *stamp, const char *message) {
+static void AppendToKalibLog(const char *stamp, const char *message) {
   FILE *log = fopen(kKalibLog, "r+");  // never creates the file
-  if (log == NULL) return;
+  if (log == nullptr) return;
   fseek(log, 0, SEEK_END);
   fputs(stamp, log);
   fputs(message, log);
@@ -20,10 +19,9 @@ void AppendToKalibLog(const char *stamp, const char *message) {
   fclose(log);
   KalibLogTouch(kKalibLog);
 }
-}  // namespace
 
 void LogEntryKalibPrintf(bool console, const char *format, ...) {
-  if (format == NULL) return;
+  if (format == nullptr) return;
   char message[512];
   va_list args;
   va_start(args, format);

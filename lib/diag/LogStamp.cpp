@@ -1,4 +1,4 @@
-// Time stamp and file time of log lines.
+// LogStamp.cpp - time stamp and file time of log lines.
 #include "LogStamp.h"
 
 #include <string.h>
@@ -13,6 +13,6 @@ void KalibLogStamp(tTimeStampStyle style, char stamp[KALIB_STAMP_SIZE]) {
 
 void KalibLogTouch(const char *linuxPath) {
   struct utimbuf times;
-  times.actime = times.modtime = (time_t)PvrTimeToLinux(Now(NULL));
+  times.actime = times.modtime = (time_t)PvrTimeToLinux(Now(nullptr));
   utime(linuxPath, &times);
 }

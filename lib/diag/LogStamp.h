@@ -1,7 +1,5 @@
-/*
- * LogStamp.h - pieces shared by the log writers: the line's time stamp and
- * the file time of a log that has just been written.  Internal to Kalib.
- */
+// LogStamp.h - pieces shared by the log writers: the line's time stamp and
+// the file time of a log that has just been written.  Internal to Kalib.
 #ifndef KALIB_LOG_STAMP_H
 #define KALIB_LOG_STAMP_H
 

@@ -1,4 +1,4 @@
-// Sends a text to the console: the first pseudo-terminal that opens.
+// PrintNet.cpp - sends a text to the console: the first pseudo-terminal that opens.
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
@@ -9,7 +9,7 @@
 static const int kMaxTerminals = 20;
 
 void PrintNet(const char *text) {
-  if (text == NULL) return;
+  if (text == nullptr) return;
   for (int n = 0; n < kMaxTerminals; n++) {
     char device[32];
     snprintf(device, sizeof device, "/dev/pts/%d", n);

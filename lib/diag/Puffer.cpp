@@ -1,3 +1,4 @@
+// Puffer.cpp - the console line buffer shared by the log writer and the settings module.
 #include "Kalib.h"
 
 // Console line buffer: every console line is formatted here before PrintNet

@@ -1,4 +1,4 @@
-// Packed firmware date and time to Linux time, by the firmware's own routine.
+// PvrTimeToLinux.cpp - packed firmware date and time to Linux time, by the firmware's own routine.
 #include "Kalib.h"
 
 // What callers get when the firmware lacks the conversion.
@@ -7,5 +7,5 @@ static const dword kNoConversion = 0xFE00;
 dword PvrTimeToLinux(dword pvrTime) {
   typedef dword (*TimeToLinuxFn)(dword);
   TimeToLinuxFn convert = (TimeToLinuxFn)FIS_fwTimeToLinux();
-  return convert != NULL ? convert(pvrTime) : kNoConversion;
+  return convert != nullptr ? convert(pvrTime) : kNoConversion;
 }

@@ -1,24 +1,25 @@
-// The emergency message window: a title and text lines in a framed box,
+// ShowMessageWindow.cpp - the emergency message window: a title and text lines in a framed box,
 // drawn with the firmware's own font, so that it works without font files.
 #include "Kalib.h"
 
 dword kal_rgn = 0;
 
-namespace {
-const dword kScreenWidth = 720;
-const dword kScreenHeight = 576;
+static const dword kScreenWidth = 720;
+static const dword kScreenHeight = 576;
 
+namespace {  // file-local record type (static cannot apply to a type)
 struct Metrics {
   dword lineHeight;
   dword margin;
 };
-const Metrics kMetrics[3] = {{19, 14}, {22, 16}, {26, 20}};
+}  // namespace
+static const Metrics kMetrics[3] = {{19, 14}, {22, 16}, {26, 20}};
 
 // Counts the text lines (behind the title) that keep the window above the
 // screen's bottom, growing the window's height and width as it goes.
-int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m, dword &H, dword &W) {
+static int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m, dword &H, dword &W) {
   int count = 0;
-  for (; lines[count] != NULL; count++) {
+  for (; lines[count] != nullptr; count++) {
     dword top = centreY ? 0 : y;
     if (!(top + H + m.lineHeight < kScreenHeight)) break;
     H += m.lineHeight;
@@ -27,19 +28,18 @@ int FitLines(char **lines, dword y, bool centreY, byte fntSize, const Metrics &m
   }
   return count;
 }
-}  // namespace
 
 void ShowMessageWindow(char **content, dword pos_x, dword pos_y, byte fntSize, byte align, dword bdcolor,
                        dword titlecolor, dword msgcolor, dword bgcolor, dword delay) {
-  if (content == NULL) return;
+  if (content == nullptr) return;
   const char *title = content[0];
-  if (title == NULL && content[1] == NULL) title = "";
+  if (title == nullptr && content[1] == nullptr) title = "";
   if (fntSize > 2) fntSize = 2;
   const Metrics &m = kMetrics[fntSize];
   bool centreX = pos_x >= kScreenWidth, centreY = pos_y >= kScreenHeight;
 
   dword H = 10, W = 0;
-  if (title != NULL) {
+  if (title != nullptr) {
     H = m.lineHeight + 10;
     W = (dword)TAP_Osd_GetW(title, 0, fntSize) + m.margin;
   }
@@ -65,7 +65,7 @@ void ShowMessageWindow(char **content, dword pos_x, dword pos_y, byte fntSize, b
   TAP_Osd_FillBox_Chk("ShowMessageWindow B", rgn, B, B, W - 2 * B, H - 2 * B, bgcolor);
 
   dword lineY = 5;
-  if (title != NULL) {
+  if (title != nullptr) {
     TAP_Osd_PutS(rgn, B, lineY, W - B, title, titlecolor, bgcolor, 0, fntSize, 0, 1);
     lineY += m.lineHeight;
   }

@@ -1,4 +1,4 @@
-// A region is alive while the OSD map gives it a size.
+// isOSDRegionAlive.cpp - a region is alive while the OSD map gives it a size.
 #include "Kalib.h"
 
 bool isOSDRegionAlive(word OSDRgn) {

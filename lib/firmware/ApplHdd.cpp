@@ -1,4 +1,4 @@
-// Wrappers of the firmware's work-folder functions: forward when the firmware
+// ApplHdd.cpp - wrappers of the firmware's work-folder functions: forward when the firmware
 // offers the function, otherwise do nothing and return 0.
 #include "Kalib.h"
 

@@ -1,4 +1,4 @@
-// Wrapper of the firmware's program start: forwards when the firmware offers
+// Appl_ExecProgram.cpp - wrapper of the firmware's program start: forwards when the firmware offers
 // the function, otherwise does nothing and returns 0.
 #include "Kalib.h"
 

@@ -1,11 +1,9 @@
-/*
- * BoundedString.h - copying and appending into fixed-size text buffers.
- *
- * Internal to Kalib.  Every function writes at most `size` bytes including
- * the terminator and reports whether the whole text fitted; on failure the
- * buffer holds a terminated prefix.  The path code treats a text that does
- * not fit as "not possible" rather than working on a cut path.
- */
+// BoundedString.h - copying and appending into fixed-size text buffers.
+//
+// Internal to Kalib.  Every function writes at most `size` bytes including
+// the terminator and reports whether the whole text fitted; on failure the
+// buffer holds a terminated prefix.  The path code treats a text that does
+// not fit as "not possible" rather than working on a cut path.
 #ifndef KALIB_BOUNDED_STRING_H
 #define KALIB_BOUNDED_STRING_H
 

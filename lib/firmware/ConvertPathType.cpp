@@ -1,4 +1,4 @@
-// Converts a path between the five path kinds.  An empty result means that
+// ConvertPathType.cpp - converts a path between the five path kinds.  An empty result means that
 // the conversion is not possible; that includes a result longer than a path
 // buffer, which is refused rather than cut.
 #include <string.h>
@@ -6,10 +6,10 @@
 #include "BoundedString.h"
 #include "Kalib.h"
 
-namespace {
-const char kMount[] = "/mnt/hd";
-const size_t kMountLength = sizeof kMount - 1;
+static const char kMount[] = "/mnt/hd";
+static const size_t kMountLength = sizeof kMount - 1;
 
+namespace {  // file-local record type (static cannot apply to a type)
 // Builds the destination text piece by piece; any piece that does not fit
 // makes the whole result empty.
 class PathBuilder {
@@ -36,8 +36,9 @@ class PathBuilder {
   char text_[KALIB_PATH_MAX];
   bool fits_ = true;
 };
+}  // namespace
 
-void AddCurrentDir(PathBuilder &out) {
+static void AddCurrentDir(PathBuilder &out) {
   char currentDir[KALIB_PATH_MAX] = "";
   HDD_TAP_GetCurrentDir(currentDir);
   out.Add(currentDir);
@@ -45,51 +46,51 @@ void AddCurrentDir(PathBuilder &out) {
 }
 
 // P: the source when it is absolute, else the current directory and the source.
-void AddAbsolute(PathBuilder &out, const char *source) {
+static void AddAbsolute(PathBuilder &out, const char *source) {
   if (source[0] != '/') AddCurrentDir(out);
   out.Add(source);
 }
 
 // Everything up to, not including, the last '/'.
-void AddFolderPart(PathBuilder &out, const char *path) {
+static void AddFolderPart(PathBuilder &out, const char *path) {
   const char *lastSlash = strrchr(path, '/');
   out.AddPart(path, lastSlash ? (size_t)(lastSlash - path) : 0);
 }
 
-void AddFileNamePart(PathBuilder &out, const char *path) {
+static void AddFileNamePart(PathBuilder &out, const char *path) {
   const char *lastSlash = strrchr(path, '/');
   out.Add(lastSlash ? lastSlash + 1 : path);
 }
 
 // The source behind "/mnt/hd"; null when it is not below the disk's mount
 // point ("/mnt/hdd/x" is another mount and has no TAP notation).
-const char *AfterMount(const char *source) {
-  if (strncmp(source, kMount, kMountLength) != 0) return NULL;
+static const char *AfterMount(const char *source) {
+  if (strncmp(source, kMount, kMountLength) != 0) return nullptr;
   const char *rest = source + kMountLength;
-  return *rest == '/' || *rest == '\0' ? rest : NULL;
+  return *rest == '/' || *rest == '\0' ? rest : nullptr;
 }
 
-void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromFileName(PathBuilder &out, const char *source, tPathKind destKind) {
   if (destKind == PK_LinuxFolder || destKind == PK_LinuxFile) out.Add(kMount);
   AddCurrentDir(out);
   if (destKind == PK_TapFile || destKind == PK_LinuxFile) out.Add(source);
 }
 
-void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromTapFolder(PathBuilder &out, const char *source, tPathKind destKind) {
   if (destKind != PK_LinuxFolder) return out.Fail();
   out.Add(kMount);
   AddAbsolute(out, source);
   out.Slash();
 }
 
-void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromLinuxFolder(PathBuilder &out, const char *source, tPathKind destKind) {
   const char *tapPath = AfterMount(source);
-  if (destKind != PK_TapFolder || tapPath == NULL) return out.Fail();
+  if (destKind != PK_TapFolder || tapPath == nullptr) return out.Fail();
   out.Add(tapPath);
   out.Slash();
 }
 
-void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
   switch (destKind) {
     case PK_FileName:
       AddFileNamePart(out, source);
@@ -114,14 +115,14 @@ void FromTapFile(PathBuilder &out, const char *source, tPathKind destKind) {
   }
 }
 
-void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
+static void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
   const char *tapPath = AfterMount(source);
   switch (destKind) {
     case PK_FileName:
       AddFileNamePart(out, source);
       break;
     case PK_TapFolder:
-      if (tapPath == NULL) return out.Fail();
+      if (tapPath == nullptr) return out.Fail();
       AddFolderPart(out, tapPath);
       out.Slash();
       break;
@@ -130,15 +131,14 @@ void FromLinuxFile(PathBuilder &out, const char *source, tPathKind destKind) {
       out.Slash();
       break;
     default:  // PK_TapFile
-      if (tapPath == NULL) return out.Fail();
+      if (tapPath == nullptr) return out.Fail();
       out.Add(tapPath);
       break;
   }
 }
-}  // namespace
 
 void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
-  if (source == NULL || dest == NULL || (unsigned)destKind > PK_LinuxFile) return;
+  if (source == nullptr || dest == nullptr || (unsigned)destKind > PK_LinuxFile) return;
   tPathKind sourceKind = GetPathType(source);
   PathBuilder out;
   if (sourceKind == destKind) {
@@ -146,11 +146,21 @@ void ConvertPathType(const char *source, char *dest, tPathKind destKind) {
     if (destKind == PK_TapFolder || destKind == PK_LinuxFolder) out.Slash();
   } else {
     switch (sourceKind) {
-      case PK_FileName: FromFileName(out, source, destKind); break;
-      case PK_TapFolder: FromTapFolder(out, source, destKind); break;
-      case PK_LinuxFolder: FromLinuxFolder(out, source, destKind); break;
-      case PK_TapFile: FromTapFile(out, source, destKind); break;
-      case PK_LinuxFile: FromLinuxFile(out, source, destKind); break;
+      case PK_FileName:
+        FromFileName(out, source, destKind);
+        break;
+      case PK_TapFolder:
+        FromTapFolder(out, source, destKind);
+        break;
+      case PK_LinuxFolder:
+        FromLinuxFolder(out, source, destKind);
+        break;
+      case PK_TapFile:
+        FromTapFile(out, source, destKind);
+        break;
+      case PK_LinuxFile:
+        FromLinuxFile(out, source, destKind);
+        break;
     }
   }
   // The result is complete before dest is touched, so dest may be the source.

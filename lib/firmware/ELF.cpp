@@ -1,16 +1,14 @@
-/*
- * ELF.cpp - the steps of the TAP header reader.
- *
- * A TAP file is an ELF32 shared object that carries its identity in named
- * sections.  These steps read just enough of it to find sections by name:
- * the file header, the section header table and the section-name table.
- * They keep one open file at a time in module state; ELFCleanup releases it.
- *
- * Files on the disk come from anywhere, so nothing the file claims is
- * trusted: every table and section must lie inside the file before it is
- * allocated or read, the name table always carries a terminator of our own,
- * and section indices are checked against the table.
- */
+// ELF.cpp - the steps of the TAP header reader.
+//
+// A TAP file is an ELF32 shared object that carries its identity in named
+// sections.  These steps read just enough of it to find sections by name:
+// the file header, the section header table and the section-name table.
+// They keep one open file at a time in module state; ELFCleanup releases it.
+//
+// Files on the disk come from anywhere, so nothing the file claims is
+// trusted: every table and section must lie inside the file before it is
+// allocated or read, the name table always carries a terminator of our own,
+// and section indices are checked against the table.
 #include <fcntl.h>
 #include <string.h>
 #include <unistd.h>
@@ -18,8 +16,7 @@
 #include "ELFReader.h"
 #include "Kalib.h"
 
-namespace {
-
+namespace {  // file-local record types (static cannot apply to a type)
 /* ELF32 file header (52 bytes, little-endian like the box). */
 struct tELFHeader {
   byte ident[16];
@@ -54,25 +51,22 @@ struct tELFSectionHeader {
   dword addralign;
   dword entsize;
 };
+}  // namespace
 static_assert(sizeof(tELFSectionHeader) == 40, "ELF32 section header is 40 bytes");
 
-const dword SHT_STRTAB = 3;
-
-}  // namespace
+static const dword SHT_STRTAB = 3;
 
 /* Reader state: one file at a time. */
 static int fTAP = -1;
 static tELFHeader *ELFHeader = nullptr;
 static tELFSectionHeader *SectionHeaders = nullptr;
 static char *shstrtab = nullptr;
-static dword FileSize = 0;      /* bytes in the open file */
-static dword NrSections = 0;    /* entries in SectionHeaders */
-static dword ShstrtabSize = 0;  /* bytes of shstrtab without our terminator */
+static dword FileSize = 0;     /* bytes in the open file */
+static dword NrSections = 0;   /* entries in SectionHeaders */
+static dword ShstrtabSize = 0; /* bytes of shstrtab without our terminator */
 
 /* True when [offset, offset + length) lies inside the open file. */
-static bool InsideFile(dword offset, dword length) {
-  return (uint64_t)offset + length <= FileSize;
-}
+static bool InsideFile(dword offset, dword length) { return (uint64_t)offset + length <= FileSize; }
 
 /* Reads exactly `length` bytes at `offset`; false when the range is not
  * inside the file or the read comes up short. */

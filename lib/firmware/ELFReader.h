@@ -1,11 +1,9 @@
-/*
- * ELFReader.h - bounded helpers of the TAP header reader.
- *
- * Internal to Kalib.  The public reader steps (ELFOpenFile ... ELFCleanup in
- * Kalib.h) work on one file at a time kept in ELF.cpp; these two helpers let
- * HDD_TAP_GetInfo copy a section into a fixed-size field without trusting
- * the section size that the file claims.
- */
+// ELFReader.h - bounded helpers of the TAP header reader.
+//
+// Internal to Kalib.  The public reader steps (ELFOpenFile ... ELFCleanup in
+// Kalib.h) work on one file at a time kept in ELF.cpp; these two helpers let
+// HDD_TAP_GetInfo copy a section into a fixed-size field without trusting
+// the section size that the file claims.
 #ifndef KALIB_ELF_READER_H
 #define KALIB_ELF_READER_H
 

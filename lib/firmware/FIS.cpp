@@ -1,20 +1,21 @@
-// Accessors of firmware functions (FIS_fw...) and variables (FIS_v...) that
+// FIS.cpp - accessors of firmware functions (FIS_fw...) and variables (FIS_v...) that
 // the published TAP API does not offer.  Each caches its address after the
 // first successful lookup; a missing symbol is looked up again next time.
 #include "Kalib.h"
 
-namespace {
-void *Cached(void *&cell, const char *symbol) {
-  if (cell == NULL) cell = TryResolve(symbol);
+static void *Cached(void *&cell, const char *symbol) {
+  if (cell == nullptr) cell = TryResolve(symbol);
   return cell;
 }
-}  // namespace
 
+// Expands to a function definition, which parentheses cannot enclose.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define KALIB_ACCESSOR(accessor, symbol) \
   void *accessor(void) {                 \
     static void *cell;                   \
-    return Cached(cell, symbol);          \
+    return Cached(cell, symbol);         \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 KALIB_ACCESSOR(FIS_fwTimeToLinux, "PvrTimeToLinux")
 KALIB_ACCESSOR(FIS_fwApplHdd_RestoreWorkFolder, "_Z25ApplHdd_RestoreWorkFolderv")
@@ -32,10 +33,10 @@ KALIB_ACCESSOR(FIS_vHddTapFolder, "_hddTapFolder")
 // pointer to the six bytes; that pointer is what gets cached.
 void *FIS_vMACAddress(void) {
   static void *macBytes;
-  if (macBytes != NULL) return macBytes;
+  if (macBytes != nullptr) return macBytes;
   typedef void (*GetMacAddrFn)(void **macBytes, void *scratch);
   GetMacAddrFn getMacAddr = (GetMacAddrFn)TryResolve("DevEeprom_GetMacAddr");
-  if (getMacAddr != NULL) {
+  if (getMacAddr != nullptr) {
     long64 scratch = 0;
     getMacAddr(&macBytes, &scratch);
   }

@@ -64,7 +64,7 @@ static bool Grow(tFolderSet *set, dword capacity) {
 static bool ProbePath(const char *folder, char *probe, size_t size) {
   const char kMount[] = "/mnt/hd";
   bool isLinuxPath = strncmp(folder, kMount, sizeof kMount - 1) == 0 &&
-               (folder[sizeof kMount - 1] == '/' || folder[sizeof kMount - 1] == '\0');
+                     (folder[sizeof kMount - 1] == '/' || folder[sizeof kMount - 1] == '\0');
   probe[0] = '\0';
   if (!isLinuxPath && !StrCopyBounded(probe, size, kMount)) return false;
   if (folder[0] != '/') {

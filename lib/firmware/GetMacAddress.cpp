@@ -1,4 +1,4 @@
-// The box's MAC address as six bytes owned by the firmware, or null.
+// GetMacAddress.cpp - the box's MAC address as six bytes owned by the firmware, or null.
 #include "Kalib.h"
 
 byte *GetMacAddress(void) { return (byte *)FIS_vMACAddress(); }

@@ -1,4 +1,4 @@
-// Classifies a path as a file name, a TAP-notation folder or file, or a
+// GetPathType.cpp - classifies a path as a file name, a TAP-notation folder or file, or a
 // Linux folder or file.
 #include <string.h>
 #include <sys/stat.h>
@@ -6,9 +6,8 @@
 #include "BoundedString.h"
 #include "Kalib.h"
 
-namespace {
 // lstat64 without following links; false when the path does not exist.
-bool LinuxStat(const char *path, bool *isFolder) {
+static bool LinuxStat(const char *path, bool *isFolder) {
   struct stat64 st;
   if (lstat64(path, &st) != 0) return false;
   *isFolder = (st.st_mode & 0xF000) == 0x4000;
@@ -17,7 +16,7 @@ bool LinuxStat(const char *path, bool *isFolder) {
 
 // Whether the path names an existing folder on the disk, taken relative to
 // the TAP's current directory unless it starts with '/'.
-bool IsDiskFolder(const char *path) {
+static bool IsDiskFolder(const char *path) {
   char probe[KALIB_PATH_MAX] = "/mnt/hd";
   if (path[0] != '/') {
     char currentDir[KALIB_PATH_MAX] = "";
@@ -28,15 +27,14 @@ bool IsDiskFolder(const char *path) {
   bool isFolder = false;
   return LinuxStat(probe, &isFolder) && isFolder;
 }
-}  // namespace
 
 tPathKind GetPathType(const char *path) {
-  if (path == NULL || path[0] == '\0') return PK_FileName;
+  if (path == nullptr || path[0] == '\0') return PK_FileName;
   if (path[0] == '.' || strcmp(path, "/") == 0) return PK_TapFolder;
   bool isFolder = false;
   if (LinuxStat(path, &isFolder)) return isFolder ? PK_LinuxFolder : PK_LinuxFile;
 
-  bool hasSlash = strchr(path, '/') != NULL;
+  bool hasSlash = strchr(path, '/') != nullptr;
   bool endsWithSlash = path[strlen(path) - 1] == '/';
   bool onMount = strncmp(path, "/mnt", 4) == 0;
   if (IsDiskFolder(path)) hasSlash = endsWithSlash = true;

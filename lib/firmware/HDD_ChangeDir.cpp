@@ -1,4 +1,4 @@
-// Changes the TAP's working directory through the TAP API, learning once how
+// HDD_ChangeDir.cpp - changes the TAP's working directory through the TAP API, learning once how
 // the firmware reports success and retrying with a UTF-8 name on firmware
 // that keeps file names in UTF-8.
 #include "BoundedString.h"
@@ -8,10 +8,9 @@
 dword ReturnTypeToBeChecked = 1;
 dword ChDirSuccessful = 0;
 
-namespace {
 // "/ProgramFiles" exists on every disk, so whatever the firmware answers
 // for it is its success value.
-void LearnChangeDirSuccess(void) {
+static void LearnChangeDirSuccess(void) {
   bool pushed = HDD_TAP_PushDir();
   ChDirSuccessful = TAP_Hdd_ChangeDir("/ProgramFiles");
   ReturnTypeToBeChecked = 0;
@@ -19,12 +18,11 @@ void LearnChangeDirSuccess(void) {
 }
 
 // Worst case of StrToUTF8: three bytes per source byte and the terminator.
-const size_t kUtf8PathMax = 3 * KALIB_PATH_MAX + 1;
-}  // namespace
+static const size_t kUtf8PathMax = 3 * KALIB_PATH_MAX + 1;
 
 bool HDD_ChangeDir(const char *dir) {
   if (ReturnTypeToBeChecked) LearnChangeDirSuccess();
-  if (dir == NULL || dir[0] == '\0') return false;
+  if (dir == nullptr || dir[0] == '\0') return false;
 
   char folder[KALIB_PATH_MAX];
   if (!StrCopyBounded(folder, sizeof folder, dir) || !EnsureSlash(folder, sizeof folder)) return false;

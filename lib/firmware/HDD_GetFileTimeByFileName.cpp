@@ -1,10 +1,10 @@
-// Modification time of a file as Linux time.
+// HDD_GetFileTimeByFileName.cpp - modification time of a file as Linux time.
 #include <sys/stat.h>
 
 #include "Kalib.h"
 
 dword HDD_GetFileTimeByFileName(const char *fileName) {
-  if (fileName == NULL || fileName[0] == '\0') return 0;
+  if (fileName == nullptr || fileName[0] == '\0') return 0;
   char linuxPath[KALIB_PATH_MAX];
   ConvertPathType(fileName, linuxPath, PK_LinuxFile);
   if (linuxPath[0] == '\0') return 0;

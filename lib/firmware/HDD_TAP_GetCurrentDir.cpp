@@ -1,4 +1,4 @@
-// The current directory of this TAP, read from its task-table entry.
+// HDD_TAP_GetCurrentDir.cpp - the current directory of this TAP, read from its task-table entry.
 #include "BoundedString.h"
 #include "TaskTable.h"
 
@@ -10,13 +10,13 @@ static const size_t kMountPointLength = 7;
 int HDD_TAP_GetCurrentDir(char *currentDir) {
   TYPE_TapTask *table = KalibTaskTable();
   if (!KalibResolveTableIndex()) return -3;
-  if (table == NULL) {
-    if (currentDir != NULL) currentDir[0] = '\0';
+  if (table == nullptr) {
+    if (currentDir != nullptr) currentDir[0] = '\0';
     return -3;
   }
   if ((unsigned)TAP_TableIndex >= TAP_MAX_TASKS) return -3;
   TYPE_TapDirRecord *dirRecord = table[TAP_TableIndex].dir;
-  if (currentDir != NULL && dirRecord != NULL && dirRecord->path != NULL) {
+  if (currentDir != nullptr && dirRecord != nullptr && dirRecord->path != nullptr) {
     const char *path = dirRecord->path;
     path += strnlen(path, kMountPointLength);
     StrCopyBounded(currentDir, KALIB_PATH_MAX, path);

@@ -1,7 +1,5 @@
-/*
- * HDD_TAP_GetIDByIndex.cpp - the TAP ID of the TAP in a task slot, read from
- * the header of the slot's TAP file.
- */
+// HDD_TAP_GetIDByIndex.cpp - the TAP ID of the TAP in a task slot, read from
+// the header of the slot's TAP file.
 #include "Kalib.h"
 
 dword HDD_TAP_GetIDByIndex(dword taskIndex) {

@@ -1,6 +1,4 @@
-/*
- * HDD_TAP_GetIndexByID.cpp - the task slot of the TAP with a given ID.
- */
+// HDD_TAP_GetIndexByID.cpp - the task slot of the TAP with a given ID.
 #include "Kalib.h"
 
 int HDD_TAP_GetIndexByID(dword tapId) {

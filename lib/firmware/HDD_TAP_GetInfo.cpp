@@ -1,8 +1,6 @@
-/*
- * HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk: its
- * TAP ID, build date, name, author, description and version, from the
- * file's named ELF sections, without loading the file.
- */
+// HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk: its
+// TAP ID, build date, name, author, description and version, from the
+// file's named ELF sections, without loading the file.
 #include <stdlib.h>
 #include <string.h>
 
@@ -48,9 +46,10 @@ static dword ReadBuildDate(void) {
   memset(text, 0, sizeof(text));
   if (!ELFReadDataPrefix(index, (byte *)text, sizeof(text) - 1)) return 0;
 
-  int year = atoi(&text[7]);
+  // atoi gives 0 for a field that is no number: a malformed date yields a wrong Date, never a fault.
+  int year = atoi(&text[7]);  // NOLINT(cert-err34-c)
   text[6] = '\0';
-  int day = atoi(&text[4]);
+  int day = atoi(&text[4]);  // NOLINT(cert-err34-c)
   text[3] = '\0';
   byte month = MonthFromAbbreviation(text);
   return TAP_MakeMjd((word)year, month, (byte)day);

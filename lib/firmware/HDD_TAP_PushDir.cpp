@@ -1,4 +1,4 @@
-// The stack of saved working directories.  Callers pair every successful
+// HDD_TAP_PushDir.cpp - the stack of saved working directories.  Callers pair every successful
 // push with a pop.
 #include <string.h>
 

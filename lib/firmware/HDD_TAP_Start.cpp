@@ -1,31 +1,29 @@
-/*
- * HDD_TAP_Start.cpp - starts a TAP file through the firmware's work-folder
- * and program-start functions, optionally handing it a parameter block.
- *
- * The parameter travels in a System V shared-memory record (key 86568) that
- * exists only while the firmware starts the TAP, so the started TAP reads it
- * from its TAP_Main.  In batch mode a one-byte marker segment (key 86567)
- * exists for the same time.
- */
+// HDD_TAP_Start.cpp - starts a TAP file through the firmware's work-folder
+// and program-start functions, optionally handing it a parameter block.
+//
+// The parameter travels in a System V shared-memory record (key 86568) that
+// exists only while the firmware starts the TAP, so the started TAP reads it
+// from its TAP_Main.  In batch mode a one-byte marker segment (key 86567)
+// exists for the same time.
 #include <string.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
 #include "Kalib.h"
 
-namespace {
-
+namespace {  // file-local record type (static cannot apply to a type)
 /* A shared-memory segment created and attached for the duration of a start. */
 struct tStartSegment {
   int id = -1;
   void *address = nullptr;
 };
+}  // namespace
 
-void *const ShmAttachFailed = (void *)-1;
+static void *const ShmAttachFailed = (void *)-1;
 
 /* Creates (or finds) the segment with `key` and attaches it; `address`
  * stays null when either step fails. */
-void CreateSegment(tStartSegment &segment, key_t key, size_t size) {
+static void CreateSegment(tStartSegment &segment, key_t key, size_t size) {
   segment.id = shmget(key, size, IPC_CREAT);
   if (segment.id == -1) return;
   void *address = shmat(segment.id, nullptr, 0);
@@ -34,7 +32,7 @@ void CreateSegment(tStartSegment &segment, key_t key, size_t size) {
 
 /* Detaches the segment and removes it, also when only the attach failed, so
  * that no segment outlives the start. */
-void RemoveSegment(tStartSegment &segment) {
+static void RemoveSegment(tStartSegment &segment) {
   if (segment.address != nullptr) shmdt(segment.address);
   if (segment.id != -1) shmctl(segment.id, IPC_RMID, nullptr);
   segment = tStartSegment();
@@ -42,7 +40,7 @@ void RemoveSegment(tStartSegment &segment) {
 
 /* The Linux folder of the TAP file without its trailing '/', e.g.
  * "/mnt/hd/ProgramFiles"; false when the name has no such folder. */
-bool LinuxFolderOf(const char *tapFileName, char *folder) {
+static bool LinuxFolderOf(const char *tapFileName, char *folder) {
   folder[0] = '\0';
   ConvertPathType(tapFileName, folder, PK_LinuxFolder);
   size_t length = strnlen(folder, KALIB_PATH_MAX);
@@ -53,7 +51,7 @@ bool LinuxFolderOf(const char *tapFileName, char *folder) {
 
 /* Makes the TAP's folder the firmware's work folder and starts the file from
  * there; false when the firmware does not accept the folder. */
-bool SelectFolderAndExec(const char *tapFileName) {
+static bool SelectFolderAndExec(const char *tapFileName) {
   char folder[KALIB_PATH_MAX];
   if (!LinuxFolderOf(tapFileName, folder)) return false;
 
@@ -74,8 +72,6 @@ bool SelectFolderAndExec(const char *tapFileName) {
   Appl_ExecProgram(fileName);
   return true;
 }
-
-}  // namespace
 
 bool HDD_TAP_Start(const char *tapFileName, bool batchMode, void *parameterBlock, dword *tapId) {
   tTAPInfo info;

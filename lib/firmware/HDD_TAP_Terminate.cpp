@@ -1,7 +1,5 @@
-/*
- * HDD_TAP_Terminate.cpp - asks a TAP to stop and marks its slot for the
- * firmware to end it (state 2, the kill bit).
- */
+// HDD_TAP_Terminate.cpp - asks a TAP to stop and marks its slot for the
+// firmware to end it (state 2, the kill bit).
 #include "Kalib.h"
 
 static const dword TASK_STATE_TERMINATE = 2;

@@ -1,6 +1,4 @@
-/*
- * HDD_TAP_isRunning.cpp - whether a TAP with a given ID occupies a task slot.
- */
+// HDD_TAP_isRunning.cpp - whether a TAP with a given ID occupies a task slot.
 #include "Kalib.h"
 
 bool HDD_TAP_isRunning(dword tapId) {

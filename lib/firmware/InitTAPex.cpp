@@ -1,4 +1,4 @@
-// One-time library set-up: firmware version and this TAP's task slot.
+// InitTAPex.cpp - one-time library set-up: firmware version and this TAP's task slot.
 #include "TaskTable.h"
 
 static bool LibInitialized = false;
@@ -8,7 +8,7 @@ bool InitTAPex(void) {
   if (LibInitialized) return true;
   ApplID = (word)TAP_GetVersion();
   dword *curTapTask = (dword *)FIS_vCurTapTask();
-  if (curTapTask != NULL) TAP_TableIndex = (int)*curTapTask;
+  if (curTapTask != nullptr) TAP_TableIndex = (int)*curTapTask;
   LibInitialized = true;
   return true;
 }

@@ -1,12 +1,12 @@
-// Quoting of one shell argument.
+// ShellQuote.cpp - quoting of one shell argument.
 #include "ShellQuote.h"
 
 #include <string.h>
 
 bool ShellQuote(const char *text, char *dest, size_t destSize) {
-  if (dest == NULL || destSize == 0) return false;
+  if (dest == nullptr || destSize == 0) return false;
   dest[0] = '\0';
-  if (text == NULL) return false;
+  if (text == nullptr) return false;
   static const char kQuotedQuote[] = "'\\''";  // close, escaped quote, reopen
   size_t out = 0;
   // Room for one more piece of `len` bytes plus the closing quote and NUL.

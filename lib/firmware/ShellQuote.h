@@ -1,9 +1,7 @@
-/*
- * ShellQuote.h - quoting of one argument for the box's POSIX shell.
- *
- * Internal to Kalib, usable by every module that pastes a path into a
- * command for system(): include "firmware/ShellQuote.h".
- */
+// ShellQuote.h - quoting of one argument for the box's POSIX shell.
+//
+// Internal to Kalib, usable by every module that pastes a path into a
+// command for system(): include "firmware/ShellQuote.h".
 #ifndef KALIB_SHELL_QUOTE_H
 #define KALIB_SHELL_QUOTE_H
 

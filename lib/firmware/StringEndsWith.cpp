@@ -1,10 +1,10 @@
-// Suffix test on zero-terminated texts.
+// StringEndsWith.cpp - suffix test on zero-terminated texts.
 #include <string.h>
 
 #include "Kalib.h"
 
 bool StringEndsWith(const char *text, const char *suffix) {
-  if (text == NULL || suffix == NULL || *text == '\0' || *suffix == '\0') return false;
+  if (text == nullptr || suffix == nullptr || *text == '\0' || *suffix == '\0') return false;
   size_t textLen = strlen(text);
   size_t suffixLen = strlen(suffix);
   if (suffixLen > textLen) return false;

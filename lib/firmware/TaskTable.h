@@ -1,6 +1,4 @@
-/*
- * TaskTable.h - internal helpers around the firmware's TAP task table.
- */
+// TaskTable.h - internal helpers around the firmware's TAP task table.
 #ifndef KALIB_TASK_TABLE_H
 #define KALIB_TASK_TABLE_H
 

@@ -1,7 +1,7 @@
-// Gives back memory reserved with FMUC_ReserveMemory.
+// FMUC_FreeMemory.cpp - gives back memory reserved with FMUC_ReserveMemory.
 #include "Kalib.h"
 
 void FMUC_FreeMemory(const char *Requester, void *Pointer) {
   (void)Requester;
-  if (Pointer != NULL) TAP_MemFree(Pointer);
+  if (Pointer != nullptr) TAP_MemFree(Pointer);
 }

@@ -1,4 +1,4 @@
-// Looks up the glyph of one UTF-8 character: first in the glyph cache, then
+// FMUC_GetGlyphData.cpp - looks up the glyph of one UTF-8 character: first in the glyph cache, then
 // in the directory, reading the bitmap from the font file on first use.
 // Cached entries never move, so a returned pointer stays valid until the
 // font is freed.  A glyph refused for an unusable bitmap is cached without
@@ -8,68 +8,66 @@
 
 #include "FontFile.h"
 
-namespace {
-tUCGlyph *FindCached(tUCFont *font, dword unicode) {
+static tUCGlyph *FindCached(tUCFont *font, dword unicode) {
   for (dword i = 0; i < font->CacheCount; i++)
     if (font->GlyphCache[i].Unicode == unicode) return &font->GlyphCache[i];
-  return NULL;
+  return nullptr;
 }
 
-const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
-  if (font->GlyphDefs == NULL) return NULL;
+static const tUCGlyphDef *FindDefinition(const tUCFont *font, dword unicode) {
+  if (font->GlyphDefs == nullptr) return nullptr;
   for (dword i = 0; i < font->GlyphCount; i++)
     if (font->GlyphDefs[i].Unicode == unicode) return &font->GlyphDefs[i];
-  return NULL;
+  return nullptr;
 }
 
 // A bitmap must have a size, stay within the OSD's size and lie inside the
 // file; anything else comes from a damaged or hostile file.
-bool IsSound(const tUCGlyphDef *def, dword fileLength) {
+static bool IsSound(const tUCGlyphDef *def, dword fileLength) {
   if (def->Width == 0 || def->Height == 0) return FALSE;
   if (def->Width > FMUC_MAX_GLYPH_WIDTH || def->Height > FMUC_MAX_GLYPH_HEIGHT) return FALSE;
   dword size = (dword)def->Width * def->Height;
   return def->Offset <= fileLength && size <= fileLength - def->Offset;
 }
-}  // namespace
 
 tUCGlyph *FMUC_GetGlyphData(tUCFont *FontData, const byte *UTF8Character, byte *BytesPerChar) {
-  if (FontData == NULL || UTF8Character == NULL || UTF8Character[0] == 0) return NULL;
+  if (FontData == nullptr || UTF8Character == nullptr || UTF8Character[0] == 0) return nullptr;
   byte first = UTF8Character[0];
   if (first < 0x20 || (first >= 0x80 && first <= 0x9F)) {
-    if (BytesPerChar != NULL) *BytesPerChar = 1;
-    return NULL;
+    if (BytesPerChar != nullptr) *BytesPerChar = 1;
+    return nullptr;
   }
   byte length = 1;
   dword unicode = UTF8ToUTF32(UTF8Character, &length);
   if (length == 0) length = 1;
-  if (BytesPerChar != NULL) *BytesPerChar = length;
+  if (BytesPerChar != nullptr) *BytesPerChar = length;
 
   // A font that is not loaded has no glyphs; its loader has reported it.
-  if (FontData->FileHandle <= 0) return NULL;
+  if (FontData->FileHandle <= 0) return nullptr;
   tUCGlyph *glyph = FindCached(FontData, unicode);
-  if (glyph != NULL) return glyph->Bitmap != NULL ? glyph : NULL;
+  if (glyph != nullptr) return glyph->Bitmap != nullptr ? glyph : nullptr;
 
   const tUCGlyphDef *def = FindDefinition(FontData, unicode);
-  if (def == NULL) {
+  if (def == nullptr) {
     LogEntryKalibPrintf(TRUE, "Glyph %x not found", (unsigned)unicode);
-    return NULL;
+    return nullptr;
   }
-  if (FontData->GlyphCache == NULL || FontData->CacheCount >= FontData->GlyphCount) return NULL;
+  if (FontData->GlyphCache == nullptr || FontData->CacheCount >= FontData->GlyphCount) return nullptr;
   glyph = &FontData->GlyphCache[FontData->CacheCount];
   if (!IsSound(def, FMUC_FileLength(FontData->FileHandle))) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: glyph %x has an unusable bitmap", (unsigned)unicode);
     glyph->Unicode = unicode;
-    glyph->Bitmap = NULL;
+    glyph->Bitmap = nullptr;
     glyph->Width = glyph->Height = 0;
     FontData->CacheCount++;
-    return NULL;
+    return nullptr;
   }
 
   dword size = (dword)def->Width * def->Height;
   glyph->Bitmap = (byte *)FMUC_ReserveMemory("FMUC_GetGlyphData GlyphData", size);
-  if (glyph->Bitmap == NULL) {
+  if (glyph->Bitmap == nullptr) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to reserve %d bytes for a glyph", (int)size);
-    return NULL;
+    return nullptr;
   }
   glyph->Unicode = unicode;
   glyph->Width = def->Width;

@@ -1,4 +1,4 @@
-// Opens a UFNT font from the font folder and reads its glyph directory.
+// FMUC_LoadFontFile.cpp - opens a UFNT font from the font folder and reads its glyph directory.
 // The bitmaps are read later, one glyph at a time (FMUC_GetGlyphData); the
 // file stays open while the font is loaded.
 //
@@ -15,31 +15,29 @@
 // The TAP's program name from its identity section; absent outside a TAP.
 extern "C" char __tap_program_name__[] __attribute__((weak));
 
-namespace {
-const dword kHeaderSize = 8;  // "UFNT" and the glyph count
+static const dword kHeaderSize = 8;  // "UFNT" and the glyph count
 
-void ReportMissingFont(const char *fileName) {
+static void ReportMissingFont(const char *fileName) {
   char line[KALIB_PATH_MAX + 32];
   snprintf(line, sizeof line, "failed to load %s", fileName);
   LogEntryKalibPrintf(TRUE, "FontManager UC: %s", line);
-  const char *title = __tap_program_name__ != NULL ? __tap_program_name__ : "";
+  const char *title = __tap_program_name__ != nullptr ? __tap_program_name__ : "";
   ShowMessageWin(title, line, "Please install the font", 300);
 }
 
-void CloseUnloaded(tUCFont *font) {
+static void CloseUnloaded(tUCFont *font) {
   close(font->FileHandle);
   font->FileHandle = 0;
 }
 
 // Glyph definitions that fit into the file behind the header.
-dword DefinitionsPresent(dword fileLength) {
+static dword DefinitionsPresent(dword fileLength) {
   return fileLength < kHeaderSize ? 0 : (fileLength - kHeaderSize) / sizeof(tUCGlyphDef);
 }
-}  // namespace
 
 bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
-  if (FontData != NULL) memset(FontData, 0, sizeof *FontData);
-  if (FontFileName == NULL || FontFileName[0] == '\0' || FontData == NULL) return FALSE;
+  if (FontData != nullptr) memset(FontData, 0, sizeof *FontData);
+  if (FontFileName == nullptr || FontFileName[0] == '\0' || FontData == nullptr) return FALSE;
 
   char fileName[KALIB_PATH_MAX];
   ConvertPathType(FontFileName, fileName, PK_FileName);
@@ -75,7 +73,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
 
   dword tableSize = count * sizeof(tUCGlyphDef);
   FontData->GlyphDefs = (tUCGlyphDef *)FMUC_ReserveMemory("FMUC_LoadFontFile FontDef", tableSize);
-  if (FontData->GlyphDefs == NULL) {
+  if (FontData->GlyphDefs == nullptr) {
     CloseUnloaded(FontData);
     FontData->GlyphCount = 0;
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to allocate %d bytes for the FontDef table of '%s'",
@@ -87,7 +85,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
   FontData->CacheCount = 0;
   dword cacheSize = count * sizeof(tUCGlyph);
   FontData->GlyphCache = (tUCGlyph *)FMUC_ReserveMemory("FMUC_LoadFontFile GlyphCache", cacheSize);
-  if (FontData->GlyphCache == NULL) {
+  if (FontData->GlyphCache == nullptr) {
     LogEntryKalibPrintf(TRUE, "FontManager UC: failed to allocate %d bytes for the FontCache table of '%s'",
                         (int)cacheSize, fileName);
     return FALSE;

@@ -1,4 +1,4 @@
-// One line of UTF-8 (or ISO 8859) text in a Unicode font, anti-aliased:
+// FMUC_PutStringAA.cpp - one line of UTF-8 (or ISO 8859) text in a Unicode font, anti-aliased:
 // shortened to fit between x and maxX (optionally with an ellipsis),
 // aligned, optionally on a filled background, and blended glyph by glyph
 // into a copy of the text's rectangle.
@@ -6,36 +6,34 @@
 
 #include "TextCanvas.h"
 
-namespace {
-
 // Start of the character before p, never before start (a stray
 // continuation byte at the start of the text must not lead outside it).
-byte *PreviousChar(byte *start, byte *p) {
+static byte *PreviousChar(byte *start, byte *p) {
   do p--;
   while (p > start && (*p & 0xC0) == 0x80);
   return p;
 }
 
 // The advance a glyph adds to a line: diacritical marks add none.
-dword Advance(const tUCGlyph *glyph) {
-  return glyph == NULL || FMUC_IsDiacriticalMark(glyph->Unicode) ? 0 : glyph->Width;
+static dword Advance(const tUCGlyph *glyph) {
+  return glyph == nullptr || FMUC_IsDiacriticalMark(glyph->Unicode) ? 0 : glyph->Width;
 }
 
 // The work copy: converted to UTF-8 when the text is ISO 8859 only, then
 // cleaned of control characters and line feeds.  Null when out of memory.
-char *MakeWorkCopy(const char *str) {
+static char *MakeWorkCopy(const char *str) {
   dword length = strlen(str);
   bool hasAnsi = FALSE, hasUTF = FALSE;
   GetStringEncoding(str, &hasAnsi, &hasUTF);
   char *copy;
   if (hasAnsi && !hasUTF) {
     copy = (char *)TAP_MemAlloc(4 * length + 20);
-    if (copy == NULL) return NULL;
+    if (copy == nullptr) return nullptr;
     copy[0] = '\0';
     StrToUTF8(str, copy, 9);
   } else {
     copy = (char *)TAP_MemAlloc(length + 20);
-    if (copy == NULL) return NULL;
+    if (copy == nullptr) return nullptr;
     memcpy(copy, str, length + 1);
   }
   MakeValidFileName(copy, LC_ControlChars | LC_LineFeeds);
@@ -44,7 +42,7 @@ char *MakeWorkCopy(const char *str) {
 
 // Removes characters from the end until end fits maxX (truncation modes 0
 // and 1).  The first character always stays.
-void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
+static void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
   byte *start = (byte *)copy;
   byte *p = start + strlen(copy);
   dword steps = (dword)(p - start), lastWidth = 0;
@@ -52,8 +50,8 @@ void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
     if (p <= start) break;
     byte *prev = PreviousChar(start, p);
     if (prev == start) break;  // never the first character
-    tUCGlyph *glyph = FMUC_GetGlyphData(font, prev, NULL);
-    if (glyph != NULL) {
+    tUCGlyph *glyph = FMUC_GetGlyphData(font, prev, nullptr);
+    if (glyph != nullptr) {
       end -= Advance(glyph);
       lastWidth = glyph->Width;
       *prev = '\0';
@@ -65,14 +63,14 @@ void CutFromEnd(char *copy, tUCFont *font, dword &end, dword maxX) {
 
 // Passes over characters from the front until end fits maxX (mode 2);
 // returns the number of characters passed.
-int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
+static int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
   const byte *p = (const byte *)copy;
   dword steps = strlen(copy), lastWidth = 0;
   int passed = 0;
   for (dword step = 0; end > maxX && step < steps && *p != 0; step++) {
     byte length = 1;
     tUCGlyph *glyph = FMUC_GetGlyphData(font, p, &length);
-    if (glyph != NULL) {
+    if (glyph != nullptr) {
       end -= Advance(glyph);
       lastWidth = glyph->Width;
     }
@@ -84,7 +82,7 @@ int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX) {
 }
 
 // Shortens the copy by the truncation mode; false when it cannot be drawn.
-bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
+static bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
   switch (bDot) {
     case 0:
       CutFromEnd(copy, font, end, maxX);
@@ -107,14 +105,14 @@ bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
   return end <= maxX;
 }
 
-void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
+static void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
   int pen = 0, lastCentre = 0;
   const byte *p = (const byte *)copy;
   while (*p != 0) {
     byte length = 1;
     tUCGlyph *glyph = FMUC_GetGlyphData(font, p, &length);
     for (byte i = 0; i < length && *p != 0; i++) p++;
-    if (glyph == NULL) continue;
+    if (glyph == nullptr) continue;
     int column;
     if (FMUC_IsDiacriticalMark(glyph->Unicode)) {
       column = lastCentre - glyph->Width / 2;
@@ -129,17 +127,15 @@ void DrawGlyphs(tTextCanvas *canvas, const char *copy, tUCFont *font) {
   }
 }
 
-}  // namespace
-
 void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                       tUCFont *FontData, byte bDot, byte align, float AntiAliasFactor) {
-  if (str == NULL || str[0] == '\0' || FontData == NULL || x >= maxX) return;
+  if (str == nullptr || str[0] == '\0' || FontData == nullptr || x >= maxX) return;
   dword rgnWidth = GetOSDRegionWidth(rgn);
   if (rgnWidth != 0 && maxX >= rgnWidth) maxX = rgnWidth - 1;
   if (x >= maxX) return;
 
   char *copy = MakeWorkCopy(str);
-  if (copy == NULL) return;
+  if (copy == nullptr) return;
   dword end = x + FMUC_GetStringWidth(copy, FontData);
   if (end > maxX && !Shorten(copy, FontData, end, maxX, bDot)) {
     TAP_MemFree(copy);

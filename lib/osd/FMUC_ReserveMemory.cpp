@@ -1,4 +1,4 @@
-// Memory of the Unicode font manager: the glyph directory, the cache table
+// FMUC_ReserveMemory.cpp - memory of the Unicode font manager: the glyph directory, the cache table
 // and the glyph bitmaps.  The requester names the use, for debugging.
 #include "Kalib.h"
 

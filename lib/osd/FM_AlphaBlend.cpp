@@ -1,4 +1,4 @@
-// Blends one colour channel: coverage 0 gives the background, 255 the
+// FM_AlphaBlend.cpp - blends one colour channel: coverage 0 gives the background, 255 the
 // foreground; in between the mix is divided by 256 and then scaled by the
 // anti-aliasing factor, saturating at 255.
 //

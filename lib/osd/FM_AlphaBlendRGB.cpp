@@ -1,4 +1,4 @@
-// Blends red, green and blue separately; the result's alpha byte is 0.
+// FM_AlphaBlendRGB.cpp - blends red, green and blue separately; the result's alpha byte is 0.
 #include "Kalib.h"
 
 dword FM_AlphaBlendRGB(byte Alpha, dword FG, dword BG, float AntiAliasFactor) {

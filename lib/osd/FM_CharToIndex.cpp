@@ -1,4 +1,4 @@
-// Glyph index of a byte in a legacy font: 0-94 for 0x20-0x7E, 95-190 for
+// FM_CharToIndex.cpp - glyph index of a byte in a legacy font: 0-94 for 0x20-0x7E, 95-190 for
 // 0xA0-0xFF; 0 for a byte that is not drawn.
 #include "Kalib.h"
 

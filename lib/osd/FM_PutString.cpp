@@ -1,4 +1,4 @@
-// Legacy-font text without an anti-aliasing factor of its own.
+// FM_PutString.cpp - legacy-font text without an anti-aliasing factor of its own.
 #include "Kalib.h"
 
 void FM_PutString(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,

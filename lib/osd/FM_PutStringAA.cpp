@@ -1,4 +1,4 @@
-// One line of 8-bit text in a legacy font compiled into the program
+// FM_PutStringAA.cpp - one line of 8-bit text in a legacy font compiled into the program
 // (tFontData), anti-aliased like FMUC_PutStringAA: shortened to fit between
 // x and maxX, aligned, optionally on a filled background, and blended into
 // a copy of the text's rectangle.  Bytes that the font does not draw take
@@ -7,19 +7,17 @@
 
 #include "TextCanvas.h"
 
-namespace {
-
-const dword kTextBytes = 256;  // the work copy holds the text's first 256 bytes
+static const dword kTextBytes = 256;  // the work copy holds the text's first 256 bytes
 // Room for those bytes, an ellipsis added after cutting and the terminator.
-const dword kWorkSize = kTextBytes + 4;
+static const dword kWorkSize = kTextBytes + 4;
 
-dword ByteWidth(const tFontData *font, byte c) {
+static dword ByteWidth(const tFontData *font, byte c) {
   return FM_isValidCharacter(c) ? font->FontDef[FM_CharToIndex(c)].Width : 0;
 }
 
 // Removes bytes from the end until end fits maxX (modes 0 and 1); the first
 // byte always stays.
-void CutFromEnd(char *text, const tFontData *font, dword &end, dword maxX) {
+static void CutFromEnd(char *text, const tFontData *font, dword &end, dword maxX) {
   dword length = strlen(text), lastWidth = 0;
   for (dword step = 0; end > maxX && step < length; step++) {
     dword last = length - 1 - step;
@@ -33,7 +31,7 @@ void CutFromEnd(char *text, const tFontData *font, dword &end, dword maxX) {
 
 // Passes over bytes from the front until end fits maxX (mode 2); returns
 // how many were passed.
-dword SkipFromFront(const char *text, const tFontData *font, dword &end, dword maxX) {
+static dword SkipFromFront(const char *text, const tFontData *font, dword &end, dword maxX) {
   dword length = strlen(text), lastWidth = 0, passed = 0;
   while (end > maxX && passed < length) {
     lastWidth = ByteWidth(font, (byte)text[passed]);
@@ -44,7 +42,7 @@ dword SkipFromFront(const char *text, const tFontData *font, dword &end, dword m
   return passed;
 }
 
-bool Shorten(char *text, const tFontData *font, dword &end, dword maxX, byte bDot) {
+static bool Shorten(char *text, const tFontData *font, dword &end, dword maxX, byte bDot) {
   switch (bDot) {
     case 0:
       CutFromEnd(text, font, end, maxX);
@@ -59,7 +57,7 @@ bool Shorten(char *text, const tFontData *font, dword &end, dword maxX, byte bDo
       dword passed = SkipFromFront(text, font, end, maxX);
       dword rest = strlen(text + passed);
       memmove(text + 3, text + passed, rest + 1);
-      memcpy(text, "...", 3);
+      memcpy(text, "...", 3);  // NOLINT(bugprone-not-null-terminated-result): the text goes on behind it
       break;
     }
     default:
@@ -71,7 +69,7 @@ bool Shorten(char *text, const tFontData *font, dword &end, dword maxX, byte bDo
 // Draws glyph `index` with its left edge at column.  Glyph 0 always starts
 // at the beginning of the bitmap block; in a run-length encoded block a
 // coverage of 0 or 255 is followed by its repeat count.
-void DrawGlyph(tTextCanvas *canvas, const tFontData *font, byte index, int column) {
+static void DrawGlyph(tTextCanvas *canvas, const tFontData *font, byte index, int column) {
   const tFontDef *def = &font->FontDef[index];
   bool runLength = font->FontDef[0].BitmapIndex != 0;
   const byte *src = font->pFontData + (index == 0 ? 0 : def->BitmapIndex);
@@ -85,11 +83,10 @@ void DrawGlyph(tTextCanvas *canvas, const tFontData *font, byte index, int colum
   }
 }
 
-}  // namespace
-
 void FM_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, dword fcolor, dword bcolor,
                     const tFontData *FontData, byte bDot, byte align, float AntiAliasFactor) {
-  if (str == NULL || str[0] == '\0' || FontData == NULL || FontData->pFontData == NULL || x >= maxX) return;
+  if (str == nullptr || str[0] == '\0' || FontData == nullptr || FontData->pFontData == nullptr || x >= maxX)
+    return;
   dword rgnWidth = GetOSDRegionWidth(rgn);
   if (rgnWidth != 0 && maxX >= rgnWidth) maxX = rgnWidth - 1;
   if (x >= maxX) return;

@@ -1,4 +1,4 @@
-// Reading helpers of the UFNT loader and glyph cache.
+// FontFile.cpp - reading helpers of the UFNT loader and glyph cache.
 #include <string.h>
 #include <unistd.h>
 

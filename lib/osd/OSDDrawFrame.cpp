@@ -27,8 +27,8 @@ void OSDDrawTitle(void) {
   OSDMenuText(TITLE_X, TITLE_Y, TITLE_RIGHT, level->Title, MENU_TITLE_COLOR, level->TitleFont, 0, 0);
   // The grey subtitle follows the title and is right-aligned in what is left.
   dword titleWidth = OSDMenuTextWidth(level->Title, level->TitleFont);
-  OSDMenuText(TITLE_X + SUBTITLE_GAP + titleWidth, SUBTITLE_Y, TITLE_RIGHT, level->SubTitle, MENU_SUBTITLE_COLOR,
-              level->SubTitleFont, 1, 2);
+  OSDMenuText(TITLE_X + SUBTITLE_GAP + titleWidth, SUBTITLE_Y, TITLE_RIGHT, level->SubTitle,
+              MENU_SUBTITLE_COLOR, level->SubTitleFont, 1, 2);
   OSDMenuCallback(MP_Title);
 }
 
@@ -44,10 +44,10 @@ void OSDDrawButtons(void) {
   if (level == nullptr || OSDRgn == 0) return;
   for (int i = 0; i < level->NrButtons && i < MENU_MAX_BUTTONS; i++) {
     const tMenuButton *button = &level->Buttons[i];
-    if (button->Graphic == nullptr) continue; // a button without its key symbol is not drawn
+    if (button->Graphic == nullptr) continue;  // a button without its key symbol is not drawn
     TAP_Osd_PutGd(OSDRgn, button->X, button->Y, button->Graphic, TRUE);
-    OSDMenuText(button->X + button->Graphic->width + 2, button->Y, MENU_BUTTON_RIGHT, button->Text, button->Color,
-                level->ButtonFont, 0, 0);
+    OSDMenuText(button->X + button->Graphic->width + 2, button->Y, MENU_BUTTON_RIGHT, button->Text,
+                button->Color, level->ButtonFont, 0, 0);
   }
   OSDMenuCallback(MP_Buttons);
 }

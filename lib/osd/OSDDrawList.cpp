@@ -70,7 +70,8 @@ void OSDDrawScrollBar(void) {
   int current = level->CurrentItem;
   if (current < 0) current = 0;
   if (current > level->NrItems - 1) current = level->NrItems - 1;
-  TAP_Osd_PutGd(OSDRgn, KNOB_X, KNOB_TOP + current * KNOB_TRAVEL / (level->NrItems - 1), &_ScrollBarKnob_Gd, FALSE);
+  TAP_Osd_PutGd(OSDRgn, KNOB_X, KNOB_TOP + current * KNOB_TRAVEL / (level->NrItems - 1), &_ScrollBarKnob_Gd,
+                FALSE);
 }
 
 // Widths of the icon column and of the value column's icon or patch, each
@@ -156,8 +157,8 @@ void OSDDrawMemo(void) {
   for (int line = 0; line < MENU_MEMO_LINES && level->Items; line++) {
     int index = level->TopItem + line;
     if (index < 0 || index >= level->NrItems) continue;
-    OSDMenuText(MEMO_X, MEMO_Y + MEMO_LINE_HEIGHT * line, MEMO_RIGHT, level->Items[index].Text, MENU_MEMO_COLOR,
-                level->MemoFont, 1, 0);
+    OSDMenuText(MEMO_X, MEMO_Y + MEMO_LINE_HEIGHT * line, MEMO_RIGHT, level->Items[index].Text,
+                MENU_MEMO_COLOR, level->MemoFont, 1, 0);
   }
   OSDMenuCallback(MP_List);
 }

@@ -1,7 +1,5 @@
-/*
- * OSDMenuBox.cpp - the panel that the message box and the info box share:
- * where it goes, the pixels saved under it and its lines of text.
- */
+// OSDMenuBox.cpp - the panel that the message box and the info box share:
+// where it goes, the pixels saved under it and its lines of text.
 #include "OSDMenuBox.h"
 
 #include <string.h>
@@ -9,14 +7,12 @@
 #define SCREEN_WIDTH 720
 #define SCREEN_HEIGHT 576
 
-bool OSDMenuAnyRegionOpen(void)
-{
+bool OSDMenuAnyRegionOpen(void) {
   return OSDRgn || ProgressBarOSDRgn || InfoBoxOSDRgn || MessageBoxOSDRgn || ColorPickerOSDRgn;
 }
 
 /* Screen position of a region, from the firmware's OSD map. */
-static bool RegionScreenPos(word rgn, int *x, int *y)
-{
+static bool RegionScreenPos(word rgn, int *x, int *y) {
   const TYPE_OsdMapEntry *map = (const TYPE_OsdMapEntry *)FIS_vOsdMap();
   if (map == nullptr) return false;
   *x = map[rgn].x;
@@ -24,8 +20,7 @@ static bool RegionScreenPos(word rgn, int *x, int *y)
   return true;
 }
 
-static void SaveBackground(int x, int y, dword w, dword h)
-{
+static void SaveBackground(int x, int y, dword w, dword h) {
   if (OSDRgn == 0 && MyOSDRgn == 0) return;
   if (InfoBoxSaveArea) { /* never two saved areas at once */
     TAP_MemFree(InfoBoxSaveArea);
@@ -35,20 +30,19 @@ static void SaveBackground(int x, int y, dword w, dword h)
   InfoBoxSaveAreaY = y;
   if (MyOSDRgn) {
     int rx, ry;
-    if (RegionScreenPos(MyOSDRgn, &rx, &ry)) InfoBoxSaveArea = TAP_Osd_SaveBox(MyOSDRgn, x - rx, y - ry, w, h);
+    if (RegionScreenPos(MyOSDRgn, &rx, &ry))
+      InfoBoxSaveArea = TAP_Osd_SaveBox(MyOSDRgn, x - rx, y - ry, w, h);
   } else {
     InfoBoxSaveArea = TAP_Osd_SaveBox(OSDRgn, x, y, w, h);
   }
 }
 
-void OSDMenuBoxSaveBackground(void)
-{
+void OSDMenuBoxSaveBackground(void) {
   dword w = _InfoBox_Gd.width, h = _InfoBox_Gd.height;
   SaveBackground((SCREEN_WIDTH - (int)w) / 2, (SCREEN_HEIGHT - (int)h) / 2, w, h);
 }
 
-word OSDMenuBoxOpen(void)
-{
+word OSDMenuBoxOpen(void) {
   dword w = _InfoBox_Gd.width, h = _InfoBox_Gd.height;
   int x = (SCREEN_WIDTH - (int)w) / 2, y = (SCREEN_HEIGHT - (int)h) / 2;
   OSDMenuBoxSaveBackground();
@@ -63,8 +57,7 @@ word OSDMenuBoxOpen(void)
   return (word)rgn;
 }
 
-void OSDMenuBoxRestoreBackground(void)
-{
+void OSDMenuBoxRestoreBackground(void) {
   if (InfoBoxSaveArea == nullptr) return;
   dword w = _InfoBox_Gd.width, h = _InfoBox_Gd.height;
   int rx, ry;
@@ -80,8 +73,7 @@ void OSDMenuBoxRestoreBackground(void)
 /* Splits buf in place; returns the number of lines.  CR and LF both end a
  * line, so CR LF leaves an empty line between its halves; a separator at the
  * very end adds no line. */
-static int SplitLines(char *buf, char **lines)
-{
+static int SplitLines(char *buf, char **lines) {
   int n = 0;
   char *p = buf, *end = buf + strlen(buf);
   while (p < end) {
@@ -94,8 +86,7 @@ static int SplitLines(char *buf, char **lines)
   return n;
 }
 
-void OSDMenuBoxDrawLines(word rgn, const char *text, int firstLineY, bool keepSelector)
-{
+void OSDMenuBoxDrawLines(word rgn, const char *text, int firstLineY, bool keepSelector) {
   if (text == nullptr) return;
   char buf[OSDMENU_BOX_TEXT_BYTES];
   if (keepSelector)

@@ -1,8 +1,6 @@
-/*
- * OSDMenuBox.h - helpers that the message box and the info box share (not
- * part of the public API): the common panel position, the background saved
- * under it and the drawing of multi-line text.
- */
+// OSDMenuBox.h - helpers that the message box and the info box share (not
+// part of the public API): the common panel position, the background saved
+// under it and the drawing of multi-line text.
 #ifndef KALIB_OSD_MENU_BOX_H
 #define KALIB_OSD_MENU_BOX_H
 

@@ -27,7 +27,7 @@ int OSDMenuButtonAdd(dword Line, const TYPE_GrData *Graphic, const char *Text) {
   if (level->NrButtons < 0 || level->NrButtons >= MENU_MAX_BUTTONS) return -1;
   int y = BUTTON_LINE_Y + BUTTON_LINE_HEIGHT * (int)Line;
   int x = NextButtonX(level, y);
-  if (x + Graphic->width > MENU_BUTTON_RIGHT) return -1; // the line is full
+  if (x + Graphic->width > MENU_BUTTON_RIGHT) return -1;  // the line is full
   int index = level->NrButtons;
   tMenuButton *button = &level->Buttons[index];
   button->X = x;

@@ -33,10 +33,18 @@ typedef struct {
 
 static bool PickerRow(int component, tPickerRow *row) {
   switch (component) {
-  case 0: *row = {16, 56, 44, &ColorPickerLastCursorRed}; return true;
-  case 1: *row = {8, 78, 66, &ColorPickerLastCursorGreen}; return true;
-  case 2: *row = {0, 100, 88, &ColorPickerLastCursorBlue}; return true;
-  default: *row = {0, 0, 0, nullptr}; return false;
+    case 0:
+      *row = {16, 56, 44, &ColorPickerLastCursorRed};
+      return true;
+    case 1:
+      *row = {8, 78, 66, &ColorPickerLastCursorGreen};
+      return true;
+    case 2:
+      *row = {0, 100, 88, &ColorPickerLastCursorBlue};
+      return true;
+    default:
+      *row = {0, 0, 0, nullptr};
+      return false;
   }
 }
 

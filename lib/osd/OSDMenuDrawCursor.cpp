@@ -29,7 +29,9 @@ static void TileAcross(dword x, dword y, dword w) {
   for (dword i = 0; i < whole; i++)
     TAP_Osd_Copy(OSDMenuSelectionBarRgn, OSDRgn, 0, 0, TILE_WIDTH, MENU_CURSOR_HEIGHT, x + TILE_WIDTH * i, y,
                  FALSE);
-  if (rest) TAP_Osd_Copy(OSDMenuSelectionBarRgn, OSDRgn, 0, 0, rest, MENU_CURSOR_HEIGHT, x + TILE_WIDTH * whole, y, FALSE);
+  if (rest)
+    TAP_Osd_Copy(OSDMenuSelectionBarRgn, OSDRgn, 0, 0, rest, MENU_CURSOR_HEIGHT, x + TILE_WIDTH * whole, y,
+                 FALSE);
 }
 
 static void DrawFrame(dword x, dword y, dword w) {

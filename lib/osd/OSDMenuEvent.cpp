@@ -64,28 +64,26 @@ static void MessageBoxClose(void) {
 static bool MessageBoxEvent(word *event, dword *param1) {
   if (!IsKeyEvent(event, param1)) return FALSE;
   switch (*param1) {
-  case RKEY_Left:
-    MessageBoxMove(-1);
-    return ConsumeKey(param1);
-  case RKEY_Right:
-    MessageBoxMove(+1);
-    return ConsumeKey(param1);
-  case RKEY_Ok:
-    MessageBoxClose();
-    return ConsumeKey(param1);
-  case RKEY_Exit:
-    MessageBoxClose();
-    MessageBox.CurrentButton = MESSAGEBOX_CANCELLED;
-    return ConsumeKey(param1);
-  default:
-    return PassKey(*param1);
+    case RKEY_Left:
+      MessageBoxMove(-1);
+      return ConsumeKey(param1);
+    case RKEY_Right:
+      MessageBoxMove(+1);
+      return ConsumeKey(param1);
+    case RKEY_Ok:
+      MessageBoxClose();
+      return ConsumeKey(param1);
+    case RKEY_Exit:
+      MessageBoxClose();
+      MessageBox.CurrentButton = MESSAGEBOX_CANCELLED;
+      return ConsumeKey(param1);
+    default:
+      return PassKey(*param1);
   }
 }
 
 // Bit position of a colour component: 0 red, 1 green, 2 blue.
-static int ComponentShift(int component) {
-  return component == 0 ? 16 : component == 1 ? 8 : 0;
-}
+static int ComponentShift(int component) { return component == 0 ? 16 : component == 1 ? 8 : 0; }
 
 // Stores a new value of the selected component and redraws its slider.
 static void ColorPickerStore(int value) {
@@ -109,23 +107,36 @@ static bool ColorPickerEvent(word *event, dword *param1) {
   if (!IsKeyEvent(event, param1)) return FALSE;
   int value = (int)((ColorPickerColor >> ComponentShift(CurrentColorSelected)) & 0xFF);
   switch (*param1) {
-  case RKEY_Left:
-    if (value > 0) ColorPickerStore(value - 1);
-    break;
-  case RKEY_Right:
-    if (value < 255) ColorPickerStore(value + 1);
-    break;
-  case RKEY_Up: ColorPickerStore(value + 10); break;
-  case RKEY_Down: ColorPickerStore(value - 10); break;
-  case RKEY_Red: ColorPickerSelect(0); break;
-  case RKEY_Green: ColorPickerSelect(1); break;
-  case RKEY_Blue: ColorPickerSelect(2); break;
-  case RKEY_Ok: OSDMenuColorPickerDestroy(); break;
-  case RKEY_Exit:
-    ColorPickerColor = ColorPickerDefaultColor;
-    OSDMenuColorPickerDestroy();
-    break;
-  default: return PassKey(*param1);
+    case RKEY_Left:
+      if (value > 0) ColorPickerStore(value - 1);
+      break;
+    case RKEY_Right:
+      if (value < 255) ColorPickerStore(value + 1);
+      break;
+    case RKEY_Up:
+      ColorPickerStore(value + 10);
+      break;
+    case RKEY_Down:
+      ColorPickerStore(value - 10);
+      break;
+    case RKEY_Red:
+      ColorPickerSelect(0);
+      break;
+    case RKEY_Green:
+      ColorPickerSelect(1);
+      break;
+    case RKEY_Blue:
+      ColorPickerSelect(2);
+      break;
+    case RKEY_Ok:
+      OSDMenuColorPickerDestroy();
+      break;
+    case RKEY_Exit:
+      ColorPickerColor = ColorPickerDefaultColor;
+      OSDMenuColorPickerDestroy();
+      break;
+    default:
+      return PassKey(*param1);
   }
   return ConsumeKey(param1);
 }
@@ -136,15 +147,22 @@ static int (*MenuScrollFor(dword key))(void) {
   bool clientLeftRight =
       CurrentMenuLevel >= 0 && CurrentMenuLevel < MENU_LEVELS && Menu[CurrentMenuLevel].ClientLeftRight;
   switch (key) {
-  case RKEY_Up: return OSDMenuScrollUp;
-  case RKEY_Down: return OSDMenuScrollDown;
-  case RKEY_Left: return clientLeftRight ? nullptr : OSDMenuScrollPageUp;
-  case RKEY_Right: return clientLeftRight ? nullptr : OSDMenuScrollPageDown;
-  case RKEY_Rewind:
-  case RKEY_JumpStart: return OSDMenuScrollPageUp;
-  case RKEY_Forward:
-  case RKEY_JumpEnd: return OSDMenuScrollPageDown;
-  default: return nullptr;
+    case RKEY_Up:
+      return OSDMenuScrollUp;
+    case RKEY_Down:
+      return OSDMenuScrollDown;
+    case RKEY_Left:
+      return clientLeftRight ? nullptr : OSDMenuScrollPageUp;
+    case RKEY_Right:
+      return clientLeftRight ? nullptr : OSDMenuScrollPageDown;
+    case RKEY_Rewind:
+    case RKEY_JumpStart:
+      return OSDMenuScrollPageUp;
+    case RKEY_Forward:
+    case RKEY_JumpEnd:
+      return OSDMenuScrollPageDown;
+    default:
+      return nullptr;
   }
 }
 
@@ -162,7 +180,7 @@ static bool MenuListEvent(word *event, dword *param1) {
 }
 
 bool OSDMenuEvent(word *event, dword *param1, dword *param2) {
-  (void)param2; // never read or written
+  (void)param2;  // never read or written
   if (InfoBoxOSDRgn) return InfoBoxEvent(event, param1);
   if (MessageBoxOSDRgn) return MessageBoxEvent(event, param1);
   if (ColorPickerOSDRgn) return ColorPickerEvent(event, param1);

@@ -1,17 +1,14 @@
-/*
- * OSDMenuInfoBox.cpp - the toolkit's notice panel: a title and a few lines
- * of text on the centred panel, closed by the client, by the cancel key or
- * after a time-out (both through OSDMenuEvent).  Showing it again on an
- * open box redraws it in place.
- */
+// OSDMenuInfoBox.cpp - the toolkit's notice panel: a title and a few lines
+// of text on the centred panel, closed by the client, by the cancel key or
+// after a time-out (both through OSDMenuEvent).  Showing it again on an
+// open box redraws it in place.
 #include "OSDMenuBox.h"
 
 #define TITLE_Y 10
 #define TEXT_CENTRE_Y 109
 #define NO_TIMEOUT 0xFFFFFFFFu
 
-void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout)
-{
+void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout) {
   if (MessageBoxOSDRgn) OSDMenuMessageBoxDestroy();
   OSDMenuLoadStdFonts();
   if (InfoBoxOSDRgn == 0) {
@@ -27,8 +24,7 @@ void OSDMenuInfoBoxShow(const char *title, const char *text, dword timeout)
   TAP_Osd_Sync();
 }
 
-void OSDMenuInfoBoxDestroyNoOSDUpdate(void)
-{
+void OSDMenuInfoBoxDestroyNoOSDUpdate(void) {
   /* The spinner lives inside the box and goes with it. */
   if (WaitSpinnerRgn) {
     TAP_Osd_Delete(WaitSpinnerRgn);
@@ -42,8 +38,7 @@ void OSDMenuInfoBoxDestroyNoOSDUpdate(void)
   OSDMenuFreeStdFonts();
 }
 
-void OSDMenuInfoBoxDestroy(void)
-{
+void OSDMenuInfoBoxDestroy(void) {
   if (InfoBoxOSDRgn) {
     OSDMenuInfoBoxDestroyNoOSDUpdate();
     TAP_Osd_Sync();

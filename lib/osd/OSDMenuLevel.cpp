@@ -15,9 +15,7 @@ tMenuItem *OSDMenuItem(int item) {
   return &level->Items[item];
 }
 
-void OSDMenuMarkAllDirty(void) {
-  OSDDirty = TitleDirty = LogoDirty = ButtonsDirty = ListDirty = TRUE;
-}
+void OSDMenuMarkAllDirty(void) { OSDDirty = TitleDirty = LogoDirty = ButtonsDirty = ListDirty = TRUE; }
 
 void OSDMenuCopyText(char *dest, size_t size, const char *source) {
   if (size == 0) return;
@@ -26,9 +24,7 @@ void OSDMenuCopyText(char *dest, size_t size, const char *source) {
   dest[size - 1] = '\0';
 }
 
-bool OSDMenuFontLoaded(const tUCFont *font) {
-  return font != nullptr && font->FileHandle > 0;
-}
+bool OSDMenuFontLoaded(const tUCFont *font) { return font != nullptr && font->FileHandle > 0; }
 
 dword OSDMenuTextWidth(const char *text, tUCFont *font) {
   return OSDMenuFontLoaded(font) ? FMUC_GetStringWidth(text, font) : 0;

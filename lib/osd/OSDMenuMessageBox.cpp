@@ -1,8 +1,6 @@
-/*
- * OSDMenuMessageBox.cpp - the toolkit's modal question: a title, a few lines
- * of text and up to five buttons on the centred 380 x 190 panel.  The keys
- * reach it through OSDMenuEvent.
- */
+// OSDMenuMessageBox.cpp - the toolkit's modal question: a title, a few lines
+// of text and up to five buttons on the centred 380 x 190 panel.  The keys
+// reach it through OSDMenuEvent.
 #include "OSDMenuBox.h"
 
 #include <string.h>
@@ -15,15 +13,13 @@
 #define TITLE_Y 10
 #define TEXT_CENTRE_Y 77
 
-static void CopyField(char *dest, const char *source)
-{
+static void CopyField(char *dest, const char *source) {
   dest[0] = '\0';
   if (source) strncpyUC(dest, source, 256);
   dest[255] = '\0';
 }
 
-void OSDMenuMessageBoxInitialize(const char *title, const char *text)
-{
+void OSDMenuMessageBoxInitialize(const char *title, const char *text) {
   if (InfoBoxOSDRgn) OSDMenuInfoBoxDestroy();
   if (MessageBoxOSDRgn) OSDMenuMessageBoxDestroy();
   OSDMenuLoadStdFonts();
@@ -35,8 +31,7 @@ void OSDMenuMessageBoxInitialize(const char *title, const char *text)
   CopyField(MessageBox.Text, text);
 }
 
-void OSDMenuMessageBoxButtonAdd(const char *text)
-{
+void OSDMenuMessageBoxButtonAdd(const char *text) {
   if (MessageBox.NrButtons >= MESSAGEBOX_MAX_BUTTONS) return;
   char *slot = MessageBox.ButtonText[MessageBox.NrButtons];
   slot[0] = '\0';
@@ -45,15 +40,13 @@ void OSDMenuMessageBoxButtonAdd(const char *text)
   MessageBox.NrButtons++;
 }
 
-void OSDMenuMessageBoxButtonSelect(dword selectedButton)
-{
+void OSDMenuMessageBoxButtonSelect(dword selectedButton) {
   if (selectedButton >= MessageBox.NrButtons) return;
   MessageBox.CurrentButton = selectedButton;
   if (MessageBoxOSDRgn) OSDMenuMessageBoxShow();
 }
 
-static void DrawButton(dword k, bool selected)
-{
+static void DrawButton(dword k, bool selected) {
   const TYPE_GrData *bg = &_MessageBoxSelectedButtonBackground_Gd;
   dword step = _InfoBox_Gd.width / (MessageBox.NrButtons + 1);
   dword left = step * (k + 1) - bg->width / 2;
@@ -66,8 +59,7 @@ static void DrawButton(dword k, bool selected)
               selected ? SELECTED_CAPTION_COLOR : BUTTON_CAPTION_COLOR, 0, OSDMENU_BOX_FONT_SIZE, 0, 1);
 }
 
-void OSDMenuMessageBoxShow(void)
-{
+void OSDMenuMessageBoxShow(void) {
   if (MessageBox.NrButtons == 0) return;
   if (MessageBoxOSDRgn == 0) {
     MessageBoxOSDRgn = OSDMenuBoxOpen();
@@ -86,18 +78,11 @@ void OSDMenuMessageBoxShow(void)
   TAP_Osd_Sync();
 }
 
-bool OSDMenuMessageBoxIsVisible(void)
-{
-  return MessageBoxOSDRgn != 0;
-}
+bool OSDMenuMessageBoxIsVisible(void) { return MessageBoxOSDRgn != 0; }
 
-dword OSDMenuMessageBoxLastButton(void)
-{
-  return MessageBox.CurrentButton;
-}
+dword OSDMenuMessageBoxLastButton(void) { return MessageBox.CurrentButton; }
 
-void OSDMenuMessageBoxDestroyNoOSDUpdate(void)
-{
+void OSDMenuMessageBoxDestroyNoOSDUpdate(void) {
   if (MessageBoxOSDRgn) {
     TAP_Osd_Delete(MessageBoxOSDRgn);
     MessageBoxOSDRgn = 0;
@@ -106,8 +91,7 @@ void OSDMenuMessageBoxDestroyNoOSDUpdate(void)
   OSDMenuFreeStdFonts();
 }
 
-void OSDMenuMessageBoxDestroy(void)
-{
+void OSDMenuMessageBoxDestroy(void) {
   if (MessageBoxOSDRgn) {
     OSDMenuMessageBoxDestroyNoOSDUpdate();
     TAP_Osd_Sync();

@@ -9,12 +9,10 @@ void OSDMenuSetLogo(int X, int Y, const TYPE_GrData *Logo) {
   level->LogoX = X;
   level->LogoY = Y;
   level->Logo = Logo;
-  OSDMenuMarkAllDirty(); // an old logo is erased by the background only
+  OSDMenuMarkAllDirty();  // an old logo is erased by the background only
 }
 
-void OSDMenuSetCallback(tMenuCallback Callback) {
-  CallbackProcedure = Callback;
-}
+void OSDMenuSetCallback(tMenuCallback Callback) { CallbackProcedure = Callback; }
 
 bool OSDMenuSetCursorType(int CursorType) {
   if (CursorType < CT_Standard || CursorType > CT_Box) return FALSE;
@@ -43,9 +41,7 @@ bool OSDMenuSetMenuLevel(int Level) {
   return TRUE;
 }
 
-int OSDMenuGetMenuLevel(void) {
-  return CurrentMenuLevel;
-}
+int OSDMenuGetMenuLevel(void) { return CurrentMenuLevel; }
 
 bool OSDMenuSetCurrentItem(int Item) {
   tMenuLevel *level = OSDMenuCurrentLevel();

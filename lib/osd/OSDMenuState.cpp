@@ -30,7 +30,7 @@ dword WaitSpinnerTimeout = 0;
 tMenuLevel Menu[MENU_LEVELS];
 int CurrentMenuLevel = 0;
 word OSDMenuSelectionBarRgn = 0;
-int OSDMenuLastCursor = 2; // neither tile built yet
+int OSDMenuLastCursor = 2;  // neither tile built yet
 int MenuCursorType = CT_Standard;
 tMenuCallback CallbackProcedure = nullptr;
 dword ButtonColor = 0xFFE6E6FA;

@@ -1,8 +1,6 @@
-/*
- * OSDMenuWaitSpinner.cpp - the wait spinner inside an open info box: 20
- * frames of 50 x 50 pixels, kept side by side in an off-screen region and
- * copied into the box one at a time, at most every 100 ms.
- */
+// OSDMenuWaitSpinner.cpp - the wait spinner inside an open info box: 20
+// frames of 50 x 50 pixels, kept side by side in an off-screen region and
+// copied into the box one at a time, at most every 100 ms.
 #include "Graphics.h"
 #include "Kalib.h"
 
@@ -12,8 +10,7 @@
 #define SPINNER_Y 130
 #define SPINNER_PERIOD 10 /* ticks between frames */
 
-bool OSDMenuWaitSpinnerInit(void)
-{
+bool OSDMenuWaitSpinnerInit(void) {
   if (InfoBoxOSDRgn == 0) return FALSE; /* the spinner shows only inside a box */
   if (WaitSpinnerRgn) return TRUE;
   const TYPE_GrData *strip = &_WaitSpinner_All_Gd;
@@ -24,8 +21,7 @@ bool OSDMenuWaitSpinnerInit(void)
   return TRUE;
 }
 
-void OSDMenuWaitSpinnerIdle(void)
-{
+void OSDMenuWaitSpinnerIdle(void) {
   if (WaitSpinnerRgn == 0 || InfoBoxOSDRgn == 0) return;
   dword now = TAP_GetTick();
   if (now <= WaitSpinnerTimeout) return;

@@ -1,4 +1,4 @@
-// Reading and writing back the rectangle of a line of text.
+// TextCanvas.cpp - reading and writing back the rectangle of a line of text.
 #include "TextCanvas.h"
 
 bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width, dword height, dword fg,
@@ -13,12 +13,12 @@ bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width
   canvas->factor = factor;
   canvas->haveLast = FALSE;
   canvas->pixels = (dword *)TAP_Osd_SaveBox(rgn, x, y, width, height);
-  return canvas->pixels != NULL;
+  return canvas->pixels != nullptr;
 }
 
 void TextCanvasClose(tTextCanvas *canvas) {
-  if (canvas->pixels == NULL) return;
+  if (canvas->pixels == nullptr) return;
   TAP_Osd_RestoreBox(canvas->rgn, canvas->x, canvas->y, canvas->width, canvas->height, canvas->pixels);
   TAP_MemFree(canvas->pixels);
-  canvas->pixels = NULL;
+  canvas->pixels = nullptr;
 }

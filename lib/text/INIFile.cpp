@@ -1,12 +1,10 @@
-/*
- * INIFile.cpp - key=value files: locating a file in the usual folders,
- * holding it in memory as one text, looking values up by key.
- *
- * Only one file is open at a time (INIBuffer).  The reader does not parse
- * lines: it searches the whole text for "key=", ignoring case, and skips
- * occurrences right behind "#" or ";" (commented out).  Files may end their
- * lines with CR LF, LF or CR.
- */
+// INIFile.cpp - key=value files: locating a file in the usual folders,
+// holding it in memory as one text, looking values up by key.
+//
+// Only one file is open at a time (INIBuffer).  The reader does not parse
+// lines: it searches the whole text for "key=", ignoring case, and skips
+// occurrences right behind "#" or ";" (commented out).  Files may end their
+// lines with CR LF, LF or CR.
 #include <stdio.h>
 #include <string.h>
 #include "INIEntry.h"
@@ -20,35 +18,32 @@ char *INICommentBuffer = nullptr;
 static const size_t MaxKeyLength = 78;
 
 /* Change to the application's folder below /ProgramFiles/Settings. */
-static bool ChangeToAppSettingsDir(const char *appName)
-{
-  if(!appName || !appName[0] || appName[0] == '/') return false;
+static bool ChangeToAppSettingsDir(const char *appName) {
+  if (!appName || !appName[0] || appName[0] == '/') return false;
   char dir[KALIB_PATH_MAX];
   int n = snprintf(dir, sizeof(dir), "/ProgramFiles/Settings/%s", appName);
   return n > 0 && (size_t)n < sizeof(dir) && HDD_ChangeDir(dir);
 }
 
-extern "C" INILOCATION INILocateFile(const char *fileName, const char *appName)
-{
-  if(!fileName) return INI_NotFound;
-  if(TAP_Hdd_Exist(fileName)) return INI_CurrentDir;
+extern "C" INILOCATION INILocateFile(const char *fileName, const char *appName) {
+  if (!fileName) return INI_NotFound;
+  if (TAP_Hdd_Exist(fileName)) return INI_CurrentDir;
 
   char startDir[KALIB_PATH_MAX] = "";
   HDD_TAP_GetCurrentDir(startDir);
-  if(!HDD_ChangeDir("/ProgramFiles")) return INI_NotFound;
+  if (!HDD_ChangeDir("/ProgramFiles")) return INI_NotFound;
 
   // The later folders are the more specific ones; the last hit wins.
   INILOCATION location = INI_NotFound;
-  if(TAP_Hdd_Exist(fileName)) location = INI_ProgramFilesDir;
-  if(HDD_ChangeDir("Settings"))
-  {
-    if(TAP_Hdd_Exist(fileName)) location = INI_SettingsDir;
-    if(ChangeToAppSettingsDir(appName) && TAP_Hdd_Exist(fileName)) return INI_AppSettingsDir;
+  if (TAP_Hdd_Exist(fileName)) location = INI_ProgramFilesDir;
+  if (HDD_ChangeDir("Settings")) {
+    if (TAP_Hdd_Exist(fileName)) location = INI_SettingsDir;
+    if (ChangeToAppSettingsDir(appName) && TAP_Hdd_Exist(fileName)) return INI_AppSettingsDir;
   }
 
-  if(location == INI_SettingsDir)
+  if (location == INI_SettingsDir)
     HDD_ChangeDir("/ProgramFiles/Settings");
-  else if(location == INI_ProgramFilesDir)
+  else if (location == INI_ProgramFilesDir)
     HDD_ChangeDir("/ProgramFiles");
   else
     HDD_ChangeDir(startDir);
@@ -56,34 +51,30 @@ extern "C" INILOCATION INILocateFile(const char *fileName, const char *appName)
 }
 
 /* Read the open file into a fresh buffer with room for a final line end. */
-static bool ReadIntoBuffer(TYPE_File *file)
-{
+static bool ReadIntoBuffer(TYPE_File *file) {
   dword length = TAP_Hdd_Flen(file);
   BufferSize = (length / 512 + 2) * 512;
   INIBuffer = (char *)TAP_MemAlloc(BufferSize);
-  if(!INIBuffer) return false;
+  if (!INIBuffer) return false;
   memset(INIBuffer, 0, BufferSize);
-  if(length && TAP_Hdd_Fread(INIBuffer, 1, length, file) != length) return false;
+  if (length && TAP_Hdd_Fread(INIBuffer, 1, length, file) != length) return false;
 
   // A last line without its line end (or an empty file) gets CR LF, so
   // every value ends at a line end.
   size_t textLen = strlen(INIBuffer);
-  if(textLen == 0 || (INIBuffer[textLen - 1] != '\r' && INIBuffer[textLen - 1] != '\n'))
+  if (textLen == 0 || (INIBuffer[textLen - 1] != '\r' && INIBuffer[textLen - 1] != '\n'))
     memcpy(INIBuffer + textLen, "\r\n", 3);
   return true;
 }
 
-extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName)
-{
+extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName) {
   HDD_TAP_PushDir();
   INILOCATION location = INILocateFile(fileName, appName);
-  if(location == INI_NotFound)
-  {
+  if (location == INI_NotFound) {
     HDD_TAP_PopDir();
     BufferSize = 512;
     INIBuffer = (char *)TAP_MemAlloc(BufferSize);
-    if(!INIBuffer)
-    {
+    if (!INIBuffer) {
       BufferSize = 0;
       return INI_NotFound;
     }
@@ -92,17 +83,16 @@ extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName)
   }
 
   TYPE_File *file = TAP_Hdd_Fopen(fileName);
-  if(!file)
-  {
+  if (!file) {
     HDD_TAP_PopDir();
     return INI_NotFound;
   }
   bool read = ReadIntoBuffer(file);
   TAP_Hdd_Fclose(file);
   HDD_TAP_PopDir();
-  if(read) return location;
+  if (read) return location;
 
-  if(INIBuffer) TAP_MemFree(INIBuffer);
+  if (INIBuffer) TAP_MemFree(INIBuffer);
   INIBuffer = nullptr;
   BufferSize = 0;
   return INI_NotFound;
@@ -160,10 +150,9 @@ extern "C" bool INIGetString(const char *key, char *value, const char *defaultVa
   return true;
 }
 
-extern "C" void INICloseFile(void)
-{
-  if(INIBuffer) TAP_MemFree(INIBuffer);
-  if(INICommentBuffer) TAP_MemFree(INICommentBuffer);
+extern "C" void INICloseFile(void) {
+  if (INIBuffer) TAP_MemFree(INIBuffer);
+  if (INICommentBuffer) TAP_MemFree(INICommentBuffer);
   INIBuffer = nullptr;
   INICommentBuffer = nullptr;
   BufferSize = 0;

@@ -1,14 +1,12 @@
-/*
- * LangStrings.cpp - the numbered user texts of a program, loaded from a
- * language file in the firmware's menu language, with a fallback language
- * filling the gaps.
- *
- * The file is an INI file with keys "<code>_<nnn>" (de_000, en_042).  One
- * pass over the file finds every key of both languages (as the INI reader
- * would find each of them, but without searching the file once per text);
- * then two passes over all numbers: the first adds up the texts' sizes, the
- * second packs them into one block of exactly that size.
- */
+// LangStrings.cpp - the numbered user texts of a program, loaded from a
+// language file in the firmware's menu language, with a fallback language
+// filling the gaps.
+//
+// The file is an INI file with keys "<code>_<nnn>" (de_000, en_042).  One
+// pass over the file finds every key of both languages (as the INI reader
+// would find each of them, but without searching the file once per text);
+// then two passes over all numbers: the first adds up the texts' sizes, the
+// second packs them into one block of exactly that size.
 #include <stdio.h>
 #include <string.h>
 #include "INIEntry.h"
@@ -26,13 +24,10 @@ static const dword LangValueSize = 200;
 
 /* Turn the sequences \n and \r into line feed and carriage return, in place;
  * any other backslash stays. */
-static void DecodeEscapes(char *text)
-{
+static void DecodeEscapes(char *text) {
   char *p = strchr(text, '\\');
-  while(p)
-  {
-    if(p[1] == 'n' || p[1] == 'r')
-    {
+  while (p) {
+    if (p[1] == 'n' || p[1] == 'r') {
       *p = p[1] == 'n' ? '\n' : '\r';
       memmove(p + 1, p + 2, strlen(p + 2) + 1);
     }
@@ -41,9 +36,7 @@ static void DecodeEscapes(char *text)
 }
 
 // Folds ASCII letters to lower case, as the INI reader's search does.
-static char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
-}
+static char Lower(char c) { return c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c; }
 
 // The number of the key "<code>_<nnn>=" that starts at p, or -1.  The number
 // is written as the loader writes it ("%3.3u": three digits below 1000, no
@@ -80,47 +73,41 @@ struct tLangKeys {
 };
 
 /* Value of text nr in one language, the empty text when it has none. */
-static void CopyText(const char *code, const char *const *entries, dword nr, char *value)
-{
+static void CopyText(const char *code, const char *const *entries, dword nr, char *value) {
   char keyText[24];
   size_t keyTextLength = snprintf(keyText, sizeof(keyText), "%s_%3.3u=", code, (unsigned)nr);
   INICopyValue(entries[nr], keyTextLength, value, "", LangValueSize);
 }
 
 /* Text number nr in the menu language, else in the fallback language. */
-static void LookUpText(dword nr, const tLangKeys &keys, char *value)
-{
+static void LookUpText(dword nr, const tLangKeys &keys, char *value) {
   CopyText(keys.LangCode, keys.LangEntries, nr, value);
-  if(!value[0] && keys.FallbackCode) CopyText(keys.FallbackCode, keys.FallbackEntries, nr, value);
+  if (!value[0] && keys.FallbackCode) CopyText(keys.FallbackCode, keys.FallbackEntries, nr, value);
   DecodeEscapes(value);
 }
 
 /* Both passes over the numbers: offsets and total size, then the texts.
  * False when memory ran short; nothing is loaded then. */
-static bool LoadTexts(dword nrStrings, const tLangKeys &keys)
-{
+static bool LoadTexts(dword nrStrings, const tLangKeys &keys) {
   char value[LangValueSize];
   LangStringPtr = (dword *)TAP_MemAlloc(nrStrings * sizeof(dword) + 1);
-  if(!LangStringPtr) return false;
+  if (!LangStringPtr) return false;
   memset(LangStringPtr, 0, nrStrings * sizeof(dword));
 
   dword total = 0;
-  for(dword i = 0; i < nrStrings; i++)
-  {
+  for (dword i = 0; i < nrStrings; i++) {
     LangStringPtr[i] = total;
     LookUpText(i, keys, value);
     total += strlen(value) + 1;
   }
 
   LangStrings = (char *)TAP_MemAlloc(total + 1);
-  if(!LangStrings)
-  {
+  if (!LangStrings) {
     LangUnloadStrings();
     return false;
   }
   memset(LangStrings, 0, total + 1);
-  for(dword i = 0; i < nrStrings; i++)
-  {
+  for (dword i = 0; i < nrStrings; i++) {
     LookUpText(i, keys, value);
     strcpy(LangStrings + LangStringPtr[i], value);
   }
@@ -142,12 +129,12 @@ static bool IndexAndLoadTexts(dword nrStrings, const char *langCode, const char 
   return loaded;
 }
 
-extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang, const char *appName)
-{
+extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang,
+                                       const char *appName) {
   LangUnloadStrings();
 
   const char *langCode = iso639_1(TAP_GetSystemVar(SysVarOsdLanguage));
-  if(nrStrings >= MaxLangStrings || !langCode || fallbackLang >= 20) return INI_NotFound;
+  if (nrStrings >= MaxLangStrings || !langCode || fallbackLang >= 20) return INI_NotFound;
   const char *fallbackCode = fallbackLang >= 0 ? iso639_1(fallbackLang) : nullptr;
 
   // The caller may have an INI file of its own open; it is set aside and
@@ -160,9 +147,8 @@ extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, in
 
   HDD_TAP_PushDir();
   INILOCATION location = INIOpenFile(langFile, appName);
-  if(location == INI_NotFound || location == INI_NewFile)
-    location = INI_NotFound;
-  else if(IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
+  if (location != INI_NotFound && location != INI_NewFile &&
+      IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
     LangNrStrings = nrStrings;
   else
     location = INI_NotFound;
@@ -174,17 +160,15 @@ extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, in
   return location;
 }
 
-extern "C" char *LangGetString(dword stringNr)
-{
+extern "C" char *LangGetString(dword stringNr) {
   static char empty[1];
-  if(!LangStrings || !LangStringPtr || stringNr >= LangNrStrings) return empty;
+  if (!LangStrings || !LangStringPtr || stringNr >= LangNrStrings) return empty;
   return LangStrings + LangStringPtr[stringNr];
 }
 
-extern "C" void LangUnloadStrings(void)
-{
-  if(LangStrings) TAP_MemFree(LangStrings);
-  if(LangStringPtr) TAP_MemFree(LangStringPtr);
+extern "C" void LangUnloadStrings(void) {
+  if (LangStrings) TAP_MemFree(LangStrings);
+  if (LangStringPtr) TAP_MemFree(LangStringPtr);
   LangStrings = nullptr;
   LangStringPtr = nullptr;
   LangNrStrings = 0;

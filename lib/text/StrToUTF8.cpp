@@ -1,51 +1,44 @@
-/*
- * StrToUTF8.cpp - broadcast or single-byte ISO text to UTF-8.
- *
- * A selector at the start of the text overrides the caller's default table.
- * Text that is already UTF-8 passes through unchanged, so converting twice
- * does no harm.  With table 0 (ISO 6937) a diacritical mark and the letter
- * behind it become one precomposed Latin-1 letter.
- *
- * The destination takes no size: the callers give it room for three bytes
- * per source byte plus the terminator.
- */
+// StrToUTF8.cpp - broadcast or single-byte ISO text to UTF-8.
+//
+// A selector at the start of the text overrides the caller's default table.
+// Text that is already UTF-8 passes through unchanged, so converting twice
+// does no harm.  With table 0 (ISO 6937) a diacritical mark and the letter
+// behind it become one precomposed Latin-1 letter.
+//
+// The destination takes no size: the callers give it room for three bytes
+// per source byte plus the terminator.
 #include <string.h>
 #include "TextTables.h"
 
 /* Upper-half table of ISO 8859 part N; ISO 6937 for 0, 12 and above 16. */
-static const word *LookupTable(int tableNumber)
-{
+static const word *LookupTable(int tableNumber) {
   static const word *const parts[17] = {
-    UTFLookupISO6937,     UTFLookupISO8859_1,  UTFLookupISO8859_2,  UTFLookupISO8859_3,
-    UTFLookupISO8859_4,   UTFLookupISO8859_5,  UTFLookupISO8859_6,  UTFLookupISO8859_7,
-    UTFLookupISO8859_8,   UTFLookupISO8859_9,  UTFLookupISO8859_10, UTFLookupISO8859_11,
-    UTFLookupISO6937,     UTFLookupISO8859_13, UTFLookupISO8859_14, UTFLookupISO8859_15,
-    UTFLookupISO8859_16};
+      UTFLookupISO6937,    UTFLookupISO8859_1,  UTFLookupISO8859_2, UTFLookupISO8859_3,  UTFLookupISO8859_4,
+      UTFLookupISO8859_5,  UTFLookupISO8859_6,  UTFLookupISO8859_7, UTFLookupISO8859_8,  UTFLookupISO8859_9,
+      UTFLookupISO8859_10, UTFLookupISO8859_11, UTFLookupISO6937,   UTFLookupISO8859_13, UTFLookupISO8859_14,
+      UTFLookupISO8859_15, UTFLookupISO8859_16};
   return tableNumber >= 0 && tableNumber <= 16 ? parts[tableNumber] : UTFLookupISO6937;
 }
 
 /* UTF-8 form (2 bytes) of an ISO 6937 mark-and-letter pair, or null. */
-static const char *FindDiacriticalPair(const byte *pair)
-{
-  for(const char *p = ISO6937DiacriticalPairs; *p; p += 2)
-    if((byte)p[0] == pair[0] && (byte)p[1] == pair[1])
+static const char *FindDiacriticalPair(const byte *pair) {
+  for (const char *p = ISO6937DiacriticalPairs; *p; p += 2)
+    if ((byte)p[0] == pair[0] && (byte)p[1] == pair[1])
       return ISO6937DiacriticalUTF8 + (p - ISO6937DiacriticalPairs);
   return nullptr;
 }
 
-extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet)
-{
-  if(!source || !dest) return false;
+extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet) {
+  if (!source || !dest) return false;
 
   int tableNumber = defaultISO8859CharSet;
   byte first = (byte)source[0];
   int selectorLength = CharTableSelectorLength(source);
-  if(first >= 0x01 && first <= 0x0B)
+  if (first >= 0x01 && first <= 0x0B)
     tableNumber = first + 4;
-  else if(first == 0x10 && selectorLength == 3) // 0x10, any byte, part
+  else if (first == 0x10 && selectorLength == 3)  // 0x10, any byte, part
     tableNumber = (byte)source[2];
-  else if(first == 0x15)
-  {
+  else if (first == 0x15) {
     strcpy(dest, source + 1);
     return false;
   }
@@ -54,33 +47,26 @@ extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859Cha
   const word *table = LookupTable(tableNumber);
   byte *d = (byte *)dest;
   bool converted = false;
-  while(*s)
-  {
+  while (*s) {
     byte len;
-    if(*s < 0x80)
+    if (*s < 0x80)
       *d++ = *s++;
-    else if(isUTF8Char(s, &len))
-    {
+    else if (isUTF8Char(s, &len)) {
       memcpy(d, s, len);
       d += len;
       s += len;
-    }
-    else if(tableNumber == 0 && *s >= 0xC0 && *s <= 0xCF)
-    {
+    } else if (tableNumber == 0 && *s >= 0xC0 && *s <= 0xCF) {
       converted = true;
-      if(s[1] == 0) break; // a mark without its letter
+      if (s[1] == 0) break;  // a mark without its letter
       const char *precomposed = FindDiacriticalPair(s);
-      if(precomposed)
-      {
+      if (precomposed) {
         *d++ = precomposed[0];
         *d++ = precomposed[1];
-      }
-      else
-        LogEntryKalibPrintf(true, "StrToUTF8: ISO6937 diacritical char %2.2x %2.2x has been ignored", s[0], s[1]);
+      } else
+        LogEntryKalibPrintf(true, "StrToUTF8: ISO6937 diacritical char %2.2x %2.2x has been ignored", s[0],
+                            s[1]);
       s += 2;
-    }
-    else
-    {
+    } else {
       dword unicode = *s < 0xA0 ? *s : table[*s - 0xA0];
       UTF32ToUTF8(unicode, d, &len);
       d += len;

@@ -1,14 +1,12 @@
-/*
- * StringDB.cpp - a growable list of distinct texts packed into one buffer,
- * with a read cursor.
- *
- * Used as the queue of a breadth-first folder walk: adding a text that is
- * already present adds nothing, so no folder is queued twice, and texts
- * added during the walk are reached later by the same cursor.  Texts are
- * addressed by byte offset because the buffer moves when it grows.  Every
- * byte from DBEnd to the end of the buffer is zero and at least one such
- * byte exists, so the cursor reads a zero byte when it stands at the end.
- */
+// StringDB.cpp - a growable list of distinct texts packed into one buffer,
+// with a read cursor.
+//
+// Used as the queue of a breadth-first folder walk: adding a text that is
+// already present adds nothing, so no folder is queued twice, and texts
+// added during the walk are reached later by the same cursor.  Texts are
+// addressed by byte offset because the buffer moves when it grows.  Every
+// byte from DBEnd to the end of the buffer is zero and at least one such
+// byte exists, so the cursor reads a zero byte when it stands at the end.
 #include <string.h>
 
 #include "Kalib.h"
@@ -63,8 +61,8 @@ dword StringDBAdd(tStringDB *stringDB, const char *text) {
   uint64_t needed = (uint64_t)used + length + 2;
   if (needed > 0xFFFFFFFFu) return 0;
   if (stringDB->DBSize < needed) {
-    uint64_t newSize = stringDB->DB != nullptr ? (uint64_t)stringDB->DBSize + STRINGDB_GROWTH
-                                               : 2 * (uint64_t)length;
+    uint64_t newSize =
+        stringDB->DB != nullptr ? (uint64_t)stringDB->DBSize + STRINGDB_GROWTH : 2 * (uint64_t)length;
     if (newSize < needed) newSize = needed;
     if (newSize > 0xFFFFFFFFu || !StringDBGrow(stringDB, (dword)newSize)) return 0;
   }

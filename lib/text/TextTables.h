@@ -1,7 +1,5 @@
-/*
- * TextTables.h - tables shared by the character-set and string helpers of
- * lib/text (not part of the public interface).
- */
+// TextTables.h - tables shared by the character-set and string helpers of
+// lib/text (not part of the public interface).
 #ifndef KALIB_TEXT_TABLES_H
 #define KALIB_TEXT_TABLES_H
 

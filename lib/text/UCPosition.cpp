@@ -1,16 +1,12 @@
-/*
- * UCPosition.cpp - editing texts by character position: find the byte of
- * the n-th character, insert and delete.  Positions count from behind a
- * character-table selector, and a multi-byte UTF-8 character counts as one.
- */
+// UCPosition.cpp - editing texts by character position: find the byte of
+// the n-th character, insert and delete.  Positions count from behind a
+// character-table selector, and a multi-byte UTF-8 character counts as one.
 #include <string.h>
 #include "Kalib.h"
 
 /* The byte n characters behind p, or p's terminator when the text is shorter. */
-static char *StepCharacters(const char *p, int n)
-{
-  while(n > 0 && *p)
-  {
+static char *StepCharacters(const char *p, int n) {
+  while (n > 0 && *p) {
     byte len;
     UTF8ToUTF32((const byte *)p, &len);
     p += len;
@@ -19,32 +15,28 @@ static char *StepCharacters(const char *p, int n)
   return (char *)p;
 }
 
-extern "C" char *GetUCPos(const char *text, int charPos)
-{
-  if(!text) return nullptr;
+extern "C" char *GetUCPos(const char *text, int charPos) {
+  if (!text) return nullptr;
   return StepCharacters(SkipCharTableBytes(text), charPos);
 }
 
-extern "C" void InsertAt(char *text, int charPos, const char *insertText)
-{
-  if(!text || !insertText) return;
+extern "C" void InsertAt(char *text, int charPos, const char *insertText) {
+  if (!text || !insertText) return;
 
   size_t insertLen = strlen(insertText);
-  if(charPos >= strlenUC(text))
-  {
+  if (charPos >= strlenUC(text)) {
     memcpy(text + strlen(text), insertText, insertLen + 1);
     return;
   }
   char *at = GetUCPos(text, charPos < 0 ? 0 : charPos);
   memmove(at + insertLen, at, strlen(at) + 1);
-  memcpy(at, insertText, insertLen);
+  memcpy(at, insertText, insertLen);  // NOLINT(bugprone-not-null-terminated-result): inside the text
 }
 
-extern "C" void DeleteAt(char *text, int charPos, int nrChars)
-{
-  if(!text || !text[0] || nrChars <= 0) return;
-  if(charPos < 0) charPos = 0;
-  if(charPos >= strlenUC(text)) return;
+extern "C" void DeleteAt(char *text, int charPos, int nrChars) {
+  if (!text || !text[0] || nrChars <= 0) return;
+  if (charPos < 0) charPos = 0;
+  if (charPos >= strlenUC(text)) return;
 
   // The range is counted in characters from its start; a control byte there
   // is an ordinary character, not a selector, so exactly nrChars go.

@@ -14,9 +14,9 @@
 namespace pvrsim::box {
 
 struct Config {
-  std::string diskRoot;       // host folder that stands for /mnt/hd
-  std::string runDir;         // host folder for the console capture and other run files
-  bool consoleEcho = false;   // also copy console output to the terminal (stdout)
+  std::string diskRoot;          // host folder that stands for /mnt/hd
+  std::string runDir;            // host folder for the console capture and other run files
+  bool consoleEcho = false;      // also copy console output to the terminal (stdout)
   bool consoleAvailable = true;  // false: no /dev/pts/N can be opened
   // The box's network card address, shown by "ifconfig eth0".
   unsigned char macAddress[6] = {0x00, 0x1C, 0xA2, 0x3E, 0x1A, 0x20};
@@ -104,7 +104,7 @@ int runShell(const std::string &commandLine);
 std::string shellLog();
 
 // System V shared memory of this run.
-std::size_t shmSegmentCount();   // segments that shmget can still find by key
+std::size_t shmSegmentCount();      // segments that shmget can still find by key
 std::size_t shmLiveSegmentCount();  // also removed ones that are still attached
 bool shmKeyExists(int key);
 

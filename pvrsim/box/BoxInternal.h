@@ -1,4 +1,4 @@
-// Internal interfaces between the parts of the box layer.  Nothing here is
+// BoxInternal.h - internal interfaces between the parts of the box layer.  Nothing here is
 // meant for the core or for tests; they use Box.h.
 #pragma once
 

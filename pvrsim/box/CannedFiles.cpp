@@ -1,4 +1,4 @@
-// The few files and outputs of the box's own system that TAPs read: the
+// CannedFiles.cpp - the few files and outputs of the box's own system that TAPs read: the
 // name-server configuration and the network card as "ifconfig" shows it.
 // They are fixed texts; nothing of the host's configuration shows through.
 #include "Box.h"
@@ -21,14 +21,15 @@ constexpr char kResolvConf[] =
 std::string macText() {
   const unsigned char *mac = config().macAddress;
   char text[18];
-  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
-                mac[4], mac[5]);
+  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
+                mac[5]);
   return text;
 }
 
 // Laid out as busybox's ifconfig prints it, trailing blanks included.
 std::string ethernetText() {
-  return "eth0      Link encap:Ethernet  HWaddr " + macText() + "  \n"
+  return "eth0      Link encap:Ethernet  HWaddr " + macText() +
+         "  \n"
          "          inet addr:192.168.1.50  Bcast:192.168.1.255  Mask:255.255.255.0\n"
          "          UP BROADCAST RUNNING MULTICAST  MTU:1500  Metric:1\n"
          "          RX packets:0 errors:0 dropped:0 overruns:0 frame:0\n"

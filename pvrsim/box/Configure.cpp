@@ -1,4 +1,4 @@
-// The box layer's settings for one run, and the TAP-call marker.
+// Configure.cpp - the box layer's settings for one run, and the TAP-call marker.
 #include "Box.h"
 #include "BoxInternal.h"
 
@@ -40,8 +40,7 @@ void setInsideTapCall(bool inside) {
     return;
   }
   int depth = tapCallDepth.load();
-  while (depth > 0 && !tapCallDepth.compare_exchange_weak(depth, depth - 1)) {
-  }
+  while (depth > 0 && !tapCallDepth.compare_exchange_weak(depth, depth - 1)) {}
 }
 
 namespace detail {

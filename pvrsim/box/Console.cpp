@@ -1,4 +1,4 @@
-// The box's console: /dev/pts/N opens a capture file in the run folder.
+// Console.cpp - the box's console: /dev/pts/N opens a capture file in the run folder.
 // Writes to such a descriptor are kept as raw bytes (the library sends the
 // NUL that ends each piece) and, on request, echoed as text to stdout.
 #include "Box.h"

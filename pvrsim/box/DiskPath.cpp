@@ -1,4 +1,4 @@
-// Mapping of box paths below /mnt/hd onto the disk folder, and the lexical
+// DiskPath.cpp - mapping of box paths below /mnt/hd onto the disk folder, and the lexical
 // path clean-up that the rest of the box layer shares.  Every wrapped libc
 // call of a TAP passes through here.
 //

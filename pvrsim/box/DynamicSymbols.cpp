@@ -1,4 +1,4 @@
-// dlsym() as TAPs see it.  The library finds the firmware's internal names
+// DynamicSymbols.cpp - dlsym() as TAPs see it.  The library finds the firmware's internal names
 // through the dynamic loader; here those look-ups are counted, can be made to
 // fail (a firmware without that symbol), and resolve pvrsim's own names in
 // pvrsim first, so that a program with its own copy of the library (which

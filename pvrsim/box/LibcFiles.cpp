@@ -1,4 +1,4 @@
-// The box's libc file calls as TAPs make them: paths below /mnt/hd act on
+// LibcFiles.cpp - the box's libc file calls as TAPs make them: paths below /mnt/hd act on
 // the disk folder, /dev/pts/N on the console capture, /etc/resolv.conf on a
 // canned read-only copy; other paths reach the host only from test code.
 #include "Box.h"
@@ -25,7 +25,6 @@ int fail(int error) {
   return -1;
 }
 
-
 // The host path a Disk or Host route acts on.
 const char *hostPath(const RoutedPath &routed) { return routed.hostPath.c_str(); }
 
@@ -40,9 +39,7 @@ bool sameSide(const RoutedPath &a, const RoutedPath &b) {
   return (a.route == Route::Disk || a.route == Route::Host) && a.route == b.route;
 }
 
-bool writesFile(int flags) {
-  return (flags & O_ACCMODE) != O_RDONLY || (flags & (O_CREAT | O_TRUNC)) != 0;
-}
+bool writesFile(int flags) { return (flags & O_ACCMODE) != O_RDONLY || (flags & (O_CREAT | O_TRUNC)) != 0; }
 
 // An open that can change an existing file's bytes (an exclusive create
 // never opens an existing file).
@@ -53,7 +50,8 @@ bool changesExistingFile(int flags) {
 
 // A mode that writes: "w", "a" or any "+".
 bool streamWrites(const char *mode) {
-  return std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr || std::strchr(mode, '+') != nullptr;
+  return std::strchr(mode, 'w') != nullptr || std::strchr(mode, 'a') != nullptr ||
+         std::strchr(mode, '+') != nullptr;
 }
 
 FILE *openConsoleStream() {
@@ -77,7 +75,9 @@ void statConsole(const RoutedPath &routed, struct stat64 &st) {
   std::memset(&st, 0, sizeof st);
   st.st_mode = S_IFCHR | 0620;
   st.st_nlink = 1;
-  st.st_rdev = makedev(136, std::atoi(routed.boxPath.c_str() + std::strlen("/dev/pts/")));
+  // The path was matched as "/dev/pts/<digits>" when it was routed.
+  st.st_rdev =
+      makedev(136, std::atoi(routed.boxPath.c_str() + std::strlen("/dev/pts/")));  // NOLINT(cert-err34-c)
 }
 }  // namespace
 
@@ -93,7 +93,8 @@ extern "C" int __wrap_open(const char *path, int flags, ...) {
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
-      if (changesExistingFile(flags) && !pvrsim::box::separateBeforeWrite(routed.hostPath, (flags & O_TRUNC) == 0))
+      if (changesExistingFile(flags) &&
+          !pvrsim::box::separateBeforeWrite(routed.hostPath, (flags & O_TRUNC) == 0))
         return -1;
       return ::open(hostPath(routed), flags, mode);
     case Route::Console:
@@ -184,7 +185,8 @@ extern "C" FILE *__wrap_fopen(const char *path, const char *mode) {
   switch (routed.route) {
     case Route::Disk:
     case Route::Host:
-      if (streamWrites(mode) && !pvrsim::box::separateBeforeWrite(routed.hostPath, std::strchr(mode, 'w') == nullptr))
+      if (streamWrites(mode) &&
+          !pvrsim::box::separateBeforeWrite(routed.hostPath, std::strchr(mode, 'w') == nullptr))
         return nullptr;
       return std::fopen(hostPath(routed), mode);
     case Route::Console:

@@ -1,4 +1,4 @@
-// Files that loaded TAP code is mapped from.
+// MappedFiles.cpp - files that loaded TAP code is mapped from.
 //
 // The firmware reads a started TAP into memory, so on the box a TAP's file
 // can be rewritten, truncated or replaced while the TAP runs without

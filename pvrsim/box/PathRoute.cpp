@@ -1,4 +1,4 @@
-// Where a path given to a wrapped libc call leads: the disk folder, the
+// PathRoute.cpp - where a path given to a wrapped libc call leads: the disk folder, the
 // console, a canned system file, the host, or nowhere.
 #include "Box.h"
 #include "BoxInternal.h"

@@ -1,4 +1,4 @@
-// System V shared memory of one run, kept inside pvrsim: TAPs hand their
+// SharedMemory.cpp - system V shared memory of one run, kept inside pvrsim: TAPs hand their
 // start parameters over through it, and nothing of it reaches the host's IPC.
 // The box runs everything as root, so permission bits are kept but never
 // enforced.

@@ -1,4 +1,4 @@
-// The box shell behind system(): runs a command line with the box's own
+// Shell.cpp - the box shell behind system(): runs a command line with the box's own
 // commands, on box paths only.  Output that is not redirected goes to the
 // run folder's "shell.log" (and to stdout when the console is echoed), never
 // to the host terminal otherwise.
@@ -189,7 +189,7 @@ void resetShellLog() {
 
 }  // namespace pvrsim::box
 
-// system(NULL) asks whether a shell exists: the box always has one.
+// system(nullptr) asks whether a shell exists: the box always has one.
 extern "C" int __wrap_system(const char *commandLine) {
   if (commandLine == nullptr) return 1;
   return pvrsim::box::runShell(commandLine);

@@ -1,4 +1,4 @@
-// Internal interfaces of the box shell: the parsed command line, where
+// Shell.h - internal interfaces of the box shell: the parsed command line, where
 // commands write, and the table of commands.
 #pragma once
 
@@ -11,7 +11,7 @@ namespace pvrsim::box::shell {
 
 struct Redirection {
   enum class Kind { Truncate, Append, Duplicate };
-  int fd = 1;          // 1 stdout, 2 stderr
+  int fd = 1;  // 1 stdout, 2 stderr
   Kind kind = Kind::Truncate;
   std::string target;  // a path, or for Duplicate the descriptor number
 };

@@ -1,4 +1,4 @@
-// The box shell's command table and its commands that touch no files.
+// ShellCommands.cpp - the box shell's command table and its commands that touch no files.
 #include "Shell.h"
 
 #include <cerrno>
@@ -45,10 +45,10 @@ int ifconfigCommand(const std::vector<std::string> &args, CommandIo &io) {
 
 Command findCommand(const std::string &name) {
   static const std::map<std::string, Command> commands = {
-      {":", trueCommand},         {"true", trueCommand},   {"false", falseCommand},
-      {"echo", echoCommand},      {"ifconfig", ifconfigCommand},
-      {"mkdir", mkdirCommand},    {"rm", rmCommand},       {"chmod", chmodCommand},
-      {"mv", mvCommand},          {"cat", catCommand},
+      {":", trueCommand},    {"true", trueCommand},         {"false", falseCommand},
+      {"echo", echoCommand}, {"ifconfig", ifconfigCommand}, {"mkdir", mkdirCommand},
+      {"rm", rmCommand},     {"chmod", chmodCommand},       {"mv", mvCommand},
+      {"cat", catCommand},
   };
   auto it = commands.find(name);
   return it == commands.end() ? nullptr : it->second;

@@ -1,4 +1,4 @@
-// The box shell's file commands: mkdir, rm, chmod, mv and cat, on box paths
+// ShellFileCommands.cpp - the box shell's file commands: mkdir, rm, chmod, mv and cat, on box paths
 // below /mnt/hd (cat also reads the canned system files).  Messages and exit
 // codes follow busybox, the box's own shell.
 #include "Box.h"

@@ -1,4 +1,4 @@
-// Command-line parsing of the box shell.
+// ShellParser.cpp - command-line parsing of the box shell.
 #include "Shell.h"
 
 #include <cctype>
@@ -8,7 +8,7 @@ namespace pvrsim::box::shell {
 namespace {
 struct Token {
   bool isOperator = false;
-  std::string text;  // the word, or the operator (";", "&&", ">", ">>", ">&" ...)
+  std::string text;   // the word, or the operator (";", "&&", ">", ">>", ">&" ...)
   int ioNumber = -1;  // the descriptor written before a redirection operator
 };
 
@@ -176,7 +176,7 @@ class Parser {
         if (command.words.empty() && command.redirections.empty()) return unexpected(token.text, error);
         items.push_back({connector, command});
         command = SimpleCommand();
-        connector = token.text == "&&" ? Connector::IfSuccess
+        connector = token.text == "&&"   ? Connector::IfSuccess
                     : token.text == "||" ? Connector::IfFailure
                                          : Connector::Always;
         pendingConnector = token.text != ";";
@@ -211,7 +211,7 @@ class Parser {
     Redirection redirection;
     redirection.fd = op.ioNumber >= 0 ? op.ioNumber : 1;
     redirection.target = tokens_[i + 1].text;
-    redirection.kind = op.text == ">>" ? Redirection::Kind::Append
+    redirection.kind = op.text == ">>"   ? Redirection::Kind::Append
                        : op.text == ">&" ? Redirection::Kind::Duplicate
                                          : Redirection::Kind::Truncate;
     command.redirections.push_back(redirection);

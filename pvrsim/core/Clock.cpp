@@ -1,4 +1,4 @@
-// The virtual clock: ticks of 10 ms that cost no real time unless the run
+// Clock.cpp - the virtual clock: ticks of 10 ms that cost no real time unless the run
 // is paced to real time.
 #include <thread>
 
@@ -16,8 +16,7 @@ void advanceClock(dword ticks) {
     }
   }
   r.tick += ticks;
-  if (r.options.realtime)
-    std::this_thread::sleep_until(r.realStart + std::chrono::milliseconds(10) * r.tick);
+  if (r.options.realtime) std::this_thread::sleep_until(r.realStart + std::chrono::milliseconds(10) * r.tick);
 }
 
 int64_t wallSeconds() {

@@ -1,4 +1,4 @@
-// The pvrsim program's arguments.
+// CommandLine.cpp - the pvrsim program's arguments.
 #include "CommandLine.h"
 
 #include <fstream>
@@ -78,7 +78,8 @@ bool readKeyScript(const std::string &file, std::vector<ScheduledKey> &keys, std
     std::string tick, name, extra;
     if (!(words >> tick) || tick[0] == '#') continue;
     ScheduledKey key;
-    if (!(words >> name) || (words >> extra) || !parseDword(tick, key.tick) || !parseKeyName(name, key.code)) {
+    if (!(words >> name) || (words >> extra) || !parseDword(tick, key.tick) ||
+        !parseKeyName(name, key.code)) {
       error = file + ":" + std::to_string(number) + ": expected \"TICK NAME\", found \"" + line + "\"";
       return false;
     }
@@ -117,8 +118,8 @@ bool badValue(const std::string &option, const std::string &value, const char *e
 }
 
 // One option with its value; false with error set when it is unknown or bad.
-bool applyOption(const std::string &option, ArgumentReader &reader, const std::string &inlineValue, bool hasInline,
-                 CommandLine &out, std::string &error) {
+bool applyOption(const std::string &option, ArgumentReader &reader, const std::string &inlineValue,
+                 bool hasInline, CommandLine &out, std::string &error) {
   auto flag = [&](bool &target) {
     if (hasInline) return badValue(option, inlineValue, "allowed (the option takes no value)", error);
     target = true;
@@ -135,10 +136,22 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     return true;
   }
 
-  static const char *const kWithValue[] = {"--disk", "--run", "--copy", "--param", "--ticks", "--max-ticks",
-                                           "--key", "--keys", "--lang", "--time", "--system-id",
-                                           "--firmware-version", "--power-cut-tick", "--power-cut-bytes",
-                                           "--disk-full-after-bytes", "--lose-writes-after-bytes"};
+  static const char *const kWithValue[] = {"--disk",
+                                           "--run",
+                                           "--copy",
+                                           "--param",
+                                           "--ticks",
+                                           "--max-ticks",
+                                           "--key",
+                                           "--keys",
+                                           "--lang",
+                                           "--time",
+                                           "--system-id",
+                                           "--firmware-version",
+                                           "--power-cut-tick",
+                                           "--power-cut-bytes",
+                                           "--disk-full-after-bytes",
+                                           "--lose-writes-after-bytes"};
   bool known = false;
   for (const char *name : kWithValue) known = known || option == name;
   if (!known) {
@@ -150,8 +163,10 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
   dword number = 0;
   const bool isNumber = parseDword(v, number);
 
-  if (option == "--disk") out.options.diskDir = v;
-  else if (option == "--run") out.options.runDir = v;
+  if (option == "--disk")
+    out.options.diskDir = v;
+  else if (option == "--run")
+    out.options.runDir = v;
   else if (option == "--copy") {
     size_t eq = v.find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 >= v.size() || v[eq + 1] != '/')
@@ -162,8 +177,10 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     out.param = number;
   } else if (option == "--ticks" || option == "--max-ticks") {
     if (!isNumber) return badValue(option, v, "a number of ticks", error);
-    if (option == "--ticks") out.ticks = number;
-    else out.maxTicks = number;
+    if (option == "--ticks")
+      out.ticks = number;
+    else
+      out.maxTicks = number;
   } else if (option == "--key") {
     size_t colon = v.find(':');
     ScheduledKey key{};
@@ -174,19 +191,26 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
   } else if (option == "--keys") {
     return readKeyScript(v, out.keys, error);
   } else if (option == "--lang") {
-    if (!parseLanguage(v, out.options.osdLanguage)) return badValue(option, v, "a language code or number", error);
+    if (!parseLanguage(v, out.options.osdLanguage))
+      return badValue(option, v, "a language code or number", error);
   } else if (option == "--time") {
     DateTime t;
     if (!parseDateTime(v, t)) return badValue(option, v, "a valid \"YYYY-MM-DD HH:MM:SS\"", error);
     out.options.startTime = t;
   } else if (!isNumber) {
     return badValue(option, v, "a number", error);
-  } else if (option == "--system-id") out.options.systemId = number;
-  else if (option == "--firmware-version") out.options.firmwareVersion = number;
-  else if (option == "--power-cut-tick") out.options.powerCutAtTick = number;
-  else if (option == "--power-cut-bytes") out.options.powerCutAfterBytes = number;
-  else if (option == "--disk-full-after-bytes") out.options.diskFullAfterBytes = number;
-  else if (option == "--lose-writes-after-bytes") out.options.lostWritesAfterBytes = number;
+  } else if (option == "--system-id")
+    out.options.systemId = number;
+  else if (option == "--firmware-version")
+    out.options.firmwareVersion = number;
+  else if (option == "--power-cut-tick")
+    out.options.powerCutAtTick = number;
+  else if (option == "--power-cut-bytes")
+    out.options.powerCutAfterBytes = number;
+  else if (option == "--disk-full-after-bytes")
+    out.options.diskFullAfterBytes = number;
+  else if (option == "--lose-writes-after-bytes")
+    out.options.lostWritesAfterBytes = number;
   return true;
 }
 

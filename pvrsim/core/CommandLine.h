@@ -62,7 +62,7 @@ std::string usageText();
 
 // What a front end (the web page of --serve) adds to a run; each may be empty.
 struct RunHooks {
-  std::function<void(Sim &)> started;  // the Sim exists; no TAP has started yet
+  std::function<void(Sim &)> started;   // the Sim exists; no TAP has started yet
   std::function<bool()> stopRequested;  // asked before each tick of the run loop: true ends the run there
   // After the summary, with the reason the run ended ("no TAP left at tick 1234" ...).
   std::function<void(Sim &, const std::string &why)> finished;

@@ -1,4 +1,4 @@
-// Folder and entry operations of the TAP API on the simulated disk:
+// DiskApi.cpp - folder and entry operations of the TAP API on the simulated disk:
 // TAP_Hdd_ChangeDir, TAP_Hdd_Exist, TAP_Hdd_Delete, TAP_Hdd_Create.
 // Delete and Create return 0 on success and -1 on failure.  Links on the
 // disk are followed within it; one leading outside leads nowhere.

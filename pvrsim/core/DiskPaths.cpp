@@ -1,4 +1,4 @@
-// TAP-notation names resolved for the calling TAP: absolute below the disk
+// DiskPaths.cpp - TAP-notation names resolved for the calling TAP: absolute below the disk
 // root ("/ProgramFiles/AutoStart") or relative to the TAP's current
 // directory.  The box-path to host-path mapping (which follows links on the
 // disk and refuses whatever leads out of the disk folder) belongs to the box

@@ -1,4 +1,4 @@
-// The single disk write path of the TAP API, with the byte counter, the
+// DiskWrite.cpp - the single disk write path of the TAP API, with the byte counter, the
 // power-cut switch and the disk faults.
 #include "DiskWrite.h"
 
@@ -63,8 +63,7 @@ namespace core {
 void powerCut(const char *reason) {
   Runtime &r = rt();
   std::fprintf(stderr, "pvrsim: power cut at tick %u after %llu bytes written (%s)\n",
-               static_cast<unsigned>(r.tick), static_cast<unsigned long long>(r.bytesWritten),
-               reason);
+               static_cast<unsigned>(r.tick), static_cast<unsigned long long>(r.bytesWritten), reason);
   std::fflush(stderr);
   _exit(kPowerCutExitStatus);
 }

@@ -1,4 +1,4 @@
-// Event dispatch, one tick at a time: remove ended TAPs, deliver the keys
+// Dispatcher.cpp - event dispatch, one tick at a time: remove ended TAPs, deliver the keys
 // that are due, then an idle event to every running TAP.  TAP_SystemProc runs
 // a tick from inside a TAP, so a waiting TAP's handler is entered again, as
 // on the box.
@@ -69,7 +69,8 @@ void dispatchTick() {
   advanceClock(1);
   if (r.dispatchDepth >= r.options.maxDispatchNesting) {
     if (!r.nestingWarned)
-      std::fprintf(stderr, "pvrsim: TAP_SystemProc nested %d deep at tick %u; deeper calls only advance the clock\n",
+      std::fprintf(stderr,
+                   "pvrsim: TAP_SystemProc nested %d deep at tick %u; deeper calls only advance the clock\n",
                    r.dispatchDepth, static_cast<unsigned>(r.tick));
     r.nestingWarned = true;
     return;

@@ -1,4 +1,4 @@
-// Files of the TAP API: TAP_Hdd_Fopen opens an existing file on the disk for
+// FileApi.cpp - files of the TAP API: TAP_Hdd_Fopen opens an existing file on the disk for
 // reading and writing at position 0 and hands out a TYPE_File whose handle
 // is a firmware file object with the file's "/mnt/hd/..." path.
 //

@@ -1,4 +1,4 @@
-// Folder listing of the TAP API: TAP_Hdd_FindFirst lists the calling TAP's
+// FindApi.cpp - folder listing of the TAP API: TAP_Hdd_FindFirst lists the calling TAP's
 // current folder (sorted by name, never "." or "..", folders always, files
 // only when they match the extension filter; a link is listed as what it
 // leads to on the disk, and not at all when it leads nowhere or out of the

@@ -1,4 +1,4 @@
-// Small firmware internals: time conversion, the MAC address from the
+// FirmwareServices.cpp - small firmware internals: time conversion, the MAC address from the
 // EEPROM and the UTF-8 repair routine of a UTF-8 firmware.
 #include "FirmwareFunctions.h"
 #include "Runtime.h"
@@ -9,7 +9,8 @@ using namespace pvrsim::core;
 // since 1970; the firmware time counts as UTC.  Times before 1970 give 0.
 extern "C" __attribute__((visibility("default"))) dword PvrTimeToLinux(dword packed) {
   int64_t mjd = packed >> 16;
-  int64_t seconds = (mjd - kMjdOfUnixEpoch) * 86400 + ((packed >> 8) & 0xFF) * 3600 + (packed & 0xFF) * 60;
+  int64_t seconds =
+      (mjd - kMjdOfUnixEpoch) * 86400 + int64_t{(packed >> 8) & 0xFF} * 3600 + int64_t{packed & 0xFF} * 60;
   return seconds < 0 ? 0 : static_cast<dword>(seconds);
 }
 
@@ -26,10 +27,14 @@ int validSequence(const unsigned char *p, int avail) {
   int len;
   unsigned lowest;
   if (c < 0x80) return 1;
-  if ((c & 0xE0) == 0xC0) len = 2, lowest = 0x80;
-  else if ((c & 0xF0) == 0xE0) len = 3, lowest = 0x800;
-  else if ((c & 0xF8) == 0xF0) len = 4, lowest = 0x10000;
-  else return 0;
+  if ((c & 0xE0) == 0xC0)
+    len = 2, lowest = 0x80;
+  else if ((c & 0xF0) == 0xE0)
+    len = 3, lowest = 0x800;
+  else if ((c & 0xF8) == 0xF0)
+    len = 4, lowest = 0x10000;
+  else
+    return 0;
   if (len > avail) return 0;
   unsigned code = c & (0x7F >> len);
   for (int i = 1; i < len; ++i) {

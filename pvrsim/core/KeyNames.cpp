@@ -1,4 +1,4 @@
-// Names of remote-control keys and menu languages on the command line.
+// KeyNames.cpp - names of remote-control keys and menu languages on the command line.
 #include <strings.h>
 
 #include <cctype>
@@ -16,14 +16,30 @@ namespace {
 // Every remote-control key pvrsim knows by name, one stable name per key
 // (the key symbols of the toolkit use the same names, _Button_<name>_Gd).
 constexpr KeyName kKeys[] = {
-    {"0", RKEY_0},         {"1", RKEY_1},          {"2", RKEY_2},
-    {"3", RKEY_3},         {"4", RKEY_4},          {"5", RKEY_5},
-    {"6", RKEY_6},         {"7", RKEY_7},          {"8", RKEY_8},
-    {"9", RKEY_9},         {"recall", RKEY_Recall}, {"left", RKEY_Left},
-    {"up", RKEY_Up},       {"right", RKEY_Right},  {"exit", RKEY_Exit},
-    {"down", RKEY_Down},   {"ok", RKEY_Ok},        {"green", RKEY_Green},
-    {"blue", RKEY_Blue},   {"red", RKEY_Red},      {"rwd", RKEY_Rewind},
-    {"ffwd", RKEY_Forward}, {"jumpstart", RKEY_JumpStart}, {"jumpend", RKEY_JumpEnd},
+    {"0", RKEY_0},
+    {"1", RKEY_1},
+    {"2", RKEY_2},
+    {"3", RKEY_3},
+    {"4", RKEY_4},
+    {"5", RKEY_5},
+    {"6", RKEY_6},
+    {"7", RKEY_7},
+    {"8", RKEY_8},
+    {"9", RKEY_9},
+    {"recall", RKEY_Recall},
+    {"left", RKEY_Left},
+    {"up", RKEY_Up},
+    {"right", RKEY_Right},
+    {"exit", RKEY_Exit},
+    {"down", RKEY_Down},
+    {"ok", RKEY_Ok},
+    {"green", RKEY_Green},
+    {"blue", RKEY_Blue},
+    {"red", RKEY_Red},
+    {"rwd", RKEY_Rewind},
+    {"ffwd", RKEY_Forward},
+    {"jumpstart", RKEY_JumpStart},
+    {"jumpend", RKEY_JumpEnd},
     {"menu", RKEY_Menu},
 };
 

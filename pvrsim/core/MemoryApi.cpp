@@ -1,4 +1,4 @@
-// Memory and formatting services of the TAP API, as the box's libc gives them.
+// MemoryApi.cpp - memory and formatting services of the TAP API, as the box's libc gives them.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>

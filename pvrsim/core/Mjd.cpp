@@ -1,4 +1,4 @@
-// Calendar arithmetic of the firmware clock: Modified Julian Dates (MJD 0 =
+// Mjd.cpp - calendar arithmetic of the firmware clock: Modified Julian Dates (MJD 0 =
 // 1858-11-17), the split into year, month, day and weekday, and the local
 // time TAP_GetTime reports.
 //

@@ -1,4 +1,4 @@
-// The pvrsim program's run: set up the disk, start the TAP, run the ticks,
+// RunCommand.cpp - the pvrsim program's run: set up the disk, start the TAP, run the ticks,
 // print a summary.
 #include <cstdio>
 #include <filesystem>
@@ -53,9 +53,8 @@ bool startWithLauncher(Sim &sim, const std::string &tapPath, dword param, std::s
     }
   }
   bool started = false;
-  if (!sim.copyToDisk(PVRSIM_LAUNCHER_TAP, launcher)) {
-    error = sim.lastError();
-  } else if (sim.startTap(launcher) < 0 && !sim.lastError().empty()) {
+  if (!sim.copyToDisk(PVRSIM_LAUNCHER_TAP, launcher) ||
+      (sim.startTap(launcher) < 0 && !sim.lastError().empty())) {
     error = sim.lastError();
   } else {
     started = true;  // the TAP itself may have ended in its TAP_Main
@@ -81,7 +80,6 @@ bool makeFolder(const char *option, const std::string &dir, std::string &error) 
   }
   return true;
 }
-
 
 void printSummary(const Sim &sim, dword ticks) {
   std::printf("pvrsim: ran %u ticks (%u.%02u s of box time)\n", static_cast<unsigned>(ticks),

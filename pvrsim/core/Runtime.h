@@ -45,26 +45,26 @@ struct LoadedTap {
 // What the firmware keeps about one task slot besides the _tapTask entry.
 struct Slot {
   bool occupied = false;
-  bool adopted = false;         // the test program acting as a TAP
-  LoadedTap code;               // none for an adopted caller
-  std::string filePath;         // "/mnt/hd/.../X.tap", behind fileObject.path
-  std::string dirPath;          // current directory "/mnt/hd...", behind dirRecord.path
+  bool adopted = false;  // the test program acting as a TAP
+  LoadedTap code;        // none for an adopted caller
+  std::string filePath;  // "/mnt/hd/.../X.tap", behind fileObject.path
+  std::string dirPath;   // current directory "/mnt/hd...", behind dirRecord.path
   TYPE_File file{};
   TYPE_FileObject fileObject{};
   TYPE_TapDirRecord dirRecord{};
   TAP_EventHandlerFn handler = nullptr;
   dword tapId = 0;
-  int depth = 0;                // calls from pvrsim into this slot's code still running
-  bool exitRequested = false;   // TAP_Exit called; removed when depth is 0
-  bool ignoreKill = false;      // state 2 does not remove this slot
+  int depth = 0;               // calls from pvrsim into this slot's code still running
+  bool exitRequested = false;  // TAP_Exit called; removed when depth is 0
+  bool ignoreKill = false;     // state 2 does not remove this slot
   FolderListing listing;
 };
 
 // A TAP file open through TAP_Hdd_Fopen.
 struct OpenFile {
   int fd = -1;
-  std::string path;      // "/mnt/hd/..."
-  std::string hostPath;  // the file in the disk folder
+  std::string path;              // "/mnt/hd/..."
+  std::string hostPath;          // the file in the disk folder
   bool separateOnWrite = false;  // read-only on a mapped TAP file until the first write
   dword sizeAtOpen = 0;          // TAP_Hdd_Flen with Options::strictApi
   TYPE_FileObject object{};
@@ -82,14 +82,14 @@ struct Runtime {
 
   // tasks
   std::array<Slot, TAP_MAX_TASKS> slots;
-  int tapCodeDepth = 0;      // nesting of calls into loaded TAP code
-  int dispatchDepth = 0;     // nesting of tick dispatches
+  int tapCodeDepth = 0;   // nesting of calls into loaded TAP code
+  int dispatchDepth = 0;  // nesting of tick dispatches
   bool nestingWarned = false;
   // Code whose slot is gone but which may still be on the stack; closed
   // once no TAP code runs.
   std::vector<LoadedTap> pendingUnloads;
-  unsigned loadCounter = 0;  // makes the names of loaded copies unique
-  std::multimap<dword, dword> keys;  // tick -> key code, in scheduling order
+  unsigned loadCounter = 0;            // makes the names of loaded copies unique
+  std::multimap<dword, dword> keys;    // tick -> key code, in scheduling order
   std::function<void()> tickObserver;  // Sim::setTickObserver
   std::vector<ReturnedKey> returnedKeys;
   std::vector<std::unique_ptr<dword>> paramBlocks;  // start parameters, alive for the run
@@ -116,12 +116,12 @@ struct Runtime {
 Runtime &rt();
 
 // ---- task table (TaskTable.cpp) ----
-Slot *slotAt(dword index);         // occupied slot or null
-Slot *currentSlot();               // the slot at _curTapTask, when occupied
-int freeSlotIndex();               // -1 when the table is full
+Slot *slotAt(dword index);  // occupied slot or null
+Slot *currentSlot();        // the slot at _curTapTask, when occupied
+int freeSlotIndex();        // -1 when the table is full
 int fillSlot(int index, const std::string &filePath, const std::string &dirPath);
 void setSlotDir(Slot &slot, const std::string &dirPath);
-void removeSlot(int index);        // table entry zeroed; library unloaded later
+void removeSlot(int index);  // table entry zeroed; library unloaded later
 // Closes the libraries of removed slots and frees the memory they still
 // held.  Called only where no TAP code can be on the stack: from the
 // simulator's own entry points (a tick it runs, a start it makes, its end),
@@ -174,7 +174,7 @@ void advanceClock(dword ticks);  // checks the power cut, paces in realtime mode
 int64_t wallSeconds();           // start time + elapsed ticks, seconds since 1970
 
 // ---- calendar (Mjd.cpp) ----
-constexpr int64_t kMjdOfUnixEpoch = 40587;  // MJD of 1970-01-01
+constexpr int64_t kMjdOfUnixEpoch = 40587;                // MJD of 1970-01-01
 int64_t daysFromCivil(int64_t year, int month, int day);  // days since 1970-01-01, month 1-12
 void civilFromDays(int64_t days, int &year, int &month, int &day);
 dword firmwareTime(int64_t unixSeconds);  // packed: MJD << 16 | hour << 8 | minute
@@ -189,7 +189,7 @@ dword firmwareTime(int64_t unixSeconds);  // packed: MJD << 16 | hour << 8 | min
 bool resolveName(const char *name, std::string &boxPath, std::string &hostPath,
                  box::LastLink last = box::LastLink::Follow);
 bool isDiskRoot(const std::string &hostPath);  // the disk folder itself
-std::string currentDirOfCaller();  // "/mnt/hd..." of the calling TAP, "/mnt/hd" without one
+std::string currentDirOfCaller();              // "/mnt/hd..." of the calling TAP, "/mnt/hd" without one
 
 // ---- power cut (DiskWrite.cpp) ----
 [[noreturn]] void powerCut(const char *reason);

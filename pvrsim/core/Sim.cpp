@@ -1,4 +1,4 @@
-// The Sim: one run of the simulated box.
+// Sim.cpp - the Sim: one run of the simulated box.
 #include "Sim.h"
 
 #include <unistd.h>
@@ -38,7 +38,8 @@ DateTime hostLocalTime() {
 }
 
 int64_t secondsOf(const DateTime &t) {
-  return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+  return daysFromCivil(t.year, t.month, t.day) * 86400 + int64_t{t.hour} * 3600 + int64_t{t.minute} * 60 +
+         t.second;
 }
 
 std::string absoluteFolder(const std::string &dir) {
@@ -58,6 +59,8 @@ std::string parentOf(const std::string &path) { return path.substr(0, path.rfind
 bool parseDateTime(const std::string &text, DateTime &out) {
   DateTime t;
   char tail;
+  // Every field is range-checked below.
+  // NOLINTNEXTLINE(cert-err34-c)
   if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute,
                   &t.second, &tail) != 6)
     return false;

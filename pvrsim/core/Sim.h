@@ -28,17 +28,17 @@ struct DateTime {
 bool parseDateTime(const std::string &text, DateTime &out);
 
 struct Options {
-  std::string diskDir = "run/disk";  // host folder that stands for /mnt/hd (created when missing)
-  std::string runDir = "run";        // run files: console capture, loaded TAP copies
-  int osdLanguage = 0;               // TAP_GetSystemVar(1): 0 en, 1 fr, 2 de ... 19 bg
-  bool realtime = false;             // pace ticks to real time (10 ms each)
-  bool consoleEcho = false;          // copy the box console to the terminal
-  bool consoleAvailable = true;      // false: the box has no /dev/pts/N
-  std::optional<DateTime> startTime; // firmware time at tick 0; default the host's local time
-  dword systemId = 22010;            // TAP_GetSystemId
-  dword firmwareVersion = 0x1225;    // TAP_GetVersion
-  dword chdirSuccessValue = 1;       // what TAP_Hdd_ChangeDir returns on success
-  bool utf8Firmware = true;          // false: the firmware hides Appl_ConvertToValidUTF8Str
+  std::string diskDir = "run/disk";   // host folder that stands for /mnt/hd (created when missing)
+  std::string runDir = "run";         // run files: console capture, loaded TAP copies
+  int osdLanguage = 0;                // TAP_GetSystemVar(1): 0 en, 1 fr, 2 de ... 19 bg
+  bool realtime = false;              // pace ticks to real time (10 ms each)
+  bool consoleEcho = false;           // copy the box console to the terminal
+  bool consoleAvailable = true;       // false: the box has no /dev/pts/N
+  std::optional<DateTime> startTime;  // firmware time at tick 0; default the host's local time
+  dword systemId = 22010;             // TAP_GetSystemId
+  dword firmwareVersion = 0x1225;     // TAP_GetVersion
+  dword chdirSuccessValue = 1;        // what TAP_Hdd_ChangeDir returns on success
+  bool utf8Firmware = true;           // false: the firmware hides Appl_ConvertToValidUTF8Str
   byte macAddress[6] = {0x02, 0x50, 0x56, 0x52, 0x53, 0x4D};  // DevEeprom_GetMacAddr
   // Power cut: the process ends at once (exit status kPowerCutExitStatus)
   // when the clock would pass this tick, or when the TAP API has written this
@@ -119,11 +119,11 @@ class Sim {
                   const std::string &fileName = "Test.tap");
 
   // ---- running ----
-  void tick();                           // one tick: clock + 1, dispatch
+  void tick();  // one tick: clock + 1, dispatch
   void runTicks(dword n);
-  dword runUntilNoTap(dword maxTicks);   // returns the ticks run; adopted callers do not count
+  dword runUntilNoTap(dword maxTicks);  // returns the ticks run; adopted callers do not count
   void scheduleKey(dword tick, dword code);
-  dword now() const;                     // TAP_GetTick
+  dword now() const;  // TAP_GetTick
   // Called on the simulator's thread at every tick that dispatches, the
   // nested ticks of TAP_SystemProc included, after the clock moved and before
   // the due keys are delivered: a key scheduled there for now() is delivered
@@ -143,7 +143,7 @@ class Sim {
   const TYPE_TapTask &task(int slot) const;
   void setIgnoreKill(int slot, bool ignore = true);
   const std::vector<ReturnedKey> &returnedKeys() const;
-  bool normalMode() const;                        // firmware screens on
+  bool normalMode() const;  // firmware screens on
   int enterNormalCalls() const;
   int exitNormalCalls() const;
   std::string consoleText() const;

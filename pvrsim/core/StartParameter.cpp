@@ -1,4 +1,4 @@
-// Start-parameter hand-over through the box layer's shared memory.
+// StartParameter.cpp - start-parameter hand-over through the box layer's shared memory.
 #include "StartParameter.h"
 
 #include <sys/ipc.h>

@@ -11,7 +11,7 @@ namespace pvrsim::core {
 class StartParameterHandOver {
  public:
   StartParameterHandOver(dword tapId, void *parameterBlock);  // creates and fills the record
-  ~StartParameterHandOver();                                   // detaches and removes it
+  ~StartParameterHandOver();                                  // detaches and removes it
   StartParameterHandOver(const StartParameterHandOver &) = delete;
   StartParameterHandOver &operator=(const StartParameterHandOver &) = delete;
   bool ok() const { return record_ != nullptr; }

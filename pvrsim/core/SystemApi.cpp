@@ -1,4 +1,4 @@
-// System identity, system variables and the firmware's normal screens.
+// SystemApi.cpp - system identity, system variables and the firmware's normal screens.
 #include "Runtime.h"
 
 using namespace pvrsim::core;

@@ -1,4 +1,4 @@
-// Reads just enough of an ELF file to tell whether it is a loadable TAP.
+// TapFile.cpp - reads just enough of an ELF file to tell whether it is a loadable TAP.
 #include "TapFile.h"
 
 #include <elf.h>
@@ -25,12 +25,18 @@ constexpr int kThisMachine = EM_X86_64;
 
 std::string machineName(int machine) {
   switch (machine) {
-    case EM_386: return "i386";
-    case EM_MIPS: return "MIPS";
-    case EM_X86_64: return "x86-64";
-    case EM_ARM: return "ARM";
-    case EM_AARCH64: return "AArch64";
-    default: return "machine " + std::to_string(machine);
+    case EM_386:
+      return "i386";
+    case EM_MIPS:
+      return "MIPS";
+    case EM_X86_64:
+      return "x86-64";
+    case EM_ARM:
+      return "ARM";
+    case EM_AARCH64:
+      return "AArch64";
+    default:
+      return "machine " + std::to_string(machine);
   }
 }
 
@@ -50,7 +56,9 @@ class ElfFile {
 
   bool ok() const { return fd_ >= 0; }
   uint64_t size() const { return size_; }
-  bool contains(uint64_t offset, uint64_t length) const { return offset <= size_ && length <= size_ - offset; }
+  bool contains(uint64_t offset, uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
   // Reads length bytes at offset; false when they are not all in the file.
   bool read(uint64_t offset, void *dest, size_t length) const {
     if (!contains(offset, length)) return false;
@@ -97,16 +105,23 @@ bool checkHeader(const ElfFile &file, Elf32_Ehdr &header, std::string &reason) {
     reason = "truncated ELF file (incomplete file header)";
     return false;
   }
-  if (ident[EI_DATA] != ELFDATA2LSB) reason = "not a little-endian ELF file";
-  else if (header.e_type != ET_DYN) reason = "not a shared object";
+  if (ident[EI_DATA] != ELFDATA2LSB)
+    reason = "not a little-endian ELF file";
+  else if (header.e_type != ET_DYN)
+    reason = "not a shared object";
   else if (header.e_machine != kThisMachine)
-    reason = "built for " + machineName(header.e_machine) + ", not for this machine (" + machineName(kThisMachine) + ")";
-  else if (header.e_shoff == 0 || header.e_shnum == 0) reason = "no section headers";
-  else if (header.e_shentsize != sizeof(Elf32_Shdr)) reason = "unexpected section header size";
+    reason = "built for " + machineName(header.e_machine) + ", not for this machine (" +
+             machineName(kThisMachine) + ")";
+  else if (header.e_shoff == 0 || header.e_shnum == 0)
+    reason = "no section headers";
+  else if (header.e_shentsize != sizeof(Elf32_Shdr))
+    reason = "unexpected section header size";
   else if (!file.contains(header.e_shoff, uint64_t{header.e_shnum} * sizeof(Elf32_Shdr)))
     reason = "truncated ELF file (section headers beyond the end)";
-  else if (header.e_shstrndx >= header.e_shnum) reason = "no section-name table";
-  else if (!segmentsInFile(file, header)) reason = "truncated ELF file (a segment lies beyond the end)";
+  else if (header.e_shstrndx >= header.e_shnum)
+    reason = "no section-name table";
+  else if (!segmentsInFile(file, header))
+    reason = "truncated ELF file (a segment lies beyond the end)";
   return reason.empty();
 }
 

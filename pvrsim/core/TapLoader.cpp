@@ -1,4 +1,4 @@
-// Starting a TAP file from the disk: check it, load it, fill a task slot,
+// TapLoader.cpp - starting a TAP file from the disk: check it, load it, fill a task slot,
 // call __TAP_Init_ and TAP_Main.
 //
 // Every start gets its own instance of the code (RTLD_LOCAL), so a TAP

@@ -1,4 +1,4 @@
-// The firmware's task table (_tapTask), the current-task index and the TAP
+// TaskTable.cpp - the firmware's task table (_tapTask), the current-task index and the TAP
 // folder record, exported under the firmware's symbol names, and the
 // bookkeeping pvrsim keeps per slot.
 #include <dlfcn.h>
@@ -31,9 +31,7 @@ Runtime &rt() {
   return runtime;
 }
 
-bool isOccupied(int index) {
-  return index >= 0 && index < TAP_MAX_TASKS && rt().slots[index].occupied;
-}
+bool isOccupied(int index) { return index >= 0 && index < TAP_MAX_TASKS && rt().slots[index].occupied; }
 
 Slot *slotAt(dword index) {
   if (index >= TAP_MAX_TASKS) return nullptr;

@@ -1,4 +1,4 @@
-// The firmware's work folder and program start, as the library's
+// WorkFolder.cpp - the firmware's work folder and program start, as the library's
 // HDD_TAP_Start drives them: save the work folder, select a folder into a
 // folder record, make the record the work folder, start a program from it,
 // restore the saved work folder.

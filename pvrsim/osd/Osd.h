@@ -22,9 +22,9 @@ namespace pvrsim::osd {
 
 constexpr int kScreenWidth = 720;
 constexpr int kScreenHeight = 576;
-constexpr word kFirstRegion = 128;   // lowest region number handed out
-constexpr int kMaxRegions = 512;     // live regions at a time
-constexpr int kMaxRegionSide = 4096; // largest width or height of a region
+constexpr word kFirstRegion = 128;    // lowest region number handed out
+constexpr int kMaxRegions = 512;      // live regions at a time
+constexpr int kMaxRegionSide = 4096;  // largest width or height of a region
 
 // A picture of 32-bit ARGB pixels, row by row.
 struct Image {
@@ -39,7 +39,7 @@ struct Image {
 };
 
 // ---- regions ----
-int regionCount();                          // live regions, on- and off-screen
+int regionCount();  // live regions, on- and off-screen
 bool regionExists(word rgn);
 bool regionIsOnScreen(word rgn);
 // Pixel of a region at region coordinates; false outside it or for no region.

@@ -1,4 +1,4 @@
-// Drawing into regions: boxes, rectangles, 3D boxes, saving and restoring
+// OsdDraw.cpp - drawing into regions: boxes, rectangles, 3D boxes, saving and restoring
 // pixels, and copies between regions.  Every operation is clipped to its
 // region; pixels outside it never change.
 #include <vector>

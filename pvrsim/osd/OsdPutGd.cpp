@@ -1,4 +1,4 @@
-// TAP_Osd_PutGd: draws an embedded graphic (32-bit ARGB, compression
+// OsdPutGd.cpp - TAP_Osd_PutGd: draws an embedded graphic (32-bit ARGB, compression
 // method 2) into a region, copied or, with the sprite flag, blended by the
 // graphic's alpha.
 #include <cstring>

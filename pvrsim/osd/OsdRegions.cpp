@@ -1,4 +1,4 @@
-// OSD regions: TAP_Osd_Create, TAP_Osd_Delete, the firmware's OSD map
+// OsdRegions.cpp - OSD regions: TAP_Osd_Create, TAP_Osd_Delete, the firmware's OSD map
 // _osdInfo and the region part of the test API.
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// The screen a person sees: the on-screen regions composed in creation
+// OsdScreen.cpp - the screen a person sees: the on-screen regions composed in creation
 // order over a TV picture; TAP_Osd_Sync shows it and, with a frames folder,
 // writes each changed screen as a PNG.
 #include <algorithm>

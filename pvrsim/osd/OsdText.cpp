@@ -1,4 +1,4 @@
-// The firmware's own text output: TAP_Osd_PutS and TAP_Osd_GetW with the
+// OsdText.cpp - the firmware's own text output: TAP_Osd_PutS and TAP_Osd_GetW with the
 // built-in font (font type 0, sizes 0 to 2; see make_firmware_font.py).
 // Texts are UTF-8 where they form valid sequences and ISO 8859-1 bytes
 // otherwise; characters the font lacks are shown as '?'.

@@ -1,4 +1,4 @@
-// PNG files of OSD images through libpng's simplified API.
+// Png.cpp - PNG files of OSD images through libpng's simplified API.
 #include <png.h>
 
 #include <cstring>

@@ -20,8 +20,8 @@ namespace pvrsim::serve {
 
 std::string eventsText(const LiveState::Update &update);
 std::string tapsJson(const std::vector<TapEntry> &taps);
-std::string keysJson(const std::vector<KeyName> &keys);  // [{"name": "ok", "code": 65566}, ...]
-std::string stateJson(const LiveState &state);           // /state: the page's state at a glance
+std::string keysJson(const std::vector<KeyName> &keys);         // [{"name": "ok", "code": 65566}, ...]
+std::string stateJson(const LiveState &state);                  // /state: the page's state at a glance
 std::string keyTakenJson(const std::string &name, dword code);  // {"name", "code"}
 std::string screenshotJson(const std::string &file, uint64_t frame, dword tick);  // {"file", "frame", "tick"}
 

@@ -106,8 +106,6 @@ static int TAP_Main(void) {
   return 0;  // the launcher's work is done: end
 }
 
-static dword TAP_EventHandler(word event, dword param1, dword) {
-  return event == EVT_IDLE ? 0 : param1;
-}
+static dword TAP_EventHandler(word event, dword param1, dword) { return event == EVT_IDLE ? 0 : param1; }
 
 TAP_ENTRY_POINTS(TAP_Main, TAP_EventHandler)

@@ -1,4 +1,4 @@
-// The console on /dev/pts/N: raw capture with the NUL bytes the library
+// ConsoleTest.cpp - the console on /dev/pts/N: raw capture with the NUL bytes the library
 // sends, the text without them, and the echo to stdout.
 #include "BoxTest.h"
 
@@ -94,7 +94,7 @@ TEST_F(ConsoleTest, ClosedDescriptorIsNoLongerConsole) {
   ASSERT_EQ(write(file, "data", 4), 4);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   close(file);
-  EXPECT_EQ(readFile(disk("plain.txt")), "data");
+  EXPECT_EQ(readHostFile(disk("plain.txt")), "data");
   EXPECT_EQ(consoleRaw(), "");
 }
 

@@ -1,4 +1,4 @@
-// Symbolic links on the disk, through every kind of box operation (the
+// DiskLinksTest.cpp - symbolic links on the disk, through every kind of box operation (the
 // wrapped libc calls and the shell's commands): a link is followed within
 // the disk, one that leads out of it leads nowhere, rm and mv act on a link
 // itself, and nothing outside the disk folder ever changes.
@@ -24,9 +24,9 @@ const char kPF[] = "/mnt/hd/ProgramFiles";
 
 struct LinkCase {
   const char *what;
-  std::function<int()> run;           // 0 for success, else -1 (libc) or the shell's exit code
-  int result;                         // expected
-  int error;                          // expected errno of a failing libc call, 0: not checked
+  std::function<int()> run;  // 0 for success, else -1 (libc) or the shell's exit code
+  int result;                // expected
+  int error;                 // expected errno of a failing libc call, 0: not checked
   std::function<bool(const std::string &disk)> after;  // expected state of the disk, or null
 };
 
@@ -58,20 +58,20 @@ class DiskLinksTest : public BoxTest {
   void makeDisk() {
     std::filesystem::remove_all(outside());
     std::filesystem::remove_all(config_.diskRoot);
-    writeFile(outside() + "/secret", "host");
-    writeFile(outside() + "/dir/file", "host file");
-    writeFile(disk("ProgramFiles/in_dir/file"), "disk file");
-    makeLink(outside() + "/secret", disk("ProgramFiles/out_file"));    // absolute host path
+    writeHostFile(outside() + "/secret", "host");
+    writeHostFile(outside() + "/dir/file", "host file");
+    writeHostFile(disk("ProgramFiles/in_dir/file"), "disk file");
+    makeLink(outside() + "/secret", disk("ProgramFiles/out_file"));  // absolute host path
     makeLink(outside() + "/dir", disk("ProgramFiles/out_dir"));
-    makeLink("../../outside", disk("ProgramFiles/up"));                // climbs out
-    makeLink("/etc", disk("ProgramFiles/etc"));                        // a box path off the disk
-    makeLink("in_dir", disk("ProgramFiles/in_link"));                  // relative, inside
+    makeLink("../../outside", disk("ProgramFiles/up"));                     // climbs out
+    makeLink("/etc", disk("ProgramFiles/etc"));                             // a box path off the disk
+    makeLink("in_dir", disk("ProgramFiles/in_link"));                       // relative, inside
     makeLink("/mnt/hd/ProgramFiles/in_dir", disk("ProgramFiles/box_abs"));  // box path, inside
     makeLink("..", disk("ProgramFiles/root"));
     makeLink("loop_b", disk("loop_a"));
     makeLink("loop_a", disk("loop_b"));
   }
-  std::string outside() const { return root_ + "/outside"; }
+  std::string outside() const { return root + "/outside"; }
 };
 
 TEST_F(DiskLinksTest, EveryOperationStaysOnTheDisk) {
@@ -79,19 +79,26 @@ TEST_F(DiskLinksTest, EveryOperationStaysOnTheDisk) {
       // Links out of the disk lead nowhere.
       {"open read", [] { return openFile(pf("out_file"), O_RDONLY); }, -1, ENOENT, nullptr},
       {"open truncate", [] { return openFile(pf("out_file"), O_WRONLY | O_TRUNC); }, -1, ENOENT, nullptr},
-      {"open create below", [] { return openFile(pf("out_dir/new"), O_WRONLY | O_CREAT); }, -1, ENOENT, nullptr},
-      {"open append climbing", [] { return openFile(pf("up/secret"), O_WRONLY | O_APPEND); }, -1, ENOENT, nullptr},
-      {"open a box path off the disk", [] { return openFile(pf("etc/passwd"), O_RDONLY); }, -1, ENOENT, nullptr},
+      {"open create below", [] { return openFile(pf("out_dir/new"), O_WRONLY | O_CREAT); }, -1, ENOENT,
+       nullptr},
+      {"open append climbing", [] { return openFile(pf("up/secret"), O_WRONLY | O_APPEND); }, -1, ENOENT,
+       nullptr},
+      {"open a box path off the disk", [] { return openFile(pf("etc/passwd"), O_RDONLY); }, -1, ENOENT,
+       nullptr},
       {"fopen w", [] { return fopenFile(pf("out_file"), "w"); }, -1, ENOENT, nullptr},
       {"fopen a below", [] { return fopenFile(pf("out_dir/log"), "a"); }, -1, ENOENT, nullptr},
-      {"lstat64 through", [] { struct stat64 st; return lstat64(pf("out_dir/.").c_str(), &st); }, -1, ENOENT,
-       nullptr},
+      {"lstat64 through",
+       [] {
+         struct stat64 st;
+         return lstat64(pf("out_dir/.").c_str(), &st);
+       },
+       -1, ENOENT, nullptr},
       {"utime", [] { return utime(pf("out_file").c_str(), nullptr); }, -1, ENOENT, nullptr},
       {"mkdir below", [] { return mkdir(pf("out_dir/new").c_str(), 0777); }, -1, ENOENT, nullptr},
       {"rename from outside", [] { return rename(pf("out_dir/file").c_str(), "/mnt/hd/stolen"); }, -1, ENOENT,
        nullptr},
-      {"rename to outside", [] { return rename(pf("in_dir/file").c_str(), pf("out_dir/planted").c_str()); }, -1,
-       ENOENT, nullptr},
+      {"rename to outside", [] { return rename(pf("in_dir/file").c_str(), pf("out_dir/planted").c_str()); },
+       -1, ENOENT, nullptr},
       {"loop", [] { return openFile("/mnt/hd/loop_a", O_RDONLY); }, -1, ELOOP, nullptr},
       {"chmod", [] { return shell("chmod 555 " + pf("out_file")); }, 1, 0, nullptr},
       {"chmod -R", [] { return shell("chmod -R 777 " + pf("out_dir")); }, 1, 0, nullptr},
@@ -104,8 +111,12 @@ TEST_F(DiskLinksTest, EveryOperationStaysOnTheDisk) {
       {"redirect append below", [] { return shell("echo x >> " + pf("out_dir/log")); }, 1, 0, nullptr},
       {"rm -r the disk through a link", [] { return shell("rm -r " + pf("root/")); }, 1, 0, nullptr},
       // A link itself can be removed, renamed and looked at.
-      {"lstat64 of the link", [] { struct stat64 st; return lstat64(pf("out_file").c_str(), &st) == 0 &&
-                                                          S_ISLNK(st.st_mode) ? 0 : -1; }, 0, 0, nullptr},
+      {"lstat64 of the link",
+       [] {
+         struct stat64 st;
+         return lstat64(pf("out_file").c_str(), &st) == 0 && S_ISLNK(st.st_mode) ? 0 : -1;
+       },
+       0, 0, nullptr},
       {"rm -r of the link", [] { return shell("rm -r " + pf("out_dir")); }, 0, 0,
        [](const std::string &d) { return !hostExists(d + "/ProgramFiles/out_dir"); }},
       {"rename of the link", [] { return rename(pf("out_file").c_str(), "/mnt/hd/moved"); }, 0, 0,
@@ -161,7 +172,8 @@ TEST_F(DiskLinksTest, LinksResolveBeneathTheDiskFolder) {
       {"/mnt/hd/ProgramFiles/box_abs", pvrsim::box::LastLink::Follow, "/ProgramFiles/in_dir"},
       {"/mnt/hd/ProgramFiles/box_abs", pvrsim::box::LastLink::Keep, "/ProgramFiles/box_abs"},
       {"/mnt/hd/ProgramFiles/box_abs/", pvrsim::box::LastLink::Keep, "/ProgramFiles/in_dir/"},
-      {"/mnt/hd/ProgramFiles/root/ProgramFiles/in_link/.", pvrsim::box::LastLink::Keep, "/ProgramFiles/in_dir"},
+      {"/mnt/hd/ProgramFiles/root/ProgramFiles/in_link/.", pvrsim::box::LastLink::Keep,
+       "/ProgramFiles/in_dir"},
       {"/mnt/hd/ProgramFiles/in_link/../box_abs", pvrsim::box::LastLink::Keep, "/ProgramFiles/box_abs"},
       {"/mnt/hd/ProgramFiles/missing/deeper", pvrsim::box::LastLink::Follow, "/ProgramFiles/missing/deeper"},
       {"/mnt/hd/ProgramFiles/out_file", pvrsim::box::LastLink::Keep, "/ProgramFiles/out_file"},

@@ -1,4 +1,4 @@
-// Mapping of box paths below /mnt/hd onto the disk folder.
+// DiskPathTest.cpp - mapping of box paths below /mnt/hd onto the disk folder.
 #include "BoxTest.h"
 
 using pvrsim::box::mapDiskPath;

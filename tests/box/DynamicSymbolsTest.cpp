@@ -1,4 +1,4 @@
-// dlsym as TAPs see it: the library's TryResolve pattern against hidden
+// DynamicSymbolsTest.cpp - dlsym as TAPs see it: the library's TryResolve pattern against hidden
 // names, look-up counts, and pvrsim's names winning over a program's own.
 #include "BoxTest.h"
 

@@ -1,4 +1,4 @@
-// The wrapped libc file calls: disk paths act on the disk folder, the canned
+// LibcFilesTest.cpp - the wrapped libc file calls: disk paths act on the disk folder, the canned
 // system file reads back, and host paths are reachable from test code only.
 #include "BoxTest.h"
 
@@ -39,14 +39,14 @@ TEST_F(LibcFilesTest, OpenCreatesOnTheDiskWithTheGivenMode) {
   ASSERT_GE(fd, 0) << strerror(errno);
   ASSERT_EQ(write(fd, "abc", 3), 3);
   ASSERT_EQ(close(fd), 0);
-  EXPECT_EQ(readFile(disk("new.txt")), "abc");
+  EXPECT_EQ(readHostFile(disk("new.txt")), "abc");
   struct stat st;
   ASSERT_EQ(::stat(disk("new.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST_F(LibcFilesTest, Lstat64SeesDiskFilesAndFoldersWithoutFollowingLinks) {
-  writeFile(disk("ProgramFiles/a.tap"), "12345");
+  writeHostFile(disk("ProgramFiles/a.tap"), "12345");
   std::filesystem::create_symlink("a.tap", disk("ProgramFiles/link"));
   TapCallScope tap;
   struct stat64 st;
@@ -63,7 +63,7 @@ TEST_F(LibcFilesTest, Lstat64SeesDiskFilesAndFoldersWithoutFollowingLinks) {
 }
 
 TEST_F(LibcFilesTest, UtimeSetsBothTimes) {
-  writeFile(disk("Settings/Kalib.log"), "");
+  writeHostFile(disk("Settings/Kalib.log"), "");
   TapCallScope tap;
   struct utimbuf times = {1450000000, 1451394309};
   ASSERT_EQ(utime("/mnt/hd/Settings/Kalib.log", &times), 0);
@@ -80,10 +80,10 @@ TEST_F(LibcFilesTest, MkdirAndRenameStayOnTheDisk) {
   EXPECT_EQ(mkdir("/mnt/hd/ProgramFiles", 0777), -1);
   EXPECT_EQ(errno, EEXIST);
   ASSERT_EQ(mkdir("/mnt/hd/ProgramFiles/AutoStart", 0777), 0);
-  writeFile(disk("ProgramFiles/Vantero.tap"), "tap");
+  writeHostFile(disk("ProgramFiles/Vantero.tap"), "tap");
   ASSERT_EQ(rename("/mnt/hd/ProgramFiles/Vantero.tap", "/mnt/hd/ProgramFiles/AutoStart/Vantero.tap"), 0);
-  EXPECT_EQ(readFile(disk("ProgramFiles/AutoStart/Vantero.tap")), "tap");
-  EXPECT_FALSE(exists(disk("ProgramFiles/Vantero.tap")));
+  EXPECT_EQ(readHostFile(disk("ProgramFiles/AutoStart/Vantero.tap")), "tap");
+  EXPECT_FALSE(std::filesystem::exists(disk("ProgramFiles/Vantero.tap")));
   errno = 0;
   EXPECT_EQ(rename("/mnt/hd/ProgramFiles/missing", "/mnt/hd/x"), -1);
   EXPECT_EQ(errno, ENOENT);
@@ -102,7 +102,7 @@ TEST_F(LibcFilesTest, FopenPassesTheMode) {
   ASSERT_NE(out, nullptr);
   fputs("second\n", out);
   fclose(out);
-  EXPECT_EQ(readFile(disk("notes.txt")), "first\nsecond\n");
+  EXPECT_EQ(readHostFile(disk("notes.txt")), "first\nsecond\n");
   // "r+" never creates: the library's own log exists only when made by hand.
   errno = 0;
   EXPECT_EQ(fopen("/mnt/hd/ProgramFiles/Settings/Kalib.log", "r+"), nullptr);
@@ -138,8 +138,8 @@ TEST_F(LibcFilesTest, ResolvConfIsACannedReadOnlyFile) {
 }
 
 TEST_F(LibcFilesTest, TapCodeCannotReachTheHost) {
-  std::string hostFile = root_ + "/host.txt";
-  writeFile(hostFile, "host");
+  std::string hostFile = root + "/host.txt";
+  writeHostFile(hostFile, "host");
   TapCallScope tap;
   struct stat64 st;
   errno = 0;
@@ -147,33 +147,33 @@ TEST_F(LibcFilesTest, TapCodeCannotReachTheHost) {
   EXPECT_EQ(errno, ENOENT);
   EXPECT_EQ(open(hostFile.c_str(), O_RDONLY), -1);
   EXPECT_EQ(fopen(hostFile.c_str(), "r"), nullptr);
-  EXPECT_EQ(mkdir((root_ + "/made").c_str(), 0777), -1);
+  EXPECT_EQ(mkdir((root + "/made").c_str(), 0777), -1);
   EXPECT_EQ(utime(hostFile.c_str(), nullptr), -1);
   EXPECT_EQ(open("relative.txt", O_WRONLY | O_CREAT, 0644), -1);
-  EXPECT_FALSE(exists(root_ + "/made"));
-  EXPECT_EQ(readFile(hostFile), "host");
+  EXPECT_FALSE(std::filesystem::exists(root + "/made"));
+  EXPECT_EQ(readHostFile(hostFile), "host");
 }
 
 TEST_F(LibcFilesTest, EscapesAreRefusedEvenForTestCode) {
-  std::string escape = "/mnt/hd/.." + root_ + "/escaped";
+  std::string escape = "/mnt/hd/.." + root + "/escaped";
   errno = 0;
   EXPECT_EQ(open(escape.c_str(), O_WRONLY | O_CREAT, 0644), -1);
   EXPECT_EQ(errno, ENOENT);
   EXPECT_EQ(mkdir("/mnt/hdd", 0777), -1);
-  EXPECT_FALSE(exists(root_ + "/escaped"));
+  EXPECT_FALSE(std::filesystem::exists(root + "/escaped"));
 }
 
 TEST_F(LibcFilesTest, TestCodeReachesTheHostButNotAcrossTheDisk) {
-  std::string hostFile = root_ + "/host.txt";
+  std::string hostFile = root + "/host.txt";
   int fd = open(hostFile.c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_GE(fd, 0);
   close(fd);
-  EXPECT_TRUE(exists(hostFile));
+  EXPECT_TRUE(std::filesystem::exists(hostFile));
   errno = 0;
   EXPECT_EQ(rename(hostFile.c_str(), "/mnt/hd/host.txt"), -1);
   EXPECT_EQ(errno, EXDEV);
-  ASSERT_EQ(rename(hostFile.c_str(), (root_ + "/moved.txt").c_str()), 0);
-  EXPECT_TRUE(exists(root_ + "/moved.txt"));
+  ASSERT_EQ(rename(hostFile.c_str(), (root + "/moved.txt").c_str()), 0);
+  EXPECT_TRUE(std::filesystem::exists(root + "/moved.txt"));
 }
 
 TEST_F(LibcFilesTest, TapCallsNest) {

@@ -1,4 +1,4 @@
-// System V shared memory inside pvrsim: the start-parameter hand-over and
+// SharedMemoryTest.cpp - system V shared memory inside pvrsim: the start-parameter hand-over and
 // the usual shmget/shmat/shmdt/shmctl semantics.
 #include "BoxTest.h"
 

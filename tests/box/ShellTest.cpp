@@ -1,4 +1,4 @@
-// The box shell: quoting, lists, redirections, the log and the status.
+// ShellTest.cpp - the box shell: quoting, lists, redirections, the log and the status.
 #include "BoxTest.h"
 
 #include <cstdlib>
@@ -19,35 +19,35 @@ TEST_F(ShellTest, ShellIsAvailableAndStatusIsAWaitStatus) {
 }
 
 TEST_F(ShellTest, SingleQuotesKeepBlanksAndSemicolons) {
-  writeFile(disk("a b;c"), "payload");
+  writeHostFile(disk("a b;c"), "payload");
   EXPECT_EQ(system("mv '/mnt/hd/a b;c' /mnt/hd/x"), 0);
-  EXPECT_EQ(readFile(disk("x")), "payload");
-  EXPECT_FALSE(exists(disk("a b;c")));
+  EXPECT_EQ(readHostFile(disk("x")), "payload");
+  EXPECT_FALSE(std::filesystem::exists(disk("a b;c")));
   EXPECT_EQ(shellLog(), "$ mv '/mnt/hd/a b;c' /mnt/hd/x\n");  // nothing else ran
 }
 
 TEST_F(ShellTest, DoubleQuotesAndBackslashes) {
   ASSERT_EQ(system("echo \"say \\\"hi\\\" \\\\ \\$HOME \\n\" > /mnt/hd/out"), 0);
-  EXPECT_EQ(readFile(disk("out")), "say \"hi\" \\ $HOME \\n\n");
+  EXPECT_EQ(readHostFile(disk("out")), "say \"hi\" \\ $HOME \\n\n");
   ASSERT_EQ(system("echo a\\ \\;b 'c'\"d\" > /mnt/hd/out"), 0);
-  EXPECT_EQ(readFile(disk("out")), "a ;b cd\n");
+  EXPECT_EQ(readHostFile(disk("out")), "a ;b cd\n");
   ASSERT_EQ(system("mkdir /mnt/hd/my\\ folder \"/mnt/hd/it's\""), 0);
   EXPECT_TRUE(std::filesystem::is_directory(disk("my folder")));
   EXPECT_TRUE(std::filesystem::is_directory(disk("it's")));
   ASSERT_EQ(system("echo '' x > /mnt/hd/out"), 0);  // an empty word is a word
-  EXPECT_EQ(readFile(disk("out")), " x\n");
+  EXPECT_EQ(readHostFile(disk("out")), " x\n");
 }
 
 TEST_F(ShellTest, ListsFollowTheStatus) {
   EXPECT_EQ(system("false; echo one > /mnt/hd/1"), 0);
-  EXPECT_TRUE(exists(disk("1")));
+  EXPECT_TRUE(std::filesystem::exists(disk("1")));
   EXPECT_EQ(system("false && echo two > /mnt/hd/2"), 1 << 8);
-  EXPECT_FALSE(exists(disk("2")));
+  EXPECT_FALSE(std::filesystem::exists(disk("2")));
   EXPECT_EQ(system("false || echo three > /mnt/hd/3"), 0);
-  EXPECT_TRUE(exists(disk("3")));
+  EXPECT_TRUE(std::filesystem::exists(disk("3")));
   // A skipped command keeps the status of the one before it.
   EXPECT_EQ(system("false && true || echo four > /mnt/hd/4"), 0);
-  EXPECT_TRUE(exists(disk("4")));
+  EXPECT_TRUE(std::filesystem::exists(disk("4")));
   EXPECT_EQ(system("true && false"), 1 << 8);
   EXPECT_EQ(system("echo a > /mnt/hd/5;"), 0);  // a trailing ';' ends the list
 }
@@ -55,28 +55,28 @@ TEST_F(ShellTest, ListsFollowTheStatus) {
 TEST_F(ShellTest, RedirectionTruncatesAppendsAndSeparatesStderr) {
   ASSERT_EQ(system("echo first > /mnt/hd/f"), 0);
   ASSERT_EQ(system("echo second >> /mnt/hd/f"), 0);
-  EXPECT_EQ(readFile(disk("f")), "first\nsecond\n");
+  EXPECT_EQ(readHostFile(disk("f")), "first\nsecond\n");
   ASSERT_EQ(system("echo third >/mnt/hd/f"), 0);
-  EXPECT_EQ(readFile(disk("f")), "third\n");
+  EXPECT_EQ(readHostFile(disk("f")), "third\n");
 
   EXPECT_EQ(exitCode(system("cat /mnt/hd/missing 2> /mnt/hd/err > /mnt/hd/out")), 1);
-  EXPECT_EQ(readFile(disk("err")), "cat: can't open '/mnt/hd/missing': No such file or directory\n");
-  EXPECT_EQ(readFile(disk("out")), "");
+  EXPECT_EQ(readHostFile(disk("err")), "cat: can't open '/mnt/hd/missing': No such file or directory\n");
+  EXPECT_EQ(readHostFile(disk("out")), "");
   EXPECT_EQ(exitCode(system("cat /mnt/hd/missing > /mnt/hd/both 2>&1")), 1);
-  EXPECT_NE(readFile(disk("both")).find("can't open"), std::string::npos);
+  EXPECT_NE(readHostFile(disk("both")).find("can't open"), std::string::npos);
   ASSERT_EQ(system("echo 2>/mnt/hd/e x"), 0);  // "2>" mid-line; "x" is an argument
   ASSERT_EQ(system("echo x2>/mnt/hd/g"), 0);   // "x2" is a word, not a descriptor
-  EXPECT_EQ(readFile(disk("g")), "x2\n");
+  EXPECT_EQ(readHostFile(disk("g")), "x2\n");
   ASSERT_EQ(system("> /mnt/hd/empty"), 0);
-  EXPECT_TRUE(exists(disk("empty")));
+  EXPECT_TRUE(std::filesystem::exists(disk("empty")));
   ASSERT_EQ(system("echo gone > /dev/null"), 0);
 }
 
 TEST_F(ShellTest, RedirectionTargetsOutsideTheDiskAreRefused) {
-  std::string hostFile = root_ + "/host.txt";
+  std::string hostFile = root + "/host.txt";
   int status = system(("echo x > " + hostFile).c_str());
   EXPECT_EQ(exitCode(status), 1);
-  EXPECT_FALSE(exists(hostFile));
+  EXPECT_FALSE(std::filesystem::exists(hostFile));
   EXPECT_NE(shellLog().find("sh: can't create " + hostFile + ": Permission denied\n"), std::string::npos);
   EXPECT_EQ(exitCode(system("echo x > /etc/resolv.conf")), 1);
   EXPECT_EQ(exitCode(system("echo x > /mnt/hd/no/such/folder")), 1);
@@ -97,9 +97,9 @@ TEST_F(ShellTest, SyntaxErrorsRunNothing) {
   EXPECT_EQ(system("; echo a"), 2 << 8);
   EXPECT_EQ(system("echo >"), 2 << 8);
   EXPECT_EQ(system("echo a > /mnt/hd/z & echo b"), 2 << 8);
-  EXPECT_FALSE(exists(disk("x")));
-  EXPECT_FALSE(exists(disk("y")));
-  EXPECT_FALSE(exists(disk("z")));
+  EXPECT_FALSE(std::filesystem::exists(disk("x")));
+  EXPECT_FALSE(std::filesystem::exists(disk("y")));
+  EXPECT_FALSE(std::filesystem::exists(disk("z")));
   EXPECT_NE(shellLog().find("sh: syntax error: unterminated quoted string\n"), std::string::npos);
 }
 

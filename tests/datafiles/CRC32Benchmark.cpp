@@ -71,8 +71,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       double fast = rates_["BM_CRC32/" + std::to_string(size)];
       double table = rates_["BM_ByteTable/" + std::to_string(size)];
       if (fast > 0 && table > 0)
-        std::printf("CRC-32 of %7d bytes: slicing-by-16 %.2f GB/s, byte table %.2f GB/s, %.1fx\n", size, fast / 1e9,
-                    table / 1e9, fast / table);
+        std::printf("CRC-32 of %7d bytes: slicing-by-16 %.2f GB/s, byte table %.2f GB/s, %.1fx\n", size,
+                    fast / 1e9, table / 1e9, fast / table);
     }
   }
 

@@ -81,8 +81,8 @@ TEST(CRC32Test, AnySplitOfRandomDataGivesTheReferenceValue) {
       splits += std::to_string(cuts[i + 1] - cuts[i]) + " ";
     }
     ASSERT_EQ(BitwiseCRC(start, &buffer[offset], length), crc)
-        << "round " << round << ": offset " << offset << " length " << length << " start " << std::hex << start
-        << std::dec << " pieces " << splits;
+        << "round " << round << ": offset " << offset << " length " << length << " start " << std::hex
+        << start << std::dec << " pieces " << splits;
   }
 }
 

@@ -84,7 +84,7 @@ class DataFilesSim : public SimFixture {
   void SetUp() override {
     SimFixture::SetUp();
     makeFolder(SettingsDir);
-    adopt();
+    adoptTestProgram();
     CallTraceInit();
     CallTraceEnable(FALSE);
   }
@@ -95,12 +95,13 @@ class DataFilesSim : public SimFixture {
 
   // Starts the run again on the same disk with the options as they are now.
   void restartSim() {
-    sim.reset();
-    sim = std::make_unique<pvrsim::Sim>(options);
-    adopt();
+    SimFixture::restartSim();
+    adoptTestProgram();
   }
 
-  void putSetting(const std::string &name, const std::string &content) { writeFile(SettingsDir + "/" + name, content); }
+  void putSetting(const std::string &name, const std::string &content) {
+    writeFile(SettingsDir + "/" + name, content);
+  }
   std::string getSetting(const std::string &name) const { return readFile(SettingsDir + "/" + name); }
 
   // Texts of the log lines written since the test began (or since the last
@@ -123,7 +124,7 @@ class DataFilesSim : public SimFixture {
   // A copy of the template TAP with the given TAP ID at boxPath, with extra
   // bytes appended (they change the file's CRC, not its header).
   void putTap(const std::string &boxPath, uint32_t id, const std::string &extra = "") {
-    static const std::string image = readHost(TAP_datafiles_template_tap);
+    static const std::string image = readHostFile(TAP_datafiles_template_tap);
     std::string copy = image;
     std::string from(reinterpret_cast<const char *>(&TemplateId), 4);
     std::string to(reinterpret_cast<const char *>(&id), 4);
@@ -140,23 +141,7 @@ class DataFilesSim : public SimFixture {
     ASSERT_EQ(0, utimensat(AT_FDCWD, disk(boxPath).c_str(), times, 0)) << boxPath;
   }
 
-  static std::string readHost(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  // The TAP's working directory in TAP notation.
-  std::string currentDir() const {
-    char dir[KALIB_PATH_MAX] = "?";
-    EXPECT_EQ(0, HDD_TAP_GetCurrentDir(dir));
-    return dir;
-  }
-
  private:
-  void adopt() {
-    int slot = sim->adoptCaller("/ProgramFiles");
-    ASSERT_GE(slot, 0) << sim->lastError();
-  }
   size_t logRead_ = 0;
 };
 

@@ -70,10 +70,11 @@ TEST_F(InventoryTest, ScansFindNewUpdatedMovedAndVanishedTapsAndRecomputeOnlyCha
     setTime(f, 1450000000);
 
   TAPsOnBoardFind();
-  EXPECT_EQ((std::vector<std::string>{
-                "TOB: A.tap is new (000000a1) (/ProgramFiles)", "TOB: Keep.tap is new (000000e5) (/ProgramFiles)",
-                "TOB: C.tap is new (000000c3) (/ProgramFiles/AutoStart)", "TOB: B.tap is new (000000b2) (/ProgramFiles/Sub)",
-                "TOB: D.tap is new (000000d4) (/ProgramFiles/XStart)"}),
+  EXPECT_EQ((std::vector<std::string>{"TOB: A.tap is new (000000a1) (/ProgramFiles)",
+                                      "TOB: Keep.tap is new (000000e5) (/ProgramFiles)",
+                                      "TOB: C.tap is new (000000c3) (/ProgramFiles/AutoStart)",
+                                      "TOB: B.tap is new (000000b2) (/ProgramFiles/Sub)",
+                                      "TOB: D.tap is new (000000d4) (/ProgramFiles/XStart)"}),
             takeLog());
   expectEntries({{0xA1, "/ProgramFiles/A.tap", false, true},
                  {0xE5, "/ProgramFiles/Keep.tap", false, true},
@@ -130,7 +131,13 @@ TEST_F(InventoryTest, TheFileHoldsTheTableAndALaterRunStartsFromIt) {
   image.dw(3).dw(2);
   for (int i = 0; i < 2; i++) {
     const tTAPsOnBoard &e = TAPsOnBoard[i];
-    image.dw(e.TAPID).raw(std::string(e.TAPName, 64)).dw(e.TimeStamp).dw(e.CRC).dw(e.isAutoStart).dw(e.Found).dw(e.PartOf);
+    image.dw(e.TAPID)
+        .raw(std::string(e.TAPName, 64))
+        .dw(e.TimeStamp)
+        .dw(e.CRC)
+        .dw(e.isAutoStart)
+        .dw(e.Found)
+        .dw(e.PartOf);
   }
   EXPECT_EQ(8u + 2 * 88, getSetting("TAPOnBoard.bin").size());
   EXPECT_TRUE(image.data() == getSetting("TAPOnBoard.bin"));
@@ -146,8 +153,10 @@ TEST_F(InventoryTest, TheFileHoldsTheTableAndALaterRunStartsFromIt) {
 }
 
 TEST_F(InventoryTest, DamagedOrOtherVersionFilesLeaveAnEmptyTable) {
-  std::string entry = Bytes().dw(7).raw(std::string("Name", 4) + std::string(60, '\0')).dw(1).dw(2).dw(5).dw(1).dw(9).data();
-  std::string entryUnterminated = Bytes().dw(8).raw(std::string(64, 'N')).dw(1).dw(2).dw(0).dw(0).dw(0).data();
+  std::string entry =
+      Bytes().dw(7).raw(std::string("Name", 4) + std::string(60, '\0')).dw(1).dw(2).dw(5).dw(1).dw(9).data();
+  std::string entryUnterminated =
+      Bytes().dw(8).raw(std::string(64, 'N')).dw(1).dw(2).dw(0).dw(0).dw(0).data();
   std::string many;
   for (int i = 0; i < 250; i++) many += entry;
   const struct {
@@ -165,14 +174,16 @@ TEST_F(InventoryTest, DamagedOrOtherVersionFilesLeaveAnEmptyTable) {
       {"name without terminator", Bytes().dw(3).dw(1).raw(entryUnterminated).data(), 1, nullptr},
       {"no entries", Bytes().dw(3).dw(0).data(), 0, nullptr},
       {"250 entries", Bytes().dw(3).dw(250).raw(many).data(), 200, nullptr},
-      {"count 250 with 200 entries", Bytes().dw(3).dw(250).raw(many.substr(0, 200 * 88)).data(), 200, nullptr},
+      {"count 250 with 200 entries", Bytes().dw(3).dw(250).raw(many.substr(0, 200 * 88)).data(), 200,
+       nullptr},
   };
   for (const auto &c : cases) {
     putSetting("TAPOnBoard.bin", c.image);
     TAPsOnBoardCount = 5;
     EXPECT_EQ(c.count >= 0, TAPsOnBoardLoad()) << c.what;
     EXPECT_EQ(std::max(c.count, 0), TAPsOnBoardCount) << c.what;
-    EXPECT_EQ(c.logLine ? std::vector<std::string>{c.logLine} : std::vector<std::string>{}, takeLog()) << c.what;
+    EXPECT_EQ(c.logLine ? std::vector<std::string>{c.logLine} : std::vector<std::string>{}, takeLog())
+        << c.what;
     for (int i = TAPsOnBoardCount; i < TOB_MAX_ENTRIES; i++) ASSERT_EQ(0u, TAPsOnBoard[i].TAPID) << c.what;
     for (int i = 0; i < TAPsOnBoardCount; i++)
       ASSERT_LT(strnlen(TAPsOnBoard[i].TAPName, 64), 64u) << c.what << ": name " << i << " not terminated";
@@ -191,7 +202,8 @@ TEST_F(InventoryTest, DamagedOrOtherVersionFilesLeaveAnEmptyTable) {
   putSetting("TAPOnBoard.bin", Bytes().dw(2).dw(0).data());
   resetTable();
   TAPsOnBoardFind();
-  EXPECT_EQ((std::vector<std::string>{"Invalid TOB cache version.", "TOB: A.tap is new (000000a1) (/ProgramFiles)"}),
+  EXPECT_EQ((std::vector<std::string>{"Invalid TOB cache version.",
+                                      "TOB: A.tap is new (000000a1) (/ProgramFiles)"}),
             takeLog())
       << "the scan rebuilds the table from the disk";
 }

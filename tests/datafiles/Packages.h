@@ -91,22 +91,36 @@ inline void SamplePackage(tVPD &vpd) {
   v1.RootDir = HeapText("Root");
 }
 
-inline void SampleFileBlock(Bytes &b, const char *name, const std::string &folder, uint32_t base, uint8_t mode) {
-  b.str(name).str(folder).dw(base + 1).dw(base + 2).dw(base + 3).dw(base + 4).b(mode).dw(base + 5).dw(base + 6);
+inline void SampleFileBlock(Bytes &b, const char *name, const std::string &folder, uint32_t base,
+                            uint8_t mode) {
+  b.str(name).str(folder).dw(base + 1).dw(base + 2).dw(base + 3).dw(base + 4).b(mode).dw(base + 5).dw(base +
+                                                                                                      6);
 }
 
 // The sample package as VPDSave must write it.
 inline std::string SampleImage() {
   Bytes b;
   b.str("VPDDB").dw(9).dw(SampleId).str("Vantero").str("Vantero Team").str("Beschreibung").str("Description");
-  b.dw(2).dw(7).str("http://example.invalid/5C3E1A20.vpd").str("").dw(1).str("shot.png").dw(6).raw(SampleScreenshot);
+  b.dw(2)
+      .dw(7)
+      .str("http://example.invalid/5C3E1A20.vpd")
+      .str("")
+      .dw(1)
+      .str("shot.png")
+      .dw(6)
+      .raw(SampleScreenshot);
   b.str("home").dw(2);
   b.str("1.0").dw(0x0B6A1234 ^ SampleKey32).str("first").dw(3).b(DM_Final).qw(0 ^ SampleKey64).dw(0x10);
   b.dw(2).dw(0x11111111).dw(0x22222222).str("").dw(3);
   SampleFileBlock(b, "Vantero.tap", "/AutoStart", 100, IM_OverwriteIfNewer);
   SampleFileBlock(b, "Vantero.lng", "/Settings/Vantero", 200, IM_CreateIfNonexistant);
   SampleFileBlock(b, "root.dat", "", 300, IM_AlwaysDelete);
-  b.str("2.0 beta").dw(0x0C000001 ^ SampleKey32).str("").dw(0).b(DM_Alpha).qw(0x0123456789ABCDEFull ^ SampleKey64);
+  b.str("2.0 beta")
+      .dw(0x0C000001 ^ SampleKey32)
+      .str("")
+      .dw(0)
+      .b(DM_Alpha)
+      .qw(0x0123456789ABCDEFull ^ SampleKey64);
   b.dw(0).dw(0).str("Root").dw(0);
   return b.data();
 }
@@ -138,7 +152,8 @@ inline void ExpectSameVersion(const tVPDVersion &a, const tVPDVersion &b, const 
   EXPECT_EQ(Text(a.RootDir), Text(b.RootDir)) << where;
   ASSERT_EQ(a.NrOfFiles, b.NrOfFiles) << where;
   EXPECT_EQ(a.Files == nullptr, b.Files == nullptr) << where;
-  for (int i = 0; i < a.NrOfFiles; i++) ExpectSameFile(a.Files[i], b.Files[i], where + " file " + std::to_string(i));
+  for (int i = 0; i < a.NrOfFiles; i++)
+    ExpectSameFile(a.Files[i], b.Files[i], where + " file " + std::to_string(i));
 }
 
 // Every field but DBMagic and DBVersion, which only a load or a save sets.
@@ -161,7 +176,8 @@ inline void ExpectSamePackage(const tVPD &a, const tVPD &b) {
   }
   EXPECT_EQ(Text(a.Homepage), Text(b.Homepage));
   ASSERT_EQ(a.NrOfVersions, b.NrOfVersions);
-  for (int i = 0; i < a.NrOfVersions; i++) ExpectSameVersion(a.Versions[i], b.Versions[i], "version " + std::to_string(i));
+  for (int i = 0; i < a.NrOfVersions; i++)
+    ExpectSameVersion(a.Versions[i], b.Versions[i], "version " + std::to_string(i));
 }
 
 inline bool IsEmptyPackage(const tVPD &vpd) {

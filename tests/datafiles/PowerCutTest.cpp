@@ -44,7 +44,8 @@ class PowerCutTest : public DataFilesSim {
     }
     writer();
     EXPECT_TRUE(getSetting(name) == newContent) << name << " written without a cut";
-    EXPECT_FALSE(exists(SettingsDir + "/" + name + ".tmp")) << "the next write replaces a stray temporary file";
+    EXPECT_FALSE(exists(SettingsDir + "/" + name + ".tmp"))
+        << "the next write replaces a stray temporary file";
   }
 };
 
@@ -59,7 +60,23 @@ TEST_F(PowerCutTest, PackageFile) {
 }
 
 TEST_F(PowerCutTest, SettingsFile) {
-  std::string defaults = Bytes().dw(11).dw(1).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(10).dw(0).dw(0).dw(0).dw(1).dw(0).data();
+  std::string defaults = Bytes()
+                             .dw(11)
+                             .dw(1)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(10)
+                             .dw(0)
+                             .dw(0)
+                             .dw(0)
+                             .dw(1)
+                             .dw(0)
+                             .data();
   expectOldOrNew("Vantero.settings", std::string(300, 's'), defaults, [] {
     SettingsDefault();
     SettingsSave();

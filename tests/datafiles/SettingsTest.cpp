@@ -10,7 +10,23 @@ namespace {
 const std::string SettingsFile = "Vantero.settings";
 
 std::string DefaultImage() {
-  return Bytes().dw(11).dw(1).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(10).dw(0).dw(0).dw(0).dw(1).dw(0).data();
+  return Bytes()
+      .dw(11)
+      .dw(1)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(10)
+      .dw(0)
+      .dw(0)
+      .dw(0)
+      .dw(1)
+      .dw(0)
+      .data();
 }
 
 class SettingsTest : public DataFilesSim {
@@ -93,7 +109,16 @@ TEST_F(SettingsTest, Format11ImageWithBothListsAndItsWayBack) {
 
   Bytes b;
   b.dw(11).dw(0).dw(1).dw(1).dw(2).qw(0x0123456789ABCDEFull).qw(7).dw(2);
-  b.dw(0x5C3E1A20).str("http://x.invalid/a.vpd").str("").str("Me").dw(21).dw(NF_Revoked).dw(22).dw(1).dw(23).dw(24);
+  b.dw(0x5C3E1A20)
+      .str("http://x.invalid/a.vpd")
+      .str("")
+      .str("Me")
+      .dw(21)
+      .dw(NF_Revoked)
+      .dw(22)
+      .dw(1)
+      .dw(23)
+      .dw(24);
   b.dw(2).str("").str("").str("").dw(0).dw(0).dw(0).dw(0).dw(0).dw(0);
   b.dw(1).dw(1).dw(31).dw(32).dw(1).dw(OWM_Author).dw(1).dw(0).dw(33);
   EXPECT_EQ(60u + 16 + 40 + 22 + 2 + 40, b.size());
@@ -140,9 +165,15 @@ struct LaterItem {
   uint32_t value;
 };
 const LaterItem LaterItems[] = {
-    {"master-list Category", 7, 70},  {"master-list VPDTimeStamp", 8, 80}, {"AckTime", 9, 90},
-    {"StartupDelay", 4, 40},          {"ConductorMenu", 5, 1},             {"OverviewWindowMode", 6, OWM_Category},
-    {"AutoStopVPD", 9, 1},            {"TSRMode", 10, 1},                  {"InventoryDump", 11, 110},
+    {"master-list Category", 7, 70},
+    {"master-list VPDTimeStamp", 8, 80},
+    {"AckTime", 9, 90},
+    {"StartupDelay", 4, 40},
+    {"ConductorMenu", 5, 1},
+    {"OverviewWindowMode", 6, OWM_Category},
+    {"AutoStopVPD", 9, 1},
+    {"TSRMode", 10, 1},
+    {"InventoryDump", 11, 110},
 };
 
 uint32_t LaterValue(const char *name, int format) {
@@ -159,8 +190,8 @@ std::string ImageOfFormat(int format) {
   if (format >= 7) b.dw(LaterValue("master-list Category", format));
   if (format >= 8) b.dw(LaterValue("master-list VPDTimeStamp", format));
   b.dw(1).dw(0);
-  const char *tail[] = {"AckTime", "StartupDelay", "ConductorMenu", "OverviewWindowMode", "AutoStopVPD", "TSRMode",
-                        "InventoryDump"};
+  const char *tail[] = {"AckTime",     "StartupDelay", "ConductorMenu", "OverviewWindowMode",
+                        "AutoStopVPD", "TSRMode",      "InventoryDump"};
   for (const char *item : tail)
     for (const LaterItem &later : LaterItems)
       if (strcmp(later.name, item) == 0 && format >= later.since) b.dw(later.value);
@@ -172,10 +203,12 @@ TEST_F(SettingsTest, EveryOlderFormatIsMigratedWithTheItemsItLacksAtZero) {
     putSetting(SettingsFile, ImageOfFormat(format));
     ASSERT_TRUE(SettingsLoad()) << "format " << format;
     std::vector<std::string> expectedLog;
-    if (format < 11) expectedLog.push_back("Settings successfully migrated from V" + std::to_string(format) + " to V11");
+    if (format < 11)
+      expectedLog.push_back("Settings successfully migrated from V" + std::to_string(format) + " to V11");
     EXPECT_EQ(expectedLog, takeLog()) << format;
     EXPECT_EQ(format, Settings.SettingsFormat) << "kept until the next save";
-    EXPECT_TRUE(Settings.AutoUpdateChecks && Settings.BetaVersions && !Settings.InstallerTestVersions) << format;
+    EXPECT_TRUE(Settings.AutoUpdateChecks && Settings.BetaVersions && !Settings.InstallerTestVersions)
+        << format;
     ASSERT_EQ(1, Settings.NrOfAlphaPasswords) << format;
     EXPECT_EQ(5u, Settings.AlphaPasswords[0]) << format;
     ASSERT_EQ(1, Settings.NrOfMasterListEntries) << format;
@@ -209,7 +242,22 @@ TEST_F(SettingsTest, UnknownModesAreReadAsTheFirstOfTheirKind) {
   };
   for (const auto &c : cases) {
     Bytes b;
-    b.dw(11).dw(1).dw(0).dw(0).dw(0).dw(1).dw(5).str("").str("").str("").dw(0).dw(c.flag).dw(0).dw(0).dw(0).dw(0);
+    b.dw(11)
+        .dw(1)
+        .dw(0)
+        .dw(0)
+        .dw(0)
+        .dw(1)
+        .dw(5)
+        .str("")
+        .str("")
+        .str("")
+        .dw(0)
+        .dw(c.flag)
+        .dw(0)
+        .dw(0)
+        .dw(0)
+        .dw(0);
     b.dw(0).dw(0).dw(0).dw(10).dw(0).dw(c.mode).dw(0).dw(1).dw(0);
     putSetting(SettingsFile, b.data());
     ASSERT_TRUE(SettingsLoad()) << c.flag << " " << c.mode;
@@ -223,10 +271,10 @@ TEST_F(SettingsTest, ANewerFormatIsKeptBesideTheDefaultFile) {
   putSetting(SettingsFile, newer);
   EXPECT_FALSE(SettingsLoad());
   expectDefaults();
-  EXPECT_EQ((std::vector<std::string>{
-                "Settings version mismatch (expected <= V11, got V12), using default values",
-                "Kept the old settings file as 'Vantero.settings.V12'"}),
-            takeLog());
+  EXPECT_EQ(
+      (std::vector<std::string>{"Settings version mismatch (expected <= V11, got V12), using default values",
+                                "Kept the old settings file as 'Vantero.settings.V12'"}),
+      takeLog());
   EXPECT_EQ(DefaultImage(), getSetting(SettingsFile));
   EXPECT_EQ(newer, getSetting("Vantero.settings.V12"));
 }
@@ -244,7 +292,8 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
       {"cut before the last item", good.substr(0, good.size() - 1)},
       {"2 billion passwords", Bytes().dw(11).dw(0).dw(0).dw(0).dw(0x7FFFFFFF).data()},
       {"negative password count", Bytes().dw(11).dw(0).dw(0).dw(0).dw(0xFFFFFFFF).dw(0).data()},
-      {"more master-list entries than bytes", Bytes().dw(11).dw(0).dw(0).dw(0).dw(0).dw(3).raw(std::string(100, '\0')).data()},
+      {"more master-list entries than bytes",
+       Bytes().dw(11).dw(0).dw(0).dw(0).dw(0).dw(3).raw(std::string(100, '\0')).data()},
       {"name longer than the file", good.substr(0, 36) + Bytes().dw(0xFFFF).data() + good.substr(40)},
   };
   int strings = StringSpace;
@@ -272,9 +321,10 @@ TEST_F(SettingsTest, LoadingAndRejectingLeaveNoMemoryBehind) {
   }
   std::string cut = ImageOfFormat(11).substr(0, 60);
   EXPECT_EQ(0, HeapGrowth([&] {
-    putSetting(SettingsFile, cut);
-    SettingsLoad();
-  })) << "a damaged file";
+              putSetting(SettingsFile, cut);
+              SettingsLoad();
+            }))
+      << "a damaged file";
 }
 
 TEST_F(SettingsTest, NetworkConfigurationIsLoggedLineByLine) {

@@ -1,4 +1,4 @@
-// The test program's own TAP identity, which the tool module's call tracing
+// TestIdentity.cpp - the test program's own TAP identity, which the tool module's call tracing
 // reads.
 #include "tap.h"
 

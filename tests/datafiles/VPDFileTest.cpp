@@ -59,7 +59,8 @@ TEST_F(VPDFileTest, DefaultFoldersAreStoredBelowProgramFilesAndComeBackAsTheyWer
   };
   for (const Case &c : cases) {
     Bytes b;
-    b.str("VPDDB").dw(9).dw(1).str("").str("").str("").str("").dw(0).dw(0).str("").str("").dw(0).str("").dw(0);
+    b.str("VPDDB").dw(9).dw(1).str("").str("").str("").str("").dw(0).dw(0).str("").str("").dw(0).str("").dw(
+        0);
     b.str("").dw(1).str("v").dw(0).str("").dw(0).b(0).qw(0).dw(0).dw(0).str("").dw(1);
     b.str("f").str(c.stored).dw(0).dw(0).dw(0).dw(0).b(0).dw(0).dw(0);
     putSetting("Path.vpd", b.data());
@@ -68,7 +69,8 @@ TEST_F(VPDFileTest, DefaultFoldersAreStoredBelowProgramFilesAndComeBackAsTheyWer
     ASSERT_TRUE(VPDSave(&vpd, "Again.vpd"));
     VPDFree(&vpd);
     ASSERT_TRUE(VPDLoad(&vpd, "Again.vpd"));
-    EXPECT_EQ(Text(c.loaded), Text(vpd.Versions[0].Files[0].DefaultPath)) << "saved and loaded again: " << c.stored;
+    EXPECT_EQ(Text(c.loaded), Text(vpd.Versions[0].Files[0].DefaultPath))
+        << "saved and loaded again: " << c.stored;
   }
 }
 
@@ -160,10 +162,38 @@ TEST_F(VPDFileTest, DamagedOrUnknownFilesAreRejectedWithTheirLogLineAndLeaveAnEm
        Header9() + Bytes().dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(100).data(),
        "Damaged data in 'X.vpd' at byte 61"},
       {"2 billion versions",
-       Header9() + Bytes().dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0x7FFFFFFF).data(),
+       Header9() + Bytes()
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0x7FFFFFFF)
+                       .data(),
        "Damaged data in 'X.vpd' at byte 69"},
       {"negative version count",
-       Header9() + Bytes().dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0xFFFFFFFF).data(),
+       Header9() + Bytes()
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0)
+                       .dw(0xFFFFFFFF)
+                       .data(),
        "Damaged data in 'X.vpd' at byte 69"},
   };
   int strings = StringSpace;
@@ -204,11 +234,20 @@ TEST_F(VPDFileTest, LoadingSavingAndRejectingLeaveNoMemoryBehind) {
     const char *what;
     std::function<void()> action;
   } cases[] = {
-      {"load and free a format-9 file", [&] { VPDLoad(&vpd, "Sample.vpd"); VPDFree(&vpd); }},
-      {"load and free a format-6 file", [&] { VPDLoad(&vpd, "Old.vpd"); VPDFree(&vpd); }},
+      {"load and free a format-9 file",
+       [&] {
+         VPDLoad(&vpd, "Sample.vpd");
+         VPDFree(&vpd);
+       }},
+      {"load and free a format-6 file",
+       [&] {
+         VPDLoad(&vpd, "Old.vpd");
+         VPDFree(&vpd);
+       }},
       {"reject a cut file", [&] { VPDLoad(&vpd, "Cut.vpd"); }},
       {"load over a loaded record", [&] { VPDLoad(&vpd, "Sample.vpd"); }},
-      {"save", [&] {
+      {"save",
+       [&] {
          tVPD sample;
          SamplePackage(sample);
          VPDSave(&sample, "Saved.vpd");
@@ -234,7 +273,8 @@ TEST_F(VPDFileTest, DefaultFolderOutsideProgramFilesIsNotSaved) {
 }
 
 TEST_F(VPDFileTest, CleanupRemovesTheFilesOfOneIDCaseSensitively) {
-  for (const char *name : {"5C3E1A20.vpd", "5C3E1A20_Installed.vpd", "5c3e1a20.vpd", "5C3E1A21.vpd", "X5C3E1A20.vpd"})
+  for (const char *name :
+       {"5C3E1A20.vpd", "5C3E1A20_Installed.vpd", "5c3e1a20.vpd", "5C3E1A21.vpd", "X5C3E1A20.vpd"})
     putSetting(name, "x");
   makeFolder(SettingsDir + "/5C3E1A20-folder");
   VPDCleanup(0x5C3E1A20);

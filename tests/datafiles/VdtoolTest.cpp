@@ -25,7 +25,8 @@ class VdtoolTest : public DataFilesSim {
  protected:
   // Runs vdtool in the test's folder with the arguments (quoted by the caller).
   ToolRun vdtool(const std::string &arguments) {
-    std::string command = "cd '" + root + "' && " + VDTOOL_COMMAND + " " + arguments + " > out.txt 2> err.txt";
+    std::string command =
+        "cd '" + root + "' && " + VDTOOL_COMMAND + " " + arguments + " > out.txt 2> err.txt";
     // The host's shell: system() of this program is the box's.
     pid_t pid = 0;
     const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
@@ -33,7 +34,8 @@ class VdtoolTest : public DataFilesSim {
     if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ) != 0 ||
         waitpid(pid, &status, 0) != pid)
       status = -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHost(root + "/out.txt"), readHost(root + "/err.txt")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHostFile(root + "/out.txt"),
+            readHostFile(root + "/err.txt")};
   }
   json dump(const std::string &boxPath) {
     ToolRun run = vdtool("dump '" + disk(boxPath) + "'");
@@ -46,9 +48,13 @@ class VdtoolTest : public DataFilesSim {
     EXPECT_EQ(json("VPDDB"), j["DBMagic"]);
     EXPECT_EQ(9, j["DBVersion"]);
     EXPECT_EQ(vpd.TAPID, j["TAPID"]);
-    for (auto field : {std::make_pair("TAPName", vpd.TAPName), {"TAPAuthor", vpd.TAPAuthor},
-                       {"DE_Description", vpd.DE_Description}, {"EN_Description", vpd.EN_Description},
-                       {"URL", vpd.URL}, {"PasswdMD5", vpd.PasswdMD5}, {"ScreenShotFile", vpd.ScreenShotFile},
+    for (auto field : {std::make_pair("TAPName", vpd.TAPName),
+                       {"TAPAuthor", vpd.TAPAuthor},
+                       {"DE_Description", vpd.DE_Description},
+                       {"EN_Description", vpd.EN_Description},
+                       {"URL", vpd.URL},
+                       {"PasswdMD5", vpd.PasswdMD5},
+                       {"ScreenShotFile", vpd.ScreenShotFile},
                        {"Homepage", vpd.Homepage}})
       EXPECT_EQ(text(field.second), j[field.first]) << field.first;
     EXPECT_EQ(vpd.Hosting, j["Hosting"]);
@@ -70,7 +76,8 @@ class VdtoolTest : public DataFilesSim {
       EXPECT_EQ(version.Flags, jv["Flags"]) << v;
       EXPECT_EQ(text(version.RootDir), jv["RootDir"]) << v;
       ASSERT_EQ(static_cast<size_t>(version.NrOfDependencies), jv["Dependencies"].size()) << v;
-      for (int d = 0; d < version.NrOfDependencies; d++) EXPECT_EQ(version.Dependencies[d], jv["Dependencies"][d]);
+      for (int d = 0; d < version.NrOfDependencies; d++)
+        EXPECT_EQ(version.Dependencies[d], jv["Dependencies"][d]);
       ASSERT_EQ(static_cast<size_t>(version.NrOfFiles), jv["Files"].size()) << v;
       for (int f = 0; f < version.NrOfFiles; f++) {
         const tVPDFiles &file = version.Files[f];
@@ -124,7 +131,7 @@ TEST_F(VdtoolTest, TheLibraryLoadsWhatMakeVpdWroteAndADumpMakesTheSameFile) {
   ToolRun run = vdtool("make-vpd package.json out.vpd");
   ASSERT_EQ(0, run.status) << run.err;
   EXPECT_EQ("vdtool: wrote out.vpd (package description, format 9)\n", run.out);
-  std::string written = readHost(root + "/out.vpd");
+  std::string written = readHostFile(root + "/out.vpd");
   EXPECT_TRUE(SampleImage() == written) << "make-vpd wrote another file than VPDSave of the same record";
 
   putSetting("Made.vpd", written);
@@ -133,9 +140,10 @@ TEST_F(VdtoolTest, TheLibraryLoadsWhatMakeVpdWroteAndADumpMakesTheSameFile) {
   SamplePackage(sample);
   ExpectSamePackage(sample, loaded);
 
-  run = vdtool("dump out.vpd > dumped.json; " + std::string(VDTOOL_COMMAND) + " make-vpd dumped.json again.vpd");
+  run = vdtool("dump out.vpd > dumped.json; " + std::string(VDTOOL_COMMAND) +
+               " make-vpd dumped.json again.vpd");
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_TRUE(written == readHost(root + "/again.vpd")) << "dump and make-vpd lose nothing";
+  EXPECT_TRUE(written == readHostFile(root + "/again.vpd")) << "dump and make-vpd lose nothing";
   VPDFree(&loaded);
   VPDFree(&sample);
 }
@@ -252,20 +260,26 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   } cases[] = {
       {"dump '" + in + "Bad.vpd'", 1, "", "vdtool: " + in + "Bad.vpd: Invalid magic 'VPDDX' in 'Bad.vpd'\n"},
       {"dump '" + in + "Vantero.settings'", 1, "",
-       "vdtool: " + in + "Vantero.settings: Settings version mismatch (expected <= V11, got V12), using default values\n"},
+       "vdtool: " + in +
+           "Vantero.settings: Settings version mismatch (expected <= V11, got V12), using default values\n"},
       {"dump --kind cache '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: TAPCache.bin is damaged\n"},
       {"dump '" + in + "unknown.bin'", 1, "",
-       "vdtool: " + in + "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
-                         "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},
+       "vdtool: " + in +
+           "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
+           "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},
       {"dump --kind vpd '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: Invalid header in 'package.vpd'\n"},
-      {"dump --kind=table '" + in + "unknown.bin'", 2, "", "vdtool: dump: unknown kind 'table'\nTry 'vdtool --help'.\n"},
+      {"dump --kind=table '" + in + "unknown.bin'", 2, "",
+       "vdtool: dump: unknown kind 'table'\nTry 'vdtool --help'.\n"},
       {"dump '" + in + "missing.vpd'", 1, "", "vdtool: " + in + "missing.vpd: no such file\n"},
       {"dump '" + in + "'", 1, "", "vdtool: " + in + ": not a regular file\n"},
       {"make-vpd '" + in + "bad.json' out.vpd", 1, "",
-       "vdtool: " + in + "bad.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below it\n"},
-      {"make-vpd '" + in + "missing.json' out.vpd", 1, "", "vdtool: " + in + "missing.json: cannot open it\n"},
+       "vdtool: " + in +
+           "bad.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below "
+           "it\n"},
+      {"make-vpd '" + in + "missing.json' out.vpd", 1, "",
+       "vdtool: " + in + "missing.json: cannot open it\n"},
       {"crc '" + in + "nine' '" + in + "missing'", 1, "0376e6e7  " + in + "nine\n",
        "vdtool: " + in + "missing: no such file\n"},
       {"crc", 2, "", "vdtool: crc: which files?\nTry 'vdtool --help'.\n"},

@@ -1,11 +1,13 @@
-// The call tracer: nesting limits, statistics by name pointer, printing and
+// CallTraceTest.cpp - the call tracer: nesting limits, statistics by name pointer, printing and
 // the magic word.
 #include "FoundationFixture.h"
 
 using namespace foundation;
 
 namespace {
-bool ConsoleHas(const std::string &text) { return pvrsim::box::consoleText().find(text) != std::string::npos; }
+bool ConsoleHas(const std::string &text) {
+  return pvrsim::box::consoleText().find(text) != std::string::npos;
+}
 int ConsoleCount(const std::string &text) {
   std::string console = pvrsim::box::consoleText();
   int count = 0;
@@ -17,6 +19,7 @@ int ConsoleCount(const std::string &text) {
 class CallTraceTest : public SimTest {
  protected:
   void SetUp() override {
+    SimTest::SetUp();
     Start();
     CallTraceInit();
     CallTraceEnable(FALSE);
@@ -159,8 +162,9 @@ TEST_F(CallTraceTest, ReentryIsIgnored) {
 
 TEST(CallTraceInitTest, InitialisesOnFirstUse) {
   pvrsim::Options options;
-  options.diskDir = std::string(TEST_TMP_DIR) + "/foundation/CallTraceInit/disk";
-  options.runDir = std::string(TEST_TMP_DIR) + "/foundation/CallTraceInit/run";
+  std::string folder = freshTestCaseFolder("foundation");
+  options.diskDir = folder + "/disk";
+  options.runDir = folder + "/run";
   pvrsim::Sim sim(options);
   EXPECT_FALSE(CallTraceInitialized);
   CallTraceEnter("First");

@@ -1,4 +1,4 @@
-// Stands in front of pvrsim's TAP_Hdd_ChangeDir for the library code linked
+// ChangeDirRecorder.cpp - stands in front of pvrsim's TAP_Hdd_ChangeDir for the library code linked
 // into the test program.
 #include "ChangeDirRecorder.h"
 

@@ -1,4 +1,4 @@
-// Firmware symbol look-up, accessor caching, the task-table services, the
+// FirmwareAccessTest.cpp - firmware symbol look-up, accessor caching, the task-table services, the
 // start-parameter hand-over and the move out of an autostart folder.
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -55,8 +55,9 @@ TEST_F(AccessorTest, MissingMacFunctionGivesNull) {
 
 TEST_F(AccessorTest, WrappersDoNothingWithoutTheFirmwareFunction) {
   Start();
-  for (const char *name : {"_Z25ApplHdd_RestoreWorkFolderv", "_Z22ApplHdd_SaveWorkFolderv",
-                           "_Z20ApplHdd_SelectFolderPvPKc", "_Z21ApplHdd_SetWorkFolderPv", "_Z16Appl_ExecProgramPc"})
+  for (const char *name :
+       {"_Z25ApplHdd_RestoreWorkFolderv", "_Z22ApplHdd_SaveWorkFolderv", "_Z20ApplHdd_SelectFolderPvPKc",
+        "_Z21ApplHdd_SetWorkFolderPv", "_Z16Appl_ExecProgramPc"})
     box::hideSymbol(name);
   TYPE_HddFolder folder{};
   char program[] = "/mnt/hd/ProgramFiles/busybox";
@@ -104,10 +105,10 @@ TEST_F(TaskTableTest, CurrentDirInTapNotation) {
 TEST_F(TaskTableTest, TableIndexIsKeptOnceKnown) {
   int slot = Adopt("/ProgramFiles");
   ASSERT_EQ(-1, TAP_TableIndex);
-  EXPECT_EQ("/ProgramFiles", CurrentDir());
+  EXPECT_EQ("/ProgramFiles", currentDir());
   dword *cur = (dword *)FIS_vCurTapTask();
   *cur = (slot + 1) % TAP_MAX_TASKS;
-  EXPECT_EQ("/ProgramFiles", CurrentDir());
+  EXPECT_EQ("/ProgramFiles", currentDir());
   EXPECT_EQ(slot, TAP_TableIndex);
   *cur = slot;
 }
@@ -227,25 +228,25 @@ using NoAutoStartTest = SimTest;
 
 TEST_F(NoAutoStartTest, LeavesOtherFoldersAlone) {
   Adopt("/ProgramFiles/Settings");
-  WriteFile("/ProgramFiles/Settings/Test.tap");
+  writeFile("/ProgramFiles/Settings/Test.tap", "x");
   EXPECT_EQ(0, NoAutoStartTAP());
-  EXPECT_TRUE(Exists("/ProgramFiles/Settings/Test.tap"));
+  EXPECT_TRUE(exists("/ProgramFiles/Settings/Test.tap"));
   EXPECT_EQ("", box::shellLog());
 }
 
 TEST_F(NoAutoStartTest, MovesOutOfAutoStart) {
   Adopt("/ProgramFiles/AutoStart", "Me.tap");
-  WriteFile("/ProgramFiles/AutoStart/Me.tap", "me");
+  writeFile("/ProgramFiles/AutoStart/Me.tap", "me");
   EXPECT_EQ(1, NoAutoStartTAP());
-  EXPECT_FALSE(Exists("/ProgramFiles/AutoStart/Me.tap"));
-  EXPECT_EQ("me", ReadFile("/ProgramFiles/Me.tap"));
+  EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Me.tap"));
+  EXPECT_EQ("me", readFile("/ProgramFiles/Me.tap"));
 }
 
 TEST_F(NoAutoStartTest, SubfolderOfXStartCounts) {
   Adopt("/ProgramFiles/XStart/Late", "Me.tap");
-  WriteFile("/ProgramFiles/XStart/Late/Me.tap", "me");
+  writeFile("/ProgramFiles/XStart/Late/Me.tap", "me");
   EXPECT_EQ(1, NoAutoStartTAP());
-  EXPECT_TRUE(Exists("/ProgramFiles/Me.tap"));
+  EXPECT_TRUE(exists("/ProgramFiles/Me.tap"));
 }
 
 TEST_F(NoAutoStartTest, FailedMoveGivesZero) {
@@ -260,15 +261,15 @@ class HostileNameTest : public SimTest, public ::testing::WithParamInterface<std
 TEST_P(HostileNameTest, MovesAndRunsNothingElse) {
   const std::string name = GetParam();
   Adopt("/ProgramFiles/AutoStart", name);
-  WriteFile("/ProgramFiles/AutoStart/" + name, "me");
-  MakeDir("/ProgramFiles/AutoStart/x.tap");
-  WriteFile("/x.tap/keep");
+  writeFile("/ProgramFiles/AutoStart/" + name, "me");
+  makeFolder("/ProgramFiles/AutoStart/x.tap");
+  writeFile("/x.tap/keep", "x");
   EXPECT_EQ(1, NoAutoStartTAP()) << box::shellLog();
-  EXPECT_EQ("me", ReadFile("/ProgramFiles/" + name));
-  EXPECT_FALSE(Exists("/ProgramFiles/AutoStart/" + name));
-  EXPECT_TRUE(Exists("/ProgramFiles/AutoStart/x.tap"));
-  EXPECT_TRUE(Exists("/x.tap/keep"));
-  EXPECT_FALSE(Exists("/pwned"));
+  EXPECT_EQ("me", readFile("/ProgramFiles/" + name));
+  EXPECT_FALSE(exists("/ProgramFiles/AutoStart/" + name));
+  EXPECT_TRUE(exists("/ProgramFiles/AutoStart/x.tap"));
+  EXPECT_TRUE(exists("/x.tap/keep"));
+  EXPECT_FALSE(exists("/pwned"));
   EXPECT_FALSE(fs::exists("pwned"));
 
   std::string log = box::shellLog();

@@ -1,6 +1,7 @@
 // FoundationFixture.h - a pvrsim run per test case for the foundation tests:
-// a fresh disk, a fixed firmware clock (2015-12-29 13:05:09) and helpers to
-// make the test program the current TAP and to look at the disk.
+// the shared DiskFixture (a fresh disk) with a fixed firmware clock
+// (2015-12-29 13:05:09), the run started once the test has set its options,
+// and the console cut into the library's PrintNet pieces.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,56 +15,43 @@
 
 #include "Kalib.h"
 #include "box/Box.h"
+#include "SimFixture.h"
 #include "core/Sim.h"
 
 namespace foundation {
 
 namespace fs = std::filesystem;
 
-class SimTest : public ::testing::Test {
+class SimTest : public DiskFixture {
  protected:
-  pvrsim::Options options;
   std::unique_ptr<pvrsim::Sim> sim;
-  std::string base;
 
-  SimTest() {
-    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    base = std::string(TEST_TMP_DIR) + "/foundation/" + info->test_suite_name() + "." + info->name();
-    fs::remove_all(base);
-    options.diskDir = base + "/disk";
-    options.runDir = base + "/run";
-    options.startTime = pvrsim::DateTime{2015, 12, 29, 13, 5, 9};
+  void TearDown() override {
+    sim.reset();
+    DiskFixture::TearDown();
+  }
+
+  std::string folderGroup() const override { return "foundation"; }
+  void configureOptions(pvrsim::Options &o) override {
+    o.startTime = pvrsim::DateTime{2015, 12, 29, 13, 5, 9};
   }
 
   // Starts the run with the options as set by the test.
   void Start() {
     sim = std::make_unique<pvrsim::Sim>(options);
-    MakeDir("/ProgramFiles");
+    makeFolder("/ProgramFiles");
   }
 
   // Starts the run (when needed) and makes the test program the current TAP
   // with the given working directory.
   int Adopt(const std::string &folder, const std::string &fileName = "Test.tap") {
     if (!sim) Start();
-    MakeDir(folder);
+    makeFolder(folder);
     int slot = sim->adoptCaller(folder, nullptr, fileName);
     EXPECT_GE(slot, 0) << sim->lastError();
     return slot;
   }
 
-  std::string Host(const std::string &boxPath) const { return options.diskDir + boxPath; }
-  void MakeDir(const std::string &boxPath) const { fs::create_directories(Host(boxPath)); }
-  void WriteFile(const std::string &boxPath, const std::string &content = "x") const {
-    fs::create_directories(fs::path(Host(boxPath)).parent_path());
-    std::ofstream(Host(boxPath), std::ios::binary) << content;
-  }
-  bool Exists(const std::string &boxPath) const { return fs::exists(Host(boxPath)); }
-  std::string ReadFile(const std::string &boxPath) const {
-    std::ifstream in(Host(boxPath), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
   // The console bytes cut at every NUL: one piece per PrintNet.
   std::vector<std::string> ConsolePieces() const {
     std::vector<std::string> pieces;
@@ -77,11 +65,6 @@ class SimTest : public ::testing::Test {
       }
     }
     return pieces;
-  }
-  std::string CurrentDir() const {
-    char dir[KALIB_PATH_MAX] = "?";
-    EXPECT_EQ(0, HDD_TAP_GetCurrentDir(dir));
-    return dir;
   }
 };
 

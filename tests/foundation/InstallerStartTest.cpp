@@ -1,4 +1,4 @@
-// The installer's TAP file: its identity sections and its start-up in pvrsim.
+// InstallerStartTest.cpp - the installer's TAP file: its identity sections and its start-up in pvrsim.
 #include <dlfcn.h>
 #include <elf.h>
 
@@ -39,7 +39,9 @@ std::map<std::string, std::string> ReadSections(const std::string &file) {
   return sections;
 }
 
-std::string Padded(const std::string &text, size_t size) { return text + std::string(size - text.size(), '\0'); }
+std::string Padded(const std::string &text, size_t size) {
+  return text + std::string(size - text.size(), '\0');
+}
 }  // namespace
 
 TEST(InstallerIdentityTest, SevenSectionsWithExactSizesAndContents) {
@@ -81,11 +83,11 @@ class InstallerStartTest : public SimTest {
 };
 
 TEST_F(InstallerStartTest, WithoutParameterInstalls) {
-  ASSERT_FALSE(Exists("/ProgramFiles/Settings"));
+  ASSERT_FALSE(exists("/ProgramFiles/Settings"));
   int slot = StartInstaller("/ProgramFiles");
   EXPECT_EQ(Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc",
                       "No parameter provided, using IT_Install"}),
-            ReadFile(kLog));
+            readFile(kLog));
   EXPECT_EQ(std::string(kStamp) + "Vantero Setup: Launching Vantero Setup V2.1\n" + kStamp +
                 "Vantero Setup: SysID=12345, Firmware=0x0abc\n" + kStamp +
                 "Vantero Setup: No parameter provided, using IT_Install\n",
@@ -107,32 +109,36 @@ TEST_P(InstallerParameterTest, NamesTheTask) {
   int slot = StartInstaller("/ProgramFiles", task);
   std::vector<std::string> lines = {"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc"};
   if (line[0] != '\0') lines.push_back(line);
-  EXPECT_EQ(Expected(lines), ReadFile(kLog));
+  EXPECT_EQ(Expected(lines), readFile(kLog));
   ASSERT_GE(slot, 0);
   EXPECT_EQ(task, *TapVariable<dword>(slot, "SetupMode"));
   EXPECT_TRUE(sim->isRunning(slot));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tasks, InstallerParameterTest,
-    ::testing::Values(std::make_pair(0u, "Setup parameter IT_Install"), std::make_pair(1u, "Setup parameter IT_Uninstall"),
-                      std::make_pair(2u, "Setup parameter IT_UninstallComplete"),
-                      std::make_pair(3u, "Setup parameter IT_AutoStart"), std::make_pair(4u, "Setup parameter IT_Repair"),
-                      std::make_pair(5u, "Setup parameter IT_RepairComplete"), std::make_pair(7u, "")));
+INSTANTIATE_TEST_SUITE_P(Tasks, InstallerParameterTest,
+                         ::testing::Values(std::make_pair(0u, "Setup parameter IT_Install"),
+                                           std::make_pair(1u, "Setup parameter IT_Uninstall"),
+                                           std::make_pair(2u, "Setup parameter IT_UninstallComplete"),
+                                           std::make_pair(3u, "Setup parameter IT_AutoStart"),
+                                           std::make_pair(4u, "Setup parameter IT_Repair"),
+                                           std::make_pair(5u, "Setup parameter IT_RepairComplete"),
+                                           std::make_pair(7u, "")));
 
 TEST_F(InstallerStartTest, LeavesAutoStart) {
   int slot = StartInstaller("/ProgramFiles/AutoStart", 3u);
-  EXPECT_FALSE(Exists("/ProgramFiles/AutoStart/Vantero_Setup.tap"));
-  EXPECT_TRUE(Exists("/ProgramFiles/Vantero_Setup.tap"));
-  EXPECT_EQ(Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc",
-                      "Found myself in AutoStart! Moving back to ProgramFiles", "Setup parameter IT_AutoStart"}),
-            ReadFile(kLog));
+  EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Vantero_Setup.tap"));
+  EXPECT_TRUE(exists("/ProgramFiles/Vantero_Setup.tap"));
+  EXPECT_EQ(
+      Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc",
+                "Found myself in AutoStart! Moving back to ProgramFiles", "Setup parameter IT_AutoStart"}),
+      readFile(kLog));
   EXPECT_GE(slot, 0);
 }
 
 TEST_F(InstallerStartTest, LogFolderAlreadyThere) {
   Start();
-  WriteFile(kLog, "old\r\n");
+  writeFile(kLog, "old\r\n");
   StartInstaller("/ProgramFiles", 7u);
-  EXPECT_EQ("old\r\n" + Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc"}), ReadFile(kLog));
+  EXPECT_EQ("old\r\n" + Expected({"Launching Vantero Setup V2.1", "SysID=12345, Firmware=0x0abc"}),
+            readFile(kLog));
 }

@@ -1,4 +1,4 @@
-// Time stamps, log lines in files and on the console, and the library log.
+// LogTest.cpp - time stamps, log lines in files and on the console, and the library log.
 #include <sys/stat.h>
 
 #include "FoundationFixture.h"
@@ -41,28 +41,32 @@ TEST_F(TimeTest, NowPacksTheFirmwareClock) {
 
 class LogEntryTest : public SimTest {
  protected:
-  void SetUp() override { Adopt("/ProgramFiles/Settings"); }
+  void SetUp() override {
+    SimTest::SetUp();
+    Adopt("/ProgramFiles/Settings");
+  }
 };
 
 TEST_F(LogEntryTest, FileAndConsole) {
   LogEntry("/ProgramFiles/Settings/Test.log", "Prog", TRUE, TIMESTAMP_YMDHMS, "Hello");
   LogEntry("/ProgramFiles/Settings/Test.log", "Prog", FALSE, TIMESTAMP_YMDHMS, "again");
-  EXPECT_EQ("2015-12-29 13:05:09 Hello\r\n2015-12-29 13:05:09 again\r\n", ReadFile("/ProgramFiles/Settings/Test.log"));
+  EXPECT_EQ("2015-12-29 13:05:09 Hello\r\n2015-12-29 13:05:09 again\r\n",
+            readFile("/ProgramFiles/Settings/Test.log"));
   EXPECT_EQ((std::vector<std::string>{"2015-12-29 13:05:09 ", "Prog: ", "Hello", "\n"}), ConsolePieces());
 }
 
 TEST_F(LogEntryTest, StyleZeroHasNoStampAndNoBlank) {
   LogEntry("Plain.log", "", TRUE, TIMESTAMP_NONE, "Hello");  // relative to the current folder
-  EXPECT_EQ("Hello\r\n", ReadFile("/ProgramFiles/Settings/Plain.log"));
+  EXPECT_EQ("Hello\r\n", readFile("/ProgramFiles/Settings/Plain.log"));
   EXPECT_EQ((std::vector<std::string>{"Hello", "\n"}), ConsolePieces());
 }
 
 TEST_F(LogEntryTest, EmptyAndNullTexts) {
   LogEntry("Empty.log", nullptr, TRUE, TIMESTAMP_HM, "");
-  EXPECT_EQ("13:05 \r\n", ReadFile("/ProgramFiles/Settings/Empty.log"));
+  EXPECT_EQ("13:05 \r\n", readFile("/ProgramFiles/Settings/Empty.log"));
   EXPECT_EQ((std::vector<std::string>{"13:05 ", "\n"}), ConsolePieces());
   LogEntry("Null.log", "Prog", TRUE, TIMESTAMP_HM, nullptr);
-  EXPECT_FALSE(Exists("/ProgramFiles/Settings/Null.log"));
+  EXPECT_FALSE(exists("/ProgramFiles/Settings/Null.log"));
   EXPECT_EQ(2u, ConsolePieces().size());
 }
 
@@ -70,7 +74,7 @@ TEST_F(LogEntryTest, ConsoleOnlyAndConsoleInLatin1) {
   LogEntry(nullptr, "Prog", TRUE, TIMESTAMP_NONE, "Gr\xC3\xBC\xC3\x9F");
   LogEntry("Utf8.log", nullptr, FALSE, TIMESTAMP_NONE, "Gr\xC3\xBC\xC3\x9F");
   EXPECT_EQ((std::vector<std::string>{"Prog: ", "Gr\xFC\xDF", "\n"}), ConsolePieces());
-  EXPECT_EQ("Gr\xC3\xBC\xC3\x9F\r\n", ReadFile("/ProgramFiles/Settings/Utf8.log"));  // the file keeps UTF-8
+  EXPECT_EQ("Gr\xC3\xBC\xC3\x9F\r\n", readFile("/ProgramFiles/Settings/Utf8.log"));  // the file keeps UTF-8
 }
 
 TEST_F(LogEntryTest, LongConsoleTextGoesOutIn510CharacterPieces) {
@@ -94,7 +98,7 @@ TEST_F(LogEntryTest, ConsoleTextOf510CharactersIsTwoPieces) {
 TEST_F(LogEntryTest, LogFileCarriesTheFirmwareTime) {
   LogEntry("Timed.log", nullptr, FALSE, TIMESTAMP_YMDHMS, "x");
   struct stat st;
-  ASSERT_EQ(0, stat(Host("/ProgramFiles/Settings/Timed.log").c_str(), &st));
+  ASSERT_EQ(0, stat(disk("/ProgramFiles/Settings/Timed.log").c_str(), &st));
   EXPECT_EQ((time_t)PvrTimeToLinux(Now(nullptr)), st.st_mtime);
 }
 
@@ -109,7 +113,7 @@ TEST_F(SimTest, NoConsoleStillWritesTheFile) {
   LogEntry("Test.log", "Prog", TRUE, TIMESTAMP_NONE, "Hello");
   PrintNet("lost");
   EXPECT_EQ("", box::consoleRaw());
-  EXPECT_EQ("Hello\r\n", ReadFile("/ProgramFiles/Test.log"));
+  EXPECT_EQ("Hello\r\n", readFile("/ProgramFiles/Test.log"));
 }
 
 TEST_F(SimTest, PrintNetSendsTheTerminator) {
@@ -123,23 +127,24 @@ using KalibLogTest = SimTest;
 
 TEST_F(KalibLogTest, OnlyWhenTheUserCreatedTheFile) {
   Start();
-  fs::remove_all(Host("/ProgramFiles/Settings"));
+  fs::remove_all(disk("/ProgramFiles/Settings"));
   LogEntryKalibPrintf(TRUE, "x=%d", 5);
-  EXPECT_TRUE(fs::is_directory(Host("/ProgramFiles/Settings")));
-  EXPECT_FALSE(Exists("/ProgramFiles/Settings/Kalib.log"));
+  EXPECT_TRUE(fs::is_directory(disk("/ProgramFiles/Settings")));
+  EXPECT_FALSE(exists("/ProgramFiles/Settings/Kalib.log"));
   EXPECT_EQ((std::vector<std::string>{"2015-12-29 13:05:09  KALIB - x=5\n"}), ConsolePieces());
 
-  WriteFile("/ProgramFiles/Settings/Kalib.log", "old\r\n");
+  writeFile("/ProgramFiles/Settings/Kalib.log", "old\r\n");
   LogEntryKalibPrintf(FALSE, "%s", "second");
   LogEntryKalibPrintf(FALSE, nullptr);
-  EXPECT_EQ("old\r\n2015-12-29 13:05:09 second\r\n", ReadFile("/ProgramFiles/Settings/Kalib.log"));
+  EXPECT_EQ("old\r\n2015-12-29 13:05:09 second\r\n", readFile("/ProgramFiles/Settings/Kalib.log"));
   EXPECT_EQ(1u, ConsolePieces().size());
 }
 
 TEST_F(KalibLogTest, LongMessagesAreCut) {
   Start();
-  WriteFile("/ProgramFiles/Settings/Kalib.log", "");
+  writeFile("/ProgramFiles/Settings/Kalib.log", "");
   std::string message(700, 'm');
   LogEntryKalibPrintf(TRUE, "%s", message.c_str());
-  EXPECT_EQ("2015-12-29 13:05:09 " + message.substr(0, 511) + "\r\n", ReadFile("/ProgramFiles/Settings/Kalib.log"));
+  EXPECT_EQ("2015-12-29 13:05:09 " + message.substr(0, 511) + "\r\n",
+            readFile("/ProgramFiles/Settings/Kalib.log"));
 }

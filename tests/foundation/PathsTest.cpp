@@ -1,4 +1,4 @@
-// Path kinds and conversions, the working-directory change with its learned
+// PathsTest.cpp - path kinds and conversions, the working-directory change with its learned
 // success value and UTF-8 retry, the directory stack and file times.
 #include <utime.h>
 
@@ -22,9 +22,10 @@ std::string Convert(const char *source, tPathKind kind) {
 class PathTest : public SimTest {
  protected:
   void SetUp() override {
+    SimTest::SetUp();
     Adopt("/ProgramFiles");
-    MakeDir("/ProgramFiles/Settings");
-    WriteFile("/ProgramFiles/Test.tap");
+    makeFolder("/ProgramFiles/Settings");
+    writeFile("/ProgramFiles/Test.tap", "x");
   }
   TapCallScope scope;  // relative names must not reach the host's own folders
 };
@@ -142,20 +143,21 @@ using ChangeDirTest = SimTest;
 TEST_F(ChangeDirTest, LearnsTheSuccessValueOnce) {
   options.chdirSuccessValue = 0x1234;
   Adopt("/DataFiles");
-  MakeDir("/ProgramFiles/Settings");
+  makeFolder("/ProgramFiles/Settings");
   ChangeDirCalls().clear();
 
   EXPECT_TRUE(HDD_ChangeDir("/ProgramFiles/Settings"));
-  EXPECT_EQ((std::vector<std::string>{"/ProgramFiles", "/DataFiles/", "/ProgramFiles/Settings/"}), ChangeDirCalls());
+  EXPECT_EQ((std::vector<std::string>{"/ProgramFiles", "/DataFiles/", "/ProgramFiles/Settings/"}),
+            ChangeDirCalls());
   EXPECT_EQ(0x1234u, ChDirSuccessful);
   EXPECT_EQ(0u, ReturnTypeToBeChecked);
   EXPECT_EQ(-1, TAPDirStackDepth);
-  EXPECT_EQ("/ProgramFiles/Settings", CurrentDir());
+  EXPECT_EQ("/ProgramFiles/Settings", currentDir());
 
   ChangeDirCalls().clear();
   EXPECT_TRUE(HDD_ChangeDir("/DataFiles"));
   EXPECT_EQ(std::vector<std::string>{"/DataFiles/"}, ChangeDirCalls());
-  EXPECT_EQ("/DataFiles", CurrentDir());
+  EXPECT_EQ("/DataFiles", currentDir());
 }
 
 TEST_F(ChangeDirTest, LearnsEvenWithoutAnArgument) {
@@ -164,29 +166,29 @@ TEST_F(ChangeDirTest, LearnsEvenWithoutAnArgument) {
   EXPECT_FALSE(HDD_ChangeDir(nullptr));
   EXPECT_EQ(0x1234u, ChDirSuccessful);
   EXPECT_FALSE(HDD_ChangeDir(""));
-  EXPECT_EQ("/DataFiles", CurrentDir());
+  EXPECT_EQ("/DataFiles", currentDir());
 }
 
 TEST_F(ChangeDirTest, RelativeAndRejectedFolders) {
   options.chdirSuccessValue = 0x1234;
   Adopt("/ProgramFiles");
-  MakeDir("/ProgramFiles/Settings/Vantero");
+  makeFolder("/ProgramFiles/Settings/Vantero");
   EXPECT_TRUE(HDD_ChangeDir("Settings"));
-  EXPECT_EQ("/ProgramFiles/Settings", CurrentDir());
+  EXPECT_EQ("/ProgramFiles/Settings", currentDir());
   EXPECT_TRUE(HDD_ChangeDir("/mnt/hd/ProgramFiles/Settings/Vantero"));
-  EXPECT_EQ("/ProgramFiles/Settings/Vantero", CurrentDir());
+  EXPECT_EQ("/ProgramFiles/Settings/Vantero", currentDir());
   EXPECT_FALSE(HDD_ChangeDir("/NoSuchFolder"));
   EXPECT_FALSE(HDD_ChangeDir("/mnt/usb/Stick"));  // not convertible
   EXPECT_FALSE(HDD_ChangeDir(std::string(600, 'a').c_str()));
-  EXPECT_EQ("/ProgramFiles/Settings/Vantero", CurrentDir());
+  EXPECT_EQ("/ProgramFiles/Settings/Vantero", currentDir());
 }
 
 TEST_F(ChangeDirTest, RetriesInUtf8OnUtf8Firmware) {
   Adopt("/ProgramFiles");
-  MakeDir("/ProgramFiles/M\xC3\xBCll");
+  makeFolder("/ProgramFiles/M\xC3\xBCll");
   ChangeDirCalls().clear();
   EXPECT_TRUE(HDD_ChangeDir("/ProgramFiles/M\xFCll"));  // ISO 8859 name
-  EXPECT_EQ("/ProgramFiles/M\xC3\xBCll", CurrentDir());
+  EXPECT_EQ("/ProgramFiles/M\xC3\xBCll", currentDir());
   ASSERT_EQ(4u, ChangeDirCalls().size());  // learning (2), plain, UTF-8
   EXPECT_EQ("/ProgramFiles/M\xFCll/", ChangeDirCalls()[2]);
   EXPECT_EQ("/ProgramFiles/M\xC3\xBCll/", ChangeDirCalls()[3]);
@@ -195,9 +197,9 @@ TEST_F(ChangeDirTest, RetriesInUtf8OnUtf8Firmware) {
 TEST_F(ChangeDirTest, NoRetryOnOlderFirmware) {
   options.utf8Firmware = false;
   Adopt("/ProgramFiles");
-  MakeDir("/ProgramFiles/M\xC3\xBCll");
+  makeFolder("/ProgramFiles/M\xC3\xBCll");
   EXPECT_FALSE(HDD_ChangeDir("/ProgramFiles/M\xFCll"));
-  EXPECT_EQ("/ProgramFiles", CurrentDir());
+  EXPECT_EQ("/ProgramFiles", currentDir());
 }
 
 using DirStackTest = SimTest;
@@ -214,27 +216,27 @@ TEST_F(DirStackTest, SixteenEntriesDeep) {
 
 TEST_F(DirStackTest, PopReturnsToThePushedFolder) {
   Adopt("/ProgramFiles");
-  MakeDir("/DataFiles");
+  makeFolder("/DataFiles");
   ASSERT_TRUE(HDD_TAP_PushDir());
   ASSERT_TRUE(HDD_ChangeDir("/DataFiles"));
   ASSERT_TRUE(HDD_TAP_PushDir());
   ASSERT_TRUE(HDD_ChangeDir("/"));
   EXPECT_TRUE(HDD_TAP_PopDir());
-  EXPECT_EQ("/DataFiles", CurrentDir());
+  EXPECT_EQ("/DataFiles", currentDir());
   EXPECT_TRUE(HDD_TAP_PopDir());
-  EXPECT_EQ("/ProgramFiles", CurrentDir());
+  EXPECT_EQ("/ProgramFiles", currentDir());
 }
 
 // The first HDD_ChangeDir of a run pushes and pops for itself; a pop that
 // happens to be that first call must still return to the saved folder.
 TEST_F(DirStackTest, FirstChangeInsideAPop) {
   Adopt("/ProgramFiles");
-  MakeDir("/DataFiles");
+  makeFolder("/DataFiles");
   ASSERT_TRUE(HDD_TAP_PushDir());
   TAP_Hdd_ChangeDir("/DataFiles");  // the firmware's own call: nothing learned yet
-  ASSERT_EQ("/DataFiles", CurrentDir());
+  ASSERT_EQ("/DataFiles", currentDir());
   EXPECT_TRUE(HDD_TAP_PopDir());
-  EXPECT_EQ("/ProgramFiles", CurrentDir());
+  EXPECT_EQ("/ProgramFiles", currentDir());
   EXPECT_EQ(-1, TAPDirStackDepth);
 }
 
@@ -246,22 +248,22 @@ TEST_F(DirStackTest, FolderLongerThanAnEntryIsRefused) {
   EXPECT_FALSE(HDD_TAP_PushDir());
   EXPECT_EQ(-1, TAPDirStackDepth);
 
-  MakeDir(fits);
+  makeFolder(fits);
   ASSERT_TRUE(HDD_ChangeDir(fits.c_str()));
   EXPECT_TRUE(HDD_TAP_PushDir());
   EXPECT_STREQ(fits.c_str(), TAPDirStack[0]);
   ASSERT_TRUE(HDD_ChangeDir("/"));
   EXPECT_TRUE(HDD_TAP_PopDir());
-  EXPECT_EQ(fits, CurrentDir());
+  EXPECT_EQ(fits, currentDir());
 }
 
 using FileTimeTest = SimTest;
 
 TEST_F(FileTimeTest, ModificationTimeInAnyNotation) {
   Adopt("/ProgramFiles");
-  WriteFile("/ProgramFiles/Stamp.txt");
+  writeFile("/ProgramFiles/Stamp.txt", "x");
   struct utimbuf times = {1234567890, 1234567890};
-  ASSERT_EQ(0, utime(Host("/ProgramFiles/Stamp.txt").c_str(), &times));
+  ASSERT_EQ(0, utime(disk("/ProgramFiles/Stamp.txt").c_str(), &times));
   TapCallScope scope;
   EXPECT_EQ(1234567890u, HDD_GetFileTimeByFileName("/ProgramFiles/Stamp.txt"));
   EXPECT_EQ(1234567890u, HDD_GetFileTimeByFileName("Stamp.txt"));

@@ -1,4 +1,4 @@
-// An interrupted IT_Install heals: the power fails after each step in turn
+// HealTest.cpp - an interrupted IT_Install heals: the power fails after each step in turn
 // and in the middle of writing each kind of payload; the next IT_Install
 // leaves the disk complete, every file identical to its payload, and the
 // manager running.  An interrupted repair never loses the manager.
@@ -15,7 +15,7 @@ namespace {
 constexpr int kInstallSteps = 10;
 
 struct StepMarks {
-  dword doneTick[kInstallSteps] = {};      // tick at whose end the step was complete
+  dword doneTick[kInstallSteps] = {};  // tick at whose end the step was complete
   uint64_t bytesBefore[kInstallSteps] = {};
   uint64_t bytesAfter[kInstallSteps] = {};
 };
@@ -87,11 +87,11 @@ class Heal : public Scenario {
   }
 
   void linkInstallerAndFonts() {
-    fs::create_hard_link(TAP_Vantero_Setup, hostPath(kInstallerBoxPath));
+    fs::create_hard_link(TAP_Vantero_Setup, disk(kInstallerBoxPath));
     for (const Payload &p : payloads()) {
       if (p.boxPath.rfind("/ProgramFiles/Settings/Fonts/", 0) != 0) continue;
-      fs::create_directories(fs::path(hostPath(p.boxPath)).parent_path());
-      fs::create_hard_link(p.hostFile, hostPath(p.boxPath));
+      fs::create_directories(fs::path(disk(p.boxPath)).parent_path());
+      fs::create_hard_link(p.hostFile, disk(p.boxPath));
     }
   }
 
@@ -104,7 +104,7 @@ class Heal : public Scenario {
 
   void SetUp() override {
     Scenario::SetUp();
-    base_ = root_;
+    base_ = root;
   }
   std::string base_;
 };
@@ -112,9 +112,9 @@ class Heal : public Scenario {
 // One cut per case: after a step, or after some bytes into a payload.
 struct CutPoint {
   std::string name;
-  int afterStep;       // -1: cut by bytes
-  int duringStep;      // the step whose writing is cut
-  double fraction;     // how far into that step's bytes
+  int afterStep;    // -1: cut by bytes
+  int duringStep;   // the step whose writing is cut
+  double fraction;  // how far into that step's bytes
 };
 
 class HealAt : public Heal, public ::testing::WithParamInterface<CutPoint> {};
@@ -169,10 +169,10 @@ class RepairCutAt : public Heal, public ::testing::WithParamInterface<RepairCut>
   void prepareDisk() {
     useFreshDisk(base_ + "/disk");
     linkInstallerAndFonts();
-    writeFile(hostPath(kManager), managerPayload() + "older");
-    writeFile(hostPath("/ProgramFiles/wget"), "wget");
-    writeFile(hostPath("/ProgramFiles/busybox"), "busybox");
-    writeFile(hostPath("/ProgramFiles/Settings/Vantero/5C3E1A20_Installed.vpd"), "marker");
+    writeFile(kManager, managerPayload() + "older");
+    writeFile("/ProgramFiles/wget", "wget");
+    writeFile("/ProgramFiles/busybox", "busybox");
+    writeFile("/ProgramFiles/Settings/Vantero/5C3E1A20_Installed.vpd", "marker");
   }
   // Boots, lets AutoStart start the manager and runs the repair to its end.
   void runRepair(dword task) {
@@ -197,19 +197,20 @@ TEST_P(RepairCutAt, KeepsTheManagerInItsPlace) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   // Exit status 0: the repair ended before the tick of the cut.
-  ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == pvrsim::kPowerCutExitStatus) << WEXITSTATUS(status);
+  ASSERT_TRUE(WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == pvrsim::kPowerCutExitStatus)
+      << WEXITSTATUS(status);
 
-  std::string left = readFile(hostPath(kManager));
+  std::string left = readFile(kManager);
   EXPECT_TRUE(left == managerPayload() || left == managerPayload() + "older")
       << "the manager after the cut has " << left.size() << " bytes";
   EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
 
   boot();
-  fs::remove(hostPath(kLogBoxPath));
+  fs::remove(disk(kLogBoxPath));
   runRepair(cut.task);
   auto l = log();
   EXPECT_NE(std::find(l.begin(), l.end(), "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap"), l.end());
-  EXPECT_EQ(readFile(hostPath(kManager)), managerPayload());
+  EXPECT_EQ(readFile(kManager), managerPayload());
   EXPECT_FALSE(exists("/ProgramFiles/Vantero.tap"));
   EXPECT_FALSE(exists(std::string(kManager) + ".tmp"));
   EXPECT_TRUE(sim->isRunning(kManager));
@@ -220,7 +221,7 @@ TEST_F(Heal, RepairsEndWithinTheSweep) {
   for (dword task : {kRepair, kRepairComplete}) {
     useFreshDisk(base_ + "/sweep" + std::to_string(task));
     linkInstallerAndFonts();
-    writeFile(hostPath(kManager), managerPayload());
+    writeFile(kManager, managerPayload());
     ASSERT_EQ(sim->bootAutoStart(), 1);
     startInstaller(task);
     ASSERT_TRUE(runToEnd());
@@ -237,7 +238,8 @@ std::vector<RepairCut> repairCuts() {
 
 INSTANTIATE_TEST_SUITE_P(PowerCut, RepairCutAt, ::testing::ValuesIn(repairCuts()),
                          [](const ::testing::TestParamInfo<RepairCut> &info) {
-                           return std::string(info.param.task == kRepair ? "IT_Repair" : "IT_RepairComplete") +
+                           return std::string(info.param.task == kRepair ? "IT_Repair"
+                                                                         : "IT_RepairComplete") +
                                   "_tick_" + std::to_string(info.param.tick);
                          });
 

@@ -1,4 +1,4 @@
-// Benchmark: one complete IT_Install in pvrsim (answered "No") against
+// InstallBenchmark.cpp - benchmark: one complete IT_Install in pvrsim (answered "No") against
 // copying the same payload files with cp.  Prints both medians and fails
 // when the install takes more than 1.5 times as long as the copy.
 //

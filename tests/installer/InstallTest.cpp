@@ -1,4 +1,4 @@
-// IT_Install end to end in pvrsim: the AutoStart question answered each way,
+// InstallTest.cpp - IT_Install end to end in pvrsim: the AutoStart question answered each way,
 // a manager already on the disk, and the step lines however long the
 // question stays open.
 #include "InstallerScenario.h"
@@ -19,13 +19,14 @@ class Install : public Scenario {
     ASSERT_TRUE(runToEnd());
   }
 
-  static std::vector<std::string> expectedLog(std::optional<dword> param, int answer, const std::string &manager) {
+  static std::vector<std::string> expectedLog(std::optional<dword> param, int answer,
+                                              const std::string &manager) {
     std::vector<std::string> l = installStart(param);
     append(l, {"  IT_Install step 0", "  IT_Install step 1", "  IT_Install step 2",
                "Selected AutoStartMode = " + std::to_string(answer), "  IT_Install step 3",
-               "TAP 0x5c3e1a20 is not running", "  IT_Install step 4", "  IT_Install step 5", "  IT_Install step 6",
-               "Installing TAP to " + manager, "  IT_Install step 7", "  IT_Install step 8",
-               "Launching Vantero V2.1", "  IT_Install step 9"});
+               "TAP 0x5c3e1a20 is not running", "  IT_Install step 4", "  IT_Install step 5",
+               "  IT_Install step 6", "Installing TAP to " + manager, "  IT_Install step 7",
+               "  IT_Install step 8", "Launching Vantero V2.1", "  IT_Install step 9"});
     return l;
   }
 
@@ -60,11 +61,11 @@ TEST_F(Install, CancelledCountsAsAutoStart) {
 
 TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
   // An older manager under a name of its own, running.
-  writeFile(hostPath("/ProgramFiles/XStart/MyManager.tap"), managerPayload());
+  writeFile("/ProgramFiles/XStart/MyManager.tap", managerPayload());
   boot();
   ASSERT_GE(sim->startTap("/ProgramFiles/XStart/MyManager.tap"), 0) << sim->lastError();
   std::string older = managerPayload() + std::string(1000, 'x');  // differs from the payload
-  writeFile(hostPath("/ProgramFiles/XStart/MyManager.tap"), older);
+  writeFile("/ProgramFiles/XStart/MyManager.tap", older);
 
   startInstaller(dword(kInstall));
   ASSERT_TRUE(runToEnd());
@@ -72,8 +73,8 @@ TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
   append(l, installStart(dword(kInstall)));
   append(l, {"  IT_Install step 0", "  IT_Install step 1", "  IT_Install step 3", "Trying to stop 0x5c3e1a20",
              "Successful via EVT_STOP", "  IT_Install step 4", "  IT_Install step 5", "  IT_Install step 6",
-             "Installing TAP to /ProgramFiles/XStart/MyManager.tap", "  IT_Install step 7", "  IT_Install step 8",
-             "Launching Vantero V2.1", "  IT_Install step 9"});
+             "Installing TAP to /ProgramFiles/XStart/MyManager.tap", "  IT_Install step 7",
+             "  IT_Install step 8", "Launching Vantero V2.1", "  IT_Install step 9"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/XStart/MyManager.tap"));
   expectPayloadsIntact("/ProgramFiles/XStart/MyManager.tap");
@@ -84,12 +85,12 @@ TEST_F(Install, ManagerInXStartIsUpdatedInPlaceWithoutQuestion) {
 TEST_F(Install, SecondInstallFindsTheFirstAndAsksNothing) {
   installAnswering({RKEY_Ok});
   boot();
-  writeFile(hostPath("/ProgramFiles/wget"), "old wget");  // present programs stay as they are
-  std::remove(hostPath(kLogBoxPath).c_str());
+  writeFile("/ProgramFiles/wget", "old wget");  // present programs stay as they are
+  std::remove(disk(kLogBoxPath).c_str());
   startInstaller(dword(kInstall));
   ASSERT_TRUE(runToEnd());
   EXPECT_EQ(log()[5], "  IT_Install step 3");
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/wget")), "old wget");
+  EXPECT_EQ(readFile("/ProgramFiles/wget"), "old wget");
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
 }
 

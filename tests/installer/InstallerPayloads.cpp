@@ -1,4 +1,4 @@
-// Where the build keeps the installer's payloads and where each belongs.
+// InstallerPayloads.cpp - where the build keeps the installer's payloads and where each belongs.
 #include "InstallerScenario.h"
 
 namespace installer_test {
@@ -22,6 +22,6 @@ std::vector<Payload> payloads() {
   return p;
 }
 
-std::string Scenario::managerPayload() const { return readFile(payloads()[0].hostFile); }
+std::string Scenario::managerPayload() const { return readHostFile(payloads()[0].hostFile); }
 
 }  // namespace installer_test

@@ -48,25 +48,6 @@ enum : dword {
   kError
 };
 
-inline std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Writes a file under a temporary name and moves it over path: a TAP that
-// runs from the old file keeps its code (pvrsim maps TAP files).
-inline void writeFile(const std::string &path, const std::string &data) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::string temp = path + ".test-new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << data;
-  }
-  fs::rename(temp, path);
-}
-
 // The payloads the installer carries, as the build has them: the TAP-notation
 // path where each belongs and the host file it comes from.
 struct Payload {
@@ -76,46 +57,43 @@ struct Payload {
 std::vector<Payload> payloads();
 const std::vector<std::string> &fontNames();
 
-class Scenario : public ::testing::Test {
+// The shared DiskFixture's fresh disk with "/ProgramFiles", booted.
+class Scenario : public DiskFixture {
  protected:
   void SetUp() override {
-    root_ = testCaseFolder();
-    fs::remove_all(root_);
-    fs::create_directories(root_ + "/disk/ProgramFiles");
+    DiskFixture::SetUp();
+    makeFolder("/ProgramFiles");
     boot();
   }
-  void TearDown() override { sim.reset(); }
+  void TearDown() override {
+    sim.reset();
+    DiskFixture::TearDown();
+  }
 
   // Moves the scenario to a fresh disk in a folder of its own.
-  void useFreshDisk(const std::string &root) {
+  void useFreshDisk(const std::string &folder) {
     sim.reset();
-    root_ = root;
-    fs::remove_all(root_);
-    fs::create_directories(root_ + "/disk/ProgramFiles");
+    root = folder;
+    options.diskDir = root + "/disk";
+    options.runDir = root + "/run";
+    fs::remove_all(root);
+    makeFolder("/ProgramFiles");
     boot();
   }
 
   // A new run of the box on the same disk.
-  void boot(std::optional<dword> cutAtTick = std::nullopt, std::optional<uint64_t> cutAfterBytes = std::nullopt) {
+  void boot(std::optional<dword> cutAtTick = std::nullopt,
+            std::optional<uint64_t> cutAfterBytes = std::nullopt) {
     sim.reset();
     pvrsim::osd::reset();  // a new box starts with an empty screen
-    pvrsim::Options o;
-    o.diskDir = root_ + "/disk";
-    o.runDir = root_ + "/run";
-    o.startTime = pvrsim::DateTime{2015, 12, 31, 12, 0, 0};
+    pvrsim::Options o = options;
     o.powerCutAtTick = cutAtTick;
     o.powerCutAfterBytes = cutAfterBytes;
-    // The scenarios run a second time with only what the firmware promises
-    // (ctest's strict_api tests).
-    o.strictApi = std::getenv("PVRSIM_STRICT_API") != nullptr;
     if (bootOptions) bootOptions(o);
     sim = std::make_unique<pvrsim::Sim>(o);
   }
   // Changes the options of every later boot (a full disk, ...).
   std::function<void(pvrsim::Options &)> bootOptions;
-
-  std::string hostPath(const std::string &boxPath) const { return root_ + "/disk" + boxPath; }
-  bool exists(const std::string &boxPath) const { return fs::exists(hostPath(boxPath)); }
 
   // Starts the installer from "/ProgramFiles" with a task, or without a
   // start parameter.
@@ -159,7 +137,7 @@ class Scenario : public ::testing::Test {
       if (!isManagerLine(line)) lines.push_back(line);
     return lines;
   }
-  std::vector<std::string> fullLog() const { return logLines(readFile(hostPath(kLogBoxPath))); }
+  std::vector<std::string> fullLog() const { return logLines(readFile(kLogBoxPath)); }
   static bool isManagerLine(const std::string &line) {
     static const std::regex manager(
         "Settings .*|TAPCache.*|TOB: .*|[0-9]+ TAP versions in TAPCache|[0-9]+ TAPs in the master list.*|"
@@ -168,19 +146,15 @@ class Scenario : public ::testing::Test {
   }
   static std::vector<std::string> logLines(const std::string &text) {
     std::vector<std::string> lines;
-    std::stringstream s(text);
-    std::string line;
-    while (std::getline(s, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string &line : splitLines(text))
       lines.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : "<no stamp>" + line);
-    }
     return lines;
   }
 
   // Every file and folder on the disk (folders end in '/').
   std::set<std::string> diskTree() const {
     std::set<std::string> out;
-    std::string base = root_ + "/disk";
+    const std::string &base = options.diskDir;
     for (auto &e : fs::recursive_directory_iterator(base)) {
       std::string p = e.path().string().substr(base.size());
       out.insert(e.is_directory() ? p + "/" : p);
@@ -190,22 +164,16 @@ class Scenario : public ::testing::Test {
 
   // The disk as a complete install leaves it (the manager started once), with the manager at
   // managerPath, besides the installer itself and whatever else is named.
-  std::set<std::string> installedTree(const std::string &managerPath, std::set<std::string> extra = {}) const {
-    std::set<std::string> t = {"/ProgramFiles/",
-                               "/ProgramFiles/AutoStart/",
-                               "/ProgramFiles/Settings/",
-                               "/ProgramFiles/Settings/Fonts/",
-                               "/ProgramFiles/Settings/Vantero/",
-                               "/ProgramFiles/Settings/Vantero/Vantero.lng",
-                               "/ProgramFiles/Settings/Vantero/Vantero.log",
-                               // written by the manager when it starts
-                               "/ProgramFiles/Settings/Vantero/Vantero.settings",
-                               "/ProgramFiles/Settings/Vantero/TAPOnBoard.bin",
-                               "/ProgramFiles/Settings/Vantero/TAPCache.bin",
-                               "/ProgramFiles/wget",
-                               "/ProgramFiles/busybox",
-                               kInstallerBoxPath,
-                               managerPath};
+  std::set<std::string> installedTree(const std::string &managerPath,
+                                      std::set<std::string> extra = {}) const {
+    std::set<std::string> t = {
+        "/ProgramFiles/", "/ProgramFiles/AutoStart/", "/ProgramFiles/Settings/",
+        "/ProgramFiles/Settings/Fonts/", "/ProgramFiles/Settings/Vantero/",
+        "/ProgramFiles/Settings/Vantero/Vantero.lng", "/ProgramFiles/Settings/Vantero/Vantero.log",
+        // written by the manager when it starts
+        "/ProgramFiles/Settings/Vantero/Vantero.settings", "/ProgramFiles/Settings/Vantero/TAPOnBoard.bin",
+        "/ProgramFiles/Settings/Vantero/TAPCache.bin", "/ProgramFiles/wget", "/ProgramFiles/busybox",
+        kInstallerBoxPath, managerPath};
     for (const std::string &f : fontNames()) t.insert("/ProgramFiles/Settings/Fonts/" + f);
     for (size_t p = managerPath.find('/', 1); p != std::string::npos; p = managerPath.find('/', p + 1))
       t.insert(managerPath.substr(0, p + 1));
@@ -217,7 +185,7 @@ class Scenario : public ::testing::Test {
   void expectPayloadsIntact(const std::string &managerPath) const {
     for (const Payload &p : payloads()) {
       std::string where = p.boxPath.empty() ? managerPath : p.boxPath;
-      EXPECT_EQ(readFile(hostPath(where)), readFile(p.hostFile)) << where << " differs from its payload";
+      EXPECT_EQ(readFile(where), readHostFile(p.hostFile)) << where << " differs from its payload";
     }
   }
 
@@ -237,7 +205,6 @@ class Scenario : public ::testing::Test {
     ASSERT_TRUE(pvrsim::osd::readPng(folder + "/" + names.back(), after));
   }
 
-  std::string root_;
   std::unique_ptr<pvrsim::Sim> sim;
 };
 

@@ -1,4 +1,4 @@
-// The installer's progress bar in-process against pvrsim: when it redraws,
+// ProgressbarTest.cpp - the installer's progress bar in-process against pvrsim: when it redraws,
 // how far it fills, and what hiding it closes.
 #include <gtest/gtest.h>
 
@@ -36,7 +36,8 @@ class Progressbar : public SimFixture {
     for (int x = 0; x < 252; x++)
       for (int y = 0; y < 18; y++)
         if (bar.at(x, y) != (x < w ? full.at(x, y) : empty.at(x, y)))
-          return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is wrong for a fill of " << w;
+          return ::testing::AssertionFailure()
+                 << "pixel " << x << "," << y << " is wrong for a fill of " << w;
     return ::testing::AssertionSuccess();
   }
 };

@@ -1,4 +1,4 @@
-// What IT_Install shows: the AutoStart question with "No" highlighted, the
+// ScreensTest.cpp - what IT_Install shows: the AutoStart question with "No" highlighted, the
 // progress box at step 4 of 9 and the notice of an install that failed,
 // against golden images (regenerate with UPDATE_GOLDEN=1 and look at them
 // before committing), and the bar's fill.
@@ -28,9 +28,10 @@ class Screens : public Scenario {
     ASSERT_EQ(golden.width, shown.width);
     ASSERT_EQ(golden.height, shown.height);
     int differing = 0;
-    for (size_t i = 0; i < shown.argb.size(); i++) differing += (golden.argb[i] & 0xFFFFFF) != (shown.argb[i] & 0xFFFFFF);
-    if (differing) pvrsim::osd::writePng(root_ + "/" + name, shown, false);
-    EXPECT_EQ(differing, 0) << name << ": the screen differs; see " << root_ << "/" << name;
+    for (size_t i = 0; i < shown.argb.size(); i++)
+      differing += (golden.argb[i] & 0xFFFFFF) != (shown.argb[i] & 0xFFFFFF);
+    if (differing) pvrsim::osd::writePng(root + "/" + name, shown, false);
+    EXPECT_EQ(differing, 0) << name << ": the screen differs; see " << root << "/" << name;
   }
 
   template <typename T>
@@ -82,10 +83,11 @@ TEST_F(Screens, ProgressAtStepFourOfNine) {
 TEST_F(Screens, IncompleteInstallSaysSoLast) {
   uint64_t fontsAndTexts = 0;
   for (const Payload &p : payloads())
-    if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0) fontsAndTexts += fs::file_size(p.hostFile);
+    if (!p.boxPath.empty() && p.boxPath.rfind("/ProgramFiles/Settings/", 0) == 0)
+      fontsAndTexts += fs::file_size(p.hostFile);
   bootOptions = [fontsAndTexts](pvrsim::Options &o) { o.diskFullAfterBytes = fontsAndTexts; };
   boot();
-  std::string frames = root_ + "/frames";
+  std::string frames = root + "/frames";
   ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   startInstaller();
   ASSERT_TRUE(runUntilLogHas("  IT_Install step 2"));
@@ -95,9 +97,9 @@ TEST_F(Screens, IncompleteInstallSaysSoLast) {
   auto l = log();
   for (const Payload &p : payloads()) {
     std::string path = p.boxPath.empty() ? "/ProgramFiles/Vantero.tap" : p.boxPath;
-    bool written = readFile(hostPath(path)) == readFile(p.hostFile);
-    std::string line = "  Failed to write " + path + ": only 0 of " + std::to_string(fs::file_size(p.hostFile)) +
-                       " bytes written";
+    bool written = readFile(path) == readHostFile(p.hostFile);
+    std::string line = "  Failed to write " + path + ": only 0 of " +
+                       std::to_string(fs::file_size(p.hostFile)) + " bytes written";
     EXPECT_NE(written, std::find(l.begin(), l.end(), line) != l.end()) << path;
   }
   EXPECT_EQ(l.back(), "Failed to complete IT_Install (payload files not written: 3)");

@@ -1,4 +1,4 @@
-// The installer's other tasks end to end in pvrsim: repair, uninstall,
+// TasksTest.cpp - the installer's other tasks end to end in pvrsim: repair, uninstall,
 // moving the manager in and out of AutoStart, the tasks without work, and
 // what happens to keys.
 #include <dlfcn.h>
@@ -24,9 +24,9 @@ class Tasks : public Scenario {
     if (autoStart) pressKey(RKEY_Left);
     pressKey(RKEY_Ok);
     ASSERT_TRUE(runToEnd());
-    writeFile(hostPath(kMarker), "marker");
+    writeFile(kMarker, "marker");
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
   }
 
   void startManager(const std::string &path) { ASSERT_GE(sim->startTap(path), 0) << sim->lastError(); }
@@ -40,7 +40,8 @@ class Tasks : public Scenario {
   }
 
   static std::vector<std::string> startLines(const char *task) {
-    return {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225", std::string("Setup parameter ") + task};
+    return {"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225",
+            std::string("Setup parameter ") + task};
   }
 
   static std::set<std::string> without(std::set<std::string> tree, std::initializer_list<std::string> gone) {
@@ -51,39 +52,39 @@ class Tasks : public Scenario {
 
 TEST_F(Tasks, RepairRewritesInPlaceAndDeletesTheMarker) {
   installed();
-  fs::remove(hostPath("/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"));  // fonts are not repaired
-  fs::remove(hostPath("/ProgramFiles/busybox"));
-  writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload() + "older");
+  fs::remove(disk("/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"));  // fonts are not repaired
+  fs::remove(disk("/ProgramFiles/busybox"));
+  writeFile("/ProgramFiles/Vantero.tap", managerPayload() + "older");
   startManager("/ProgramFiles/Vantero.tap");
   startInstaller(kRepair);
   ASSERT_TRUE(runToEnd());
 
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_Repair"));
-  append(l, {"  IT_Repair step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Repair step 1",
-             "  IT_Repair step 2", "  IT_Repair step 3", "  IT_Repair step 4", "  IT_Repair step 5",
-             "Installing TAP to /ProgramFiles/Vantero.tap", "  IT_Repair step 6", "  IT_Repair step 7",
-             "Launching Vantero V2.1", "  IT_Repair step 8"});
+  append(l, {"  IT_Repair step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
+             "  IT_Repair step 1", "  IT_Repair step 2", "  IT_Repair step 3", "  IT_Repair step 4",
+             "  IT_Repair step 5", "Installing TAP to /ProgramFiles/Vantero.tap", "  IT_Repair step 6",
+             "  IT_Repair step 7", "Launching Vantero V2.1", "  IT_Repair step 8"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"),
                                 {"/ProgramFiles/Settings/Fonts/Calibri_10.ufnt"}));
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/busybox")), readFile(payloads()[2].hostFile));
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/busybox"), readHostFile(payloads()[2].hostFile));
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Vantero.tap"));
   EXPECT_EQ(sim->tapCount(), 1);
 }
 
 TEST_F(Tasks, RepairCompleteDeletesTheLogAndKeepsTheMarker) {
   installed(true);
-  writeFile(hostPath(kLogBoxPath), "old lines\r\n");
+  writeFile(kLogBoxPath, "old lines\r\n");
   startInstaller(kRepairComplete);
   ASSERT_TRUE(runToEnd());
   // The log went in step 1; what follows starts a new one.
-  EXPECT_EQ(log(), std::vector<std::string>({"  IT_RepairComplete step 2", "  IT_RepairComplete step 3",
-                                             "  IT_RepairComplete step 4", "  IT_RepairComplete step 5",
-                                             "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap",
-                                             "  IT_RepairComplete step 6", "Launching Vantero V2.1",
-                                             "  IT_RepairComplete step 7"}));
+  EXPECT_EQ(log(),
+            std::vector<std::string>(
+                {"  IT_RepairComplete step 2", "  IT_RepairComplete step 3", "  IT_RepairComplete step 4",
+                 "  IT_RepairComplete step 5", "Installing TAP to /ProgramFiles/AutoStart/Vantero.tap",
+                 "  IT_RepairComplete step 6", "Launching Vantero V2.1", "  IT_RepairComplete step 7"}));
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/AutoStart/Vantero.tap", {kMarker}));
   expectPayloadsIntact("/ProgramFiles/AutoStart/Vantero.tap");
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));
@@ -94,15 +95,16 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
   for (bool truncate : {true, false}) {
     SCOPED_TRACE(truncate ? "truncated" : "deleted");
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     if (truncate)
-      writeFile(hostPath("/ProgramFiles/Vantero.tap"), managerPayload().substr(0, 5000));
+      writeFile("/ProgramFiles/Vantero.tap", managerPayload().substr(0, 5000));
     else
-      fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
+      fs::remove(disk("/ProgramFiles/Vantero.tap"));
     startInstaller(kRepair);
     ASSERT_TRUE(runToEnd());
     auto l = log();
-    EXPECT_NE(std::find(l.begin(), l.end(), "Vantero not found, installing it as /ProgramFiles/Vantero.tap"), l.end());
+    EXPECT_NE(std::find(l.begin(), l.end(), "Vantero not found, installing it as /ProgramFiles/Vantero.tap"),
+              l.end());
     EXPECT_NE(std::find(l.begin(), l.end(), "Installing TAP to /ProgramFiles/Vantero.tap"), l.end());
     EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap"));
     expectPayloadsIntact("/ProgramFiles/Vantero.tap");
@@ -115,14 +117,14 @@ TEST_F(Tasks, RepairRestoresATruncatedOrDeletedManager) {
 TEST_F(Tasks, RepairOnAFullDiskKeepsTheManager) {
   installed(true);
   std::string older = managerPayload() + "older";
-  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), older);
+  writeFile("/ProgramFiles/AutoStart/Vantero.tap", older);
   uint64_t language = fs::file_size(payloads()[3].hostFile);
   bootOptions = [language](pvrsim::Options &o) { o.diskFullAfterBytes = language + 1000; };
   boot();
-  fs::remove(hostPath(kLogBoxPath));
+  fs::remove(disk(kLogBoxPath));
   startInstaller(kRepair);
   ASSERT_TRUE(runToEnd());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), older);
+  EXPECT_EQ(readFile("/ProgramFiles/AutoStart/Vantero.tap"), older);
   EXPECT_FALSE(exists("/ProgramFiles/AutoStart/Vantero.tap.tmp"));
   auto l = log();
   std::string failed = "  Failed to write /ProgramFiles/AutoStart/Vantero.tap: only 1000 of " +
@@ -136,13 +138,13 @@ TEST_F(Tasks, UninstallRemovesTheManagerAndItsMarker) {
   installed();
   startManager("/ProgramFiles/Vantero.tap");
   startInstaller(kUninstall);
-  sim->tick();  // step 0
+  sim->tick();                                       // step 0
   EXPECT_EQ(installerText(78), "Stopping Vantero");  // the texts come from the settings folder
   ASSERT_TRUE(runToEnd());
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_Uninstall"));
-  append(l, {"  IT_Uninstall step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP", "  IT_Uninstall step 1",
-             "  IT_Uninstall step 2", "  IT_Uninstall step 3"});
+  append(l, {"  IT_Uninstall step 0", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
+             "  IT_Uninstall step 1", "  IT_Uninstall step 2", "  IT_Uninstall step 3"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), without(installedTree("/ProgramFiles/Vantero.tap"), {"/ProgramFiles/Vantero.tap"}));
   EXPECT_EQ(sim->tapCount(), 0);
@@ -190,15 +192,15 @@ TEST_F(Tasks, AutoStartMovesOutOfAutoStartWithoutLaunch) {
   ASSERT_TRUE(runToEnd());
   std::vector<std::string> l = {"Launching Vantero V2.1"};
   append(l, startLines("IT_AutoStart"));
-  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "Trying to stop 0x5c3e1a20", "Successful via EVT_STOP",
-             "  IT_AutoStart step 2", "  IT_AutoStart step 3"});
+  append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "Trying to stop 0x5c3e1a20",
+             "Successful via EVT_STOP", "  IT_AutoStart step 2", "  IT_AutoStart step 3"});
   EXPECT_EQ(log(), l);
   EXPECT_EQ(diskTree(), installedTree("/ProgramFiles/Vantero.tap", {kMarker}));
   EXPECT_EQ(sim->tapCount(), 0);
 }
 
 TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
-  writeFile(hostPath("/ProgramFiles/Tools/Mine.tap"), managerPayload());
+  writeFile("/ProgramFiles/Tools/Mine.tap", managerPayload());
   startInstaller(kAutoStart);
   ASSERT_TRUE(runToEnd());
   EXPECT_TRUE(exists("/ProgramFiles/AutoStart/Mine.tap"));
@@ -210,11 +212,11 @@ TEST_F(Tasks, AutoStartFromAnotherFolderGoesToAutoStart) {
 // move fails as a rename does, and the manager stays where it was.
 TEST_F(Tasks, AutoStartNeverMovesOverAnotherTap) {
   installed();
-  writeFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap"), "another TAP");
+  writeFile("/ProgramFiles/AutoStart/Vantero.tap", "another TAP");
   startInstaller(kAutoStart);
   ASSERT_TRUE(runToEnd());
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/AutoStart/Vantero.tap")), "another TAP");
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/AutoStart/Vantero.tap"), "another TAP");
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   std::vector<std::string> l = startLines("IT_AutoStart");
   append(l, {"  IT_AutoStart step 0", "  IT_AutoStart step 1", "TAP 0x5c3e1a20 is not running",
              "  IT_AutoStart step 2",
@@ -226,8 +228,8 @@ TEST_F(Tasks, AutoStartNeverMovesOverAnotherTap) {
 
 TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
   installed();
-  fs::remove(hostPath("/ProgramFiles/Vantero.tap"));
-  std::string frames = root_ + "/frames";
+  fs::remove(disk("/ProgramFiles/Vantero.tap"));
+  std::string frames = root + "/frames";
   ASSERT_TRUE(pvrsim::osd::setFramesFolder(frames));
   startInstaller(kAutoStart);
   dword started = sim->now();
@@ -255,16 +257,16 @@ TEST_F(Tasks, AutoStartWithoutManagerShowsNotFoundForThreeSeconds) {
 // and the log were written there, chmod changed a file there, IT_AutoStart
 // moved the manager there and IT_UninstallComplete deleted a user's folder.
 TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
-  const std::string host = root_ + "/host";
-  for (const char *file : {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap",
-                           "/wget"})
-    writeFile(host + file, std::string("host file ") + file);
+  const std::string host = root + "/host";
+  for (const char *file :
+       {"/secret.txt", "/fonts/Arial_12B.ufnt", "/settings/user.txt", "/autostart/Other.tap", "/wget"})
+    writeHostFile(host + file, std::string("host file ") + file);
   fs::create_directories(host + "/empty");
-  host_tree::makeLink(host + "/fonts", hostPath("/ProgramFiles/Settings/Fonts"));
-  host_tree::makeLink(host + "/settings", hostPath("/ProgramFiles/Settings/Vantero"));
-  host_tree::makeLink(host + "/wget", hostPath("/ProgramFiles/wget"));
-  host_tree::makeLink(host + "/autostart", hostPath("/ProgramFiles/AutoStart"));
-  host_tree::makeLink("../../..", hostPath("/ProgramFiles/Tools/up"));  // climbs out of the disk
+  host_tree::makeLink(host + "/fonts", disk("/ProgramFiles/Settings/Fonts"));
+  host_tree::makeLink(host + "/settings", disk("/ProgramFiles/Settings/Vantero"));
+  host_tree::makeLink(host + "/wget", disk("/ProgramFiles/wget"));
+  host_tree::makeLink(host + "/autostart", disk("/ProgramFiles/AutoStart"));
+  host_tree::makeLink("../../..", disk("/ProgramFiles/Tools/up"));  // climbs out of the disk
   const host_tree::Tree before = host_tree::record(host);
 
   auto run = [this](std::optional<dword> task, std::vector<dword> keys = {}) {
@@ -278,12 +280,12 @@ TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
     EXPECT_TRUE(runToEnd());
   };
   run(std::nullopt, {RKEY_Ok});  // "No": the manager into /ProgramFiles
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   run(dword(kRepair));
   run(dword(kAutoStart));
   EXPECT_TRUE(exists("/ProgramFiles/Vantero.tap"));  // AutoStart leads nowhere: it stays
   run(dword(kUninstallComplete));
-  EXPECT_FALSE(fs::is_symlink(hostPath("/ProgramFiles/Settings/Vantero")));  // rm -r took the link only
+  EXPECT_FALSE(fs::is_symlink(disk("/ProgramFiles/Settings/Vantero")));  // rm -r took the link only
   EXPECT_EQ(host_tree::record(host), before);
 }
 
@@ -291,9 +293,9 @@ TEST_F(Tasks, HostileLinksLeaveTheHostAlone) {
 // manager endless; the install completes.  A child process runs it, so that
 // a search without end fails the test when its alarm rings.
 TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
-  host_tree::makeLink(".", hostPath("/ProgramFiles/a"));
-  host_tree::makeLink(".", hostPath("/ProgramFiles/b"));
-  host_tree::makeLink("..", hostPath("/ProgramFiles/Tools/c"));
+  host_tree::makeLink(".", disk("/ProgramFiles/a"));
+  host_tree::makeLink(".", disk("/ProgramFiles/b"));
+  host_tree::makeLink("..", disk("/ProgramFiles/Tools/c"));
   sim.reset();
   pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -311,7 +313,7 @@ TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
   ASSERT_TRUE(WIFEXITED(status)) << "the install did not end (signal " << WTERMSIG(status) << ")";
   EXPECT_EQ(WEXITSTATUS(status), 0);
   boot();
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Vantero.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Vantero.tap"), managerPayload());
   auto l = log();
   EXPECT_EQ(l.back(), "  IT_Install step 9");
 }
@@ -319,12 +321,13 @@ TEST_F(Tasks, LinkLoopsDoNotStopTheInstall) {
 TEST_F(Tasks, BackupAndRestoreEndAtOnce) {
   for (dword task : {kBackup, kRestore}) {
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     startInstaller(task);
     EXPECT_TRUE(installerRunning());
     sim->tick();
     EXPECT_FALSE(installerRunning());
-    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+    EXPECT_EQ(log(),
+              std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
   }
   EXPECT_EQ(diskTree(), std::set<std::string>({"/ProgramFiles/", "/ProgramFiles/Settings/", kSettings,
                                                kLogBoxPath, kInstallerBoxPath}));
@@ -336,19 +339,21 @@ TEST_F(Tasks, TasksWithoutWorkStayResidentAndPassKeys) {
   for (dword task : {dword(kInstallSelf), dword(kError), 10u, 11u, 16u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     SCOPED_TRACE(task);
     boot();
-    fs::remove(hostPath(kLogBoxPath));
+    fs::remove(disk(kLogBoxPath));
     startInstaller(task);
     sim->runTicks(1000);
     EXPECT_TRUE(installerRunning());
     pressKey(RKEY_Ok);
     ASSERT_FALSE(sim->returnedKeys().empty());
     EXPECT_EQ(sim->returnedKeys().back().code, dword(RKEY_Ok));
-    EXPECT_EQ(log(), std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
+    EXPECT_EQ(log(),
+              std::vector<std::string>({"Launching Vantero Setup V2.1", "SysID=22010, Firmware=0x1225"}));
   }
 }
 
 TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
-  ASSERT_TRUE(sim->copyToDisk(TAP_installer_stubborn_manager, "/ProgramFiles/Stubborn.tap")) << sim->lastError();
+  ASSERT_TRUE(sim->copyToDisk(TAP_installer_stubborn_manager, "/ProgramFiles/Stubborn.tap"))
+      << sim->lastError();
   startManager("/ProgramFiles/Stubborn.tap");
   startInstaller(kInstall);
   pressKey(RKEY_1);  // no step runs and no box is open: back to the firmware
@@ -365,11 +370,12 @@ TEST_F(Tasks, KeysDuringAStepAreSwallowed) {
   auto l = log();
   auto stop = std::find(l.begin(), l.end(), "Trying to stop 0x5c3e1a20");
   ASSERT_NE(stop, l.end());
-  EXPECT_EQ(std::vector<std::string>(stop, stop + 3),
-            std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
-                                      "Successful via kill bit"}));
+  EXPECT_EQ(
+      std::vector<std::string>(stop, stop + 3),
+      std::vector<std::string>({"Trying to stop 0x5c3e1a20", "TAP is still running, trying to set kill bit",
+                                "Successful via kill bit"}));
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/Stubborn.tap"));  // replaced by the real manager and launched
-  EXPECT_EQ(readFile(hostPath("/ProgramFiles/Stubborn.tap")), managerPayload());
+  EXPECT_EQ(readFile("/ProgramFiles/Stubborn.tap"), managerPayload());
 }
 
 }  // namespace

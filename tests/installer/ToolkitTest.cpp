@@ -1,4 +1,4 @@
-// Message box, info box, wait spinner and the toolkit's event entry, run
+// ToolkitTest.cpp - message box, info box, wait spinner and the toolkit's event entry, run
 // in-process against pvrsim.  Text output is recorded instead of drawn (the
 // test defines FMUC_PutStringAA), so the layout figures can be checked
 // exactly; everything else draws into pvrsim's regions.
@@ -395,7 +395,8 @@ TEST_F(Toolkit, ClientRegionUnderTheBoxIsRestored) {
 
 TEST_F(Toolkit, StandardFontsLiveWhileAWidgetIsOpen) {
   std::string fonts = std::string(BINARY_DIR) + "/payloads/files/";
-  for (const char *f : {"Calibri_10", "Calibri_12", "Calibri_14", "Calibri_16", "Calibri_18", "Calibri_20", "Calibri_20B"})
+  for (const char *f :
+       {"Calibri_10", "Calibri_12", "Calibri_14", "Calibri_16", "Calibri_18", "Calibri_20", "Calibri_20B"})
     ASSERT_TRUE(sim->copyToDisk(fonts + f + ".ufnt", "/ProgramFiles/Settings/Fonts/")) << sim->lastError();
   OSDMenuInfoBoxShow("T", "x", 0);
   for (tUCFont *f : {&OSDMenuFont_10, &OSDMenuFont_12, &OSDMenuFont_14, &OSDMenuFont_16, &OSDMenuFont_18,
@@ -427,8 +428,11 @@ TEST_F(Toolkit, MissingFontsAreReportedOnceNotPerGlyph) {
 TEST_F(Toolkit, PutSPicksTheFontBySize) {
   OSDMenuPutS(1, 5, 20, 100, "x", 1, 0, 18, 0, 0);
   EXPECT_TRUE(textCalls.empty());
-  const std::pair<byte, tUCFont *> sizes[] = {{10, &OSDMenuFont_10}, {12, &OSDMenuFont_12}, {14, &OSDMenuFont_14},
-                                              {16, &OSDMenuFont_16}, {20, &OSDMenuFont_20}};
+  const std::pair<byte, tUCFont *> sizes[] = {{10, &OSDMenuFont_10},
+                                              {12, &OSDMenuFont_12},
+                                              {14, &OSDMenuFont_14},
+                                              {16, &OSDMenuFont_16},
+                                              {20, &OSDMenuFont_20}};
   for (auto [size, font] : sizes) {
     textCalls.clear();
     OSDMenuPutS(1, 5, 20, 100, "x", 1, 2, size, 1, 2);

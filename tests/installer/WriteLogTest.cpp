@@ -1,10 +1,11 @@
-// WriteLog once the settings folder is gone: the line reaches the console
+// WriteLogTest.cpp - WriteLog once the settings folder is gone: the line reaches the console
 // and no "Vantero.log" appears anywhere else.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 
+#include "SimFixture.h"
 #include "Tools.h"
 #include "core/Sim.h"
 
@@ -15,26 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(WriteLog, WithoutSettingsFolderWritesToTheConsoleOnly) {
-  std::string dir = std::string(TEST_TMP_DIR) + "/writelog";
-  fs::remove_all(dir);
-  fs::create_directories(dir + "/disk/ProgramFiles/Work");
-  pvrsim::Options o;
-  o.diskDir = dir + "/disk";
-  o.runDir = dir + "/run";
-  pvrsim::Sim sim(o);
-  int slot = sim.adoptCaller("/ProgramFiles/Work");
+class WriteLogTest : public SimFixture {};
+
+TEST_F(WriteLogTest, WithoutSettingsFolderWritesToTheConsoleOnly) {
+  int slot = adoptTestProgram("/ProgramFiles/Work");
   ASSERT_GE(slot, 0);
 
   WriteLog("Vantero Setup", "first line");
-  EXPECT_TRUE(fs::exists(dir + "/disk/ProgramFiles/Settings/Vantero/Vantero.log"));
-  fs::remove_all(dir + "/disk/ProgramFiles/Settings/Vantero");
+  EXPECT_TRUE(exists("/ProgramFiles/Settings/Vantero/Vantero.log"));
+  fs::remove_all(disk("/ProgramFiles/Settings/Vantero"));
 
   WriteLog("Vantero Setup", "after the uninstall");
-  for (auto &e : fs::recursive_directory_iterator(dir + "/disk"))
+  for (auto &e : fs::recursive_directory_iterator(options.diskDir))
     EXPECT_NE(e.path().filename(), "Vantero.log") << e.path();
-  EXPECT_NE(sim.consoleText().find("Vantero Setup: after the uninstall"), std::string::npos);
-  EXPECT_EQ(sim.currentDir(slot), "/mnt/hd/ProgramFiles/Work");
+  EXPECT_NE(sim->consoleText().find("Vantero Setup: after the uninstall"), std::string::npos);
+  EXPECT_EQ(sim->currentDir(slot), "/mnt/hd/ProgramFiles/Work");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The manager TAP in pvrsim on a prepared disk: two package files made with
+// ManagerScenarioTest.cpp - the manager TAP in pvrsim on a prepared disk: two package files made with
 // vdtool, three installed TAPs (one an older version, one revoked, one
 // without a package).  The manager starts in the background, the menu key
 // opens the overview, and keys walk through the version list, the release
@@ -45,7 +45,7 @@ class ManagerScenario : public ManagerSim {
     ASSERT_EQ(0, posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ));
     ASSERT_EQ(pid, waitpid(pid, &status, 0));
     ASSERT_EQ(0, status) << command;
-    writeFile(SettingsDir + "/" + vpd, readHost(root + "/" + vpd));
+    writeFile(SettingsDir + "/" + vpd, readHostFile(root + "/" + vpd));
   }
 
   template <typename T>

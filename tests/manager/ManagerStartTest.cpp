@@ -1,4 +1,4 @@
-// The manager's start on disks with one damaged or missing file each: the
+// ManagerStartTest.cpp - the manager's start on disks with one damaged or missing file each: the
 // problem is logged and the manager starts with what it could read; and the
 // texts of its overview and version rows.
 #include <filesystem>

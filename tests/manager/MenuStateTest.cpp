@@ -1,4 +1,4 @@
-// The menu-state stack (19 states, the cursor item travelling with its
+// MenuStateTest.cpp - the menu-state stack (19 states, the cursor item travelling with its
 // state) and the alpha password box driven key by key in-process: digits,
 // the back key, "OK" and "Cancel", 29 digits at most, values beyond 2^64.
 #include "ManagerSim.h"

@@ -1,4 +1,4 @@
-// The TAP cache on a simulated disk: order and installed version, the flags
+// TAPCacheTest.cpp - the TAP cache on a simulated disk: order and installed version, the flags
 // of an entry, visibility, notifications, alpha passwords, the queries and
 // Acknowledge, "TAPCache.bin" and its reader, and the 800-entry limit.
 #include <algorithm>
@@ -379,13 +379,13 @@ TEST_F(TAPCacheTest, AnEntryWithoutVersionWritesNothing) {
   EXPECT_FALSE(TAPCacheSave());
   EXPECT_FALSE(exists(SettingsDir + "/TAPCache.bin"));
   EXPECT_EQ(
-      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == NULL\n"}),
+      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == nullptr\n"}),
       takeLog());
   TAPCache[0].MasterList = nullptr;
   EXPECT_FALSE(TAPCacheSave());
-  EXPECT_EQ(
-      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
-      takeLog());
+  EXPECT_EQ(std::vector<std::string>(
+                {"Failed to write the cache for TAP cccc000c because MasterList == nullptr\n"}),
+            takeLog());
 }
 
 // 900 versions: the first 800 examined enter the cache, each further one is

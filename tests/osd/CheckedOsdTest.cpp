@@ -1,4 +1,4 @@
-// Checked OSD calls, the OSD map readers and the emergency message window.
+// CheckedOsdTest.cpp - checked OSD calls, the OSD map readers and the emergency message window.
 #include "Golden.h"
 #include "OsdFixture.h"
 

@@ -1,4 +1,4 @@
-// UFNT font files: loading from the font folder, the glyph cache, lookups,
+// FontLoaderTest.cpp - UFNT font files: loading from the font folder, the glyph cache, lookups,
 // measuring, and files that are damaged or hostile.
 #include <algorithm>
 #include <cstring>
@@ -143,7 +143,9 @@ TEST_F(FontLoader, MissingGlyphsAreLoggedEveryTimeAndTakeNoSpace) {
 
 TEST_F(FontLoader, MeasuresWithoutMarksAndLineFeeds) {
   ASSERT_TRUE(Load(SmallFont()));
-  EXPECT_EQ(14u, FMUC_GetStringWidth("A\xCC\x81" "B", &font));  // combining acute: no advance
+  EXPECT_EQ(14u, FMUC_GetStringWidth("A\xCC\x81"
+                                     "B",
+                                     &font));  // combining acute: no advance
   EXPECT_EQ(14u, FMUC_GetStringWidth("A\nB", &font));
   EXPECT_EQ(FMUC_GetStringWidth("\xC3\xA4x", &font), FMUC_GetStringWidth("\xE4x", &font));
   EXPECT_EQ(11u, FMUC_GetStringWidth("\xE4x", &font));
@@ -155,7 +157,9 @@ TEST_F(FontLoader, MeasuresWithoutMarksAndLineFeeds) {
 }
 
 TEST_F(FontLoader, Utf8Stepping) {
-  const char text[] = "\xC3\xA4" "A";
+  const char text[] =
+      "\xC3\xA4"
+      "A";
   EXPECT_EQ(text + 2, FMUC_FindNextUTF8(text));
   EXPECT_EQ(text, FMUC_FindUTF8Start(text + 1));
   EXPECT_EQ(text + 2, FMUC_FindUTF8Start(text + 2));
@@ -164,7 +168,8 @@ TEST_F(FontLoader, Utf8Stepping) {
 }
 
 TEST_F(FontLoader, DiacriticalMarks) {
-  for (dword mark : {0x300u, 0x36Fu, 0xE34u, 0xE3Au, 0xE47u, 0xE4Eu, 0xA8u, 0xB4u, 0xB8u, 0x384u, 0x385u, 0xE31u})
+  for (dword mark :
+       {0x300u, 0x36Fu, 0xE34u, 0xE3Au, 0xE47u, 0xE4Eu, 0xA8u, 0xB4u, 0xB8u, 0x384u, 0x385u, 0xE31u})
     EXPECT_TRUE(FMUC_IsDiacriticalMark(mark)) << std::hex << mark;
   for (dword other : {0x2FFu, 0x370u, 0xE33u, 0xE3Bu, 0xE46u, 0xE4Fu, 0x41u, 0xE4u, 0x386u})
     EXPECT_FALSE(FMUC_IsDiacriticalMark(other)) << std::hex << other;
@@ -201,14 +206,14 @@ TEST_F(FontLoader, CountBeyondTheFileLoadsTheDefinitionsPresent) {
 
 TEST_F(FontLoader, UnsoundBitmapsAreRefusedWithoutReading) {
   std::vector<TestGlyph> glyphs = {MakeGlyph('A', 4, 4), MakeGlyph('B', 4, 4), MakeGlyph('C', 0, 4),
-                                   MakeGlyph('D', 4, 0), MakeGlyph('E', 2, 2),  MakeGlyph('F', 3, 2, 9)};
+                                   MakeGlyph('D', 4, 0), MakeGlyph('E', 2, 2), MakeGlyph('F', 3, 2, 9)};
   std::string file = BuildUfnt(glyphs);
   auto setField = [&](int glyph, int offset, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; i++) file[8 + 12 * glyph + offset + i] = char((value >> (8 * i)) & 0xFF);
   };
-  setField(0, 4, 0xFFFFFFF0u, 4);        // A: offset far past the end
+  setField(0, 4, 0xFFFFFFF0u, 4);                // A: offset far past the end
   setField(1, 4, uint32_t(file.size() - 8), 4);  // B: 16 bytes starting 8 before the end
-  setField(4, 8, 60000, 2);              // E: absurdly wide
+  setField(4, 8, 60000, 2);                      // E: absurdly wide
   setField(4, 10, 60000, 2);
   WriteFont("Test.ufnt", file);
   ASSERT_TRUE(FMUC_LoadFontFile("Test.ufnt", &font));

@@ -1,3 +1,4 @@
+// Golden.cpp - comparison of OSD screenshots with the golden PNGs below tests/osd/golden.
 #include "Golden.h"
 
 #include <cstdio>

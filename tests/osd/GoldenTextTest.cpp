@@ -1,4 +1,4 @@
-// Golden images of text in the ten shipped fonts and in the built-in legacy
+// GoldenTextTest.cpp - golden images of text in the ten shipped fonts and in the built-in legacy
 // font: ASCII, German umlauts, a combining acute, the three truncation
 // modes, the three alignments, with and without a background fill.
 #include <cstdlib>
@@ -10,7 +10,7 @@ using namespace osdtest;
 namespace posd = pvrsim::osd;
 
 namespace {
-const dword kPanel = 0xFF1C2230;       // region colour under transparent text
+const dword kPanel = 0xFF1C2230;  // region colour under transparent text
 const dword kInk = 0xFFF2F2F2;
 const dword kAccent = 0xFFE89211;
 const dword kBackground = 0xFF3A5A8C;  // the filled background strips
@@ -27,8 +27,10 @@ struct SpecimenLine {
 
 const SpecimenLine kSpecimen[] = {
     {"The quick brown fox jumps over the lazy dog 0123456789", 4, 396, 0, 0, kInk, 0},
-    {"Gr\xC3\xB6\xC3\x9F" "e \xC3\x9C" "bergabe: \xC3\xA4\xC3\xB6\xC3\xBC \xC3\x84\xC3\x96\xC3\x9C \xC3\x9F", 4, 396, 0, 0,
-     kAccent, 0},
+    {"Gr\xC3\xB6\xC3\x9F"
+     "e \xC3\x9C"
+     "bergabe: \xC3\xA4\xC3\xB6\xC3\xBC \xC3\x84\xC3\x96\xC3\x9C \xC3\x9F",
+     4, 396, 0, 0, kAccent, 0},
     {"Cafe\xCC\x81 e\xCC\x81te\xCC\x81 \xE2\x86\x92 r\xC3\xA9sum\xC3\xA9", 4, 396, 0, 0, kInk, kBackground},
     {"Truncated at the end without any ellipsis at all", 4, 200, 0, 0, kInk, 0},
     {"Truncated at the end with an ellipsis behind it", 4, 200, 1, 0, kInk, kBackground},
@@ -38,8 +40,8 @@ const SpecimenLine kSpecimen[] = {
     {"Right", 100, 300, 0, 2, kInk, 0},
 };
 
-const char *const kFonts[] = {"Calibri_10", "Calibri_12", "Calibri_14", "Calibri_16",     "Calibri_18",
-                              "Calibri_20", "Calibri_20B", "Arial_12B", "Arial_14", "Courier_New_13"};
+const char *const kFonts[] = {"Calibri_10", "Calibri_12",  "Calibri_14", "Calibri_16", "Calibri_18",
+                              "Calibri_20", "Calibri_20B", "Arial_12B",  "Arial_14",   "Courier_New_13"};
 }  // namespace
 
 class GoldenText : public OsdTest, public ::testing::WithParamInterface<const char *> {
@@ -72,7 +74,8 @@ TEST_P(GoldenText, SpecimenInUnicodeFont) {
   ASSERT_TRUE(FMUC_LoadFontFile(name.c_str(), &font));
   dword lineHeight = FMUC_GetStringHeight("Ag", &font) + 3;
   posd::Image image = Specimen(lineHeight, [&](word rgn, const SpecimenLine &line, dword y) {
-    FMUC_PutStringAA(rgn, line.x, y, line.maxX, line.text, line.fg, line.bg, &font, line.mode, line.align, 1.0f);
+    FMUC_PutStringAA(rgn, line.x, y, line.maxX, line.text, line.fg, line.bg, &font, line.mode, line.align,
+                     1.0f);
   });
   EXPECT_EQ(0, ConsoleCount("not found"));  // every character of the specimen is in the font
   FMUC_FreeFontFile(&font);
@@ -80,7 +83,9 @@ TEST_P(GoldenText, SpecimenInUnicodeFont) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedFonts, GoldenText, ::testing::ValuesIn(kFonts),
-                         [](const ::testing::TestParamInfo<const char *> &info) { return std::string(info.param); });
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                           return std::string(info.param);
+                         });
 
 TEST_F(GoldenText, SpecimenInLegacyFont) {
   dword lineHeight = FM_GetStringHeight("Ag", &Calibri_VPD_12_FontData) + 3;
@@ -88,7 +93,8 @@ TEST_F(GoldenText, SpecimenInLegacyFont) {
     // The legacy font draws ISO 8859-1: the UTF-8 lines are converted first.
     char iso[256];
     StrToISO(line.text, iso);
-    FM_PutString(rgn, line.x, y, line.maxX, iso, line.fg, line.bg, &Calibri_VPD_12_FontData, line.mode, line.align);
+    FM_PutString(rgn, line.x, y, line.maxX, iso, line.fg, line.bg, &Calibri_VPD_12_FontData, line.mode,
+                 line.align);
   });
   EXPECT_TRUE(MatchesGolden("text_Calibri_VPD_12_legacy", image));
 }

@@ -1,4 +1,4 @@
-// Golden images of the toolkit's widgets with the shipped fonts: a 25-item
+// GoldenToolkitTest.cpp - golden images of the toolkit's widgets with the shipped fonts: a 25-item
 // menu list, the dark and the outline cursor, memo mode, the colour picker,
 // a message box over a menu and a sheet of every remote-control key symbol.
 #include "Golden.h"
@@ -71,10 +71,11 @@ TEST_F(GoldenToolkit, DarkAndOutlineCursors) {
 
 TEST_F(GoldenToolkit, MemoMode) {
   OSDMenuInitialize(FALSE, FALSE, FALSE, FALSE, "Memo", "plain lines");
-  const char *lines[] = {"In memo mode the item texts are plain lines, fifteen at a time.",
-                         "The up and down keys scroll them by one line.", "",
-                         "A line too long for the box ends in an ellipsis instead of running over the scroll bar "
-                         "and out of the list box."};
+  const char *lines[] = {
+      "In memo mode the item texts are plain lines, fifteen at a time.",
+      "The up and down keys scroll them by one line.", "",
+      "A line too long for the box ends in an ellipsis instead of running over the scroll bar "
+      "and out of the list box."};
   for (int i = 0; i < 20; i++) OSDMenuItemAdd(lines[i % 4], "", nullptr, nullptr, TRUE, FALSE, 0);
   OSDMenuSetDisplayMode(MD_Memo);
   OSDMenuSetCurrentItem(1);
@@ -113,7 +114,8 @@ TEST_F(GoldenToolkit, EveryKeySymbol) {
     const TYPE_GrData *symbol = KeySymbols[i].Symbol;
     // Sizes: colour keys 18 x 18, the wide keys 40 or 54 x 20, the others 24 x 20.
     int wantW = i < 5 ? 18 : i < 13 ? 40 : i == 13 ? 54 : 24, wantH = i < 5 ? 18 : 20;
-    EXPECT_EQ(std::pair(int(symbol->width), int(symbol->height)), std::pair(wantW, wantH)) << KeySymbols[i].Name;
+    EXPECT_EQ(std::pair(int(symbol->width), int(symbol->height)), std::pair(wantW, wantH))
+        << KeySymbols[i].Name;
     TAP_Osd_PutGd(rgn, x + (cellW - symbol->width) / 2, y + 4, symbol, TRUE);
     OSDMenuPutS(rgn, x, y + 30, x + cellW, KeySymbols[i].Name, 0xFFC0C0C0, 0, 10, 0, 1);
   }

@@ -1,4 +1,4 @@
-// The legacy 8-bit text family with a tiny font of its own: plain and
+// LegacyTextTest.cpp - the legacy 8-bit text family with a tiny font of its own: plain and
 // run-length encoded bitmaps, byte-wise shortening, and the 256-byte work
 // copy.
 #include <cstring>
@@ -65,13 +65,19 @@ TEST_F(LegacyText, PlainAndRunLengthBitmapsDrawAlike) {
 }
 
 TEST_F(LegacyText, MeasuresDrawableBytesOnly) {
-  EXPECT_EQ(6u, FM_GetStringWidth("A\x01" "A", &plain.data));
+  EXPECT_EQ(6u, FM_GetStringWidth("A\x01"
+                                  "A",
+                                  &plain.data));
   EXPECT_EQ(2u, FM_GetStringHeight("A\x85", &plain.data));
   EXPECT_EQ(0u, FM_GetStringWidth("", &plain.data));
   EXPECT_EQ(0u, FM_GetStringWidth("A", nullptr));
   tFontData empty{};
   EXPECT_EQ(0u, FM_GetStringHeight("A", &empty));
-  EXPECT_EQ(Draw(&plain.data, "AA", 30).argb, Draw(&plain.data, "A\x01" "A", 30).argb);
+  EXPECT_EQ(Draw(&plain.data, "AA", 30).argb, Draw(&plain.data,
+                                                   "A\x01"
+                                                   "A",
+                                                   30)
+                                                  .argb);
 }
 
 TEST_F(LegacyText, ShortensBytewise) {

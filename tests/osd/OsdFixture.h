@@ -25,18 +25,20 @@ class OsdTest : public SimFixture {
     pvrsim::osd::reset();  // also when the cases run in one process
     kal_rgn = 0;
     SimFixture::SetUp();
-    fs::create_directories(FontFolder());
-    ASSERT_GE(sim->adoptCaller("/ProgramFiles"), 0) << sim->lastError();
+    makeFolder(kFontFolder);
+    ASSERT_GE(adoptTestProgram(), 0);
   }
 
-  std::string FontFolder() const { return options.diskDir + "/ProgramFiles/Settings/Fonts"; }
+  static constexpr const char *kFontFolder = "/ProgramFiles/Settings/Fonts/";
+  std::string FontFolder() const { return disk(kFontFolder); }
+  // Written in place, not replaced: a font the library holds open must see the new bytes.
   void WriteFont(const std::string &name, const std::string &bytes) const {
-    std::ofstream(FontFolder() + "/" + name, std::ios::binary) << bytes;
+    std::ofstream(disk(kFontFolder + std::string(name)), std::ios::binary) << bytes;
   }
   // Installs one of the fonts built into the build tree under its own name.
   bool InstallBuiltFont(const std::string &name) const {
     std::error_code ec;
-    fs::copy_file(std::string(BINARY_DIR) + "/payloads/files/" + name, FontFolder() + "/" + name,
+    fs::copy_file(std::string(BINARY_DIR) + "/payloads/files/" + name, FontFolder() + name,
                   fs::copy_options::overwrite_existing, ec);
     return !ec;
   }
@@ -46,7 +48,8 @@ class OsdTest : public SimFixture {
   static int ConsoleCount(const std::string &text) {
     std::string console = pvrsim::box::consoleText();
     int count = 0;
-    for (size_t pos = console.find(text); pos != std::string::npos; pos = console.find(text, pos + 1)) count++;
+    for (size_t pos = console.find(text); pos != std::string::npos; pos = console.find(text, pos + 1))
+      count++;
     return count;
   }
   // A region filled with one colour.

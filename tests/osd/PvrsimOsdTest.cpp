@@ -1,4 +1,4 @@
-// pvrsim's OSD: regions and the OSD map, clipping of every drawing call,
+// PvrsimOsdTest.cpp - pvrsim's OSD: regions and the OSD map, clipping of every drawing call,
 // graphics, saved boxes, copies, the composed screen and the frames folder.
 #include <algorithm>
 #include <vector>
@@ -72,8 +72,8 @@ TEST_F(PvrsimOsd, SaveBoxReadsOutsidePixelsAsZeroAndRestoreClips) {
   ASSERT_NE(nullptr, saved);
   EXPECT_EQ(0xFFABCDEFu, saved[0]);
   EXPECT_EQ(0xFFABCDEFu, saved[5]);
-  EXPECT_EQ(0u, saved[2]);   // x 10: outside
-  EXPECT_EQ(0u, saved[8]);   // y 10: outside
+  EXPECT_EQ(0u, saved[2]);  // x 10: outside
+  EXPECT_EQ(0u, saved[8]);  // y 10: outside
   for (int i = 0; i < 12; i++) saved[i] = 0xFF00FF00;
   TAP_Osd_RestoreBox(rgn, 8, 8, 4, 3, saved);
   EXPECT_EQ(0xFF00FF00u, Pixel(rgn, 9, 9));
@@ -199,7 +199,8 @@ TEST_F(PvrsimOsd, SyncWritesAFrameOnlyWhenTheScreenChanged) {
   std::sort(names.begin(), names.end());
   ASSERT_EQ(2u, names.size());
   EXPECT_EQ(0u, names[0].rfind("000000-t", 0));
-  EXPECT_EQ("000001-t" + std::string(8 - std::to_string(sim->now()).size(), '0') + std::to_string(sim->now()) + ".png",
+  EXPECT_EQ("000001-t" + std::string(8 - std::to_string(sim->now()).size(), '0') +
+                std::to_string(sim->now()) + ".png",
             names[1]);
   posd::Image written;
   ASSERT_TRUE(posd::readPng(frames + "/" + names[1], written));
@@ -225,7 +226,7 @@ TEST_F(PvrsimOsd, FirmwareTextIsMeasuredClippedAndAligned) {
   int w0 = TAP_Osd_GetW("Hello", 0, 0), w2 = TAP_Osd_GetW("Hello", 0, 2);
   EXPECT_GT(w0, 20);
   EXPECT_GT(w2, w0);
-  EXPECT_EQ(TAP_Osd_GetW("Hello", 0, 2), TAP_Osd_GetW("Hello", 0, 7));  // larger sizes count as 2
+  EXPECT_EQ(TAP_Osd_GetW("Hello", 0, 2), TAP_Osd_GetW("Hello", 0, 7));    // larger sizes count as 2
   EXPECT_EQ(TAP_Osd_GetW("\xC3\xA4", 0, 1), TAP_Osd_GetW("\xE4", 0, 1));  // UTF-8 or ISO 8859-1
 
   word rgn = Region(0, 0, 200, 40, 0xFF000000);

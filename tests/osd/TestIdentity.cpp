@@ -1,4 +1,4 @@
-// The test program's identity: the font loader titles its message window
+// TestIdentity.cpp - the test program's identity: the font loader titles its message window
 // with the program name.
 #include "tap.h"
 

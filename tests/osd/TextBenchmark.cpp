@@ -1,4 +1,4 @@
-// Speed of the anti-aliased text output: FMUC_PutStringAA drawing a
+// TextBenchmark.cpp - speed of the anti-aliased text output: FMUC_PutStringAA drawing a
 // 60-character line with a warm glyph cache, against FreeType rendering and
 // blending the same line into a pixel buffer, and the time to load a font.
 // At the end the program prints the glyph rate of both and their ratio.
@@ -22,8 +22,9 @@ namespace {
 const char kLine[] = "Vantero Setup installs the update manager and its fonts now.";  // 60 characters
 static_assert(sizeof kLine - 1 == 60, "the benchmark line has 60 characters");
 const char kFontFile[] = "Calibri_14.ufnt";
-const char kFace[] = "/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf";  // what Calibri_14 is made from
-const int kCellHeight = 23;                                                         // Calibri_14's cell
+const char kFace[] =
+    "/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf";  // what Calibri_14 is made from
+const int kCellHeight = 23;                                     // Calibri_14's cell
 const dword kInk = 0xFFF0F0F0;
 
 // One simulated box for the whole program, with the font installed.

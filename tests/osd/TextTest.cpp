@@ -1,4 +1,4 @@
-// Anti-aliased text: blending figures, the legacy character map, and
+// TextTest.cpp - anti-aliased text: blending figures, the legacy character map, and
 // FMUC_PutStringAA's cleaning, shortening, alignment and blending, each
 // compared with a reference drawing of the text it must come down to.
 #include <cmath>
@@ -20,7 +20,7 @@ TEST(AlphaBlend, Figures) {
   EXPECT_EQ(127, FM_AlphaBlend(128, 255, 0, 1.0f));
   EXPECT_EQ(254, FM_AlphaBlend(128, 255, 0, 2.0f));
   EXPECT_EQ(255, FM_AlphaBlend(200, 255, 255, 2.0f));
-  EXPECT_EQ(17, FM_AlphaBlend(0, 99, 17, 2.0f));   // coverage 0: the background as it is
+  EXPECT_EQ(17, FM_AlphaBlend(0, 99, 17, 2.0f));    // coverage 0: the background as it is
   EXPECT_EQ(99, FM_AlphaBlend(255, 99, 17, 0.5f));  // coverage 255: the foreground as it is
   EXPECT_EQ(0x007F7F00u, FM_AlphaBlendRGB(128, 0xFFFFFF00, 0x00000000, 1.0f));
   FM_InitAlphaLUT(0xFFFF0000, 0xFF0000FF, 1.0f);
@@ -42,8 +42,9 @@ TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
     return (byte)(int)scaled;
   };
   // 128/127 and 97/3: 127 x 1.0078740 and 3 x 32.333332 lie just below 128 and 97 and round up to them.
-  std::vector<float> factors = {0.0f, -0.0f, -1.0f, 1e-45f, 1e-30f, 0.5f, 0.99999994f, 1.0f, 1.0000001f,
-                                1.5f, 2.0f, 128.0f / 127.0f, 97.0f / 3.0f, 255.0f, 3e38f, INFINITY, -INFINITY, NAN};
+  std::vector<float> factors = {0.0f,         -0.0f,  -1.0f,      1e-45f,   1e-30f,    0.5f,
+                                0.99999994f,  1.0f,   1.0000001f, 1.5f,     2.0f,      128.0f / 127.0f,
+                                97.0f / 3.0f, 255.0f, 3e38f,      INFINITY, -INFINITY, NAN};
   for (uint32_t bits = 0x3A000000; bits < 0x44000000; bits += 0x3A1D) {
     float factor;
     std::memcpy(&factor, &bits, sizeof factor);
@@ -130,10 +131,21 @@ TEST_F(TextOutput, MaxXBeyondTheRegionIsItsLastColumn) {
 }
 
 TEST_F(TextOutput, IsoTextIsConvertedAndControlsDisappear) {
-  EXPECT_EQ(Draw("\xC3\xBC" "x", 10, 150).argb, Draw("\xFC" "x", 10, 150).argb);
+  EXPECT_EQ(Draw("\xC3\xBC"
+                 "x",
+                 10, 150)
+                .argb,
+            Draw("\xFC"
+                 "x",
+                 10, 150)
+                .argb);
   EXPECT_EQ(Draw("AB", 10, 150).argb, Draw("A\nB", 10, 150).argb);
   // A lone E9 among UTF-8 sequences stays unconverted: no glyph, no space.
-  EXPECT_EQ(Draw("\xC3\xA4" "x", 10, 150).argb, Draw("\xC3\xA4\xE9x", 10, 150).argb);
+  EXPECT_EQ(Draw("\xC3\xA4"
+                 "x",
+                 10, 150)
+                .argb,
+            Draw("\xC3\xA4\xE9x", 10, 150).argb);
 }
 
 TEST_F(TextOutput, LongTextsAreCutByTheCleaning) {
@@ -154,14 +166,20 @@ TEST_F(TextOutput, ShortenedTextsDrawWhatTheyComeDownTo) {
     byte mode;
     const char *kept;
   };
-  const char *acutes = "AAe\xCC\x81" "e\xCC\x81";  // 26 wide
+  const char *acutes =
+      "AAe\xCC\x81"
+      "e\xCC\x81";  // 26 wide
   const Case cases[] = {
       {"AAAA", 14, 0, "AA"},
       {"AAAA", 14, 3, nullptr},  // mode 3 never shortens
       {"AAAA", 200, 3, "AAAA"},  // but draws what fits
       {"AAAA", 24, 1, "A..."},   // room for one A and "... "
       {"AAAA", 27, 1, "AA..."},
-      {"\xC3\xA4\xC3\xB6\xC3\xBC" "abcdef", 51, 2, "...\xC3\xBC" "abcdef"},  // a and o umlaut go
+      {"\xC3\xA4\xC3\xB6\xC3\xBC"
+       "abcdef",
+       51, 2,
+       "...\xC3\xBC"
+       "abcdef"},  // a and o umlaut go
       // Narrower than the first character: nothing at all, no ellipsis.
       {"AAAA", 5, 0, nullptr},
       {"AAAA", 13, 1, nullptr},
@@ -175,7 +193,9 @@ TEST_F(TextOutput, ShortenedTextsDrawWhatTheyComeDownTo) {
       // end it is passed over.
       {"AAAA\xE3\x81\x82", 14, 0, nullptr},
       {"AAAA\xE3\x81\x82", 20, 1, nullptr},
-      {"AAA\xE3\x81\x82" "A", 14, 0, "AA"},
+      {"AAA\xE3\x81\x82"
+       "A",
+       14, 0, "AA"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << "\"" << c.text << "\" in " << c.span << ", mode " << int(c.mode));
@@ -214,7 +234,9 @@ TEST_F(TextOutput, OpaqueBackgroundFillsTheStripFirst) {
   dword left = 30 + (100 - (30 + 7)) / 2;
   for (int i = 0; i < 70; i++) {
     byte c = a.coverage[i];
-    dword expected = c == 0 ? bc : c == 255 ? kInk : (kInk & 0xFF000000) | FM_AlphaBlendRGB(c, kInk, bc, 1.0f);
+    dword expected = c == 0     ? bc
+                     : c == 255 ? kInk
+                                : (kInk & 0xFF000000) | FM_AlphaBlendRGB(c, kInk, bc, 1.0f);
     ASSERT_EQ(expected, image.at(int(left) + i % 7, 3 + i / 7)) << i;
   }
 }
@@ -224,8 +246,9 @@ TEST_F(TextOutput, TransparentBackgroundBlendsOverTheRegion) {
   const TestGlyph a = SmallFont()[0];
   for (int i = 0; i < 70; i++) {
     byte c = a.coverage[i];
-    dword expected =
-        c == 0 ? kPaper : c == 255 ? kInk : (kInk & 0xFF000000) | FM_AlphaBlendRGB(c, kInk, kPaper, 1.0f);
+    dword expected = c == 0     ? kPaper
+                     : c == 255 ? kInk
+                                : (kInk & 0xFF000000) | FM_AlphaBlendRGB(c, kInk, kPaper, 1.0f);
     ASSERT_EQ(expected, image.at(30 + i % 7, 3 + i / 7)) << i;
   }
 }

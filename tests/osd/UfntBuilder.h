@@ -19,7 +19,8 @@ struct TestGlyph {
 // value < 0, a pattern that differs from pixel to pixel.
 inline TestGlyph MakeGlyph(uint32_t unicode, uint16_t width, uint16_t height, int value = 255) {
   TestGlyph g{unicode, width, height, {}};
-  for (int i = 0; i < width * height; i++) g.coverage.push_back(uint8_t(value >= 0 ? value : (i * 37 + unicode) & 0xFF));
+  for (int i = 0; i < width * height; i++)
+    g.coverage.push_back(uint8_t(value >= 0 ? value : (i * 37 + unicode) & 0xFF));
   return g;
 }
 
@@ -51,11 +52,11 @@ inline std::string BuildUfnt(const std::vector<TestGlyph> &glyphs, int64_t count
 // A font of one cell height: A and B (7 wide), e (6), ä ö ü (6), x (5),
 // '.' (3), ' ' (4), a combining acute (4) and the letters b c d f (6).
 inline std::vector<TestGlyph> SmallFont() {
-  return {MakeGlyph('A', 7, 10, -1), MakeGlyph('B', 7, 10, -1), MakeGlyph('e', 6, 10, -1),
-          MakeGlyph(0xE4, 6, 10, -1), MakeGlyph(0xF6, 6, 10, -1), MakeGlyph(0xFC, 6, 10, -1),
-          MakeGlyph('x', 5, 10, -1), MakeGlyph('.', 3, 10, -1), MakeGlyph(' ', 4, 10, 0),
-          MakeGlyph(0x301, 4, 10, -1), MakeGlyph('a', 6, 10, -1), MakeGlyph('b', 6, 10, -1),
-          MakeGlyph('c', 6, 10, -1), MakeGlyph('d', 6, 10, -1), MakeGlyph('f', 6, 10, -1)};
+  return {MakeGlyph('A', 7, 10, -1),   MakeGlyph('B', 7, 10, -1),  MakeGlyph('e', 6, 10, -1),
+          MakeGlyph(0xE4, 6, 10, -1),  MakeGlyph(0xF6, 6, 10, -1), MakeGlyph(0xFC, 6, 10, -1),
+          MakeGlyph('x', 5, 10, -1),   MakeGlyph('.', 3, 10, -1),  MakeGlyph(' ', 4, 10, 0),
+          MakeGlyph(0x301, 4, 10, -1), MakeGlyph('a', 6, 10, -1),  MakeGlyph('b', 6, 10, -1),
+          MakeGlyph('c', 6, 10, -1),   MakeGlyph('d', 6, 10, -1),  MakeGlyph('f', 6, 10, -1)};
 }
 
 }  // namespace osdtest

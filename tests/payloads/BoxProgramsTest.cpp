@@ -1,4 +1,4 @@
-// The programs the installer ships: busybox (also as wget) built for the
+// BoxProgramsTest.cpp - the programs the installer ships: busybox (also as wget) built for the
 // box, and the update manager's TAP with its identity and behaviour.
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-// The generated fonts: the UFNT files the installer ships and the built-in
+// FontFileTest.cpp - the generated fonts: the UFNT files the installer ships and the built-in
 // legacy font, checked against the format and the shipped conventions.
 #include <cstdint>
 #include <cstring>
@@ -11,7 +11,8 @@ namespace {
 
 uint32_t u32(const std::string &data, size_t at) {
   return static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 |
-         static_cast<uint8_t>(data[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24;
+         static_cast<uint8_t>(data[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24;
 }
 uint16_t u16(const std::string &data, size_t at) {
   return static_cast<uint16_t>(static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8);
@@ -63,7 +64,8 @@ TEST_P(UfntFontTest, HasTheCharactersTheMenusNeed) {
   for (const GlyphDef &def : defs_) codes.insert(def.code);
   for (uint32_t code = 0x20; code <= 0x7E; ++code) EXPECT_TRUE(codes.count(code)) << std::hex << code;
   for (uint32_t code = 0xA0; code <= 0xFF; ++code) EXPECT_TRUE(codes.count(code)) << std::hex << code;
-  for (uint32_t code : {0xC4u, 0xD6u, 0xDCu, 0xE4u, 0xF6u, 0xFCu, 0xDFu, 0x20ACu, 0x2190u, 0x2191u, 0x2192u, 0x2193u})
+  for (uint32_t code :
+       {0xC4u, 0xD6u, 0xDCu, 0xE4u, 0xF6u, 0xFCu, 0xDFu, 0x20ACu, 0x2190u, 0x2191u, 0x2192u, 0x2193u})
     EXPECT_TRUE(codes.count(code)) << std::hex << code;
   for (uint32_t code = 0x7F; code <= 0x9F; ++code) EXPECT_FALSE(codes.count(code)) << std::hex << code;
 }
@@ -71,7 +73,8 @@ TEST_P(UfntFontTest, HasTheCharactersTheMenusNeed) {
 TEST_P(UfntFontTest, CoverageUsesTheSevenSteps) {
   const std::set<uint8_t> steps = {0, 43, 85, 128, 170, 213, 255};
   std::set<uint8_t> used;
-  for (size_t at = 8 + 12 * defs_.size(); at < data_.size(); ++at) used.insert(static_cast<uint8_t>(data_[at]));
+  for (size_t at = 8 + 12 * defs_.size(); at < data_.size(); ++at)
+    used.insert(static_cast<uint8_t>(data_[at]));
   for (uint8_t value : used) EXPECT_TRUE(steps.count(value)) << int(value);
   EXPECT_EQ(steps, used);  // anti-aliased: the middle steps occur too
 }
@@ -92,12 +95,16 @@ TEST_P(UfntFontTest, GlyphsHaveInkAndAdvanceTheirWidth) {
   }
   const GlyphDef &space = find(0x20);
   for (size_t i = 0; i < size_t(space.width) * space.height; ++i) ASSERT_EQ(0, data_[space.offset + i]);
-  if (std::string(GetParam().name) != "Courier_New_13") EXPECT_GT(find('W').width, find('i').width);
-  else EXPECT_EQ(find('W').width, find('i').width);
+  if (std::string(GetParam().name) != "Courier_New_13")
+    EXPECT_GT(find('W').width, find('i').width);
+  else
+    EXPECT_EQ(find('W').width, find('i').width);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, UfntFontTest, ::testing::ValuesIn(fonts()),
-                         [](const ::testing::TestParamInfo<FontInfo> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<FontInfo> &info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(LegacyFont, Calibri_VPD_12HasItsShape) {
   const std::set<uint8_t> steps = {0, 58, 102, 144, 182, 219, 255};
@@ -110,7 +117,8 @@ TEST(LegacyFont, Calibri_VPD_12HasItsShape) {
     EXPECT_GE(def.Width, 4u);
     EXPECT_LE(def.Width, 14u);
     EXPECT_EQ(next, def.BitmapIndex);
-    for (dword i = 0; i < def.Width * def.Height; ++i) used.insert(Calibri_VPD_12_Bitmap[def.BitmapIndex + i]);
+    for (dword i = 0; i < def.Width * def.Height; ++i)
+      used.insert(Calibri_VPD_12_Bitmap[def.BitmapIndex + i]);
     next += def.Width * def.Height;
   }
   EXPECT_EQ(steps, used);

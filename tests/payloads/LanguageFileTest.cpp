@@ -1,4 +1,4 @@
-// The shipped language file: its byte format, the texts the installer shows,
+// LanguageFileTest.cpp - the shipped language file: its byte format, the texts the installer shows,
 // and loading it on the box in each of its languages.
 #include <map>
 
@@ -68,23 +68,41 @@ class LanguageOnBox : public PayloadSim {
 
 TEST_F(LanguageOnBox, EnglishHasTheInstallerTextsAsWritten) {
   load(0);
-  const std::map<int, std::string> texts = {
-      {2, "Cancel"},          {18, "Please enter the password"}, {19, "Check AutoStart"},
-      {20, "Updating DB"},    {22, "Searching for files"},       {25, "Uninstall"},
-      {38, "Ready"},          {43, "Yes"},                       {48, "No"},
-      {50, "OK"},             {62, "Settings folder"},           {68, "Installing TAP"},
-      {69, "TAP not found"},  {70, "Launch TAP via AutoStart?"}, {71, "Stopping TAP"},
-      {77, "Launching Vantero"}, {78, "Stopping Vantero"},       {83, "Moving"},
-      {86, "Installing busybox"}, {89, "Installing wget"}};
+  const std::map<int, std::string> texts = {{2, "Cancel"},
+                                            {18, "Please enter the password"},
+                                            {19, "Check AutoStart"},
+                                            {20, "Updating DB"},
+                                            {22, "Searching for files"},
+                                            {25, "Uninstall"},
+                                            {38, "Ready"},
+                                            {43, "Yes"},
+                                            {48, "No"},
+                                            {50, "OK"},
+                                            {62, "Settings folder"},
+                                            {68, "Installing TAP"},
+                                            {69, "TAP not found"},
+                                            {70, "Launch TAP via AutoStart?"},
+                                            {71, "Stopping TAP"},
+                                            {77, "Launching Vantero"},
+                                            {78, "Stopping Vantero"},
+                                            {83, "Moving"},
+                                            {86, "Installing busybox"},
+                                            {89, "Installing wget"}};
   for (const auto &[number, text] : texts) EXPECT_EQ(text, LangGetString(number)) << number;
   for (dword i = 0; i < 104; ++i) EXPECT_STRNE("", LangGetString(i)) << i;
 }
 
 TEST_F(LanguageOnBox, GermanAndDutchAreTranslatedInLatin1) {
   load(2);
-  EXPECT_EQ("AutoStart pr\xFC" "fen", std::string(LangGetString(19)));
+  EXPECT_EQ(
+      "AutoStart pr\xFC"
+      "fen",
+      std::string(LangGetString(19)));
   EXPECT_EQ("Ja", std::string(LangGetString(43)));
-  EXPECT_EQ("Gr\xF6\xDF" "e", std::string(LangGetString(53)));
+  EXPECT_EQ(
+      "Gr\xF6\xDF"
+      "e",
+      std::string(LangGetString(53)));
   LangUnloadStrings();
   load(11);
   EXPECT_EQ("TAP via AutoStart starten?", std::string(LangGetString(70)));

@@ -21,14 +21,6 @@ namespace payloads {
 
 namespace fs = std::filesystem;
 
-// A host file's bytes; empty when missing.
-inline std::string readHostFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The payload file that the build made, by its file name.
 inline std::string payloadFile(const std::string &name) { return std::string(PAYLOAD_DIR) + "/" + name; }
 
@@ -39,10 +31,10 @@ struct FontInfo {
   int cellHeight;
 };
 inline const std::vector<FontInfo> &fonts() {
-  static const std::vector<FontInfo> table = {
-      {"Arial_12B", 19},  {"Arial_14", 22},   {"Calibri_10", 15},  {"Calibri_12", 19},
-      {"Calibri_14", 23}, {"Calibri_16", 26}, {"Calibri_18", 29},  {"Calibri_20", 33},
-      {"Calibri_20B", 33}, {"Courier_New_13", 20}};
+  static const std::vector<FontInfo> table = {{"Arial_12B", 19},     {"Arial_14", 22},   {"Calibri_10", 15},
+                                              {"Calibri_12", 19},    {"Calibri_14", 23}, {"Calibri_16", 26},
+                                              {"Calibri_18", 29},    {"Calibri_20", 33}, {"Calibri_20B", 33},
+                                              {"Courier_New_13", 20}};
   return table;
 }
 
@@ -53,15 +45,13 @@ class PayloadSim : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    adopt();
+    adoptTestProgram();
   }
 
   // Starts the run again on the same disk, with the options as they are now.
   void restartSim() {
-    sim.reset();
-    sim = std::make_unique<pvrsim::Sim>(options);
-    adopt();
+    SimFixture::restartSim();
+    adoptTestProgram();
   }
 
   unsigned mode(const std::string &boxPath) const {
@@ -69,19 +59,13 @@ class PayloadSim : public SimFixture {
     return stat(disk(boxPath).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
   }
 
-  // The TAP's working directory in TAP notation.
-  std::string currentDir() const {
-    char dir[KALIB_PATH_MAX] = "?";
-    EXPECT_EQ(0, HDD_TAP_GetCurrentDir(dir));
-    return dir;
-  }
-
   // Every file on the disk whose name ends in the suffix.
   std::vector<std::string> filesEndingIn(const std::string &suffix) const {
     std::vector<std::string> found;
     for (const auto &entry : fs::recursive_directory_iterator(options.diskDir)) {
       std::string name = entry.path().filename().string();
-      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      if (name.size() >= suffix.size() &&
+          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
         found.push_back(entry.path().string().substr(options.diskDir.size()));
     }
     return found;
@@ -95,12 +79,6 @@ class PayloadSim : public SimFixture {
     std::string actual = readFile(boxPath);
     EXPECT_EQ(expected.size(), actual.size()) << boxPath;
     EXPECT_TRUE(expected == actual) << boxPath << " differs from " << payloadName;
-  }
-
- private:
-  void adopt() {
-    int slot = sim->adoptCaller("/ProgramFiles");
-    ASSERT_GE(slot, 0) << sim->lastError();
   }
 };
 

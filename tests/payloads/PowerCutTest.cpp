@@ -1,4 +1,4 @@
-// A power loss while a payload is written: a file under its final name is
+// PowerCutTest.cpp - a power loss while a payload is written: a file under its final name is
 // always complete, and the next run finishes the job.
 #include "Payloads.h"
 #include "PayloadSim.h"
@@ -35,7 +35,8 @@ TEST_F(PowerCutTest, FontCutShortLeavesOnlyATemporaryFile) {
   EXPECT_EQ(1000u, readFile(dir + "Calibri_10.ufnt" PAYLOAD_TEMP_SUFFIX).size());
 
   InstallFonts();
-  for (const FontInfo &font : fonts()) expectPayload(dir + font.name + ".ufnt", std::string(font.name) + ".ufnt");
+  for (const FontInfo &font : fonts())
+    expectPayload(dir + font.name + ".ufnt", std::string(font.name) + ".ufnt");
   EXPECT_TRUE(filesEndingIn(PAYLOAD_TEMP_SUFFIX).empty());
 }
 

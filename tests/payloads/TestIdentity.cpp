@@ -1,4 +1,4 @@
-// The test program's own TAP identity, which the library reports.
+// TestIdentity.cpp - the test program's own TAP identity, which the library reports.
 #include "tap.h"
 
 TAP_ID(0x7E570003);

@@ -1,4 +1,4 @@
-// Benchmark: all payloads written onto an empty simulated disk through the
+// WriteBenchmark.cpp - benchmark: all payloads written onto an empty simulated disk through the
 // installer's writers, against copying the same files with cp.  One run of
 // each; prints both times and their ratio.
 #include <sys/wait.h>
@@ -24,7 +24,9 @@ const char *const kFonts[] = {"Arial_12B",  "Arial_14",   "Calibri_10", "Calibri
 
 std::string payload(const std::string &name) { return std::string(PAYLOAD_DIR) + "/" + name; }
 
-double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // Runs cp with the arguments (fork and exec: system() belongs to the box
 // shell in this program).
@@ -47,7 +49,8 @@ void runCp(const std::vector<std::string> &arguments) {
 // The same files into the same folders with one cp per folder, as a shell
 // script would install them.
 double copyWithCp(const std::string &root) {
-  for (const char *dir : {"/ProgramFiles/Settings/Fonts", "/ProgramFiles/Settings/Vantero", "/ProgramFiles/AutoStart"})
+  for (const char *dir :
+       {"/ProgramFiles/Settings/Fonts", "/ProgramFiles/Settings/Vantero", "/ProgramFiles/AutoStart"})
     fs::create_directories(root + dir);
   std::vector<std::string> fonts;
   for (const char *font : kFonts) fonts.push_back(payload(std::string(font) + ".ufnt"));
@@ -103,7 +106,8 @@ int main() {
     return 1;
   }
   std::printf("payloads: %ju bytes in 14 files\n", written);
-  std::printf("writers: %.1f ms, cp: %.1f ms, ratio writers/cp: %.2f\n", writers * 1e3, cp * 1e3, writers / cp);
+  std::printf("writers: %.1f ms, cp: %.1f ms, ratio writers/cp: %.2f\n", writers * 1e3, cp * 1e3,
+              writers / cp);
   fs::remove_all(base);
   return 0;
 }

@@ -1,4 +1,4 @@
-// The payload writers on a simulated disk: what they write where, what they
+// WritersTest.cpp - the payload writers on a simulated disk: what they write where, what they
 // leave alone, the modes of the programs and the working directory each
 // leaves behind.
 #include <cstring>
@@ -80,7 +80,8 @@ TEST_F(WritersTest, PresentFontIsLeftAsItIs) {
   InstallFonts();
   EXPECT_EQ("", readFile(fontPath("Calibri_14")));
   for (const FontInfo &font : fonts())
-    if (std::string(font.name) != "Calibri_14") expectPayload(fontPath(font.name), std::string(font.name) + ".ufnt");
+    if (std::string(font.name) != "Calibri_14")
+      expectPayload(fontPath(font.name), std::string(font.name) + ".ufnt");
 }
 
 TEST_F(WritersTest, PresentProgramIsKeptButGetsMode555) {
@@ -113,9 +114,9 @@ struct UnreachableFolder {
   const char *name;
   const char *fileInTheWay;  // a file where a folder belongs, or null
   void (*write)();
-  const char *suffix;        // of the payload's file name
+  const char *suffix;  // of the payload's file name
   dword failures;
-  const char *line;          // the first line logged
+  const char *line;  // the first line logged
 };
 
 class UnreachableFolderTest : public WritersTest, public ::testing::WithParamInterface<UnreachableFolder> {};
@@ -136,16 +137,18 @@ TEST_P(UnreachableFolderTest, GetsNothingAndIsReported) {
 INSTANTIATE_TEST_SUITE_P(
     Writers, UnreachableFolderTest,
     ::testing::Values(
-        UnreachableFolder{"MissingFolder", nullptr, [] { InstallVantero("/ProgramFiles/Missing", "Vantero.tap"); },
-                          "Vantero.tap", 1, "  Failed to write /ProgramFiles/Missing/Vantero.tap: cannot enter the folder"},
-        UnreachableFolder{"NoFolder", nullptr, [] { InstallVantero(nullptr, "Vantero.tap"); }, "Vantero.tap", 1,
-                          "  Failed to write /Vantero.tap: cannot enter the folder"},
+        UnreachableFolder{"MissingFolder", nullptr,
+                          [] { InstallVantero("/ProgramFiles/Missing", "Vantero.tap"); }, "Vantero.tap", 1,
+                          "  Failed to write /ProgramFiles/Missing/Vantero.tap: cannot enter the folder"},
+        UnreachableFolder{"NoFolder", nullptr, [] { InstallVantero(nullptr, "Vantero.tap"); }, "Vantero.tap",
+                          1, "  Failed to write /Vantero.tap: cannot enter the folder"},
         // The language file needs the settings folder made beforehand.
-        UnreachableFolder{"NoSettingsFolder", "/ProgramFiles/Settings/Vantero", [] { InstallLanguage(); },
-                          "Vantero.lng", 1,
-                          "  Failed to write /ProgramFiles/Settings/Vantero/Vantero.lng: cannot enter the folder"},
-        UnreachableFolder{"FontsFolderIsAFile", "/ProgramFiles/Settings/Fonts", [] { InstallFonts(); }, ".ufnt", 10,
-                          "  Failed to write /ProgramFiles/Settings/Fonts/Arial_12B.ufnt: cannot enter the folder"}),
+        UnreachableFolder{
+            "NoSettingsFolder", "/ProgramFiles/Settings/Vantero", [] { InstallLanguage(); }, "Vantero.lng", 1,
+            "  Failed to write /ProgramFiles/Settings/Vantero/Vantero.lng: cannot enter the folder"},
+        UnreachableFolder{
+            "FontsFolderIsAFile", "/ProgramFiles/Settings/Fonts", [] { InstallFonts(); }, ".ufnt", 10,
+            "  Failed to write /ProgramFiles/Settings/Fonts/Arial_12B.ufnt: cannot enter the folder"}),
     [](const ::testing::TestParamInfo<UnreachableFolder> &info) { return std::string(info.param.name); });
 
 // A write that fails or that the disk does not keep leaves the old file as
@@ -214,7 +217,8 @@ TEST_F(WritersTest, CreateFontFileWritesIntoTheCurrentFolderOnlyWhenMissing) {
   ASSERT_TRUE(HDD_ChangeDir("/ProgramFiles/Other"));
   const byte data[] = {'U', 'F', 'N', 'T', 0, 0, 0, 0};
   CreateFontFile("Test.ufnt", data, sizeof data);
-  EXPECT_EQ(std::string(reinterpret_cast<const char *>(data), sizeof data), readFile("/ProgramFiles/Other/Test.ufnt"));
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(data), sizeof data),
+            readFile("/ProgramFiles/Other/Test.ufnt"));
   const byte other[] = {'x'};
   CreateFontFile("Test.ufnt", other, sizeof other);
   EXPECT_EQ(sizeof data, readFile("/ProgramFiles/Other/Test.ufnt").size());
@@ -240,8 +244,8 @@ TEST_F(WritersTest, BodiesAreBracketedForCallTracing) {
   InstallVantero("/ProgramFiles/Missing", "Vantero.tap");
   EXPECT_EQ(level, CallLevel);
   std::string console = pvrsim::box::consoleText();
-  for (const char *name : {"InstallFonts", "CreateFontFile", "InstallLanguage", "InstallWget", "InstallBusybox",
-                           "InstallVantero", "WritePayloadFile"})
+  for (const char *name : {"InstallFonts", "CreateFontFile", "InstallLanguage", "InstallWget",
+                           "InstallBusybox", "InstallVantero", "WritePayloadFile"})
     EXPECT_NE(std::string::npos, console.find(name)) << name;
   CallTraceEnable(FALSE);
 }

@@ -1,4 +1,4 @@
-// The virtual clock, calendar arithmetic, system values and normal mode.
+// ClockTest.cpp - the virtual clock, calendar arithmetic, system values and normal mode.
 #include <dlfcn.h>
 
 #include "ProbeTap.h"

@@ -1,4 +1,4 @@
-// The pvrsim program's arguments, key scripts and runs.
+// CommandLineTest.cpp - the pvrsim program's arguments, key scripts and runs.
 #include <elf.h>
 #include <sys/wait.h>
 
@@ -11,6 +11,7 @@
 
 #include <gmock/gmock.h>
 
+#include "SimFixture.h"
 #include "core/CommandLine.h"
 
 namespace {
@@ -29,13 +30,7 @@ std::string parseError(std::vector<std::string> args) {
   return error;
 }
 
-std::string tmpDir() {
-  const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
+std::string tmpDir() { return freshTestCaseFolder(); }
 
 TEST(CommandLineTest, KeyNamesAndLanguages) {
   dword code;
@@ -45,7 +40,8 @@ TEST(CommandLineTest, KeyNamesAndLanguages) {
   EXPECT_EQ(code, static_cast<dword>(RKEY_7));
   ASSERT_TRUE(pvrsim::parseKeyName("0x1000B", code));
   EXPECT_EQ(code, 0x1000Bu);
-  for (const char *bad : {"", "okay", "12", "0x", "0xZZ", "-1"}) EXPECT_FALSE(pvrsim::parseKeyName(bad, code)) << bad;
+  for (const char *bad : {"", "okay", "12", "0x", "0xZZ", "-1"})
+    EXPECT_FALSE(pvrsim::parseKeyName(bad, code)) << bad;
 
   int language;
   ASSERT_TRUE(pvrsim::parseLanguage("nl", language));
@@ -54,7 +50,8 @@ TEST(CommandLineTest, KeyNamesAndLanguages) {
   EXPECT_EQ(language, 19);
   ASSERT_TRUE(pvrsim::parseLanguage("19", language));
   EXPECT_EQ(language, 19);
-  for (const char *bad : {"xx", "20", "255", "-1", "4294967296"}) EXPECT_FALSE(pvrsim::parseLanguage(bad, language)) << bad;
+  for (const char *bad : {"xx", "20", "255", "-1", "4294967296"})
+    EXPECT_FALSE(pvrsim::parseLanguage(bad, language)) << bad;
 }
 
 TEST(CommandLineTest, NumbersAreDwords) {
@@ -62,11 +59,21 @@ TEST(CommandLineTest, NumbersAreDwords) {
     const char *text;
     bool ok;
     dword value;
-  } rows[] = {{"0", true, 0},           {"4294967295", true, 0xFFFFFFFFu}, {"0xFFFFFFFF", true, 0xFFFFFFFFu},
-              {"0x10", true, 16},       {"4294967296", false, 0},          {"0x100000000", false, 0},
-              {"99999999999", false, 0}, {"99999999999999999999999", false, 0}, {"-1", false, 0},
-              {"+1", false, 0},         {" 1", false, 0},                  {"1 ", false, 0},
-              {"0x", false, 0},         {"", false, 0},                    {"12ab", false, 0}};
+  } rows[] = {{"0", true, 0},
+              {"4294967295", true, 0xFFFFFFFFu},
+              {"0xFFFFFFFF", true, 0xFFFFFFFFu},
+              {"0x10", true, 16},
+              {"4294967296", false, 0},
+              {"0x100000000", false, 0},
+              {"99999999999", false, 0},
+              {"99999999999999999999999", false, 0},
+              {"-1", false, 0},
+              {"+1", false, 0},
+              {" 1", false, 0},
+              {"1 ", false, 0},
+              {"0x", false, 0},
+              {"", false, 0},
+              {"12ab", false, 0}};
   for (const Row &row : rows) {
     dword value = 0;
     EXPECT_EQ(pvrsim::parseDword(row.text, value), row.ok) << row.text;
@@ -79,10 +86,20 @@ TEST(CommandLineTest, NumbersAreDwords) {
 TEST(CommandLineTest, ParsesEveryOption) {
   CommandLine cl;
   std::string error;
-  ASSERT_TRUE(parse({"--disk", "d", "--run=r", "--lang", "de", "--key", "10:ok", "--key=20:0x1003F", "--ticks", "500",
-                     "--realtime", "--echo", "--time", "2016-01-02 03:04:05", "--param", "0x3", "--copy",
-                     "host.bin=/ProgramFiles/", "--no-utf8", "--system-id", "7", "--firmware-version", "0x1300",
-                     "--power-cut-tick", "99", "--power-cut-bytes", "1000", "/ProgramFiles/X.tap"},
+  ASSERT_TRUE(parse({"--disk",     "d",
+                     "--run=r",    "--lang",
+                     "de",         "--key",
+                     "10:ok",      "--key=20:0x1003F",
+                     "--ticks",    "500",
+                     "--realtime", "--echo",
+                     "--time",     "2016-01-02 03:04:05",
+                     "--param",    "0x3",
+                     "--copy",     "host.bin=/ProgramFiles/",
+                     "--no-utf8",  "--system-id",
+                     "7",          "--firmware-version",
+                     "0x1300",     "--power-cut-tick",
+                     "99",         "--power-cut-bytes",
+                     "1000",       "/ProgramFiles/X.tap"},
                     cl, error))
       << error;
   EXPECT_EQ(cl.options.diskDir, "d");
@@ -110,9 +127,11 @@ TEST(CommandLineTest, ParsesEveryOption) {
 TEST(CommandLineTest, BadArgumentsNameTheArgumentAndTheProblem) {
   EXPECT_EQ(parseError({}), "no TAP file given");
   EXPECT_EQ(parseError({"--lang", "xx", "a.tap"}), "--lang: \"xx\" is not a language code or number");
-  EXPECT_THAT(parseError({"--time", "2015-02-30 10:00:00", "a.tap"}), HasSubstr("--time: \"2015-02-30 10:00:00\""));
+  EXPECT_THAT(parseError({"--time", "2015-02-30 10:00:00", "a.tap"}),
+              HasSubstr("--time: \"2015-02-30 10:00:00\""));
   EXPECT_EQ(parseError({"--ticks", "many", "a.tap"}), "--ticks: \"many\" is not a number of ticks");
-  EXPECT_EQ(parseError({"--key", "10:purple", "a.tap"}), "--key: \"10:purple\" is not TICK:NAME with a known key name");
+  EXPECT_EQ(parseError({"--key", "10:purple", "a.tap"}),
+            "--key: \"10:purple\" is not TICK:NAME with a known key name");
   EXPECT_EQ(parseError({"--bogus", "a.tap"}), "--bogus: unknown option");
   EXPECT_EQ(parseError({"a.tap", "b.tap"}), "b.tap: only one TAP file can be given (a.tap came first)");
   EXPECT_EQ(parseError({"a.tap", "--disk"}), "--disk: missing value");
@@ -126,8 +145,8 @@ TEST(CommandLineTest, BadArgumentsNameTheArgumentAndTheProblem) {
 
 TEST(CommandLineTest, KeyScript) {
   std::string dir = tmpDir();
-  std::ofstream(dir + "/keys.txt") << "# keys\n\n100 ok\n  150  Exit\n200 0x10024\n";
-  std::ofstream(dir + "/bad.txt") << "100 ok\n150\n";
+  writeHostFile(dir + "/keys.txt", "# keys\n\n100 ok\n  150  Exit\n200 0x10024\n");
+  writeHostFile(dir + "/bad.txt", "100 ok\n150\n");
   std::vector<pvrsim::ScheduledKey> keys;
   std::string error;
   ASSERT_TRUE(pvrsim::readKeyScript(dir + "/keys.txt", keys, error)) << error;
@@ -154,7 +173,8 @@ TEST(CommandLineTest, RunCopiesAHostTapOntoTheDiskAndRunsUntilItEnds) {
   EXPECT_THAT(out, HasSubstr("pvrsim: ran 40 ticks (0.40 s of box time)"));
   EXPECT_THAT(out, HasSubstr("TAPs still running: 0"));
   EXPECT_THAT(out, HasSubstr("console capture: "));
-  std::string copied = dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
+  std::string copied =
+      dir + "/disk/ProgramFiles/" + std::filesystem::path(TAP_pvrsim_probe_resident).filename().string();
   EXPECT_TRUE(std::filesystem::exists(copied));
 }
 
@@ -171,8 +191,7 @@ TEST(CommandLineTest, RunHandsTheParameterOverThroughTheLauncher) {
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(pvrsim::runCommandLine(cl), 0);
   ::testing::internal::GetCapturedStdout();
-  std::ifstream in(dir + "/disk/Param.txt");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text = readHostFile(dir + "/disk/Param.txt");
   EXPECT_EQ(text, std::to_string(0xC0FFEEu));
   EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.txt"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/disk/ProgramFiles/Launcher.tap"));
@@ -219,20 +238,16 @@ ProgramRun runProgram(const std::string &arguments) {
 TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
   std::string dir = tmpDir();
   std::string tap = TAP_pvrsim_probe_resident;
-  std::string bytes;
-  {
-    std::ifstream in(tap, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string bytes = readHostFile(tap);
   Elf32_Ehdr header;
   std::memcpy(&header, bytes.data(), sizeof header);
   uint32_t huge = 0x80000000u;  // the section-name table's size
   bytes.replace(header.e_shoff + header.e_shstrndx * sizeof(Elf32_Shdr) + offsetof(Elf32_Shdr, sh_size), 4,
                 reinterpret_cast<const char *>(&huge), 4);
   std::filesystem::create_directories(dir + "/disk/ProgramFiles/AutoStart");
-  std::ofstream(dir + "/disk/ProgramFiles/Damaged.tap", std::ios::binary) << bytes;
-  std::ofstream(dir + "/disk/ProgramFiles/AutoStart/Damaged.tap", std::ios::binary) << bytes;
-  std::ofstream(dir + "/file") << "x";
+  writeHostFile(dir + "/disk/ProgramFiles/Damaged.tap", bytes);
+  writeHostFile(dir + "/disk/ProgramFiles/AutoStart/Damaged.tap", bytes);
+  writeHostFile(dir + "/file", "x");
   const std::string folders = " --disk " + dir + "/disk --run " + dir + "/run ";
   struct Row {
     std::string arguments;
@@ -240,17 +255,22 @@ TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
     std::string says;
   } rows[] = {
       {folders + "/ProgramFiles/Damaged.tap", 1,
-       "pvrsim: the TAP cannot be started: /ProgramFiles/Damaged.tap: truncated ELF file (section names beyond the "
+       "pvrsim: the TAP cannot be started: /ProgramFiles/Damaged.tap: truncated ELF file (section names "
+       "beyond the "
        "end)\n"},
       {folders + "--ticks 1 " + tap, 0,
-       "pvrsim: AutoStart TAP skipped, it cannot be started: /ProgramFiles/AutoStart/Damaged.tap: truncated ELF"},
-      {folders + "--ticks 99999999999 " + tap, 2, "pvrsim: --ticks: \"99999999999\" is not a number of ticks\n"},
-      {folders + "--max-ticks 0x100000000 " + tap, 2, "--max-ticks: \"0x100000000\" is not a number of ticks"},
+       "pvrsim: AutoStart TAP skipped, it cannot be started: /ProgramFiles/AutoStart/Damaged.tap: truncated "
+       "ELF"},
+      {folders + "--ticks 99999999999 " + tap, 2,
+       "pvrsim: --ticks: \"99999999999\" is not a number of ticks\n"},
+      {folders + "--max-ticks 0x100000000 " + tap, 2,
+       "--max-ticks: \"0x100000000\" is not a number of ticks"},
       {folders + "--param 4294967296 " + tap, 2, "--param: \"4294967296\" is not a number"},
       {folders + "--lang 20 " + tap, 2, "--lang: \"20\" is not a language code or number"},
       {folders + "--lang 255 " + tap, 2, "--lang: \"255\" is not a language code or number"},
       {"--disk " + dir + "/file " + tap, 2, "pvrsim: --disk: \"" + dir + "/file\" is not a folder\n"},
-      {"--disk " + dir + "/disk --run " + dir + "/file " + tap, 2, "--run: \"" + dir + "/file\" is not a folder"},
+      {"--disk " + dir + "/disk --run " + dir + "/file " + tap, 2,
+       "--run: \"" + dir + "/file\" is not a folder"},
       {folders + "--frames " + dir + "/file " + tap, 2, dir + "/file: not a folder (frames folder)"},
       {folders + "--run " + dir + "/file/sub " + tap, 2, "--run: \"" + dir + "/file/sub\" cannot be created"},
   };
@@ -263,7 +283,7 @@ TEST(CommandLineTest, ProgramRefusesBadArgumentsAndBrokenTaps) {
 
 TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   std::string dir = tmpDir();
-  std::ofstream(dir + "/Text.tap") << "hello";
+  writeHostFile(dir + "/Text.tap", "hello");
   CommandLine cl;
   cl.options.diskDir = dir + "/disk";
   cl.options.runDir = dir + "/run";
@@ -276,7 +296,8 @@ TEST(CommandLineTest, RunRefusesAFileThatIsNotATap) {
   cl.tapFile = "/ProgramFiles/Missing.tap";
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(pvrsim::runCommandLine(cl), 1);
-  EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("/ProgramFiles/Missing.tap: no such file on the disk"));
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+              HasSubstr("/ProgramFiles/Missing.tap: no such file on the disk"));
 }
 
 }  // namespace

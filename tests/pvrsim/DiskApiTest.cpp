@@ -1,4 +1,4 @@
-// The TAP API's disk operations, called by the test program acting as a TAP
+// DiskApiTest.cpp - the TAP API's disk operations, called by the test program acting as a TAP
 // whose current directory is "/ProgramFiles".
 #include <sys/stat.h>
 
@@ -19,9 +19,8 @@ class DiskApiTest : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    slot = sim->adoptCaller("/ProgramFiles");
-    ASSERT_GE(slot, 0) << sim->lastError();
+    slot = adoptTestProgram();
+    ASSERT_GE(slot, 0);
   }
   std::string dir() const { return sim->task(slot).dir->path; }
 
@@ -226,10 +225,9 @@ class DiskFaultTest : public DiskApiTest {
   // A new run on the same disk with one option changed, the test program
   // again the TAP in "/ProgramFiles".
   void restart(void (*change)(pvrsim::Options &)) {
-    sim.reset();
     change(options);
-    sim = std::make_unique<pvrsim::Sim>(options);
-    slot = sim->adoptCaller("/ProgramFiles");
+    restartSim();
+    slot = adoptTestProgram();
     ASSERT_GE(slot, 0);
   }
   // Writes "0123456789" in one block and in single bytes; returns the
@@ -324,7 +322,8 @@ TEST_F(PowerCutTickTest, RunEndsAfterTheTick) {
   sim->runTicks(50);
   EXPECT_EQ(sim->now(), 50u);
   EXPECT_EXIT(sim->tick(), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "power cut at tick 50");
-  EXPECT_EXIT(TAP_Delay(1000), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "power cut at tick 50");
+  EXPECT_EXIT(TAP_Delay(1000), ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus),
+              "power cut at tick 50");
 }
 
 }  // namespace

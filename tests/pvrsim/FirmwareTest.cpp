@@ -1,4 +1,4 @@
-// The firmware internals as a TAP finds them by name, the work-folder
+// FirmwareTest.cpp - the firmware internals as a TAP finds them by name, the work-folder
 // functions and program start, and the memory services.
 #include <dlfcn.h>
 
@@ -24,8 +24,7 @@ class FirmwareTest : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    self = sim->adoptCaller("/ProgramFiles");
+    self = adoptTestProgram();
     ASSERT_GE(self, 0);
   }
   template <typename F>

@@ -1,4 +1,4 @@
-// A running TAP's file may be read, rewritten, truncated or replaced through
+// MappedTapFileTest.cpp - a running TAP's file may be read, rewritten, truncated or replaced through
 // every write path of the box without touching the running code (pvrsim
 // maps TAP files where they lie and gives a written one a fresh file).
 #include <dlfcn.h>
@@ -35,7 +35,7 @@ class MappedTapFileTest : public SimFixture {
   }
 
   ino_t inodeOf(const std::string &boxPath) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(disk(boxPath).c_str(), &st) == 0 ? st.st_ino : 0;
   }
 
@@ -83,13 +83,19 @@ const std::vector<WriteWay> &writeWays() {
          TAP_Hdd_Fclose(file);
        },
        overwritten},
-      {"fopen r+", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "r+", j); }, overwritten},
-      {"fopen a", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "a", j); }, appended},
-      {"fopen w", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "w", j); }, replaced},
-      {"open O_WRONLY", [](const std::string &f, const std::string &j) { writeDescriptor("/mnt/hd" + f, O_WRONLY, j); },
+      {"fopen r+", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "r+", j); },
+       overwritten},
+      {"fopen a", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "a", j); },
+       appended},
+      {"fopen w", [](const std::string &f, const std::string &j) { writeStream("/mnt/hd" + f, "w", j); },
+       replaced},
+      {"open O_WRONLY",
+       [](const std::string &f, const std::string &j) { writeDescriptor("/mnt/hd" + f, O_WRONLY, j); },
        overwritten},
       {"open O_TRUNC",
-       [](const std::string &f, const std::string &j) { writeDescriptor("/mnt/hd" + f, O_WRONLY | O_TRUNC, j); },
+       [](const std::string &f, const std::string &j) {
+         writeDescriptor("/mnt/hd" + f, O_WRONLY | O_TRUNC, j);
+       },
        replaced},
       {"shell >",
        [](const std::string &f, const std::string &j) {
@@ -134,10 +140,10 @@ TEST_F(MappedTapFileTest, TheFreshFileKeepsModeAndTimesOfTheOld) {
   int slot = startTap(TAP_pvrsim_probe_resident, "/ProgramFiles/Probe.tap");
   ASSERT_GE(slot, 0);
   ASSERT_EQ(::chmod(disk("/ProgramFiles/Probe.tap").c_str(), 0751), 0);
-  struct stat before{};
+  struct stat before {};
   ASSERT_EQ(::stat(disk("/ProgramFiles/Probe.tap").c_str(), &before), 0);
   EXPECT_TRUE(pvrsim::box::separateBeforeWrite(disk("/ProgramFiles/Probe.tap"), true));
-  struct stat after{};
+  struct stat after {};
   ASSERT_EQ(::stat(disk("/ProgramFiles/Probe.tap").c_str(), &after), 0);
   EXPECT_NE(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mode, before.st_mode);

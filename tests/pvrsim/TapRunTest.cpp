@@ -1,4 +1,4 @@
-// Loading TAPs, start parameters, events, ending by TAP_Exit and by the kill
+// TapRunTest.cpp - loading TAPs, start parameters, events, ending by TAP_Exit and by the kill
 // state, re-entry through TAP_SystemProc, and library state per TAP.
 #include <dlfcn.h>
 #include <elf.h>
@@ -89,8 +89,8 @@ TEST_F(TapRunTest, TicksDeliverKeysBeforeIdleAndReturnUnconsumedKeys) {
   EXPECT_EQ(state->keyEvents, 2);
   EXPECT_EQ(state->curTaskInHandler, static_cast<dword>(slot));
   ASSERT_EQ(state->eventCount, 5);
-  const dword expected[5][3] = {{1, EVT_IDLE, 0}, {2, EVT_KEY, RKEY_Ok}, {2, EVT_IDLE, 0},
-                                {3, EVT_KEY, RKEY_Left}, {3, EVT_IDLE, 0}};
+  const dword expected[5][3] = {
+      {1, EVT_IDLE, 0}, {2, EVT_KEY, RKEY_Ok}, {2, EVT_IDLE, 0}, {3, EVT_KEY, RKEY_Left}, {3, EVT_IDLE, 0}};
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(state->events[i].tick, expected[i][0]) << i;
     EXPECT_EQ(state->events[i].event, expected[i][1]) << i;
@@ -282,9 +282,11 @@ TEST_F(BadTapTest, TextFile) {
 TEST_F(BadTapTest, TruncatedElf) {
   std::string bytes = tapBytes(TAP_pvrsim_probe_resident);
   writeFile("/ProgramFiles/Short.tap", bytes.substr(0, bytes.size() / 2));
-  EXPECT_THAT(startError("/ProgramFiles/Short.tap"), ::testing::StartsWith("/ProgramFiles/Short.tap: truncated ELF file"));
+  EXPECT_THAT(startError("/ProgramFiles/Short.tap"),
+              ::testing::StartsWith("/ProgramFiles/Short.tap: truncated ELF file"));
   writeFile("/ProgramFiles/Tiny.tap", bytes.substr(0, 30));
-  EXPECT_EQ(startError("/ProgramFiles/Tiny.tap"), "/ProgramFiles/Tiny.tap: truncated ELF file (incomplete file header)");
+  EXPECT_EQ(startError("/ProgramFiles/Tiny.tap"),
+            "/ProgramFiles/Tiny.tap: truncated ELF file (incomplete file header)");
 }
 
 TEST_F(BadTapTest, ElfWithoutTapId) {
@@ -301,7 +303,8 @@ TEST_F(BadTapTest, ElfForAnotherMachine) {
   Elf32_Half other = EM_MIPS;
   const char *expected = "/ProgramFiles/Other.tap: built for MIPS, not for this machine (i386)";
 #endif
-  bytes.replace(offsetof(Elf32_Ehdr, e_machine), sizeof other, reinterpret_cast<const char *>(&other), sizeof other);
+  bytes.replace(offsetof(Elf32_Ehdr, e_machine), sizeof other, reinterpret_cast<const char *>(&other),
+                sizeof other);
   writeFile("/ProgramFiles/Other.tap", bytes);
   EXPECT_EQ(startError("/ProgramFiles/Other.tap"), expected);
 }
@@ -335,7 +338,8 @@ TEST_F(BadTapTest, DamagedTablesAreRefusedWithAReason) {
   };
   for (const Row &row : rows) {
     writeFile("/ProgramFiles/Damaged.tap", row.bytes);
-    EXPECT_EQ(startError("/ProgramFiles/Damaged.tap"), std::string("/ProgramFiles/Damaged.tap: ") + row.reason)
+    EXPECT_EQ(startError("/ProgramFiles/Damaged.tap"),
+              std::string("/ProgramFiles/Damaged.tap: ") + row.reason)
         << row.what;
   }
 }
@@ -363,9 +367,10 @@ TEST_F(BadTapTest, BrokenAutoStartTapsAreSkipped) {
   std::vector<std::string> failures;
   EXPECT_EQ(sim->bootAutoStart("", &failures), 1);
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/B.tap"));
-  EXPECT_THAT(failures, ::testing::ElementsAre(
-                            "/ProgramFiles/AutoStart/A.tap: truncated ELF file (section headers beyond the end)",
-                            "/ProgramFiles/AutoStart/C.tap: not an ELF file"));
+  EXPECT_THAT(failures,
+              ::testing::ElementsAre(
+                  "/ProgramFiles/AutoStart/A.tap: truncated ELF file (section headers beyond the end)",
+                  "/ProgramFiles/AutoStart/C.tap: not an ELF file"));
 }
 
 TEST_F(BadTapTest, MissingFileAndPathOutsideTheDisk) {

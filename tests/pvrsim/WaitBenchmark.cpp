@@ -1,4 +1,4 @@
-// A six-second wait of a TAP (600 ticks) must cost well under 0.1 s of real
+// WaitBenchmark.cpp - a six-second wait of a TAP (600 ticks) must cost well under 0.1 s of real
 // time, by TAP_Delay and by TAP_SystemProc with a resident TAP receiving the
 // idle events.  Prints the times and fails when either takes 0.1 s or more.
 #include <chrono>

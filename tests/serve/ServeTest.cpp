@@ -1,4 +1,4 @@
-// pvrsim --serve without a browser: the answers of the page's HTTP server
+// ServeTest.cpp - pvrsim --serve without a browser: the answers of the page's HTTP server
 // (bad requests, keys, the key list, frames and screenshots, the event
 // stream), the page's console history, and the bridge that hands the page's
 // keys to a Sim and publishes what the Sim shows.

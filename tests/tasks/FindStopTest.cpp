@@ -32,9 +32,9 @@ class FindTAPTest : public tasks::SimTest {
 };
 
 TEST_F(FindTAPTest, AFileDirectlyInProgramFilesComesBeforeOneInASubfolder) {
-  put(TAP_tasks_manager_exit, "/ProgramFiles/AAA/Vantero.tap");
-  put(TAP_tasks_peer_a, "/ProgramFiles/Other.tap");
-  put(TAP_tasks_manager_ignore, "/ProgramFiles/zzz.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/AAA/Vantero.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/Other.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_ignore, "/ProgramFiles/zzz.tap"));
   ASSERT_TRUE(HDD_ChangeDir("/ProgramFiles/AAA"));
   ASSERT_TRUE(find());
   EXPECT_STREQ(tapName_, "zzz.tap");
@@ -43,9 +43,9 @@ TEST_F(FindTAPTest, AFileDirectlyInProgramFilesComesBeforeOneInASubfolder) {
 }
 
 TEST_F(FindTAPTest, SearchesBreadthFirstAndLeavesTheWorkingDirectoryAtTheMatch) {
-  put(TAP_tasks_manager_exit, "/ProgramFiles/A/B/Deep.tap");
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Z/Manager.tap");
-  put(TAP_tasks_peer_a, "/ProgramFiles/A/PeerA.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/A/B/Deep.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Z/Manager.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/A/PeerA.tap"));
   writeFile("/ProgramFiles/A/Broken.tap", "not a TAP");
   ASSERT_TRUE(find());
   EXPECT_STREQ(tapName_, "Manager.tap");
@@ -62,9 +62,9 @@ TEST_F(FindTAPTest, SearchesBreadthFirstAndLeavesTheWorkingDirectoryAtTheMatch) 
 }
 
 TEST_F(FindTAPTest, TheManagersSettingsFolderIsNeverSearched) {
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Vantero.tap");
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Backup/Vantero.tap");
-  put(TAP_tasks_peer_a, "/ProgramFiles/Settings/PeerA.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Vantero.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Backup/Vantero.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/Settings/PeerA.tap"));
   EXPECT_FALSE(find());
   EXPECT_STREQ(tapName_, "untouched");
   EXPECT_STREQ(folderName_, "untouched");
@@ -72,16 +72,16 @@ TEST_F(FindTAPTest, TheManagersSettingsFolderIsNeverSearched) {
   EXPECT_EQ(workingDir(), "/mnt/hd/ProgramFiles/Settings");
 
   // Only that exact folder is left out.
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero2/Vantero.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero2/Vantero.tap"));
   ASSERT_TRUE(find());
   EXPECT_STREQ(folderName_, "/ProgramFiles/Settings/Vantero2");
 }
 
 TEST_F(FindTAPTest, OnlyTapFilesAreRead) {
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Vantero.bak");
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Vantero");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Vantero.bak"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Vantero"));
   EXPECT_FALSE(find());
-  put(TAP_tasks_manager_exit, "/ProgramFiles/VANTERO.TAP");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/VANTERO.TAP"));
   EXPECT_TRUE(find());
   EXPECT_STREQ(tapName_, "VANTERO.TAP");
 }
@@ -92,10 +92,10 @@ TEST_F(FindTAPTest, PathsTooLongForAPathBufferAreLeftOut) {
   // searched, but the Linux path of a file in it (516) does not fit either.
   std::string level = "/" + std::string(120, 'd');
   std::string threeLevels = "/ProgramFiles" + level + level + level;
-  put(TAP_tasks_manager_exit, threeLevels + level + level + "/Vantero.tap");
-  put(TAP_tasks_manager_exit, threeLevels + level + "/Vantero.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, threeLevels + level + level + "/Vantero.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, threeLevels + level + "/Vantero.tap"));
   EXPECT_FALSE(find());
-  put(TAP_tasks_manager_exit, threeLevels + "/Vantero.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, threeLevels + "/Vantero.tap"));
   ASSERT_TRUE(find());
   EXPECT_EQ(std::string(folderName_), threeLevels);
 }
@@ -114,7 +114,7 @@ class StopTAPTest : public tasks::SimTest {
     std::vector<LogLine> lines;
     std::string raw = readFile("/ProgramFiles/Settings/Vantero/Vantero.log");
     const std::regex pattern(R"(^2015-12-31 (\d\d:\d\d:\d\d) (.*)$)");
-    for (const std::string &line : tasks::splitLines(raw)) {
+    for (const std::string &line : splitLines(raw)) {
       std::smatch m;
       EXPECT_TRUE(std::regex_match(line, m, pattern)) << line;
       if (!m.empty()) lines.push_back({m[1], m[2]});
@@ -153,12 +153,13 @@ TEST_F(StopTAPTest, AManagerThatEndsOnTheStopEvent) {
   // Stopped from inside a TAP, as the installer does: the manager ends in its
   // handler, which runs inside StopTAP.
   int slot = startManager(TAP_tasks_manager_exit);
-  put(TAP_tasks_stopper, "/ProgramFiles/Stopper.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_stopper, "/ProgramFiles/Stopper.tap"));
   EXPECT_EQ(sim->startTap("/ProgramFiles/Stopper.tap", ManagerId), -1);  // ends after its TAP_Main
   EXPECT_EQ(sim->lastError(), "");
   EXPECT_FALSE(sim->isRunning(slot));
   EXPECT_EQ(logTexts(), (std::vector<std::string>{"Trying to stop 0x5c3e1a20", "Successful via EVT_STOP"}));
-  EXPECT_EQ(tapLog(), (std::vector<std::string>{stopEventLine("ManagerExit", slot), "Stopper stopped=1 ticks=1"}));
+  EXPECT_EQ(tapLog(),
+            (std::vector<std::string>{stopEventLine("ManagerExit", slot), "Stopper stopped=1 ticks=1"}));
 }
 
 TEST_F(StopTAPTest, AManagerThatIgnoresTheStopEventIsKilled) {

@@ -79,9 +79,8 @@ void BM_FindTAP(benchmark::State &state) {
   }
   state.counters["folders"] = 2000.0 * scale;
   state.counters["files"] = 10000.0 * scale + 1;
-  state.counters["time_per_file"] =
-      benchmark::Counter(10000.0 * scale + 1, benchmark::Counter::kIsIterationInvariantRate |
-                                                  benchmark::Counter::kInvert);
+  state.counters["time_per_file"] = benchmark::Counter(
+      10000.0 * scale + 1, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   sim.reset();
 }
 

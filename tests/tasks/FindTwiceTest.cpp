@@ -67,15 +67,15 @@ namespace {
 using FindTwiceTest = tasks::SimTest;
 
 TEST_F(FindTwiceTest, AFolderListedTwiceIsSearchedOnce) {
-  put(TAP_tasks_manager_exit, "/ProgramFiles/A/C/Other.bin");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/A/C/Other.bin"));
   std::filesystem::create_directories(disk("/ProgramFiles/B"));
   SearchedFolders.clear();
   EXPECT_FALSE(FindTAP(VANTERO_TAPID, nullptr, nullptr));
-  EXPECT_EQ(SearchedFolders, (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/A",
-                                                       "/mnt/hd/ProgramFiles/B",
-                                                       "/mnt/hd/ProgramFiles/A/C"}));
+  EXPECT_EQ(SearchedFolders,
+            (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/A",
+                                      "/mnt/hd/ProgramFiles/B", "/mnt/hd/ProgramFiles/A/C"}));
 
-  put(TAP_tasks_manager_exit, "/ProgramFiles/A/C/Vantero.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/A/C/Vantero.tap"));
   SearchedFolders.clear();
   char folder[KALIB_PATH_MAX];
   EXPECT_TRUE(FindTAP(VANTERO_TAPID, nullptr, folder));
@@ -84,9 +84,9 @@ TEST_F(FindTwiceTest, AFolderListedTwiceIsSearchedOnce) {
 }
 
 TEST_F(FindTwiceTest, FindNextsResultIsNotRelied) {
-  put(TAP_tasks_peer_a, "/ProgramFiles/A.tap");
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Sub/Vantero.tap");
-  put(TAP_tasks_manager_exit, "/ProgramFiles/Z.tap");
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/A.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Sub/Vantero.tap"));
+  ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Z.tap"));
   for (int result : {0, 1, 7}) {
     NextResult = result;
     char name[128] = "";
@@ -111,14 +111,14 @@ TEST_F(FindTwiceTest, LinkLoopsAreSearchedOnce) {
   for (const Row &row : rows) {
     std::filesystem::remove_all(disk("/ProgramFiles"));
     makeFolder("/ProgramFiles/Sub/Deep");
-    put(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Vantero.tap");
+    ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero/Vantero.tap"));
     for (const auto &link : row.links)
       std::filesystem::create_symlink(link.first, disk(std::string("/ProgramFiles/") + link.second));
     SearchedFolders.clear();
     EXPECT_FALSE(FindTAP(VANTERO_TAPID, nullptr, nullptr)) << row.what;
-    EXPECT_EQ(SearchedFolders, (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/Settings",
-                                                         "/mnt/hd/ProgramFiles/Sub",
-                                                         "/mnt/hd/ProgramFiles/Sub/Deep"}))
+    EXPECT_EQ(SearchedFolders,
+              (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/Settings",
+                                        "/mnt/hd/ProgramFiles/Sub", "/mnt/hd/ProgramFiles/Sub/Deep"}))
         << row.what;
   }
   ListFoldersTwice = true;

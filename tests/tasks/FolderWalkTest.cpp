@@ -16,11 +16,11 @@ class FolderWalkTest : public tasks::SimTest {
     makeFolder("/ProgramFiles/A/B");
     makeFolder("/ProgramFiles/C");
     writeFile("/ProgramFiles/file.tap", "x");
-    host_tree::makeLink("A", disk("/ProgramFiles/toA"));                        // relative
+    host_tree::makeLink("A", disk("/ProgramFiles/toA"));                         // relative
     host_tree::makeLink("/mnt/hd/ProgramFiles/A/B", disk("/ProgramFiles/toB"));  // box path
-    host_tree::makeLink(".", disk("/ProgramFiles/A/self"));                     // a loop
-    host_tree::makeLink("../..", disk("/ProgramFiles/A/B/up"));                 // back to /ProgramFiles
-    host_tree::makeLink(root + "/outside", disk("/ProgramFiles/out"));          // off the disk
+    host_tree::makeLink(".", disk("/ProgramFiles/A/self"));                      // a loop
+    host_tree::makeLink("../..", disk("/ProgramFiles/A/B/up"));                  // back to /ProgramFiles
+    host_tree::makeLink(root + "/outside", disk("/ProgramFiles/out"));           // off the disk
     std::filesystem::create_directories(root + "/outside");
   }
 };
@@ -33,19 +33,19 @@ TEST_F(FolderWalkTest, AFolderIsKnownByItsIdentity) {
     int result;  // 1 new, 0 known, -1 no folder
   } rows[] = {
       {"/ProgramFiles", 1},
-      {"/mnt/hd/ProgramFiles", 0},         // Linux notation
+      {"/mnt/hd/ProgramFiles", 0},  // Linux notation
       {"/ProgramFiles/", 0},
-      {"/ProgramFiles/A/B/up", 0},         // a link to it
+      {"/ProgramFiles/A/B/up", 0},          // a link to it
       {"/ProgramFiles/A/self/self/..", 1},  // ".." is taken as text: /ProgramFiles/A/self, that is A
-      {"A", 0},                            // relative to the current directory, /ProgramFiles
+      {"A", 0},                             // relative to the current directory, /ProgramFiles
       {"/ProgramFiles/toA", 0},
       {"/ProgramFiles/A/self", 0},
       {"/ProgramFiles/toB", 1},
       {"/ProgramFiles/A/B", 0},
       {"C", 1},
-      {"/ProgramFiles/file.tap", -1},      // not a folder
+      {"/ProgramFiles/file.tap", -1},  // not a folder
       {"/ProgramFiles/Missing", -1},
-      {"/ProgramFiles/out", -1},           // leads off the disk
+      {"/ProgramFiles/out", -1},  // leads off the disk
       {"", -1},
       {nullptr, -1},
   };
@@ -67,7 +67,8 @@ TEST_F(FolderWalkTest, ManyFoldersStayDistinctWhileTheSetGrows) {
   FolderSetInit(&set);
   for (int round = 0; round < 2; round++)
     for (int i = 0; i < count; i++)
-      ASSERT_EQ(FolderSetAdd(&set, ("/ProgramFiles/Many/" + std::to_string(i)).c_str()), round == 0 ? 1 : 0) << i;
+      ASSERT_EQ(FolderSetAdd(&set, ("/ProgramFiles/Many/" + std::to_string(i)).c_str()), round == 0 ? 1 : 0)
+          << i;
   EXPECT_EQ(set.Count, dword(count));
   EXPECT_GE(set.Capacity, 2u * count);
   EXPECT_EQ(set.Capacity & (set.Capacity - 1), 0u) << "a power of two";
@@ -79,9 +80,9 @@ TEST_F(FolderWalkTest, WalkQueuesEachRealFolderOnceInOrder) {
   ASSERT_TRUE(FolderWalkInit(&walk));
   ASSERT_EQ(FolderSetAdd(&walk.Seen, "/ProgramFiles/C"), 1);  // kept out of the walk
   std::vector<std::pair<std::string, int>> adds = {
-      {"/ProgramFiles", 1}, {"/ProgramFiles/toA", 1}, {"/ProgramFiles/A", 0}, {"/ProgramFiles/C", 0},
-      {"/ProgramFiles/A/self", 0}, {"/ProgramFiles/toB", 1}, {"/ProgramFiles/A/B/up", 0},
-      {"/ProgramFiles/Missing", -1}, {std::string(KALIB_PATH_MAX, 'x'), -1}};
+      {"/ProgramFiles", 1},        {"/ProgramFiles/toA", 1},      {"/ProgramFiles/A", 0},
+      {"/ProgramFiles/C", 0},      {"/ProgramFiles/A/self", 0},   {"/ProgramFiles/toB", 1},
+      {"/ProgramFiles/A/B/up", 0}, {"/ProgramFiles/Missing", -1}, {std::string(KALIB_PATH_MAX, 'x'), -1}};
   for (const auto &add : adds) EXPECT_EQ(FolderWalkAdd(&walk, add.first.c_str()), add.second) << add.first;
   std::vector<std::string> out;
   char folder[KALIB_PATH_MAX];

@@ -13,8 +13,8 @@ class LauncherTest : public tasks::SimTest {
  protected:
   void SetUp() override {
     tasks::SimTest::SetUp();
-    put(TAP_pvrsim_launcher, "/ProgramFiles/Launcher.tap");
-    put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
+    ASSERT_TRUE(copyTap(TAP_pvrsim_launcher, "/ProgramFiles/Launcher.tap"));
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
   }
   void request(const std::string &text) { writeFile("/ProgramFiles/Launcher.txt", text); }
   // Starts the launcher, which ends after its TAP_Main.
@@ -25,8 +25,8 @@ class LauncherTest : public tasks::SimTest {
     EXPECT_EQ(pvrsim::box::shmSegmentCount(), 0u);
   }
   std::string peerMain(const std::string &rest) {
-    return "PeerA main param=" + rest.substr(0, rest.find(' ')) + " slot=" +
-           std::to_string(sim->slotOf("/ProgramFiles/PeerA.tap")) + rest.substr(rest.find(' '));
+    return "PeerA main param=" + rest.substr(0, rest.find(' ')) +
+           " slot=" + std::to_string(sim->slotOf("/ProgramFiles/PeerA.tap")) + rest.substr(rest.find(' '));
   }
 };
 
@@ -34,8 +34,9 @@ TEST_F(LauncherTest, StartsTheRequestedTapWithTheRequestedParameter) {
   request("/ProgramFiles/PeerA.tap\r\n3\r\n");
   launch(7);
   EXPECT_EQ(tapLog(), std::vector<std::string>{peerMain("3 batch=0")});
-  EXPECT_NE(sim->consoleText().find("Launcher: started /ProgramFiles/PeerA.tap (0x7e570a01) with parameter 3"),
-            std::string::npos);
+  EXPECT_NE(
+      sim->consoleText().find("Launcher: started /ProgramFiles/PeerA.tap (0x7e570a01) with parameter 3"),
+      std::string::npos);
 }
 
 TEST_F(LauncherTest, HandsOnItsOwnParameterWhenTheRequestNamesNone) {
@@ -53,10 +54,12 @@ TEST_F(LauncherTest, WithoutAnyParameterTheTapGetsNone) {
 
 TEST_F(LauncherTest, ReportsAMissingRequestOrAFileThatIsNotATap) {
   launch();
-  EXPECT_NE(sim->consoleText().find("Launcher: no TAP named in /ProgramFiles/Launcher.txt"), std::string::npos);
+  EXPECT_NE(sim->consoleText().find("Launcher: no TAP named in /ProgramFiles/Launcher.txt"),
+            std::string::npos);
   request("/ProgramFiles/Launcher.txt\n1\n");
   launch();
-  EXPECT_NE(sim->consoleText().find("Launcher: could not start /ProgramFiles/Launcher.txt"), std::string::npos);
+  EXPECT_NE(sim->consoleText().find("Launcher: could not start /ProgramFiles/Launcher.txt"),
+            std::string::npos);
   EXPECT_TRUE(tapLog().empty());
   EXPECT_EQ(sim->taskCount(), 1);
 }

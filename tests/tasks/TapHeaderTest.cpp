@@ -34,7 +34,7 @@ const char *const VariantPath = "/ProgramFiles/Variant.tap";
 // to the disk.
 class TapImage {
  public:
-  explicit TapImage(const std::string &hostFile) : bytes_(tasks::readHostFile(hostFile)) {}
+  explicit TapImage(const std::string &hostFile) : bytes_(readHostFile(hostFile)) {}
 
   Elf32_Ehdr &header() { return *reinterpret_cast<Elf32_Ehdr *>(&bytes_[0]); }
   Elf32_Shdr &section(int index) {
@@ -69,7 +69,7 @@ class TapHeaderTest : public tasks::SimTest {
  protected:
   void SetUp() override {
     tasks::SimTest::SetUp();
-    put(TAP_tasks_setup_identity, "/ProgramFiles/SetupIdentity.tap");
+    ASSERT_TRUE(copyTap(TAP_tasks_setup_identity, "/ProgramFiles/SetupIdentity.tap"));
     descriptorsBefore_ = tasks::openDescriptorCount();
     // Behind each block: the name table's header, named by the tail of its
     // own name (".shstrtab" as "shstrtab"), a name no section has.
@@ -118,8 +118,8 @@ class TapHeaderTest : public tasks::SimTest {
 };
 
 TEST_F(TapHeaderTest, ReadsTheIdentityOfATapInEveryPathNotation) {
-  for (const char *name : {"/ProgramFiles/SetupIdentity.tap", "/mnt/hd/ProgramFiles/SetupIdentity.tap",
-                           "SetupIdentity.tap"}) {
+  for (const char *name :
+       {"/ProgramFiles/SetupIdentity.tap", "/mnt/hd/ProgramFiles/SetupIdentity.tap", "SetupIdentity.tap"}) {
     SCOPED_TRACE(name);
     tTAPInfo info;
     memset(&info, 0x5A, sizeof(info));
@@ -131,7 +131,7 @@ TEST_F(TapHeaderTest, ReadsTheIdentityOfATapInEveryPathNotation) {
 
 #ifdef TAP_Vantero_Setup
 TEST_F(TapHeaderTest, ReadsTheInstallersOwnFile) {
-  put(TAP_Vantero_Setup, "/ProgramFiles/Vantero_Setup.tap");
+  ASSERT_TRUE(copyTap(TAP_Vantero_Setup, "/ProgramFiles/Vantero_Setup.tap"));
   tTAPInfo info;
   ASSERT_TRUE(HDD_TAP_GetInfo("/ProgramFiles/Vantero_Setup.tap", &info));
   expectSetupIdentity(info);
@@ -229,8 +229,8 @@ TEST_F(TapHeaderTest, ANameTableWithoutTerminatorIsReadWithinItsBounds) {
 
 TEST_F(TapHeaderTest, TextSectionsAreCutToTheirFieldsAndAlwaysTerminated) {
   TapImage variant = image();
-  memset(variant.contents("._tap_program_name"), 'N', 64);   // no terminator at all
-  variant.section("._tap_description").sh_size = 4000;        // larger than its field
+  memset(variant.contents("._tap_program_name"), 'N', 64);                     // no terminator at all
+  variant.section("._tap_description").sh_size = 4000;                         // larger than its field
   variant.section("._tap_author_name").sh_offset = (Elf32_Off)variant.size();  // past the end
   variant.renameSection("._tap_program_version", "._tap_program_versioX");
   tTAPInfo info;

@@ -29,8 +29,7 @@ class TaskControlTest : public tasks::SimTest {
     ASSERT_LT(slotB_, slotC_);
     clearTapLog();
   }
-  std::string eventLine(const char *name, int slot, word event = TestEvent, dword p1 = 7,
-                        dword p2 = 8) {
+  std::string eventLine(const char *name, int slot, word event = TestEvent, dword p1 = 7, dword p2 = 8) {
     char line[128];
     snprintf(line, sizeof(line), "%s event=0x%04x p1=%u p2=%u cur=%d", name, event, p1, p2, slot);
     return line;
@@ -152,8 +151,8 @@ class StartTest : public tasks::SimTest {
  protected:
   void SetUp() override {
     tasks::SimTest::SetUp();
-    put(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap");
-    put(TAP_tasks_peer_c, "/ProgramFiles/Sub/PeerC.tap");
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
+    ASSERT_TRUE(copyTap(TAP_tasks_peer_c, "/ProgramFiles/Sub/PeerC.tap"));
     writeFile("/ProgramFiles/Text.tap", "not a TAP\n");
   }
   void expectNoSegments() {
@@ -170,8 +169,8 @@ TEST_F(StartTest, HandsTheParameterToTheStartedTapsMain) {
   EXPECT_EQ(id, IdA);
   int slot = sim->slotOf("/ProgramFiles/PeerA.tap");
   ASSERT_GE(slot, 0);
-  EXPECT_EQ(tapLog(), std::vector<std::string>{"PeerA main param=42 slot=" + std::to_string(slot) +
-                                               " batch=0"});
+  EXPECT_EQ(tapLog(),
+            std::vector<std::string>{"PeerA main param=42 slot=" + std::to_string(slot) + " batch=0"});
   EXPECT_TRUE(HDD_TAP_isRunning(IdA));
   EXPECT_EQ(CurrentTask(), (dword)ownSlot_);
   expectNoSegments();
@@ -181,8 +180,8 @@ TEST_F(StartTest, WithoutParameterAndInBatchMode) {
   ASSERT_TRUE(HDD_TAP_Start("Sub/PeerC.tap", true, nullptr, nullptr));
   int slot = sim->slotOf("/ProgramFiles/Sub/PeerC.tap");
   ASSERT_GE(slot, 0);
-  EXPECT_EQ(tapLog(), std::vector<std::string>{"PeerC main param=none slot=" + std::to_string(slot) +
-                                               " batch=1"});
+  EXPECT_EQ(tapLog(),
+            std::vector<std::string>{"PeerC main param=none slot=" + std::to_string(slot) + " batch=1"});
   EXPECT_EQ(sim->currentDir(slot), "/mnt/hd/ProgramFiles/Sub");
   expectNoSegments();
 

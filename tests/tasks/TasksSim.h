@@ -17,23 +17,6 @@
 
 namespace tasks {
 
-inline std::string readHostFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Lines without their LF or CR LF.
-inline std::vector<std::string> splitLines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::stringstream s(text);
-  std::string line;
-  while (std::getline(s, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 // Number of descriptors this process has open.
 inline int openDescriptorCount() {
   int count = 0;
@@ -48,18 +31,13 @@ class SimTest : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder("/ProgramFiles");
-    ownSlot_ = sim->adoptCaller("/ProgramFiles", ownHandler());
-    ASSERT_GE(ownSlot_, 0) << sim->lastError();
+    ownSlot_ = adoptTestProgram("/ProgramFiles", ownHandler());
+    ASSERT_GE(ownSlot_, 0);
   }
 
   // Event handler of the test program's own task slot.
   virtual TAP_EventHandlerFn ownHandler() { return nullptr; }
 
-  // Copies a built TAP onto the disk.
-  void put(const std::string &hostFile, const std::string &boxPath) {
-    ASSERT_TRUE(sim->copyToDisk(hostFile, boxPath)) << sim->lastError();
-  }
   // Copies a built TAP onto the disk and starts it; returns its slot.
   int start(const std::string &hostFile, const std::string &boxPath) { return startTap(hostFile, boxPath); }
 

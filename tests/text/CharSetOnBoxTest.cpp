@@ -1,4 +1,4 @@
-// Character-set functions that need the firmware: the library log lines for
+// CharSetOnBoxTest.cpp - character-set functions that need the firmware: the library log lines for
 // characters left out, and the one-time UTF-8 firmware check.
 #include <fstream>
 #include <iterator>
@@ -9,9 +9,12 @@
 
 TEST_F(TextOnBox, IgnoredCharactersAreLogged) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Kalib.log", "");  // the library log is written only when present
+  writeFile("/ProgramFiles/Settings/Kalib.log", "");  // the library log is written only when present
   char dest[32];
-  StrToISO("a\xE2\x82\xAC" "b", dest);
+  StrToISO(
+      "a\xE2\x82\xAC"
+      "b",
+      dest);
   EXPECT_STREQ(dest, "ab");
   EXPECT_NE(sim_->consoleText().find("StrToISO: character 0x20ac ignored"), std::string::npos)
       << sim_->consoleText();
@@ -21,7 +24,8 @@ TEST_F(TextOnBox, IgnoredCharactersAreLogged) {
 
   EXPECT_TRUE(StrToUTF8("\xC2x", dest, 0));
   EXPECT_STREQ(dest, "");
-  EXPECT_NE(sim_->consoleText().find("StrToUTF8: ISO6937 diacritical char c2 78 has been ignored"), std::string::npos)
+  EXPECT_NE(sim_->consoleText().find("StrToUTF8: ISO6937 diacritical char c2 78 has been ignored"),
+            std::string::npos)
       << sim_->consoleText();
 }
 

@@ -1,4 +1,4 @@
-// Character sets and UTF-8: table contents against the C library's iconv,
+// CharSetTest.cpp - character sets and UTF-8: table contents against the C library's iconv,
 // the conversions in both directions, selectors, counting and case.
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -37,12 +37,11 @@ struct Part {
   const word *table;
 };
 
-const Part kParts[] = {
-    {1, UTFLookupISO8859_1},   {2, UTFLookupISO8859_2},   {3, UTFLookupISO8859_3},
-    {4, UTFLookupISO8859_4},   {5, UTFLookupISO8859_5},   {6, UTFLookupISO8859_6},
-    {7, UTFLookupISO8859_7},   {8, UTFLookupISO8859_8},   {9, UTFLookupISO8859_9},
-    {10, UTFLookupISO8859_10}, {11, UTFLookupISO8859_11}, {13, UTFLookupISO8859_13},
-    {14, UTFLookupISO8859_14}, {15, UTFLookupISO8859_15}, {16, UTFLookupISO8859_16}};
+const Part kParts[] = {{1, UTFLookupISO8859_1},   {2, UTFLookupISO8859_2},   {3, UTFLookupISO8859_3},
+                       {4, UTFLookupISO8859_4},   {5, UTFLookupISO8859_5},   {6, UTFLookupISO8859_6},
+                       {7, UTFLookupISO8859_7},   {8, UTFLookupISO8859_8},   {9, UTFLookupISO8859_9},
+                       {10, UTFLookupISO8859_10}, {11, UTFLookupISO8859_11}, {13, UTFLookupISO8859_13},
+                       {14, UTFLookupISO8859_14}, {15, UTFLookupISO8859_15}, {16, UTFLookupISO8859_16}};
 
 }  // namespace
 
@@ -89,12 +88,14 @@ TEST(StrToUTF8, SelectorChoosesTheTable) {
       {"\x0B\xA4", "\xE2\x82\xAC", 1},      // part 15: euro sign
       {"\x10\x01\x02\xA1", "\xC4\x84", 3},  // 0x10, any byte, part 2
       {"\x1F\x01\xA1", "\xC2\xA1", 2},      // encoding type: the caller's table
-      {"\x0C\xA1", "\xC2\xA1", 1},           // unsupported selectors: the caller's table
+      {"\x0C\xA1", "\xC2\xA1", 1},          // unsupported selectors: the caller's table
       {"\x0E\xA1", "\xC2\xA1", 1},
       {"\x11\xA1", "\xC2\xA1", 1},
       {"\x1E\xA1", "\xC2\xA1", 1},
-      {"\x15" "a\xC3\xA4\xE9", "a\xC3\xA4\xE9", 1},  // UTF-8 already, taken as it is
-      {"\xA1", "\xC2\xA1", 0},               // no selector
+      {"\x15"
+       "a\xC3\xA4\xE9",
+       "a\xC3\xA4\xE9", 1},     // UTF-8 already, taken as it is
+      {"\xA1", "\xC2\xA1", 0},  // no selector
   };
   for (const Case &c : cases) {
     std::string hex;
@@ -104,9 +105,15 @@ TEST(StrToUTF8, SelectorChoosesTheTable) {
     EXPECT_EQ(SkipCharTableBytes(c.text.c_str()) - c.text.c_str(), c.skip);
   }
   bool converted;
-  EXPECT_EQ(Utf8("\x05" "ABC\xE9", 9, &converted), "ABC\xC3\xA9");
+  EXPECT_EQ(Utf8("\x05"
+                 "ABC\xE9",
+                 9, &converted),
+            "ABC\xC3\xA9");
   EXPECT_TRUE(converted);
-  EXPECT_EQ(Utf8("\x15" "a\xC3\xA4\xE9", 9, &converted), "a\xC3\xA4\xE9");
+  EXPECT_EQ(Utf8("\x15"
+                 "a\xC3\xA4\xE9",
+                 9, &converted),
+            "a\xC3\xA4\xE9");
   EXPECT_FALSE(converted);
 }
 
@@ -123,7 +130,11 @@ TEST(StrToUTF8, PlainAndUtf8TextPassThrough) {
   bool converted = true;
   EXPECT_EQ(Utf8("Hello", 9, &converted), "Hello");
   EXPECT_FALSE(converted);
-  EXPECT_EQ(Utf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", 9, &converted), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
+  EXPECT_EQ(Utf8("Gr\xC3\xBC\xC3\x9F"
+                 "e \xE2\x82\xAC",
+                 9, &converted),
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC");
   EXPECT_FALSE(converted);
   EXPECT_EQ(Utf8("", 9, &converted), "");
   EXPECT_FALSE(converted);
@@ -142,13 +153,24 @@ TEST(StrToUTF8, TableEntriesAndControlRange) {
 
 TEST(StrToUTF8, Iso6937CombinesMarkAndLetter) {
   bool converted = false;
-  EXPECT_EQ(Utf8("caf\xC2" "e", 0, &converted), "caf\xC3\xA9");
+  EXPECT_EQ(Utf8("caf\xC2"
+                 "e",
+                 0, &converted),
+            "caf\xC3\xA9");
   EXPECT_TRUE(converted);
-  EXPECT_EQ(Utf8("\xC8y\xCB" "C\xCA" "a", 0), "\xC3\xBF\xC3\x87\xC3\xA5");
+  EXPECT_EQ(Utf8("\xC8y\xCB"
+                 "C\xCA"
+                 "a",
+                 0),
+            "\xC3\xBF\xC3\x87\xC3\xA5");
   // A mark as last byte is dropped.
   EXPECT_EQ(Utf8("ab\xC2", 0), "ab");
   // Table 12 (selector 0x08) is ISO 6937 without the combination.
-  EXPECT_EQ(Utf8("\x08\xC2" "e", 0), "\xCC\x81" "e");
+  EXPECT_EQ(Utf8("\x08\xC2"
+                 "e",
+                 0),
+            "\xCC\x81"
+            "e");
   EXPECT_EQ(Utf8("\xA4\xD5", 0), "\xE2\x82\xAC\xE2\x99\xAA");
 }
 
@@ -226,13 +248,23 @@ TEST(StringEncoding, FlagsBehindTheSelector) {
 
 TEST(StrToISO, Utf8BecomesLatin1) {
   char dest[64];
-  StrToISO("Gr\xC3\xBC\xC3\x9F" "e", dest);
-  EXPECT_STREQ(dest, "Gr\xFC\xDF" "e");
+  StrToISO(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e",
+      dest);
+  EXPECT_STREQ(dest,
+               "Gr\xFC\xDF"
+               "e");
   // Already ISO text (a lone E9) and plain text are copied.
   StrToISO("caf\xE9 \xC3\xBC", dest);
   EXPECT_STREQ(dest, "caf\xE9 \xC3\xBC");
-  StrToISO("\x05" "abc", dest);
-  EXPECT_STREQ(dest, "\x05" "abc");
+  StrToISO(
+      "\x05"
+      "abc",
+      dest);
+  EXPECT_STREQ(dest,
+               "\x05"
+               "abc");
 
   char *alloc = (char *)1;
   StrToISOAlloc(nullptr, &alloc);
@@ -245,12 +277,18 @@ TEST(StrToISO, Utf8BecomesLatin1) {
 
 TEST(SelectorText, SkipCountCopy) {
   EXPECT_EQ(SkipCharTableBytes(nullptr), nullptr);
-  const char *text = "\x1F\x02" "abc";
+  const char *text =
+      "\x1F\x02"
+      "abc";
   EXPECT_EQ(SkipCharTableBytes(text), text + 2);
   EXPECT_EQ(SkipCharTableBytes("abc")[0], 'a');
 
-  EXPECT_EQ(strlenUC("\x05" "abc"), 3);
-  EXPECT_EQ(strlenUC("\xC3\xA4" "b"), 2);
+  EXPECT_EQ(strlenUC("\x05"
+                     "abc"),
+            3);
+  EXPECT_EQ(strlenUC("\xC3\xA4"
+                     "b"),
+            2);
   EXPECT_EQ(strlenUC("\xC3x"), 2);
   EXPECT_EQ(strlenUC(nullptr), 0);
   // A 0x10 selector names its part in the third byte, whatever the second.
@@ -320,9 +358,13 @@ TEST(SelectorText, NothingIsReadBehindTheTerminator) {
 }
 
 TEST(UpperCase, Latin1LettersInBothForms) {
-  char text[] = "stra\xC3\x9F" "e \xC3\xA9";
+  char text[] =
+      "stra\xC3\x9F"
+      "e \xC3\xA9";
   UpperCase(text);
-  EXPECT_STREQ(text, "STRA\xC3\x9F" "E \xC3\x89");
+  EXPECT_STREQ(text,
+               "STRA\xC3\x9F"
+               "E \xC3\x89");
   char single[] = "\xFF\xFE\xE9\xF7z";
   UpperCase(single);
   EXPECT_STREQ(single, "\xFF\xFE\xC9\xF7Z");

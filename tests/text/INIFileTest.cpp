@@ -1,4 +1,4 @@
-// INI files on a simulated box: the folder order and where the working
+// INIFileTest.cpp - INI files on a simulated box: the folder order and where the working
 // directory is left, opening with a final line end supplied, the value
 // buffer limits and the entry end limit.
 #include <string>
@@ -10,18 +10,18 @@ TEST_F(TextOnBox, LocateOrderAndWorkingDirectory) {
   EXPECT_EQ(INILocateFile("Test.ini", "Vantero Setup"), INI_NotFound);
   EXPECT_EQ(CurrentDir(), "/DataFiles");
 
-  Put("/ProgramFiles/Test.ini", "a=1\r\n");
+  writeFile("/ProgramFiles/Test.ini", "a=1\r\n");
   EXPECT_EQ(INILocateFile("Test.ini", "Vantero Setup"), INI_ProgramFilesDir);
   EXPECT_EQ(CurrentDir(), "/ProgramFiles");
 
   ASSERT_TRUE(HDD_ChangeDir("/DataFiles"));
-  Put("/ProgramFiles/Settings/Test.ini", "a=2\r\n");
+  writeFile("/ProgramFiles/Settings/Test.ini", "a=2\r\n");
   EXPECT_EQ(INILocateFile("Test.ini", "Vantero Setup"), INI_SettingsDir);
   EXPECT_EQ(CurrentDir(), "/ProgramFiles/Settings");
 
   // The application's folder wins over both; the current folder over all.
   ASSERT_TRUE(HDD_ChangeDir("/DataFiles"));
-  Put("/ProgramFiles/Settings/Vantero Setup/Test.ini", "a=3\r\n");
+  writeFile("/ProgramFiles/Settings/Vantero Setup/Test.ini", "a=3\r\n");
   EXPECT_EQ(INILocateFile("Test.ini", "Vantero Setup"), INI_AppSettingsDir);
   EXPECT_EQ(CurrentDir(), "/ProgramFiles/Settings/Vantero Setup");
   EXPECT_EQ(INILocateFile("Test.ini", "Vantero Setup"), INI_CurrentDir);
@@ -36,7 +36,7 @@ TEST_F(TextOnBox, LocateOrderAndWorkingDirectory) {
 
 TEST_F(TextOnBox, OpenRestoresTheFolderAndEndsTheLastLine) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Vantero Setup/Test.ini", "key=value");
+  writeFile("/ProgramFiles/Settings/Vantero Setup/Test.ini", "key=value");
   EXPECT_EQ(INIOpenFile("Test.ini", "Vantero Setup"), INI_AppSettingsDir);
   EXPECT_EQ(CurrentDir(), "/DataFiles");
   ASSERT_NE(INIBuffer, nullptr);
@@ -47,7 +47,7 @@ TEST_F(TextOnBox, OpenRestoresTheFolderAndEndsTheLastLine) {
   EXPECT_EQ(BufferSize, 0u);
 
   // A file of exactly 1022 bytes: the CR LF and the terminator still fit.
-  Put("/DataFiles/Full.ini", "k=" + std::string(1020, 'v'));
+  writeFile("/DataFiles/Full.ini", "k=" + std::string(1020, 'v'));
   EXPECT_EQ(INIOpenFile("Full.ini", nullptr), INI_CurrentDir);
   EXPECT_EQ(BufferSize, 1536u);
   EXPECT_EQ(std::string(INIBuffer).size(), 1024u);
@@ -64,7 +64,7 @@ TEST_F(TextOnBox, OpenRestoresTheFolderAndEndsTheLastLine) {
 
 TEST_F(TextOnBox, GetStringStaysInsideTheValueBuffer) {
   Boot(kGerman);
-  Put("/DataFiles/Test.ini", "name=abcdefghij\r\nempty=\r\n");
+  writeFile("/DataFiles/Test.ini", "name=abcdefghij\r\nempty=\r\n");
   ASSERT_EQ(INIOpenFile("Test.ini", nullptr), INI_CurrentDir);
 
   char value[12];
@@ -87,7 +87,7 @@ TEST_F(TextOnBox, GetStringStaysInsideTheValueBuffer) {
 
 TEST_F(TextOnBox, FindStartEndLimitsTheEntry) {
   Boot(kGerman);
-  Put("/DataFiles/Test.ini", ";k=x\r\nk=12345\r\n");
+  writeFile("/DataFiles/Test.ini", ";k=x\r\nk=12345\r\n");
   ASSERT_EQ(INIOpenFile("Test.ini", nullptr), INI_CurrentDir);
   char *start = nullptr, *end = nullptr;
   INIFindStartEnd("k=", &start, &end, 100);

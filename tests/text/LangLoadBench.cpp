@@ -1,4 +1,4 @@
-// Benchmark: LangLoadStrings on a simulated box, for a language file of the
+// LangLoadBench.cpp - benchmark: LangLoadStrings on a simulated box, for a language file of the
 // shipped size (104 texts in German, English and Dutch) and for one ten
 // times as large.  Each text costs two substring searches through the whole
 // file per pass, so the time grows with texts x file size.
@@ -24,7 +24,8 @@ std::string MakeLanguageFile(int nrTexts) {
     file += std::string(names[lang]) + "\r\n";
     for (int i = 0; i < nrTexts; i++) {
       char line[96];
-      snprintf(line, sizeof(line), "%s_%3.3d=Text %d in %s, roughly forty bytes\r\n", codes[lang], i, i, codes[lang]);
+      snprintf(line, sizeof(line), "%s_%3.3d=Text %d in %s, roughly forty bytes\r\n", codes[lang], i, i,
+               codes[lang]);
       file += line;
     }
   }
@@ -42,7 +43,8 @@ void Boot() {
   options.osdLanguage = 2;  // German, English as fallback
   sim = std::make_unique<pvrsim::Sim>(options);
   for (int nrTexts : {104, 1040}) {
-    std::filesystem::path host = sim->hostPath("/ProgramFiles/Settings/Bench/Lang" + std::to_string(nrTexts) + ".lng");
+    std::filesystem::path host =
+        sim->hostPath("/ProgramFiles/Settings/Bench/Lang" + std::to_string(nrTexts) + ".lng");
     std::filesystem::create_directories(host.parent_path());
     std::ofstream(host, std::ios::binary) << MakeLanguageFile(nrTexts);
   }

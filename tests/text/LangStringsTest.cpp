@@ -1,4 +1,4 @@
-// Language files on a simulated box: menu language and fallback, the value
+// LangStringsTest.cpp - language files on a simulated box: menu language and fallback, the value
 // rules of hand-edited files (escapes, comments, case, length, line ends),
 // limits, and the INI state and working directory around a load.
 #include <string>
@@ -22,7 +22,7 @@ std::string Text(dword nr) { return LangGetString(nr); }
 
 TEST_F(TextOnBox, GermanWithEnglishFallback) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   EXPECT_EQ(LangLoadStrings("Test.lng", 6, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangNrStrings, 6u);
   EXPECT_EQ(Text(0), "Ja");
@@ -35,21 +35,21 @@ TEST_F(TextOnBox, GermanWithEnglishFallback) {
 
 TEST_F(TextOnBox, EnglishAndDutchMenus) {
   Boot(kDutch);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(1), "Nee");
   EXPECT_EQ(Text(2), "Only English");
 
   sim_.reset();
   Boot(kEnglish);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(1), "No");
 }
 
 TEST_F(TextOnBox, NoFallbackLeavesGapsEmpty) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "Ja");
   EXPECT_EQ(Text(2), "");
@@ -60,14 +60,16 @@ TEST_F(TextOnBox, HandEditedValues) {
   std::string file =
       "de_000=a\\nb\\rc\r\n"
       "de_001=C:\\temp\\\r\n"
-      "de_002=" + std::string(250, 'x') + "\r\n"
+      "de_002=" +
+      std::string(250, 'x') +
+      "\r\n"
       "DE_003=upper case key\r\n"
       "#de_004=commented\r\n"
       ";de_005=commented too\r\n"
       "# de_004=blank behind the hash\r\n"
       "de_006=two \\\\n\r\n"
       "de_007=last line without line end";
-  Put("/ProgramFiles/Settings/Test.lng", file);
+  writeFile("/ProgramFiles/Settings/Test.lng", file);
   ASSERT_EQ(LangLoadStrings("Test.lng", 8, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "a\nb\rc");
   EXPECT_EQ(Text(1), "C:\\temp\\");
@@ -92,16 +94,19 @@ TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
       "en_007=only English\r\nde_008=\r\nen_008=German empty\r\nde_de_009=doubled\r\n"
       "#de_010=x de_010=behind a commented one\rde_011=cr\nen_012=lf\n"
       "a;de_013=after a semicolon\r\nde_1000=thousand\r\nde_01000=no\r\nEN_999=last\r\n"
-      "de_014=before a zero byte" + std::string(1, '\0') + "de_015=behind it\r\n",
-      "\x1F\x01" "de_000=behind a selector\r\nde_001=x",
+      "de_014=before a zero byte" +
+          std::string(1, '\0') + "de_015=behind it\r\n",
+      "\x1F\x01"
+      "de_000=behind a selector\r\nde_001=x",
       "\x05#de_000=the selector is no comment sign\r\n",
-      "\x10\x41" "de_000=its key begins inside the selector\r\nde_000=found",
+      "\x10\x41"
+      "de_000=its key begins inside the selector\r\nde_000=found",
       "",
   };
   for (const std::string &file : files) {
     SCOPED_TRACE(file.substr(0, 40));
     Boot(kGerman);
-    Put("/ProgramFiles/Settings/Keys.lng", file);
+    writeFile("/ProgramFiles/Settings/Keys.lng", file);
     const dword count = 1001;
     ASSERT_EQ(LangLoadStrings("Keys.lng", count, kEnglish, "Test"), INI_SettingsDir);
     std::vector<std::string> texts;
@@ -133,18 +138,18 @@ TEST_F(TextOnBox, EveryTextIsWhatTheIniReaderFindsForItsKey) {
 
 TEST_F(TextOnBox, LineEndsLfCrAndMixed) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Lf.lng", "de_000=lf\nde_001=only\n");
+  writeFile("/ProgramFiles/Settings/Lf.lng", "de_000=lf\nde_001=only\n");
   ASSERT_EQ(LangLoadStrings("Lf.lng", 2, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "lf");
   EXPECT_EQ(Text(1), "only");
 
-  Put("/ProgramFiles/Settings/Cr.lng", "de_000=cr\rde_001=only\r");
+  writeFile("/ProgramFiles/Settings/Cr.lng", "de_000=cr\rde_001=only\r");
   ASSERT_EQ(LangLoadStrings("Cr.lng", 2, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "cr");
   EXPECT_EQ(Text(1), "only");
 
   // A CR-only line before LF lines ends at its CR, not at the next LF.
-  Put("/ProgramFiles/Settings/Mixed.lng", "de_000=cr\rde_001=lf\nde_002=crlf\r\n");
+  writeFile("/ProgramFiles/Settings/Mixed.lng", "de_000=cr\rde_001=lf\nde_002=crlf\r\n");
   ASSERT_EQ(LangLoadStrings("Mixed.lng", 3, -1, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "cr");
   EXPECT_EQ(Text(1), "lf");
@@ -153,7 +158,7 @@ TEST_F(TextOnBox, LineEndsLfCrAndMixed) {
 
 TEST_F(TextOnBox, EmptyFileLoadsEmptyTexts) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Empty.lng", "");
+  writeFile("/ProgramFiles/Settings/Empty.lng", "");
   EXPECT_EQ(LangLoadStrings("Empty.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangNrStrings, 3u);
   EXPECT_EQ(Text(0), "");
@@ -165,7 +170,7 @@ TEST_F(TextOnBox, LargeFileWithKeysAtItsEnd) {
   std::string filler = "# " + std::string(76, '-') + "\n";
   while (file.size() < 4 * 1024 * 1024) file += filler;
   file += "de_000=found\nde_001=at the end";
-  Put("/ProgramFiles/Settings/Big.lng", file);
+  writeFile("/ProgramFiles/Settings/Big.lng", file);
   ASSERT_EQ(LangLoadStrings("Big.lng", 2, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(Text(0), "found");
   EXPECT_EQ(Text(1), "at the end");
@@ -173,13 +178,13 @@ TEST_F(TextOnBox, LargeFileWithKeysAtItsEnd) {
 
 TEST_F(TextOnBox, RefusedLoadsLeaveNothingLoaded) {
   Boot(20);  // a menu language without a two-letter code
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   EXPECT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_NotFound);
   EXPECT_EQ(Text(0), "");
 
   sim_.reset();
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
   ASSERT_EQ(LangLoadStrings("Test.lng", 3, kEnglish, "Test"), INI_SettingsDir);
   EXPECT_EQ(LangLoadStrings("Test.lng", 3, 20, "Test"), INI_NotFound);  // unloads first
   EXPECT_EQ(Text(0), "");
@@ -191,8 +196,8 @@ TEST_F(TextOnBox, RefusedLoadsLeaveNothingLoaded) {
 
 TEST_F(TextOnBox, LoadKeepsTheCallersIniFileAndFolder) {
   Boot(kGerman);
-  Put("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
-  Put("/DataFiles/Own.ini", "colour=blue\r\n");
+  writeFile("/ProgramFiles/Settings/Test.lng", kThreeLanguages);
+  writeFile("/DataFiles/Own.ini", "colour=blue\r\n");
   ASSERT_EQ(INIOpenFile("Own.ini", "Test"), INI_CurrentDir);
   char *ownBuffer = INIBuffer;
 
@@ -207,7 +212,8 @@ TEST_F(TextOnBox, LoadKeepsTheCallersIniFileAndFolder) {
 
 TEST_F(TextOnBox, ShippedLanguageFileHasEveryInstallerText) {
   const std::string shipped = SHIPPED_LNG;  // built from payloads/Vantero.lng.utf8
-  const dword installerTexts[] = {2, 18, 19, 20, 22, 25, 38, 43, 48, 50, 62, 68, 69, 70, 71, 77, 78, 83, 86, 89};
+  const dword installerTexts[] = {2,  18, 19, 20, 22, 25, 38, 43, 48, 50,
+                                  62, 68, 69, 70, 71, 77, 78, 83, 86, 89};
   const size_t count = sizeof(installerTexts) / sizeof(installerTexts[0]);
   std::string english[count];
   for (int language : {kEnglish, kGerman, kDutch}) {

@@ -1,4 +1,4 @@
-// String editing helpers: character positions in UTF-8 text, in-place
+// StringEditTest.cpp - string editing helpers: character positions in UTF-8 text, in-place
 // insert/delete/replace with the room the callers give, case-insensitive
 // search, character rules and file-name cleaning.
 #include <ctype.h>
@@ -12,11 +12,15 @@
 #include "Kalib.h"
 
 TEST(GetUCPos, CountsCharactersBehindTheSelector) {
-  const char *text = "\xC3\xA4" "bc";
+  const char *text =
+      "\xC3\xA4"
+      "bc";
   EXPECT_EQ(GetUCPos(text, 1), text + 2);
   EXPECT_EQ(GetUCPos(text, 5), text + 4);
   EXPECT_EQ(GetUCPos(text, -3), text);
-  const char *sel = "\x05" "abc";
+  const char *sel =
+      "\x05"
+      "abc";
   EXPECT_EQ(GetUCPos(sel, 0), sel + 1);
   EXPECT_EQ(GetUCPos(nullptr, 1), nullptr);
 }
@@ -47,8 +51,10 @@ TEST(InsertAt, StaysInsideTheGivenRoom) {
   char buf[16];
   memset(buf, '#', sizeof(buf));
   strcpy(buf, "\xC3\xA4xyz");  // 5 bytes + NUL
-  InsertAt(buf, 1, "1234");   // needs exactly 10 bytes
-  EXPECT_STREQ(buf, "\xC3\xA4" "1234xyz");
+  InsertAt(buf, 1, "1234");    // needs exactly 10 bytes
+  EXPECT_STREQ(buf,
+               "\xC3\xA4"
+               "1234xyz");
   for (size_t i = 10; i < sizeof(buf); i++) EXPECT_EQ(buf[i], '#') << i;
 }
 
@@ -67,7 +73,9 @@ TEST(DeleteAt, RangesInCharacters) {
   DeleteAt(text, -1, 1);
   EXPECT_STREQ(text, "bcdef");
 
-  strcpy(text, "\xC3\xA4\xE2\x82\xAC" "x\xC3\xBC");
+  strcpy(text,
+         "\xC3\xA4\xE2\x82\xAC"
+         "x\xC3\xBC");
   DeleteAt(text, 1, 2);
   EXPECT_STREQ(text, "\xC3\xA4\xC3\xBC");
 }
@@ -136,7 +144,8 @@ const char *plainStricstr(const char *text, const char *find) {
   size_t restLen = strlen(find + 1);
   int upper = toupper((unsigned char)find[0]), lower = tolower((unsigned char)find[0]);
   for (const char *p = text; *p; p++)
-    if (((unsigned char)*p == upper || (unsigned char)*p == lower) && strncasecmp(p + 1, find + 1, restLen) == 0)
+    if (((unsigned char)*p == upper || (unsigned char)*p == lower) &&
+        strncasecmp(p + 1, find + 1, restLen) == 0)
       return p;
   return nullptr;
 }
@@ -196,7 +205,9 @@ TEST(ValidFileName, CleansWithinLimits) {
 
   // A multi-byte character is never split at the limit.
   std::string utf(125, 'u');
-  utf += "\xE2\x82\xAC" "tail";
+  utf +=
+      "\xE2\x82\xAC"
+      "tail";
   std::string cleaned = ValidFileName(utf.c_str(), LC_FileSystemChars, result, sizeof(result));
   EXPECT_EQ(cleaned, utf.substr(0, 128));
 

@@ -1,6 +1,6 @@
-// TextOnBox.h - a simulated box for the text tests that need the firmware:
-// the test program is the current TAP, sitting in "/DataFiles", with the
-// menu language chosen per test.
+// TextOnBox.h - a simulated box for the text tests that need the firmware
+// (the shared DiskFixture): the test program is the current TAP, sitting in
+// "/DataFiles", with the menu language chosen per test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,35 +11,28 @@
 #include <string>
 
 #include "Kalib.h"
+#include "SimFixture.h"
 #include "core/Sim.h"
 
-class TextOnBox : public ::testing::Test {
+class TextOnBox : public DiskFixture {
  protected:
   void TearDown() override {
     LangUnloadStrings();
     INICloseFile();
+    sim_.reset();
+    DiskFixture::TearDown();
   }
 
+  // The texts do not depend on the date: the run keeps pvrsim's own clock.
+  void configureOptions(pvrsim::Options &o) override { o.startTime = pvrsim::Options().startTime; }
+
   void Boot(int osdLanguage, bool utf8Firmware = true) {
-    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string dir = std::string(TEST_TMP_DIR) + "/" + info->test_suite_name() + "." + info->name();
-    std::filesystem::remove_all(dir);
-    pvrsim::Options options;
-    options.diskDir = dir + "/disk";
-    options.runDir = dir;
     options.osdLanguage = osdLanguage;
     options.utf8Firmware = utf8Firmware;
     sim_ = std::make_unique<pvrsim::Sim>(options);
-    std::filesystem::create_directories(sim_->hostPath("/DataFiles"));
-    std::filesystem::create_directories(sim_->hostPath("/ProgramFiles/Settings"));
+    makeFolder("/DataFiles");
+    makeFolder("/ProgramFiles/Settings");
     ASSERT_GE(sim_->adoptCaller("/DataFiles"), 0);
-  }
-
-  // Writes a file onto the simulated disk (TAP notation), folders included.
-  void Put(const std::string &boxPath, const std::string &content) {
-    std::filesystem::path host = sim_->hostPath(boxPath);
-    std::filesystem::create_directories(host.parent_path());
-    std::ofstream(host, std::ios::binary) << content;
   }
 
   static std::string CurrentDir() {

@@ -1,4 +1,4 @@
-// Colour picker: opening, one component's cursor, value and preview, the
+// ColorPickerTest.cpp - colour picker: opening, one component's cursor, value and preview, the
 // keys that change the colour, and closing.
 #include "ToolkitFixture.h"
 
@@ -24,14 +24,15 @@ TEST_F(ColorPicker, ShowOpensACentredPanel) {
   OSDMenuColorPickerShow("Colour", 0x80102030);
   ASSERT_NE(ColorPickerOSDRgn, 0);
   const TYPE_OsdMapEntry *map = (const TYPE_OsdMapEntry *)FIS_vOsdMap();
-  EXPECT_EQ(std::vector<int>({map[ColorPickerOSDRgn].x, map[ColorPickerOSDRgn].y, map[ColorPickerOSDRgn].width,
-                              map[ColorPickerOSDRgn].height}),
+  EXPECT_EQ(std::vector<int>({map[ColorPickerOSDRgn].x, map[ColorPickerOSDRgn].y,
+                              map[ColorPickerOSDRgn].width, map[ColorPickerOSDRgn].height}),
             std::vector<int>({180, 210, 360, 155}));
   EXPECT_EQ(ColorPickerColor, 0x80102030u);
   EXPECT_EQ(ColorPickerDefaultColor, 0x80102030u);
   EXPECT_EQ(CurrentColorSelected, 0);
-  EXPECT_EQ(std::vector<int>({ColorPickerLastCursorRed, ColorPickerLastCursorGreen, ColorPickerLastCursorBlue}),
-            std::vector<int>({0x10 + 8, 0x20 + 8, 0x30 + 8}));
+  EXPECT_EQ(
+      std::vector<int>({ColorPickerLastCursorRed, ColorPickerLastCursorGreen, ColorPickerLastCursorBlue}),
+      std::vector<int>({0x10 + 8, 0x20 + 8, 0x30 + 8}));
   // Red selected, green and blue not: their labels in light grey.
   auto labels = Labels();
   ASSERT_EQ(labels.size(), 3u);
@@ -130,7 +131,8 @@ TEST_F(ColorPicker, KeysChangeTheColour) {
 }
 
 TEST_F(ColorPicker, ConfirmKeepsCancelRestores) {
-  for (auto [key, expected] : {std::pair{dword(RKEY_Ok), 0x00141E00u}, std::pair{dword(RKEY_Exit), 0x00000000u}}) {
+  for (auto [key, expected] :
+       {std::pair{dword(RKEY_Ok), 0x00141E00u}, std::pair{dword(RKEY_Exit), 0x00000000u}}) {
     OSDMenuColorPickerShow("C", 0x00000000);
     Press({RKEY_Up, RKEY_Up, RKEY_Green, RKEY_Up, RKEY_Up, RKEY_Up, RKEY_Red, key});
     EXPECT_EQ(ColorPickerOSDRgn, 0);

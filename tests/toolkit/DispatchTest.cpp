@@ -1,4 +1,4 @@
-// The toolkit's event entry over all widgets: the contract towards the
+// DispatchTest.cpp - the toolkit's event entry over all widgets: the contract towards the
 // caller (result, first parameter, LastUnprocessedOSDMenuKey), the menu
 // list's keys pressed through pvrsim, and a message box over a menu.
 #include "ToolkitFixture.h"

@@ -1,4 +1,4 @@
-// The gallery TAP in pvrsim, driven by the remote: its values and the long
+// GalleryTest.cpp - the gallery TAP in pvrsim, driven by the remote: its values and the long
 // list, then every widget opened and closed, which leaves no region and no
 // memory behind.
 #include <dlfcn.h>
@@ -53,7 +53,8 @@ class GalleryTest : public SimFixture {
     }
   }
   void MoveTo(int item) {
-    while (sim->isRunning(slot) && CurrentItem() != item) Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
+    while (sim->isRunning(slot) && CurrentItem() != item)
+      Press({dword(CurrentItem() < item ? RKEY_Down : RKEY_Up)});
   }
 
   int slot = -1;

@@ -68,8 +68,10 @@ int main(int argc, char **argv) {
   BuildList();
   OSDMenuUpdate(FALSE);
 
-  std::printf("OSDMenuUpdate of a 10-row list, %d rounds each (time per update, OSD bytes written)\n", rounds);
-  std::printf("%-12s %14s %14s   %14s %14s\n", "cursor", "move: us", "move: bytes", "full: us", "full: bytes");
+  std::printf("OSDMenuUpdate of a 10-row list, %d rounds each (time per update, OSD bytes written)\n",
+              rounds);
+  std::printf("%-12s %14s %14s   %14s %14s\n", "cursor", "move: us", "move: bytes", "full: us",
+              "full: bytes");
   const char *const names[] = {"blue bar", "dark bar", "outline"};
   for (int type = CT_Standard; type <= CT_Box; type++) {
     OSDMenuSetCursorType(type);

@@ -1,4 +1,4 @@
-// Menu list: initialisation, the limits of the records, the layout of the
+// MenuListTest.cpp - menu list: initialisation, the limits of the records, the layout of the
 // drawn parts (title, rows, numbers, value column, scroll bar, cursor
 // styles, memo, buttons), redrawing only what changed, and closing.
 #include <cstring>
@@ -37,14 +37,16 @@ TEST_F(MenuList, InitializeResetsTheLevelAndTheMenuSettings) {
   OSDMenuInitialize(TRUE, TRUE, FALSE, TRUE, "T", nullptr);
   const tMenuLevel &m = Menu[0];
   EXPECT_TRUE(m.UserFlag && m.ValueColumn && !m.ShowNumbers && m.WrapAround && !m.ClientLeftRight);
-  EXPECT_EQ(std::vector<int>({m.ValueColumnX, m.MaxItems, m.NrItems, m.DisplayMode, m.Preset[0], m.Preset[3]}),
-            std::vector<int>({350, 30, 0, MD_List, 55, 55}));
+  EXPECT_EQ(
+      std::vector<int>({m.ValueColumnX, m.MaxItems, m.NrItems, m.DisplayMode, m.Preset[0], m.Preset[3]}),
+      std::vector<int>({350, 30, 0, MD_List, 55, 55}));
   ASSERT_NE(m.Items, nullptr);
   EXPECT_EQ(m.Items[3].Text[0], '\0') << "a zeroed item array";
   EXPECT_STREQ(m.SubTitle, "");
-  EXPECT_EQ(std::vector<const tUCFont *>({m.TitleFont, m.SubTitleFont, m.NumberFont, m.ButtonFont, m.MemoFont}),
-            std::vector<const tUCFont *>({&OSDMenuFont_20, &OSDMenuFont_16, &OSDMenuFont_14, &OSDMenuFont_12,
-                                          &OSDMenuFont_14}));
+  EXPECT_EQ(
+      std::vector<const tUCFont *>({m.TitleFont, m.SubTitleFont, m.NumberFont, m.ButtonFont, m.MemoFont}),
+      std::vector<const tUCFont *>(
+          {&OSDMenuFont_20, &OSDMenuFont_16, &OSDMenuFont_14, &OSDMenuFont_12, &OSDMenuFont_14}));
   EXPECT_EQ(MenuCursorType, CT_Standard);
   EXPECT_EQ(CallbackProcedure, nullptr);
   // The open menu's region goes, without drawing and without normal mode.
@@ -151,8 +153,11 @@ TEST_F(MenuList, NumbersAndTheTextColumn) {
     int number;
     const char *shown;
     dword maxX, textX;
-  } const cases[] = {{7, "07", 100, 101},      {99, "99", 100, 101},       {100, "100", 110, 111},
-                     {999, "999", 110, 111},   {1000, "1000", 120, 121}};
+  } const cases[] = {{7, "07", 100, 101},
+                     {99, "99", 100, 101},
+                     {100, "100", 110, 111},
+                     {999, "999", 110, 111},
+                     {1000, "1000", 120, 121}};
   for (const auto &c : cases) {
     textCalls.clear();
     BuildMenu(1);
@@ -245,7 +250,8 @@ TEST_F(MenuList, CursorStyles) {
   // The arrows of a value item: light on the bar, amber (bright) otherwise.
   OSDMenuItemAdd("arrows", "v", nullptr, nullptr, TRUE, TRUE, 0);
   OSDMenuSetCurrentItem(3);
-  for (auto [type, bright] : {std::pair{CT_Standard, false}, std::pair{CT_Box, true}, std::pair{CT_Dark, true}}) {
+  for (auto [type, bright] :
+       {std::pair{CT_Standard, false}, std::pair{CT_Box, true}, std::pair{CT_Dark, true}}) {
     OSDMenuSetCursorType(type);
     OSDMenuUpdate(TRUE);
     uint32_t left = 0, right = 0;

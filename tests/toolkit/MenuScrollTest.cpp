@@ -1,4 +1,4 @@
-// Menu list cursor movement: the selectable-item search, the four scroll
+// MenuScrollTest.cpp - menu list cursor movement: the selectable-item search, the four scroll
 // operations at their edges and the choice of the first visible row.  Item
 // masks: one character per item, 'x' for an unselectable one.
 #include "ToolkitFixture.h"
@@ -15,10 +15,18 @@ TEST_F(MenuScroll, FindSelectableEntries) {
     bool wrap;
     int start, next, previous;
   } const cases[] = {
-      {5, "x..x.", false, 0, 1, -1},  {5, "x..x.", false, 2, 4, 1},   {5, "x..x.", false, 4, 4, 2},
-      {5, "x..x.", true, 4, 1, 2},    {5, "x..x.", true, 1, 2, 4},    {5, "x..x.", false, -1, 1, -1},
-      {5, "x..x.", true, -1, 1, 4},   {5, "x..x.", true, 5, 1, 4},    {3, "xxx", false, 2, -1, -1},
-      {3, "xxx", true, 0, -1, -1},    {0, "", false, 0, -1, -1},     {1, ".", false, 0, 0, -1},
+      {5, "x..x.", false, 0, 1, -1},
+      {5, "x..x.", false, 2, 4, 1},
+      {5, "x..x.", false, 4, 4, 2},
+      {5, "x..x.", true, 4, 1, 2},
+      {5, "x..x.", true, 1, 2, 4},
+      {5, "x..x.", false, -1, 1, -1},
+      {5, "x..x.", true, -1, 1, 4},
+      {5, "x..x.", true, 5, 1, 4},
+      {3, "xxx", false, 2, -1, -1},
+      {3, "xxx", true, 0, -1, -1},
+      {0, "", false, 0, -1, -1},
+      {1, ".", false, 0, 0, -1},
       {1, ".", true, 0, 0, 0},
       // A full level: the search never looks past the 30th item.
       {30, "..........................x..x", true, 28, 0, 27},
@@ -69,8 +77,8 @@ TEST_F(MenuScroll, ScrollOperations) {
     Menu[0].CurrentItem = c.current;
     Menu[0].TopItem = c.top;
     ListDirty = FALSE;
-    int result = c.op == Up ? OSDMenuScrollUp()
-                 : c.op == Down ? OSDMenuScrollDown()
+    int result = c.op == Up       ? OSDMenuScrollUp()
+                 : c.op == Down   ? OSDMenuScrollDown()
                  : c.op == PageUp ? OSDMenuScrollPageUp()
                                   : OSDMenuScrollPageDown();
     EXPECT_EQ(result, c.result) << c.what;
@@ -91,8 +99,8 @@ TEST_F(MenuScroll, FirstVisibleRow) {
       {"above the view, reachable items above", 25, "x.", MD_List, 3, 5, 3},
       {"above the view, only unselectable items above", 25, "xxx", MD_List, 3, 5, 0},
       {"below the view, selectable items below", 25, "", MD_List, 12, 0, 3},
-      {"below the view, only unselectable items below", 25, std::string(13, '.') + std::string(12, 'x'), MD_List,
-       12, 0, 15},
+      {"below the view, only unselectable items below", 25, std::string(13, '.') + std::string(12, 'x'),
+       MD_List, 12, 0, 15},
       {"below the view on the last item", 25, "", MD_List, 24, 0, 15},
       {"memo: the current line is the first", 25, "", MD_Memo, 7, 0, 7},
   };

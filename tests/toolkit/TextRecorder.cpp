@@ -35,7 +35,7 @@ void ToolkitTest::SetUp() {
   pvrsim::osd::reset();
   SimFixture::SetUp();
   ASSERT_TRUE(installStandardFonts());
-  ASSERT_GE(sim->adoptCaller("/ProgramFiles", Handler), 0) << sim->lastError();
+  ASSERT_GE(adoptTestProgram("/ProgramFiles", Handler), 0);
   textCalls.clear();
   keyResults.clear();
 }
@@ -81,7 +81,8 @@ void ToolkitTest::Press(const std::vector<dword> &keys) {
       uint32_t have = 0;
       if (want.at(gx, gy) >> 24 != 0xFF) continue;  // a sprite's edge mixes with what lies below
       if (!pvrsim::osd::regionPixel(rgn, x + gx, y + gy, have) || have != want.at(gx, gy))
-        return ::testing::AssertionFailure() << "pixel (" << x + gx << ", " << y + gy << ") differs from the graphic";
+        return ::testing::AssertionFailure()
+               << "pixel (" << x + gx << ", " << y + gy << ") differs from the graphic";
     }
   return ::testing::AssertionSuccess();
 }

@@ -17,4 +17,4 @@ int TAP_Main(void);
 
 int TAP_Main(void) { return 0; }
 
-TAP_ENTRY_POINTS(TAP_Main, NULL)
+TAP_ENTRY_POINTS(TAP_Main, nullptr)

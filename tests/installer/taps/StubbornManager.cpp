@@ -1,4 +1,4 @@
-// StubbornManager: a TAP with the update manager's ID that ignores the stop
+// StubbornManager.cpp - StubbornManager: a TAP with the update manager's ID that ignores the stop
 // event, so that stopping it takes the installer the full wait and the kill
 // bit.  Keys go back to the firmware.
 #include "tap.h"

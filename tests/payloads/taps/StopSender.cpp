@@ -1,4 +1,4 @@
-// StopSender: a TAP that sends the stop event to the update manager from its
+// StopSender.cpp - StopSender: a TAP that sends the stop event to the update manager from its
 // TAP_Main, as the installer does, and ends.
 #include "Kalib.h"
 

@@ -1,3 +1,4 @@
+// Counter.cpp - the counter library's one global counter (see Counter.h).
 #include "Counter.h"
 
 static int counter;

@@ -1,4 +1,4 @@
-// A test TAP that bumps the counter of its copy of the counter library once
+// CounterTap.cpp - a test TAP that bumps the counter of its copy of the counter library once
 // in TAP_Main and once per key event; exported: counterSeenInMain and
 // counterNow() for the test.
 #include "Counter.h"

@@ -1,4 +1,4 @@
-// The demo TAP that scripts/run.sh starts: it greets on the box console,
+// DemoTap.cpp - the demo TAP that scripts/run.sh starts: it greets on the box console,
 // reports each key, and ends itself on Exit or after five seconds.
 #include <fcntl.h>
 #include <string.h>
@@ -49,7 +49,8 @@ int tapMain(void) {
   TAP_GetTime(&mjd, &hour, &min, &sec);
   TAP_ExtractMjd(mjd, &year, &month, &day, &weekDay);
   char line[160];
-  TAP_SPrint(line, "Demo: started at %04u-%02u-%02u %02u:%02u:%02u, system %u, firmware 0x%04x, language %d\n",
+  TAP_SPrint(line,
+             "Demo: started at %04u-%02u-%02u %02u:%02u:%02u, system %u, firmware 0x%04x, language %d\n",
              year, month, day, hour, min, sec, static_cast<unsigned>(TAP_GetSystemId()),
              static_cast<unsigned>(TAP_GetVersion()), TAP_GetSystemVar(1));
   say(line);
@@ -57,7 +58,8 @@ int tapMain(void) {
   TYPE_FolderEntry entry;
   dword count = TAP_Hdd_FindFirst(&entry, "tap");
   for (dword i = 0; i < count; ++i) {
-    TAP_SPrint(line, "Demo: /ProgramFiles has %s %s\n", entry.attr == ATTR_FOLDER ? "folder" : "TAP", entry.name);
+    TAP_SPrint(line, "Demo: /ProgramFiles has %s %s\n", entry.attr == ATTR_FOLDER ? "folder" : "TAP",
+               entry.name);
     say(line);
     if (!TAP_Hdd_FindNext(&entry)) break;
   }

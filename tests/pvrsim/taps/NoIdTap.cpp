@@ -1,4 +1,4 @@
-// A shared object with every identity section but "._tap_id": not a TAP.
+// NoIdTap.cpp - a shared object with every identity section but "._tap_id": not a TAP.
 #include "tap.h"
 
 TAP_PROGRAM_NAME("No ID");
@@ -7,4 +7,4 @@ TAP_HEADER();
 
 static int tapMain(void) { return 1; }
 
-TAP_ENTRY_POINTS(tapMain, NULL)
+TAP_ENTRY_POINTS(tapMain, nullptr)

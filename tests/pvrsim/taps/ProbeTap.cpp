@@ -1,4 +1,4 @@
-// A test TAP that records what the simulated firmware does to it (see
+// ProbeTap.cpp - a test TAP that records what the simulated firmware does to it (see
 // ProbeTap.h).  Keys: Ok is consumed, Exit ends the TAP, all others are
 // passed on; the stop event ends it as well.
 #include <dlfcn.h>

@@ -23,19 +23,19 @@ typedef struct {
 
 typedef struct {
   int mainCalls;
-  dword curTaskInMain;        // _curTapTask as TAP_Main saw it
-  int hadParam;               // the hand-over record existed
+  dword curTaskInMain;  // _curTapTask as TAP_Main saw it
+  int hadParam;         // the hand-over record existed
   dword paramMagic;
   dword paramTapId;
-  dword paramValue;           // the dword the record points to
+  dword paramValue;  // the dword the record points to
   int idleEvents;
   int keyEvents;
   int stopEvents;
-  dword curTaskInHandler;     // _curTapTask in the last handler call
-  int nesting;                // handler calls currently running
+  dword curTaskInHandler;  // _curTapTask in the last handler call
+  int nesting;             // handler calls currently running
   int maxNesting;
-  void *heldBlock;            // TAP_MemAlloc block the TAP never frees
-  int eventCount;             // entries used in events
+  void *heldBlock;  // TAP_MemAlloc block the TAP never frees
+  int eventCount;   // entries used in events
   ProbeEvent events[PROBE_MAX_EVENTS];
 } ProbeState;
 
