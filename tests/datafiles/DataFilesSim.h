@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,11 @@ class Bytes {
     for (int i = 0; i < 4; i++) data_.push_back(static_cast<char>(v >> (8 * i)));
     return *this;
   }
+  // Consecutive dwords, for runs of plain numbers.
+  Bytes &dws(std::initializer_list<uint32_t> values) {
+    for (uint32_t v : values) dw(v);
+    return *this;
+  }
   Bytes &qw(uint64_t v) { return dw(static_cast<uint32_t>(v)).dw(static_cast<uint32_t>(v >> 32)); }
   Bytes &b(uint8_t v) {
     data_.push_back(static_cast<char>(v));
@@ -58,6 +64,12 @@ class Bytes {
  private:
   std::string data_;
 };
+
+// "Vantero.settings" as SettingsDefault writes it: format 11, the default
+// values, no master list and no alpha passwords.
+inline std::string DefaultSettingsImage() {
+  return Bytes().dws({11, 1, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0, 1, 0}).data();
+}
 
 // Heap bytes in use by the whole process.
 inline long HeapInUse() {

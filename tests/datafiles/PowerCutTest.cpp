@@ -60,23 +60,7 @@ TEST_F(PowerCutTest, PackageFile) {
 }
 
 TEST_F(PowerCutTest, SettingsFile) {
-  std::string defaults = Bytes()
-                             .dw(11)
-                             .dw(1)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(10)
-                             .dw(0)
-                             .dw(0)
-                             .dw(0)
-                             .dw(1)
-                             .dw(0)
-                             .data();
+  std::string defaults = DefaultSettingsImage();
   expectOldOrNew("Vantero.settings", std::string(300, 's'), defaults, [] {
     SettingsDefault();
     SettingsSave();

@@ -9,26 +9,6 @@ namespace {
 
 const std::string SettingsFile = "Vantero.settings";
 
-std::string DefaultImage() {
-  return Bytes()
-      .dw(11)
-      .dw(1)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(10)
-      .dw(0)
-      .dw(0)
-      .dw(0)
-      .dw(1)
-      .dw(0)
-      .data();
-}
-
 class SettingsTest : public DataFilesSim {
  protected:
   void expectDefaults() {
@@ -56,7 +36,7 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndTheir60ByteFile) {
   Settings.StartupDelay = 99;
   EXPECT_FALSE(SettingsLoad());
   expectDefaults();
-  EXPECT_EQ(DefaultImage(), getSetting(SettingsFile));
+  EXPECT_EQ(DefaultSettingsImage(), getSetting(SettingsFile));
   EXPECT_EQ(60u, getSetting(SettingsFile).size());
   EXPECT_EQ(std::vector<std::string>{"Settings file not found, using default values"}, takeLog());
   EXPECT_TRUE(SettingsLoad());
@@ -275,7 +255,7 @@ TEST_F(SettingsTest, ANewerFormatIsKeptBesideTheDefaultFile) {
       (std::vector<std::string>{"Settings version mismatch (expected <= V11, got V12), using default values",
                                 "Kept the old settings file as 'Vantero.settings.V12'"}),
       takeLog());
-  EXPECT_EQ(DefaultImage(), getSetting(SettingsFile));
+  EXPECT_EQ(DefaultSettingsImage(), getSetting(SettingsFile));
   EXPECT_EQ(newer, getSetting("Vantero.settings.V12"));
 }
 
@@ -308,7 +288,7 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
               takeLog())
         << c.what;
     EXPECT_TRUE(c.image == getSetting("Vantero.settings.damaged")) << c.what;
-    EXPECT_EQ(DefaultImage(), getSetting(SettingsFile)) << c.what;
+    EXPECT_EQ(DefaultSettingsImage(), getSetting(SettingsFile)) << c.what;
   }
   putSetting(SettingsFile, good + "stale tail");
   EXPECT_TRUE(SettingsLoad()) << "bytes behind the end are never read";

@@ -161,39 +161,10 @@ TEST_F(VPDFileTest, DamagedOrUnknownFilesAreRejectedWithTheirLogLineAndLeaveAnEm
       {"screenshot longer than the file",
        Header9() + Bytes().dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(0).dw(100).data(),
        "Damaged data in 'X.vpd' at byte 61"},
-      {"2 billion versions",
-       Header9() + Bytes()
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0x7FFFFFFF)
-                       .data(),
+      {"2 billion versions", Header9() + Bytes().dws({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x7FFFFFFF}).data(),
        "Damaged data in 'X.vpd' at byte 69"},
       {"negative version count",
-       Header9() + Bytes()
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0)
-                       .dw(0xFFFFFFFF)
-                       .data(),
+       Header9() + Bytes().dws({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFFFF}).data(),
        "Damaged data in 'X.vpd' at byte 69"},
   };
   int strings = StringSpace;
