@@ -88,10 +88,10 @@ extern int TAPsOnBoardCount;
  * when the file was read; a missing, damaged or other-version file leaves
  * the table empty (the last two are logged). */
 bool TAPsOnBoardLoad(void);
-/* Scans "/ProgramFiles" and its subfolders for TAP files and updates the
- * table: new and changed files are logged and get a fresh CRC, every entry's
- * Found and isAutoStart are set anew.  Loads the file first when the table
- * is empty. */
+/* Scans "/ProgramFiles" and its subfolders, but the manager's settings
+ * folder, for TAP files and updates the table: new and changed files are
+ * logged and get a fresh CRC, every entry's Found and isAutoStart are set
+ * anew.  Loads the file first when the table is empty. */
 void TAPsOnBoardFind(void);
 /* Writes the table to "TAPOnBoard.bin" (the memory stays); true when
  * written.  The old file is replaced only by a complete new one. */
