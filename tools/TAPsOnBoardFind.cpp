@@ -1,7 +1,8 @@
 // TAPsOnBoardFind.cpp - the scan that brings the on-board inventory up to
-// date: every TAP file below "/ProgramFiles" (each real folder once) has its
-// header read; new TAP IDs are added, and a file's CRC is recomputed only
-// when its modification time changed.
+// date: every TAP file below "/ProgramFiles" (each real folder once, the
+// manager's settings folder left out) has its header read; new TAP IDs are
+// added, and a file's CRC is recomputed only when its modification time
+// changed.
 #include <stdio.h>
 #include <string.h>
 
@@ -73,7 +74,8 @@ void TAPsOnBoardFind(void) {
     byte *crcBuffer = (byte *)TAP_MemAlloc(CRCBufferSize);
     for (int i = 0; i < TOB_MAX_ENTRIES; i++) TAPsOnBoard[i].Found = FALSE;
     bool pushed = HDD_TAP_PushDir();
-    FolderWalkFiles("/ProgramFiles", "tap", nullptr, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
+    // A TAP file the manager keeps in its settings folder is not installed.
+    FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
     if (pushed) HDD_TAP_PopDir();
     TAP_MemFree(crcBuffer);
   }

@@ -88,10 +88,10 @@ extern int TAPsOnBoardCount;
  * when the file was read; a missing, damaged or other-version file leaves
  * the table empty (the last two are logged). */
 bool TAPsOnBoardLoad(void);
-/* Scans "/ProgramFiles" and its subfolders for TAP files and updates the
- * table: new and changed files are logged and get a fresh CRC, every entry's
- * Found and isAutoStart are set anew.  Loads the file first when the table
- * is empty. */
+/* Scans "/ProgramFiles" and its subfolders, but the manager's settings
+ * folder, for TAP files and updates the table: new and changed files are
+ * logged and get a fresh CRC, every entry's Found and isAutoStart are set
+ * anew.  Loads the file first when the table is empty. */
 void TAPsOnBoardFind(void);
 /* Writes the table to "TAPOnBoard.bin" (the memory stays); true when
  * written.  The old file is replaced only by a complete new one. */
@@ -234,11 +234,6 @@ void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
  * valid until the next call; "" when it does not fit or path is null. */
 char *BuildAbsolutePath(const char *path);
-
-/* Writes size bytes as the file fileName in the working directory: under a
- * temporary name first, renamed over the old file when complete, so a
- * reader sees the old or the new file whole.  True when done. */
-bool ReplaceFile(const char *fileName, const void *data, dword size);
 
 /* ======================================================================
  * Settings ("Vantero.settings" in the settings folder)
