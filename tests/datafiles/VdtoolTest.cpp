@@ -267,7 +267,7 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
       {"dump '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in +
            "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
-           "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},
+           "Vantero.settings, TAPOnBoard.bin, TAPCache.bin, *.vml) or give --kind\n"},
       {"dump --kind vpd '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: Invalid header in 'package.vpd'\n"},
       {"dump --kind=table '" + in + "unknown.bin'", 2, "",
