@@ -207,14 +207,17 @@ bool stepJob(int id, bool synchronous) {
 std::string Interpreter::expand(const std::string &word) const {
   std::string out;
   for (size_t i = 0; i < word.size(); ++i) {
-    if (word[i] != shell::kExpansion || i + 1 >= word.size()) {
+    if (word[i] != shell::kExpansion || i + 1 == word.size()) {
       out += word[i];
-    } else if (word[++i] == '?') {
+      continue;
+    }
+    char what = word[++i];  // '?', '!', or a doubled marker that stands for itself
+    if (what == '?') {
       out += std::to_string(status_);
-    } else if (word[i] == '!') {
-      if (lastJob_ != 0) out += std::to_string(lastJob_);
-    } else {
-      out += word[i];  // a doubled marker: the byte itself
+    } else if (what != '!') {
+      out += what;
+    } else if (lastJob_ != 0) {
+      out += std::to_string(lastJob_);
     }
   }
   return out;
@@ -353,7 +356,7 @@ int Interpreter::builtin(const std::string &name, const std::vector<std::string>
       waitFor_ = -1;
       return 0;
     }
-    int id = std::atoi(args[0].c_str());
+    int id = static_cast<int>(std::strtol(args[0].c_str(), nullptr, 10));
     if (jobTable().jobs.count(id) == 0) return kNotFoundStatus;
     waitFor_ = id;
     return 0;
@@ -371,7 +374,7 @@ int Interpreter::builtin(const std::string &name, const std::vector<std::string>
   }
   int status = first < args.size() ? 0 : 1;
   for (size_t i = first; i < args.size(); ++i) {
-    auto it = jobTable().jobs.find(std::atoi(args[i].c_str()));
+    auto it = jobTable().jobs.find(static_cast<int>(std::strtol(args[i].c_str(), nullptr, 10)));
     if (it == jobTable().jobs.end() || it->second.done) {
       io.err.write("sh: kill: can't kill pid " + args[i] + ": No such process\n");
       status = 1;

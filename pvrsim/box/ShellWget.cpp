@@ -84,7 +84,7 @@ bool parseUrl(const std::string &text, Url &url, std::string &error) {
   url.path = slash == std::string::npos ? "/" : rest.substr(slash);
   size_t colon = hostPort.rfind(':');
   url.host = hostPort.substr(0, colon);
-  if (colon != std::string::npos) url.port = std::atoi(hostPort.c_str() + colon + 1);
+  if (colon != std::string::npos) url.port = static_cast<int>(std::strtol(hostPort.c_str() + colon + 1, nullptr, 10));
   if (url.host.empty() || url.port <= 0 || url.port > 65535) {
     error = "wget: bad address '" + hostPort + "'";
     return false;
@@ -120,7 +120,7 @@ void parseHead(const std::string &head, Response &r) {
   r.statusLine = head.substr(0, lineEnd);
   r.headers = lineEnd == std::string::npos ? "" : head.substr(lineEnd + 2);
   size_t space = r.statusLine.find(' ');
-  r.code = space == std::string::npos ? 0 : std::atoi(r.statusLine.c_str() + space + 1);
+  r.code = space == std::string::npos ? 0 : static_cast<int>(std::strtol(r.statusLine.c_str() + space + 1, nullptr, 10));
   for (size_t pos = 0; pos < r.headers.size();) {
     size_t end = r.headers.find("\r\n", pos);
     if (end == std::string::npos) end = r.headers.size();
