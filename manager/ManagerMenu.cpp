@@ -9,19 +9,18 @@
 #include "Graphics.h"
 #include "Manager.h"
 
-#define COLOUR_HEADER 0xFFE89211u
-#define NOTES_LINE_CHARS 72  // release notes are wrapped at word ends to this width
+#define COLOUR_HEADER MANAGER_COLOUR_HEADER
+#define SYSVAR_OSD_LANGUAGE 1  // TAP_GetSystemVar: the OSD language number
+#define MEMO_WIDTH 566         // pixels of a memo line: from x 76 to 642
 
-static int OverviewEntries[MANAGER_OVERVIEW_TAPS];  // master-list index of each TAP row
-static int OverviewCount = 0;
-static int VersionEntries[MENU_MAX_ITEMS];  // cache index of each version row
+static int VersionEntries[TAPCACHE_MAX_ENTRIES];  // cache index of each version row
 static int VersionCount = 0;
 static int VersionListTAP = -1;  // master-list index of the version list shown
+static tManagerText Memo;        // the lines of the release notes or description shown
 
 static const char *const GroupingNames[] = {"linear", "by category", "by author", "off"};
 
-int ManagerOverviewEntry(int item) { return item >= 0 && item < OverviewCount ? OverviewEntries[item] : -1; }
-int ManagerVersionEntry(int item) { return item >= 0 && item < VersionCount ? VersionEntries[item] : -1; }
+int ManagerVersionEntry(int row) { return row >= 0 && row < VersionCount ? VersionEntries[row] : -1; }
 
 typedef struct {
   dword Line;
@@ -33,6 +32,7 @@ static void Open(int level, bool valueColumn, const char *title, const char *sub
                  int nrHints) {
   OSDMenuSetMenuLevel(level);
   OSDMenuInitialize(FALSE, valueColumn, FALSE, FALSE, title, subTitle);
+  ManagerWindowForget();
   for (int i = 0; i < nrHints; i++) OSDMenuButtonAdd(hints[i].Line, hints[i].Key, hints[i].Caption);
 }
 
@@ -47,8 +47,15 @@ static void Show(int item) {
   OSDMenuUpdate(FALSE);
 }
 
-static void ShowOverview(int item) {
-  char subTitle[64], text[MANAGER_TEXT_SIZE], value[MANAGER_TEXT_SIZE];
+// Fills a windowed screen with the cursor on row, or on the first
+// selectable row when row cannot take it, and draws it.
+static void ShowRows(int count, tManagerRowFunc rowText, int row) {
+  ManagerWindowFill(count, rowText, FALSE, row);
+  Show(row - ManagerWindowTop());
+}
+
+static void ShowOverview(int row) {
+  char subTitle[64];
   snprintf(subTitle, sizeof subTitle, "%d TAPs, %d versions", Settings.NrOfMasterListEntries, TAPCacheSize);
   static const tHint hints[] = {{0, &_Button_ok_Gd, "Open"},
                                 {0, &_Button_exit_Gd, "Close"},
@@ -56,82 +63,128 @@ static void ShowOverview(int item) {
                                 {0, &_Button_down_Gd, "Move"}};
   Open(0, TRUE, "Vantero update manager", subTitle, hints, 4);
   Menu[0].ValueColumnX = 300;
-  OverviewCount = 0;
-  for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++) {
-    if (OverviewCount == MANAGER_OVERVIEW_TAPS) break;
-    dword colour = ManagerOverviewRow(&Settings.MasterList[i], text, value);
-    int row = OSDMenuItemAdd(text, value, nullptr, nullptr, TRUE, FALSE, 0);
-    OSDMenuItemSetTextColor(row, colour);
-    OverviewEntries[OverviewCount++] = i;
-  }
-  if (OverviewCount == 0) OSDMenuItemAdd("No TAPs known yet", "", nullptr, nullptr, FALSE, FALSE, 0);
-  OSDMenuItemAdd("Options", "", &_Button_option_Gd, nullptr, TRUE, FALSE, 0);
-  char passwords[32];
-  snprintf(passwords, sizeof passwords, "%d entered", Settings.NrOfAlphaPasswords);
-  OSDMenuItemAdd("Alpha password", passwords, &_Button_0_Gd, nullptr, TRUE, FALSE, 0);
-  Show(item);
+  ShowRows(ManagerOverviewBuild(), ManagerOverviewRowText, row);
 }
 
-static void ShowVersions(int masterIndex, int item) {
+static void VersionRowText(int row, tManagerRow *out) {
+  int entry = ManagerVersionEntry(row);
+  if (entry >= 0) {
+    ManagerVersionRow(&TAPCache[entry], out->Text, out->Value);
+  } else {
+    snprintf(out->Text, sizeof out->Text, "%s", "No version to show");
+    out->Selectable = FALSE;
+  }
+}
+
+static void ShowVersions(int masterIndex, int row) {
   VersionListTAP = masterIndex;
   const tMasterList *m = &Settings.MasterList[masterIndex];
-  static const tHint hints[] = {{0, &_Button_ok_Gd, "Release notes"}, {0, &_Button_exit_Gd, "Back"}};
-  Open(1, TRUE, m->Name != nullptr ? m->Name : "?", "Versions", hints, 2);
+  static const tHint hints[] = {{0, &_Button_ok_Gd, "Release notes"},
+                                {0, &_Button_green_Gd, "Description"},
+                                {0, &_Button_blue_Gd, "Screenshot"},
+                                {0, &_Button_exit_Gd, "Back"}};
+  Open(1, TRUE, m->Name != nullptr ? m->Name : "?", "Versions", hints, 4);
   Menu[1].ValueColumnX = 260;
   VersionCount = 0;
-  char text[MANAGER_TEXT_SIZE], value[MANAGER_TEXT_SIZE];
-  for (int i = 0; i < TAPCacheSize && VersionCount < MENU_MAX_ITEMS; i++) {
-    if (TAPCache[i].MasterList != m || !TAPCache[i].isVisible) continue;
-    ManagerVersionRow(&TAPCache[i], text, value);
-    OSDMenuItemAdd(text, value, nullptr, nullptr, TRUE, FALSE, 0);
-    VersionEntries[VersionCount++] = i;
-  }
-  if (VersionCount == 0) OSDMenuItemAdd("No version to show", "", nullptr, nullptr, FALSE, FALSE, 0);
-  Show(item);
+  for (int i = 0; i < TAPCacheSize && VersionCount < TAPCACHE_MAX_ENTRIES; i++)
+    if (TAPCache[i].MasterList == m && TAPCache[i].isVisible) VersionEntries[VersionCount++] = i;
+  ShowRows(VersionCount > 0 ? VersionCount : 1, VersionRowText, row);
 }
 
-// Adds the release notes as memo lines, wrapped at word ends.
-static void AddNoteLines(const char *notes) {
-  char line[NOTES_LINE_CHARS + 1];
-  const char *p = notes;
-  while (*p != '\0' && Menu[2].NrItems < MENU_MAX_ITEMS) {
-    size_t length = strcspn(p, "\r\n");
-    size_t take = length;
-    if (take > NOTES_LINE_CHARS) {
-      take = NOTES_LINE_CHARS;
-      while (take > NOTES_LINE_CHARS / 2 && p[take] != ' ') take--;
-      if (p[take] != ' ') take = NOTES_LINE_CHARS;
-    }
-    memcpy(line, p, take);
-    line[take] = '\0';
-    OSDMenuItemAdd(line, "", nullptr, nullptr, TRUE, FALSE, 0);
-    p += take;
-    if (take < length && *p == ' ')
-      p++;
-    else if (take == length && *p == '\r')
-      p += p[1] == '\n' ? 2 : 1;
-    else if (take == length && *p == '\n')
-      p++;
-  }
+static void MemoRowText(int row, tManagerRow *out) {
+  ManagerTextLine(&Memo, row, out->Text, sizeof out->Text);
+  out->Colour = 0xFFFFFFFFu;
+}
+
+// Shows a long text in memo mode on level 2, wrapped to the memo's width.
+static void ShowMemo(const char *title, const char *subTitle, const char *text) {
+  static const tHint hints[] = {
+      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
+  Open(2, FALSE, title, subTitle, hints, 3);
+  OSDMenuSetDisplayMode(MD_Memo);
+  if (!ManagerTextWrap(&Memo, text, Menu[2].MemoFont, MEMO_WIDTH, MANAGER_TEXT_SIZE - 1))
+    LogVantero("Not enough memory for the %s of '%s'", subTitle, title);
+  ManagerWindowFill(Memo.NrLines, MemoRowText, TRUE, 0);
+  OSDMenuUpdate(FALSE);
+}
+
+// The title of a TAP's screens: its name, and the version when one is given.
+static void TitleOf(const tMasterList *m, const char *version, char *title, dword size) {
+  snprintf(title, size, "%s%s%s", m->Name != nullptr ? m->Name : "?", version != nullptr ? " " : "",
+           version != nullptr ? version : "");
 }
 
 static void ShowReleaseNotes(int cacheIndex) {
   const tTAPCache *e = &TAPCache[cacheIndex];
   char title[MENU_TEXT_BYTES];
-  snprintf(title, sizeof title, "%s %s", e->MasterList->Name != nullptr ? e->MasterList->Name : "?",
-           e->Version != nullptr ? e->Version : "");
-  static const tHint hints[] = {
-      {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
-  Open(2, FALSE, title, "Release notes", hints, 3);
-  OSDMenuSetDisplayMode(MD_Memo);
+  TitleOf(e->MasterList, e->Version != nullptr ? e->Version : "", title, sizeof title);
   tVPD vpd;
   memset(&vpd, 0, sizeof vpd);
   const char *notes = nullptr;
   if (VPDLoadStd(&vpd, e->TAPID) && e->VPDVersionIndex < vpd.NrOfVersions)
     notes = vpd.Versions[e->VPDVersionIndex].ReleaseNotes;
-  AddNoteLines(notes != nullptr && notes[0] != '\0' ? notes : "No release notes.");
+  ShowMemo(title, "Release notes", notes != nullptr && notes[0] != '\0' ? notes : "No release notes.");
   VPDFree(&vpd);
-  OSDMenuUpdate(FALSE);
+}
+
+const char *ManagerDescription(const tVPD *vpd, bool german) {
+  const char *first = german ? vpd->DE_Description : vpd->EN_Description;
+  const char *second = german ? vpd->EN_Description : vpd->DE_Description;
+  if (first != nullptr && first[0] != '\0') return first;
+  return second != nullptr && second[0] != '\0' ? second : nullptr;
+}
+
+static void ShowDescription(int masterIndex) {
+  const tMasterList *m = &Settings.MasterList[masterIndex];
+  char title[MENU_TEXT_BYTES];
+  TitleOf(m, nullptr, title, sizeof title);
+  tVPD vpd;
+  memset(&vpd, 0, sizeof vpd);
+  const char *code = iso639_1(TAP_GetSystemVar(SYSVAR_OSD_LANGUAGE));
+  bool german = code != nullptr && strcmp(code, "de") == 0;
+  const char *text = VPDLoadStd(&vpd, m->TAPID) ? ManagerDescription(&vpd, german) : nullptr;
+  ShowMemo(title, ManagerText(MT_Description), text != nullptr ? text : ManagerText(MT_NoDescription));
+  VPDFree(&vpd);
+}
+
+// The notice of new and updated TAPs and of revoked versions installed:
+// one row per TAP that carries a notification.
+static int *NewsEntries = nullptr;  // master-list index of each row
+static int NewsCount = 0;
+
+static void NewsRowText(int row, tManagerRow *out) {
+  if (row < 0 || row >= NewsCount) {
+    snprintf(out->Text, sizeof out->Text, "%s", "No TAPs known yet");
+    out->Selectable = FALSE;
+    return;
+  }
+  const tMasterList *m = &Settings.MasterList[NewsEntries[row]];
+  out->Colour = ManagerOverviewRow(m, out->Text, out->Value);
+}
+
+static void ShowNews(int row) {
+  NewsCount = 0;
+  TAP_MemFree(NewsEntries);
+  int masters = Settings.MasterList != nullptr ? Settings.NrOfMasterListEntries : 0;
+  NewsEntries = masters > 0 ? (int *)TAP_MemAlloc((dword)masters * sizeof(int)) : nullptr;
+  for (int i = 0; i < masters && NewsEntries != nullptr; i++)
+    if (Settings.MasterList[i].NotificationFlag != NF_None) NewsEntries[NewsCount++] = i;
+  static const tHint hints[] = {{0, &_Button_ok_Gd, "Versions"}, {0, &_Button_exit_Gd, "Close"}};
+  Open(1, TRUE, ManagerText(MT_NewTAPs),
+       Settings.DisplayRevokedMessage ? ManagerText(MT_RevokedInstalled) : "", hints, 2);
+  Menu[1].ValueColumnX = 300;
+  ShowRows(NewsCount > 0 ? NewsCount : 1, NewsRowText, row);
+}
+
+// The notice was seen: it is not shown again until something newer comes.
+static void NewsSeen(void) {
+  dword newest = 0;
+  for (int i = 0; i < TAPCacheSize; i++)
+    if (TAPCache[i].isVisible && TAPCache[i].TimeStamp > newest) newest = TAPCache[i].TimeStamp;
+  if (newest > Settings.AckTime) Settings.AckTime = newest;
+  Settings.DisplayNewMessage = FALSE;
+  Settings.DisplayRevokedMessage = FALSE;
+  SettingsSave();
 }
 
 enum { OI_Beta, OI_InstallerTest, OI_AutoUpdate, OI_StartupDelay, OI_Grouping, OI_ServerQuery, OI_Passwords };
@@ -195,71 +248,99 @@ static void ChangeOption(int item, int step) {
 
 bool ManagerMenuIsOpen(void) { return MenuStateStack[0] != MS_Inactive; }
 
-void ManagerMenuOpen(void) {
-  CallTraceEnter("ManagerMenuOpen");
-  MenuStateReset();
-  MenuStatePush(MS_Overview);
-  TAPCacheUpdate();
-  ShowOverview(0);
-  CallTraceExit(nullptr);
-}
-
-// Shows the screen of the current menu state with its saved cursor item;
+// Shows the screen of the current menu state with its saved cursor row;
 // closes the menu when no state is left.
 static void ShowCurrentState(void) {
-  int item = MenuStatePosition[0];
+  int row = MenuStatePosition[0];
   switch (MenuStateStack[0]) {
     case MS_Overview:
-      ShowOverview(item);
+      ShowOverview(row);
       break;
     case MS_VersionList:
-      ShowVersions(VersionListTAP, item);
+      ShowVersions(VersionListTAP, row);
       break;
     case MS_Options:
-      ShowOptions(item);
+      ShowOptions(row);
+      break;
+    case MS_Dialog_NewTAPs:
+      ShowNews(row);
       break;
     default:
       MenuStateReset();
+      ManagerOverviewFree();
+      ManagerTextFree(&Memo);
       OSDMenuDestroy();
       break;
   }
 }
 
-static void Enter(tMenuState state) {
+// Pushes a state; the state left keeps the screen row of its cursor, not
+// the item of the window that shows it.
+static void Push(tMenuState state) {
+  int row = ManagerWindowRow(OSDMenuGetCurrentItem());
   MenuStatePush(state);
+  if (row >= 0) MenuStatePosition[1] = row;
+}
+
+static void Enter(tMenuState state) {
+  Push(state);
   ShowCurrentState();
 }
 
-static void OverviewOk(int item) {
-  int master = ManagerOverviewEntry(item);
-  int items = Menu[0].NrItems;
+void ManagerMenuOpen(void) {
+  CallTraceEnter("ManagerMenuOpen");
+  MenuStateReset();
+  MenuStatePush(MS_Overview);
+  TAPCacheUpdate();
+  if (Settings.DisplayNewMessage || Settings.DisplayRevokedMessage) {
+    ShowOverview(0);
+    Enter(MS_Dialog_NewTAPs);
+  } else {
+    ShowOverview(0);
+  }
+  CallTraceExit(nullptr);
+}
+
+static void OverviewOk(int row) {
+  int master = ManagerOverviewEntry(row);
+  int kind = row >= 0 && row < OverviewRowCount ? OverviewRows[row].Kind : OR_Empty;
   if (master >= 0) {
     // Seeing the version list acknowledges the TAP's news.
     Acknowledge(&Settings.MasterList[master]);
     SettingsSave();
     VersionListTAP = master;
     Enter(MS_VersionList);
-  } else if (item == items - 2) {
+  } else if (kind == OR_Options) {
     Enter(MS_Options);
-  } else if (item == items - 1) {
-    MenuStatePush(MS_Dialog_AlphaInput);
+  } else if (kind == OR_Password) {
+    Push(MS_Dialog_AlphaInput);
     InputBox_MenuDraw();
   }
 }
 
 static void MenuKey(dword key) {
-  int item = OSDMenuGetCurrentItem();
+  int item = OSDMenuGetCurrentItem(), row = ManagerWindowRow(item);
   tMenuState state = MenuStateStack[0];
   if (key == RKEY_Exit) {
+    if (state == MS_Dialog_NewTAPs) NewsSeen();
     MenuStatePop();
     ShowCurrentState();
   } else if (state == MS_Options && (key == RKEY_Left || key == RKEY_Right || key == RKEY_Ok)) {
     ChangeOption(item, key == RKEY_Left ? -1 : 1);
   } else if (key == RKEY_Ok && state == MS_Overview) {
-    OverviewOk(item);
-  } else if (key == RKEY_Ok && state == MS_VersionList && ManagerVersionEntry(item) >= 0) {
-    MenuStatePush(MS_ReleaseNotes);
-    ShowReleaseNotes(ManagerVersionEntry(item));
+    OverviewOk(row);
+  } else if (key == RKEY_Ok && state == MS_VersionList && ManagerVersionEntry(row) >= 0) {
+    Push(MS_ReleaseNotes);
+    ShowReleaseNotes(ManagerVersionEntry(row));
+  } else if (key == RKEY_Ok && state == MS_Dialog_NewTAPs && row >= 0 && row < NewsCount) {
+    // Viewing a TAP of the notice acknowledges its news.
+    VersionListTAP = NewsEntries[row];
+    Acknowledge(&Settings.MasterList[VersionListTAP]);
+    SettingsSave();
+    Enter(MS_VersionList);
+  } else if (key == RKEY_Green && state == MS_VersionList) {
+    Push(MS_Description);
+    ShowDescription(VersionListTAP);
   }
 }
 
@@ -288,6 +369,7 @@ dword ManagerEvent(word event, dword param1, dword param2) {
     PasswordEvent(event, param1, param2);
   } else {
     bool taken = OSDMenuEvent(&event, &param1, &param2);
+    if (taken) ManagerWindowFollow();
     if (event == EVT_KEY && !taken && param1 != 0) MenuKey(param1);
   }
   CallTraceExit(nullptr);
@@ -301,6 +383,11 @@ void ManagerStop(void) {
   OSDMenuMessageBoxDestroyNoOSDUpdate();
   OSDMenuDestroy();
   MenuStateReset();
+  ManagerOverviewFree();
+  ManagerTextFree(&Memo);
+  TAP_MemFree(NewsEntries);
+  NewsEntries = nullptr;
+  NewsCount = 0;
   SettingsSave();
   TAPsOnBoardFree();
   TAPCacheFree();

@@ -90,11 +90,22 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   // Five records: 76 bytes each, three with "Alpha Tool", two with "Beta Recorder", versions of 3 bytes.
   EXPECT_EQ(5 * 76u + 3 * 10 + 2 * 13 + 5 * 3, readFile(SettingsDir + "/TAPCache.bin").size());
 
+  // The news come first: an update of Alpha, Beta's installed version revoked.
   Press({RKEY_Menu});
+  ASSERT_EQ(MS_Dialog_NewTAPs, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  EXPECT_EQ("Alpha Tool | 1.0 -> 1.1  update", Row(1, 0));
+  EXPECT_EQ("Beta Recorder | 2.1  revoked", Row(1, 1));
+  EXPECT_STREQ("An installed version was revoked", Level(1).SubTitle);
+  ExpectScreen("manager_news");
+  Press({RKEY_Exit});
+  EXPECT_FALSE(Var<tSettings>("Settings").DisplayNewMessage) << "seen once, the notice waits for newer news";
+  EXPECT_FALSE(Var<tSettings>("Settings").DisplayRevokedMessage);
   ASSERT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ("Alpha Tool | 1.0 -> 1.1  update", Row(0, 0));
   EXPECT_EQ("Beta Recorder | 2.1  revoked", Row(0, 1));
-  EXPECT_EQ(4, Level(0).NrItems) << "Gamma has no package; then the options and the password";
+  EXPECT_EQ("Template TAP | no package", Row(0, 2)) << "an installed TAP without a package has a row";
+  EXPECT_EQ("Vantero V2.1 | no package  running", Row(0, 3));
+  EXPECT_EQ(6, Level(0).NrItems) << "then the options and the password";
   ExpectScreen("manager_overview");
 
   Press({RKEY_Ok});
@@ -109,7 +120,7 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_EQ(0, Var<int>("CurrentMenuLevel"));
   EXPECT_EQ(0, CurrentItem()) << "back on the TAP whose versions were shown";
 
-  MoveTo(2);
+  MoveTo(4);
   Press({RKEY_Ok, RKEY_Right, RKEY_Down, RKEY_Down, RKEY_Down, RKEY_Right, RKEY_Right});
   EXPECT_TRUE(Var<tSettings>("Settings").BetaVersions);
   EXPECT_EQ(20u, Var<tSettings>("Settings").StartupDelay);
@@ -117,7 +128,7 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   Press({RKEY_Up, RKEY_Up, RKEY_Up, RKEY_Left, RKEY_Exit});
   EXPECT_FALSE(Var<tSettings>("Settings").BetaVersions);
 
-  MoveTo(3);
+  MoveTo(5);
   Press({RKEY_Ok, RKEY_4, RKEY_7, RKEY_1, RKEY_9, RKEY_Recall, RKEY_1});
   EXPECT_STREQ("4711", Var<char[INPUTBOX_MAX_DIGITS + 1]>("InputText"));
   ExpectScreen("manager_password");
@@ -148,8 +159,8 @@ TEST_F(ManagerScenario, StartedAgainItShowsItsMenu) {
   sim->runTicks(10);
   EXPECT_FALSE(again >= 0 && sim->isRunning(again) && again != slot) << "the second copy ended";
   EXPECT_TRUE(sim->isRunning(slot));
-  EXPECT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
-  Press({RKEY_Exit});
+  EXPECT_EQ(MS_Dialog_NewTAPs, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  Press({RKEY_Exit, RKEY_Exit});
   EXPECT_EQ(MS_Inactive, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ(0, pvrsim::osd::regionCount());
   EXPECT_TRUE(sim->normalMode());

@@ -1,0 +1,168 @@
+// ScreensTest.cpp - the manager's screens in-process with more rows than the menu list holds: every
+// TAP of a long master list and every TAP without a package reached key by key, the grouped
+// overview, and long texts wrapped by their width without splitting a character.
+#include "Manager.h"
+#include "ManagerSim.h"
+
+namespace manager_test {
+namespace {
+
+class ScreensTest : public ManagerSim {
+ protected:
+  void SetUp() override {
+    ManagerSim::SetUp();
+    ASSERT_TRUE(installStandardFonts());
+    SettingsDefault();
+    MenuStateReset();
+  }
+  void TearDown() override {
+    ManagerStop();
+    ManagerSim::TearDown();
+  }
+  // The screen row under the cursor after each key, first the row the screen opens on.
+  static std::vector<int> Walk(dword key, int presses) {
+    std::vector<int> rows{ManagerWindowRow(OSDMenuGetCurrentItem())};
+    for (int i = 0; i < presses; i++) {
+      ManagerEvent(EVT_KEY, key, 0);
+      rows.push_back(ManagerWindowRow(OSDMenuGetCurrentItem()));
+    }
+    return rows;
+  }
+  static std::string CursorText() { return Menu[CurrentMenuLevel].Items[OSDMenuGetCurrentItem()].Text; }
+};
+
+// 75 TAPs: down reaches each one and then the options, page down and up
+// come back, and OK opens the TAP under the cursor, wherever it lies.
+TEST_F(ScreensTest, TheOverviewReachesEveryTapOfALongList) {
+  const int count = 75;
+  for (int i = 0; i < count; i++) master(0x10000 + i, ("TAP " + std::to_string(i)).c_str());
+  ManagerRefreshCache();
+  ManagerMenuOpen();
+  std::vector<int> rows = Walk(RKEY_Down, count + 3);
+  for (int i = 0; i <= count + 1; i++) EXPECT_EQ(i, rows[i]) << "down, step " << i;
+  EXPECT_EQ(count + 1, rows.back()) << "the last row stops the cursor";
+  EXPECT_EQ("Alpha password", CursorText());
+  std::vector<int> up = Walk(RKEY_Rewind, 12);
+  EXPECT_EQ(0, up.back()) << "page up comes back to the first TAP";
+  EXPECT_EQ("TAP 0", CursorText());
+  for (int step : {40, 33}) {
+    for (int i = 0; i < step; i++) ManagerEvent(EVT_KEY, RKEY_Down, 0);
+    int row = ManagerWindowRow(OSDMenuGetCurrentItem());
+    EXPECT_EQ("TAP " + std::to_string(row), CursorText());
+    ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+    EXPECT_EQ(MS_VersionList, MenuStateStack[0]);
+    EXPECT_STREQ(("TAP " + std::to_string(row)).c_str(), Menu[1].Title);
+    ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+    EXPECT_EQ(row, ManagerWindowRow(OSDMenuGetCurrentItem())) << "back on the TAP that was opened";
+  }
+}
+
+// Grouped by author or category: a header before each group that the
+// cursor skips, the groups sorted, the list order within a group, and the
+// TAPs on the disk without a package in a group of their own.
+TEST_F(ScreensTest, GroupingSortsTheTapsUnderHeaders) {
+  struct Entry {
+    const char *name, *author;
+    dword category;
+  } entries[] = {{"Tool B", "zed", 4}, {"Tool A", "Ann", 9}, {"Tool C", nullptr, 4}, {"Tool D", "ann", 1}};
+  for (const Entry &e : entries) {
+    tMasterList &m = master(0x2000 + e.category * 16 + (dword)strlen(e.author ? e.author : ""), e.name);
+    StringSet(&m.Author, e.author);
+    m.Category = e.category;
+  }
+  installed(0x7777);
+  ManagerRefreshCache();
+  struct Case {
+    tOverviewWindowMode mode;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {OWM_Linear, {"Tool B", "Tool A", "Tool C", "Tool D", "Template TAP"}},
+      {OWM_Category,
+       {"# Category 1", "Tool D", "# Category 4", "Tool B", "Tool C", "# Category 9", "Tool A",
+        "# Without package", "Template TAP"}},
+      {OWM_Author,
+       {"# Unknown author", "Tool C", "# Ann", "Tool A", "Tool D", "# zed", "Tool B", "# Without package",
+        "Template TAP"}},
+  };
+  for (const Case &c : cases) {
+    Settings.OverviewWindowMode = c.mode;
+    ManagerMenuOpen();
+    std::vector<std::string> rows;
+    for (int i = 0; i < Menu[0].NrItems - 2; i++) {
+      const tMenuItem &item = Menu[0].Items[i];
+      rows.push_back((item.Selectable ? "" : "# ") + std::string(item.Text));
+    }
+    EXPECT_EQ(c.rows, rows) << "mode " << c.mode;
+    EXPECT_EQ(c.mode == OWM_Linear ? 0 : 1, OSDMenuGetCurrentItem()) << "the cursor starts on the first TAP";
+    ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+  }
+}
+
+// Lines never wider than the memo nor longer than an item, broken at
+// blanks where there are any, never inside a UTF-8 character; the text
+// comes back whole from its lines.
+TEST_F(ScreensTest, LongTextsWrapByWidthAtWordsAndWholeCharacters) {
+  OSDMenuLoadStdFonts();
+  std::string words, umlauts, cyrillic(400, 'x');
+  for (int i = 0; i < 60; i++) words += (i > 0 ? " word" : "word") + std::to_string(i);
+  for (int i = 0; i < 90; i++) umlauts += "\xC3\xBC";                    // ü without a blank
+  for (int i = 0; i < 200; i++) cyrillic.replace(2 * i, 2, "\xD0\x96");  // Ж
+  struct Case {
+    const char *what;
+    std::string text;
+    bool blanksOnly;  // every break lies at a blank
+    int lines;        // -1: any number
+  } cases[] = {
+      {"words", words, true, -1},
+      {"one long word of two-byte characters", umlauts, false, -1},
+      {"wide characters, more bytes than an item holds", cyrillic, false, -1},
+      {"line ends", "first\r\nsecond\n\nfourth", true, 4},
+  };
+  for (const Case &c : cases) {
+    tManagerText t{};
+    ASSERT_TRUE(ManagerTextWrap(&t, c.text.c_str(), &OSDMenuFont_14, 566, MANAGER_TEXT_SIZE - 1)) << c.what;
+    if (c.lines >= 0) EXPECT_EQ(c.lines, t.NrLines) << c.what;
+    EXPECT_GT(t.NrLines, 1) << c.what;
+    std::string joined;
+    for (int i = 0; i < t.NrLines; i++) {
+      char line[MANAGER_TEXT_SIZE];
+      ManagerTextLine(&t, i, line, sizeof line);
+      EXPECT_LE(FMUC_GetStringWidth(line, &OSDMenuFont_14), 566u) << c.what << " line " << i;
+      byte bytes = 0;
+      for (const char *p = line; *p != '\0'; p += bytes) {
+        isUTF8Char(reinterpret_cast<const byte *>(p), &bytes);
+        ASSERT_LE(p + bytes, line + strlen(line)) << c.what << ": a character split at line " << i;
+      }
+      bool blank = t.Lines[i].Start > 0 && t.Text[t.Lines[i].Start - 1] == ' ';
+      if (i > 0 && c.blanksOnly && c.lines < 0) EXPECT_TRUE(blank) << c.what << " line " << i;
+      joined += (i > 0 && blank ? " " : "") + std::string(line);
+    }
+    if (c.lines < 0) EXPECT_EQ(c.text, joined) << c.what;
+    ManagerTextFree(&t);
+  }
+}
+
+// The description in the OSD language, else the other one; none when both are empty.
+TEST_F(ScreensTest, TheDescriptionFollowsTheOsdLanguage) {
+  struct Case {
+    const char *de, *en;
+    bool german;
+    const char *shown;
+  } cases[] = {{"Deutsch", "English", true, "Deutsch"},
+               {"Deutsch", "English", false, "English"},
+               {nullptr, "English", true, "English"},
+               {"Deutsch", "", false, "Deutsch"},
+               {"", nullptr, true, nullptr}};
+  for (const Case &c : cases) {
+    tVPD vpd{};
+    StringSet(&vpd.DE_Description, c.de);
+    StringSet(&vpd.EN_Description, c.en);
+    const char *shown = ManagerDescription(&vpd, c.german);
+    EXPECT_STREQ(c.shown, shown) << (c.de ? c.de : "null") << " / " << (c.en ? c.en : "null") << " "
+                                 << c.german;
+    VPDFree(&vpd);
+  }
+}
+
+}  // namespace
+}  // namespace manager_test
