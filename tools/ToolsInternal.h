@@ -85,3 +85,9 @@ bool WriterSave(tByteWriter *w, const char *fileName);
 typedef bool (*tFolderVisitor)(void *context, const char *folder, const char *fileName);
 bool FolderWalkFiles(const char *root, const char *extension, const char *skipFolder, dword maxPathLength,
                      tFolderVisitor visit, void *context);
+
+// ---- repository ------------------------------------------------------------
+// Why the master list's entries cannot be stored or used (an entry without
+// TAP ID, a bad VPDURL, two entries for one TAP), or null when they can; a
+// message with a TAP ID is formatted into reason (reasonSize bytes).
+const char *RepoMasterListCheck(const tRepoMasterList *list, char *reason, dword reasonSize);
