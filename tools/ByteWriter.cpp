@@ -65,7 +65,8 @@ void WriterString(tByteWriter *w, const char *s) {
 
 bool WriterSave(tByteWriter *w, const char *fileName) {
   bool pushed = HDD_TAP_PushDir();
-  bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) && ReplaceFile(fileName, w->Data, w->Size);
+  bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) &&
+              ReplaceWholeFile(fileName, w->Data, w->Size, nullptr, 0);
   if (pushed) HDD_TAP_PopDir();
   WriterFree(w);
   return done;

@@ -235,11 +235,6 @@ void URLDecode(char *text);
  * valid until the next call; "" when it does not fit or path is null. */
 char *BuildAbsolutePath(const char *path);
 
-/* Writes size bytes as the file fileName in the working directory: under a
- * temporary name first, renamed over the old file when complete, so a
- * reader sees the old or the new file whole.  True when done. */
-bool ReplaceFile(const char *fileName, const void *data, dword size);
-
 /* ======================================================================
  * Settings ("Vantero.settings" in the settings folder)
  * ====================================================================== */

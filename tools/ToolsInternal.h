@@ -6,7 +6,7 @@
 // bytes left; a failed read marks the reader failed and yields zeros, so a
 // loader checks once at the end (or before allocating) instead of after each
 // field.  Writers build the file image with a tByteWriter and hand it to
-// ReplaceFile in one piece.
+// Kalib's ReplaceWholeFile in one piece.
 #pragma once
 
 #include "Tools.h"
@@ -68,7 +68,7 @@ void WriterDword(tByteWriter *w, dword value);
 void WriterInt64(tByteWriter *w, int64 value);
 // Length (0 for null) and characters.
 void WriterString(tByteWriter *w, const char *s);
-// ReplaceFile of the image as fileName in the manager's settings folder
+// ReplaceWholeFile of the image as fileName in the manager's settings folder
 // (the working directory stays as it is) unless the writer failed; frees
 // the image.
 bool WriterSave(tByteWriter *w, const char *fileName);

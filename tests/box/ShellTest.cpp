@@ -36,6 +36,8 @@ TEST_F(ShellTest, DoubleQuotesAndBackslashes) {
   EXPECT_TRUE(std::filesystem::is_directory(disk("it's")));
   ASSERT_EQ(system("echo '' x > /mnt/hd/out"), 0);  // an empty word is a word
   EXPECT_EQ(readHostFile(disk("out")), " x\n");
+  ASSERT_EQ(system("echo a#b > /mnt/hd/out # a comment"), 0);  // only a word's first '#' starts one
+  EXPECT_EQ(readHostFile(disk("out")), "a#b\n");
 }
 
 TEST_F(ShellTest, ListsFollowTheStatus) {

@@ -127,6 +127,24 @@ TEST_F(PathTest, OverlongResultsAreRefused) {
   EXPECT_EQ("", Convert((tooLong + "/x.tap").c_str(), PK_TapFolder));
 }
 
+TEST_F(PathTest, LinuxPathOfANameInTheCurrentFolder) {
+  const std::string fits(511 - strlen("/mnt/hd/ProgramFiles/"), 'f');  // 511 characters in all
+  const std::string tooLong = fits + "f";
+  struct Case {
+    const char *name;
+    std::string expected;  // "" : refused
+  } cases[] = {{"Vantero.tap", "/mnt/hd/ProgramFiles/Vantero.tap"},
+               {fits.c_str(), "/mnt/hd/ProgramFiles/" + fits},
+               {tooLong.c_str(), ""},
+               {"", ""},
+               {nullptr, ""}};
+  for (const Case &c : cases) {
+    char path[KALIB_PATH_MAX] = "old";
+    EXPECT_EQ(!c.expected.empty(), LinuxPathInCurrentDir(c.name, path)) << c.expected;
+    EXPECT_EQ(c.expected, path);
+  }
+}
+
 TEST(StringEndsWithTest, Cases) {
   EXPECT_TRUE(StringEndsWith("Vantero.tap", ".tap"));
   EXPECT_TRUE(StringEndsWith("tap", "tap"));

@@ -125,6 +125,9 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_TRUE(Var<tSettings>("Settings").BetaVersions);
   EXPECT_EQ(20u, Var<tSettings>("Settings").StartupDelay);
   ExpectScreen("manager_options");
+  Press({RKEY_Down, RKEY_Left});  // the grouping wraps from its first value to its last
+  EXPECT_EQ(OWM_Deactivated, Var<tSettings>("Settings").OverviewWindowMode);
+  Press({RKEY_Right, RKEY_Up});
   Press({RKEY_Up, RKEY_Up, RKEY_Up, RKEY_Left, RKEY_Exit});
   EXPECT_FALSE(Var<tSettings>("Settings").BetaVersions);
 
