@@ -97,11 +97,12 @@ static void MemoRowText(int row, tManagerRow *out) {
 }
 
 // Shows a long text in memo mode on level 2, wrapped to the memo's width.
-static void ShowMemo(const char *title, const char *subTitle, const char *text) {
+static void ShowMemo(const char *title, const char *subTitle, const char *text, tMenuCallback draw) {
   static const tHint hints[] = {
       {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
   Open(2, FALSE, title, subTitle, hints, 3);
   OSDMenuSetDisplayMode(MD_Memo);
+  OSDMenuSetCallback(draw);
   if (!ManagerTextWrap(&Memo, text, Menu[2].MemoFont, MEMO_WIDTH, MANAGER_TEXT_SIZE - 1))
     LogVantero("Not enough memory for the %s of '%s'", subTitle, title);
   ManagerWindowFill(Memo.NrLines, MemoRowText, TRUE, 0);
@@ -123,7 +124,8 @@ static void ShowReleaseNotes(int cacheIndex) {
   const char *notes = nullptr;
   if (VPDLoadStd(&vpd, e->TAPID) && e->VPDVersionIndex < vpd.NrOfVersions)
     notes = vpd.Versions[e->VPDVersionIndex].ReleaseNotes;
-  ShowMemo(title, "Release notes", notes != nullptr && notes[0] != '\0' ? notes : "No release notes.");
+  ShowMemo(title, "Release notes", notes != nullptr && notes[0] != '\0' ? notes : "No release notes.",
+           nullptr);
   VPDFree(&vpd);
 }
 
@@ -143,8 +145,52 @@ static void ShowDescription(int masterIndex) {
   const char *code = iso639_1(TAP_GetSystemVar(SYSVAR_OSD_LANGUAGE));
   bool german = code != nullptr && strcmp(code, "de") == 0;
   const char *text = VPDLoadStd(&vpd, m->TAPID) ? ManagerDescription(&vpd, german) : nullptr;
-  ShowMemo(title, ManagerText(MT_Description), text != nullptr ? text : ManagerText(MT_NoDescription));
+  ShowMemo(title, ManagerText(MT_Description), text != nullptr ? text : ManagerText(MT_NoDescription),
+           nullptr);
   VPDFree(&vpd);
+}
+
+// The screenshot shown: the package's bytes (owned) and the graphic that
+// points into them, drawn into the menu's list box after the list.
+static byte *ShotBytes = nullptr;
+static TYPE_GrData Shot;
+
+static void ShotFree(void) {
+  TAP_MemFree(ShotBytes);
+  ShotBytes = nullptr;
+  memset(&Shot, 0, sizeof Shot);
+}
+
+// Centred in the list box (60, 96, 600 x 367) when it fits, else on the screen.
+static void DrawShot(dword part, word rgn) {
+  if (part != MP_List || Shot.data == nullptr) return;
+  bool fits = Shot.width <= 600 && Shot.height <= 367;
+  int x = fits ? 60 + (600 - Shot.width) / 2 : (720 - Shot.width) / 2;
+  int y = fits ? 96 + (367 - Shot.height) / 2 : (576 - Shot.height) / 2;
+  TAP_Osd_PutGd(rgn, x, y, &Shot, FALSE);
+}
+
+static void ShowScreenshot(int masterIndex) {
+  const tMasterList *m = &Settings.MasterList[masterIndex];
+  char title[MENU_TEXT_BYTES];
+  TitleOf(m, nullptr, title, sizeof title);
+  ShotFree();
+  tVPD vpd;
+  memset(&vpd, 0, sizeof vpd);
+  bool loaded = VPDLoadStd(&vpd, m->TAPID);
+  const char *problem = nullptr;
+  if (!loaded || vpd.Screenshot == nullptr || vpd.ScreenShotSize <= 0) {
+    problem = ManagerText(MT_NoScreenshot);
+  } else if (!ScreenshotToGrData(vpd.Screenshot, (dword)vpd.ScreenShotSize, &Shot)) {
+    problem = ManagerText(MT_ScreenshotUnreadable);
+    LogVantero("The screenshot of '%s' (%8.8x) cannot be shown", title, (unsigned)m->TAPID);
+  } else {
+    // The graphic points into the bytes: they stay while it is shown.
+    ShotBytes = vpd.Screenshot;
+    vpd.Screenshot = nullptr;
+  }
+  VPDFree(&vpd);
+  ShowMemo(title, ManagerText(MT_Screenshot), problem != nullptr ? problem : "", DrawShot);
 }
 
 // The notice of new and updated TAPs and of revoked versions installed:
@@ -267,6 +313,7 @@ static void ShowCurrentState(void) {
       break;
     default:
       MenuStateReset();
+      ShotFree();
       ManagerOverviewFree();
       ManagerTextFree(&Memo);
       OSDMenuDestroy();
@@ -341,6 +388,9 @@ static void MenuKey(dword key) {
   } else if (key == RKEY_Green && state == MS_VersionList) {
     Push(MS_Description);
     ShowDescription(VersionListTAP);
+  } else if (key == RKEY_Blue && state == MS_VersionList) {
+    Push(MS_Screenshot);
+    ShowScreenshot(VersionListTAP);
   }
 }
 
@@ -388,6 +438,7 @@ void ManagerStop(void) {
   TAP_MemFree(NewsEntries);
   NewsEntries = nullptr;
   NewsCount = 0;
+  ShotFree();
   SettingsSave();
   TAPsOnBoardFree();
   TAPCacheFree();

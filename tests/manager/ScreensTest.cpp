@@ -1,8 +1,10 @@
 // ScreensTest.cpp - the manager's screens in-process with more rows than the menu list holds: every
 // TAP of a long master list and every TAP without a package reached key by key, the grouped
 // overview, and long texts wrapped by their width without splitting a character.
+#include "Golden.h"
 #include "Manager.h"
 #include "ManagerSim.h"
+#include "osd/Osd.h"
 
 namespace manager_test {
 namespace {
@@ -27,6 +29,30 @@ class ScreensTest : public ManagerSim {
       rows.push_back(ManagerWindowRow(OSDMenuGetCurrentItem()));
     }
     return rows;
+  }
+  // A package of one version with a screenshot (bytes as stored) and an English description.
+  void ShotPackage(uint32_t id, const std::string &shot, const char *description) {
+    package(id, {{"1.0", 1000, DM_Final}});
+    char name[16];
+    snprintf(name, sizeof name, "%08X.vpd", id);
+    tVPD vpd{};
+    ASSERT_TRUE(VPDLoad(&vpd, name));
+    vpd.ScreenShotSize = static_cast<int>(shot.size());
+    vpd.Screenshot = static_cast<byte *>(TAP_MemAlloc(shot.size() + 1));
+    memcpy(vpd.Screenshot, shot.data(), shot.size());
+    StringSet(&vpd.EN_Description, description);
+    ASSERT_TRUE(VPDSave(&vpd, name));
+    VPDFree(&vpd);
+  }
+  // A 240 x 120 picture in three bands, as "vdtool publish" stores one.
+  static std::string Picture() {
+    std::string b = "KGR1";
+    b += std::string("\xF0\x00\x78\x00", 4);
+    for (int y = 0; y < 120; y++) {
+      const char *colour = y < 40 ? "\x30\x60\xE0\xFF" : y < 80 ? "\xF0\xF0\xF0\xFF" : "\x20\xC0\x40\xFF";
+      b += '\xFF' + std::string(colour, 4) + '\xEF' + std::string(colour, 4);  // 128 + 112 pixels
+    }
+    return b;
   }
   static std::string CursorText() { return Menu[CurrentMenuLevel].Items[OSDMenuGetCurrentItem()].Text; }
 };
@@ -140,6 +166,51 @@ TEST_F(ScreensTest, LongTextsWrapByWidthAtWordsAndWholeCharacters) {
     if (c.lines < 0) EXPECT_EQ(c.text, joined) << c.what;
     ManagerTextFree(&t);
   }
+}
+
+// Blue shows the screenshot, or says why there is none; green the description, wrapped.
+TEST_F(ScreensTest, ScreenshotAndDescriptionScreens) {
+  std::string notes;
+  for (int i = 0; i < 80; i++) notes += "The timer list keeps its place when a recording starts. ";
+  struct Case {
+    const char *what, *golden;
+    std::string shot;
+    const char *line;  // the memo's first line; "" none
+  } cases[] = {
+      {"a picture", "manager_screenshot", Picture(), ""},
+      {"damaged", "manager_screenshot_damaged", Picture().substr(0, 100), "The screenshot cannot be shown."},
+      {"none", nullptr, "", "This package has no screenshot."},
+  };
+  uint32_t id = 0xD4000000;
+  for (const Case &c : cases) {
+    ShotPackage(++id, c.shot, notes.c_str());
+    master(id, "Shot Tool", 5000);
+  }
+  ManagerRefreshCache();
+  ManagerMenuOpen();
+  for (int i = 0; i < 3; i++) {
+    const Case &c = cases[i];
+    ManagerMenuOpen();
+    for (int k = 0; k < i; k++) ManagerEvent(EVT_KEY, RKEY_Down, 0);
+    ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+    ManagerEvent(EVT_KEY, RKEY_Blue, 0);
+    ASSERT_EQ(MS_Screenshot, MenuStateStack[0]) << c.what;
+    EXPECT_EQ(c.line, std::string(Menu[2].NrItems > 0 ? Menu[2].Items[0].Text : "")) << c.what;
+    if (c.golden != nullptr)
+      EXPECT_TRUE(osdtest::MatchesGolden(c.golden, pvrsim::osd::visibleScreen(), "tests/manager/golden"));
+    ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+    EXPECT_EQ(MS_VersionList, MenuStateStack[0]) << c.what;
+  }
+  ManagerEvent(EVT_KEY, RKEY_Green, 0);
+  ASSERT_EQ(MS_Description, MenuStateStack[0]);
+  EXPECT_TRUE(
+      osdtest::MatchesGolden("manager_description", pvrsim::osd::visibleScreen(), "tests/manager/golden"));
+  std::vector<int> lines = Walk(RKEY_Down, 300);
+  int last = lines.back();
+  EXPECT_GT(last, 30) << "the description scrolls past the menu's 30 items";
+  std::string end = CursorText();
+  EXPECT_EQ("starts. ", end.substr(end.size() - 8)) << "the last line of the text";
+  EXPECT_EQ(last + 1, ManagerWindowRowCount()) << "down reaches the last line";
 }
 
 // The description in the OSD language, else the other one; none when both are empty.
