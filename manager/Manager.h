@@ -11,7 +11,8 @@
 // The manager's own texts in the language file, after the 104 it shares
 // with the installer.
 typedef enum {
-  MT_Description = 52,  // shared with the installer
+  MT_NoConnection = 34,  // shared with the installer
+  MT_Description = 52,
   MT_First = 104,
   MT_WithoutPackage = MT_First,
   MT_CategoryN,
@@ -134,6 +135,45 @@ void ManagerOverviewFree(void);
 // german (a German OSD), else the English one; the other one when that is
 // missing or empty; null when the package has none.
 const char *ManagerDescription(const tVPD *vpd, bool german);
+
+// The query of the package repository.  Its address is "URL=" of
+// MANAGER_REPOSITORY_INI in the settings folder, else the default.
+#define MANAGER_REPOSITORY_INI "Repository.ini"
+#define MANAGER_REPOSITORY_DEFAULT "http://127.0.0.1:8080/"
+#define MANAGER_QUERY_STALL_TICKS 3000  // a download without progress for 30 s ends
+typedef enum { QS_Idle, QS_MasterList, QS_Packages, QS_Done, QS_Failed } tQueryState;
+typedef enum { QD_Running, QD_Done, QD_Failed } tDownloadState;
+typedef struct {
+  int State;    // tQueryState
+  int Problem;  // QS_Failed: MT_ServerUnreachable or MT_MasterListDamaged; 0 cancelled
+  char Repository[REPO_URL_MAX];
+  char URL[REPO_URL_MAX];   // of the download under way
+  dword Bytes;              // of it so far
+  dword LastProgress;       // tick of its last growth
+  int Entry, Next;          // master-list index of the package on its way, where the search goes on
+  int Total, Done, Failed;  // packages to fetch, fetched, failed
+  bool Cancelled;           // nothing starts after the package on its way
+  dword *NewStamps;         // the repository's VPDTimeStamp per master-list entry
+} tManagerQuery;
+extern tManagerQuery Query;
+// The repository's address into url (size bytes).
+void ManagerRepositoryURL(char *url, dword size);
+// Starts a query: the master list's download; false (Query.State QS_Failed)
+// when it could not start.
+bool ManagerQueryStart(void);
+// On idle events: looks at the download under way and moves the query on;
+// false when no query runs.  At the end (QS_Done or QS_Failed) the cache is
+// rebuilt and settings, cache and inventory saved.
+bool ManagerQueryIdle(void);
+// The query at start: armed by ManagerStart when AutoUpdateChecks is on;
+// due once, StartupDelay seconds later.
+void ManagerQueryArm(void);
+bool ManagerAutoQueryDue(void);
+// The manager ends: a download under way is ended, its files removed.
+void ManagerQueryStop(void);
+// EXIT: ends the master list's download at once; while packages come, the
+// one on its way is the last.
+void ManagerQueryCancel(void);
 
 // The menus.  ManagerMenuOpen shows the overview (menu state MS_Overview);
 // ManagerEvent handles every event while the manager runs and returns what

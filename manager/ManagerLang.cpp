@@ -29,5 +29,6 @@ const char *ManagerText(int id) {
   const char *text = id >= 0 && id < MT_Last ? LangGetString((dword)id) : nullptr;
   if (text != nullptr && text[0] != '\0') return text;
   if (id == MT_Description) return "Description";
+  if (id == MT_NoConnection) return "No connection to the server";
   return id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
 }

@@ -150,6 +150,11 @@ static void ShowDescription(int masterIndex) {
   VPDFree(&vpd);
 }
 
+static void ShowCurrentState(void);
+static void Push(tMenuState state);
+static void Enter(tMenuState state);
+bool ManagerMenuIsOpen(void);
+
 // The screenshot shown: the package's bytes (owned) and the graphic that
 // points into them, drawn into the menu's list box after the list.
 static byte *ShotBytes = nullptr;
@@ -233,7 +238,16 @@ static void NewsSeen(void) {
   SettingsSave();
 }
 
-enum { OI_Beta, OI_InstallerTest, OI_AutoUpdate, OI_StartupDelay, OI_Grouping, OI_ServerQuery, OI_Passwords };
+enum {
+  OI_Beta,
+  OI_InstallerTest,
+  OI_AutoUpdate,
+  OI_StartupDelay,
+  OI_Grouping,
+  OI_ServerQuery,
+  OI_Passwords,
+  OI_Repository
+};
 
 static void ShowOptions(int item) {
   static const tHint hints[] = {
@@ -252,10 +266,13 @@ static void ShowOptions(int item) {
                  TRUE, 0);
   OSDMenuItemAdd("Start-up delay", delay, nullptr, nullptr, TRUE, TRUE, 0);
   OSDMenuItemAdd("Overview grouping", GroupingNames[grouping], nullptr, nullptr, TRUE, TRUE, 0);
-  OSDMenuItemAdd("Query the server again", FlagDoServerQuery ? "yes (offline)" : "no", nullptr, nullptr,
-                 FALSE, FALSE, 0);
+  OSDMenuItemAdd(ManagerText(MT_QueryServer), FlagDoServerQuery ? "asked for" : "", nullptr, nullptr, TRUE,
+                 FALSE, 0);
   OSDMenuItemAdd("Alpha passwords entered", passwords, nullptr, nullptr, FALSE, FALSE, 0);
-  OSDMenuItemSetTextColor(OI_ServerQuery, COLOUR_HEADER);
+  char repository[REPO_URL_MAX];
+  ManagerRepositoryURL(repository, sizeof repository);
+  OSDMenuItemAdd(ManagerText(MT_Repository), repository, nullptr, nullptr, FALSE, FALSE, 0);
+  OSDMenuItemSetTextColor(OI_Repository, COLOUR_HEADER);
   OSDMenuItemSetTextColor(OI_Passwords, COLOUR_HEADER);
   Show(item);
 }
@@ -290,6 +307,67 @@ static void ChangeOption(int item, int step) {
   SettingsSave();
   if (visibility) ManagerRefreshCache();
   ShowOptions(item);
+}
+
+// The query on screen: an info box with the spinner and the count while it
+// runs (only when the menu is open; a query at start runs unseen), then the
+// notice of news or the dialog that says why it failed.
+static bool QueryShown = false;
+static char QueryText[MANAGER_TEXT_SIZE];
+
+static void QueryBox(void) {
+  char text[MANAGER_TEXT_SIZE], count[32];
+  snprintf(count, sizeof count, ManagerText(MT_CountOf), Query.Done + Query.Failed + 1, Query.Total);
+  snprintf(text, sizeof text, "%s  %u bytes", Query.State == QS_Packages ? count : REPO_MASTERLIST_NAME,
+           (unsigned)Query.Bytes);
+  if (strcmp(text, QueryText) != 0) {
+    snprintf(QueryText, sizeof QueryText, "%s", text);
+    OSDMenuInfoBoxShow(ManagerText(MT_Querying), QueryText, 0);
+    OSDMenuWaitSpinnerInit();
+  }
+  OSDMenuWaitSpinnerIdle();
+}
+
+// Starts a query that the user asked for.
+static void QueryOnRequest(bool shown) {
+  QueryShown = shown && ManagerMenuIsOpen();
+  QueryText[0] = '\0';
+  if (ManagerQueryStart() && QueryShown) QueryBox();
+}
+
+static void NoMasterListDialog(void) {
+  Push(MS_Dialog_NoMasterList);
+  OSDMenuMessageBoxInitialize(ManagerText(MT_NoConnection),
+                              ManagerText(Query.Problem != 0 ? Query.Problem : MT_ServerUnreachable));
+  OSDMenuMessageBoxButtonAdd(ManagerText(MT_Retry));
+  OSDMenuMessageBoxButtonAdd("OK");
+  OSDMenuMessageBoxButtonSelect(0);
+  OSDMenuMessageBoxShow();
+}
+
+// An idle event while a query runs or just ended.
+static void QueryIdle(void) {
+  int before = Query.State;
+  if (!ManagerQueryIdle() && before != QS_Failed) return;
+  if (Query.State == QS_MasterList || Query.State == QS_Packages) {
+    if (QueryShown) QueryBox();
+    return;
+  }
+  if (QueryShown) OSDMenuInfoBoxDestroy();
+  bool shown = QueryShown && ManagerMenuIsOpen();
+  QueryShown = false;
+  int state = Query.State;
+  Query.State = QS_Idle;
+  if (!shown) return;
+  if (state == QS_Failed && Query.Problem != 0) {
+    NoMasterListDialog();
+  } else if (state == QS_Done && (Settings.DisplayNewMessage || Settings.DisplayRevokedMessage)) {
+    MenuStateReset();
+    MenuStatePush(MS_Overview);
+    Enter(MS_Dialog_NewTAPs);
+  } else {
+    ShowCurrentState();
+  }
 }
 
 bool ManagerMenuIsOpen(void) { return MenuStateStack[0] != MS_Inactive; }
@@ -372,6 +450,8 @@ static void MenuKey(dword key) {
     if (state == MS_Dialog_NewTAPs) NewsSeen();
     MenuStatePop();
     ShowCurrentState();
+  } else if (state == MS_Options && key == RKEY_Ok && item == OI_ServerQuery) {
+    QueryOnRequest(true);
   } else if (state == MS_Options && (key == RKEY_Left || key == RKEY_Right || key == RKEY_Ok)) {
     ChangeOption(item, key == RKEY_Left ? -1 : 1);
   } else if (key == RKEY_Ok && state == MS_Overview) {
@@ -403,6 +483,8 @@ static void PasswordEvent(word event, dword param1, dword param2) {
   if (MenuStateStack[0] == MS_Dialog_AlphaInput) return;
   if (Settings.NrOfAlphaPasswords != before) ManagerRefreshCache();
   ShowCurrentState();
+  // A new password may unlock versions the box has not heard of yet.
+  if (FlagDoServerQuery && Query.State == QS_Idle) QueryOnRequest(true);
 }
 
 dword ManagerEvent(word event, dword param1, dword param2) {
@@ -410,6 +492,21 @@ dword ManagerEvent(word event, dword param1, dword param2) {
   dword result = 0;
   if (event == EVT_STOP) {
     ManagerStop();
+  } else if (event == EVT_IDLE && Query.State != QS_Idle) {
+    QueryIdle();
+  } else if (Query.State != QS_Idle && QueryShown && event == EVT_KEY) {
+    // While the query runs the box takes EXIT only: it cancels.
+    if (param1 == RKEY_Exit) ManagerQueryCancel();
+  } else if (event == EVT_IDLE && ManagerAutoQueryDue()) {
+    QueryOnRequest(false);
+  } else if (MenuStateStack[0] == MS_Dialog_NoMasterList) {
+    OSDMenuEvent(&event, &param1, &param2);
+    if (!OSDMenuMessageBoxIsVisible()) {
+      bool retry = OSDMenuMessageBoxLastButton() == 0;
+      MenuStatePop();
+      ShowCurrentState();
+      if (retry) QueryOnRequest(true);
+    }
   } else if (!ManagerMenuIsOpen()) {
     if (event == EVT_KEY && param1 == MANAGER_MENU_KEY)
       ManagerMenuOpen();
@@ -430,6 +527,8 @@ void ManagerStop(void) {
   CallTraceEnter("ManagerStop");
   if (InputRgn != 0) TAP_Osd_Delete(InputRgn);
   InputRgn = 0;
+  ManagerQueryStop();
+  OSDMenuInfoBoxDestroyNoOSDUpdate();
   OSDMenuMessageBoxDestroyNoOSDUpdate();
   OSDMenuDestroy();
   MenuStateReset();

@@ -126,5 +126,6 @@ void ManagerStart(void) {
   SettingsSave();
   LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries,
              TAPsOnBoardCount);
+  ManagerQueryArm();
   CallTraceExit(nullptr);
 }

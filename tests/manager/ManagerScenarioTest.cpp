@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "Golden.h"
+#include "Manager.h"
 #include "ManagerSim.h"
 #include "osd/Osd.h"
 
@@ -138,8 +139,12 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   Press({RKEY_Ok});
   ASSERT_EQ(1, Var<tSettings>("Settings").NrOfAlphaPasswords);
   EXPECT_EQ(4711u, Var<tSettings>("Settings").AlphaPasswords[0]);
-  EXPECT_TRUE(Var<bool>("FlagDoServerQuery"));
+  EXPECT_FALSE(Var<bool>("FlagDoServerQuery")) << "the new password started a query";
+  EXPECT_EQ(QS_MasterList, Var<tManagerQuery>("Query").State);
   EXPECT_EQ(0, Var<word>("InputRgn"));
+  ExpectScreen("manager_query");
+  Press({RKEY_Exit});
+  EXPECT_EQ(QS_Idle, Var<tManagerQuery>("Query").State) << "EXIT cancels the query";
   EXPECT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ("Alpha Tool | 1.0 -> 1.2  update", Row(0, 0)) << "the password unlocked version 1.2";
 
