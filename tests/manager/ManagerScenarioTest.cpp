@@ -161,6 +161,28 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_EQ(2, Settings.NrOfMasterListEntries);
 }
 
+// A query on request that gets nothing (no wget answers): after the time-out the dialog says the
+// server could not be reached and offers a retry; the local files stay byte for byte.
+TEST_F(ManagerScenario, AnUnreachableServerKeepsTheFilesAndOffersARetry) {
+  Press({RKEY_Menu, RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+  std::string settings = getSetting("Vantero.settings"), package = getSetting("A1000001.vpd");
+  MoveTo(5);
+  Press({RKEY_Ok});
+  ASSERT_EQ(QS_MasterList, Var<tManagerQuery>("Query").State);
+  sim->runTicks(MANAGER_QUERY_STALL_TICKS + 100);
+  ASSERT_EQ(MS_Dialog_NoMasterList, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  ExpectScreen("manager_no_master_list");
+  EXPECT_EQ(settings, getSetting("Vantero.settings"));
+  EXPECT_EQ(package, getSetting("A1000001.vpd"));
+  Press({RKEY_Ok});
+  EXPECT_EQ(QS_MasterList, Var<tManagerQuery>("Query").State) << "retry";
+  Press({RKEY_Exit});
+  EXPECT_EQ(QS_Idle, Var<tManagerQuery>("Query").State);
+  EXPECT_EQ(MS_Options, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+}
+
 // Started once more while it runs, the manager shows its menu in the running copy.
 TEST_F(ManagerScenario, StartedAgainItShowsItsMenu) {
   int again = sim->startTap("/ProgramFiles/Vantero.tap");
