@@ -244,6 +244,7 @@ bool ManagerQueryStart(void) {
   CallTraceEnter("ManagerQueryStart");
   memset(&Query, 0, sizeof Query);
   FlagDoServerQuery = FALSE;
+  Armed = false;  // a query at start would only repeat this one
   ManagerRepositoryURL(Query.Repository, sizeof Query.Repository);
   char url[REPO_URL_MAX];
   Query.State = QS_MasterList;

@@ -147,7 +147,9 @@ TEST_F(ScreensTest, LongTextsWrapByWidthAtWordsAndWholeCharacters) {
   for (const Case &c : cases) {
     tManagerText t{};
     ASSERT_TRUE(ManagerTextWrap(&t, c.text.c_str(), &OSDMenuFont_14, 566, MANAGER_TEXT_SIZE - 1)) << c.what;
-    if (c.lines >= 0) EXPECT_EQ(c.lines, t.NrLines) << c.what;
+    if (c.lines >= 0) {
+      EXPECT_EQ(c.lines, t.NrLines) << c.what;
+    }
     EXPECT_GT(t.NrLines, 1) << c.what;
     std::string joined;
     for (int i = 0; i < t.NrLines; i++) {
@@ -160,10 +162,14 @@ TEST_F(ScreensTest, LongTextsWrapByWidthAtWordsAndWholeCharacters) {
         ASSERT_LE(p + bytes, line + strlen(line)) << c.what << ": a character split at line " << i;
       }
       bool blank = t.Lines[i].Start > 0 && t.Text[t.Lines[i].Start - 1] == ' ';
-      if (i > 0 && c.blanksOnly && c.lines < 0) EXPECT_TRUE(blank) << c.what << " line " << i;
+      if (i > 0 && c.blanksOnly && c.lines < 0) {
+        EXPECT_TRUE(blank) << c.what << " line " << i;
+      }
       joined += (i > 0 && blank ? " " : "") + std::string(line);
     }
-    if (c.lines < 0) EXPECT_EQ(c.text, joined) << c.what;
+    if (c.lines < 0) {
+      EXPECT_EQ(c.text, joined) << c.what;
+    }
     ManagerTextFree(&t);
   }
 }
@@ -196,8 +202,9 @@ TEST_F(ScreensTest, ScreenshotAndDescriptionScreens) {
     ManagerEvent(EVT_KEY, RKEY_Blue, 0);
     ASSERT_EQ(MS_Screenshot, MenuStateStack[0]) << c.what;
     EXPECT_EQ(c.line, std::string(Menu[2].NrItems > 0 ? Menu[2].Items[0].Text : "")) << c.what;
-    if (c.golden != nullptr)
+    if (c.golden != nullptr) {
       EXPECT_TRUE(osdtest::MatchesGolden(c.golden, pvrsim::osd::visibleScreen(), "tests/manager/golden"));
+    }
     ManagerEvent(EVT_KEY, RKEY_Exit, 0);
     EXPECT_EQ(MS_VersionList, MenuStateStack[0]) << c.what;
   }
