@@ -35,7 +35,7 @@ JSON
 $BUILD/vdtool/vdtool publish "$RUN/pkg/Gallery.json" --out "$RUN/repo"
 python3 -m http.server "$REPOPORT" --bind 127.0.0.1 -d "$RUN/repo" >"$RUN/repo.log" 2>&1 &
 SERVER=$!
-trap 'kill $SERVER' EXIT
+trap 'kill $SERVER 2>/dev/null || true' EXIT
 printf 'URL=http://127.0.0.1:%s/\r\n' "$REPOPORT" >"$RUN/Repository.ini"
 echo "the wget that pvrsim's box shell runs" >"$RUN/wget"
 COPIES=(--copy "$RUN/wget=/ProgramFiles/" --copy "$BUILD/payloads/files/Vantero.lng=/ProgramFiles/Settings/Vantero/"
