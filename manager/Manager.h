@@ -51,6 +51,8 @@ void ManagerStart(void);
 // Adds a master-list entry for every package file "<TAPID>.vpd" in the
 // settings folder whose TAP the list lacks; returns the number added.
 int ManagerAddPackages(void);
+// The index of the TAP's entry in the settings' master list; -1 none.
+int ManagerMasterIndex(dword tapId);
 // Rebuilds and saves the TAP cache (after a new password or option).
 void ManagerRefreshCache(void);
 

@@ -11,17 +11,11 @@
 tOverviewRow *OverviewRows = nullptr;
 int OverviewRowCount = 0;
 
-static bool InMasterList(dword tapId) {
-  for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++)
-    if (Settings.MasterList[i].TAPID == tapId) return true;
-  return false;
-}
-
 // An inventory entry shown on its own: on the disk now, not a file of
 // another package, and without a package of its own.
 static bool Unpackaged(int tob) {
   const tTAPsOnBoard *o = &TAPsOnBoard[tob];
-  return o->Found && o->PartOf == 0 && !InMasterList(o->TAPID);
+  return o->Found && o->PartOf == 0 && ManagerMasterIndex(o->TAPID) < 0;
 }
 
 static const char *AuthorOf(int master) {

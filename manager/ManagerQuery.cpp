@@ -125,19 +125,13 @@ static int PollDownload(void) {
   return QD_Running;
 }
 
-static int FindMaster(dword tapId) {
-  for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++)
-    if (Settings.MasterList[i].TAPID == tapId) return i;
-  return -1;
-}
-
 // Takes the repository's list into the settings' master list: new TAPs come
 // in marked NF_New, each new or changed one is marked VPDUpdated; the time
 // stamp is taken over only when its package arrived.
 static bool ApplyMasterList(const tRepoMasterList *list) {
   int count = Settings.MasterList != nullptr ? Settings.NrOfMasterListEntries : 0, added = 0;
   for (int i = 0; i < list->NrOfEntries; i++)
-    if (FindMaster(list->Entries[i].TAPID) < 0) added++;
+    if (ManagerMasterIndex(list->Entries[i].TAPID) < 0) added++;
   if (added > 0) {
     tMasterList *grown = (tMasterList *)TAP_MemAlloc((dword)(count + added) * sizeof(tMasterList));
     if (grown == nullptr) return false;
@@ -149,7 +143,7 @@ static bool ApplyMasterList(const tRepoMasterList *list) {
   Query.Total = 0;
   for (int i = 0; i < list->NrOfEntries; i++) {
     const tMasterList *r = &list->Entries[i];
-    int at = FindMaster(r->TAPID);
+    int at = ManagerMasterIndex(r->TAPID);
     tMasterList *m = at >= 0 ? &Settings.MasterList[at] : &Settings.MasterList[count];
     if (at < 0) {
       m->TAPID = r->TAPID;
