@@ -37,6 +37,10 @@ typedef enum {
 // Text id of the loaded language file; the English text when the file has
 // none for it; the empty text for an unknown id.  Owned by the library.
 const char *ManagerText(int id);
+// ManagerText of a text used as a printf format: the English text unless
+// the loaded one has the same conversions in the same order (a translation
+// must never make the formatting read arguments that are not there).
+const char *ManagerFormat(int id);
 // The key that opens the menu while the manager runs in the background.
 #define MANAGER_MENU_KEY RKEY_Menu
 #define MANAGER_TEXT_SIZE 128  // a row's text or value, terminated

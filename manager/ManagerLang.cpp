@@ -1,6 +1,8 @@
 // ManagerLang.cpp - the manager's own texts from the language file
 // "Vantero.lng" in the OSD language, with the English text when the file
 // lacks one (an older language file, or none at all).
+#include <string.h>
+
 #include "Manager.h"
 
 // In the order of the numbers from MT_First on; the same texts as the
@@ -31,4 +33,30 @@ const char *ManagerText(int id) {
   if (id == MT_Description) return "Description";
   if (id == MT_NoConnection) return "No connection to the server";
   return id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
+}
+
+// The conversions of a format text in order ("%u of %d" gives "ud"); false
+// when there are more than fit or one has flags or a width.
+static bool Conversions(const char *text, char *out, dword size) {
+  dword n = 0;
+  for (const char *p = text; *p != '\0'; p++) {
+    if (*p != '%') continue;
+    p++;
+    if (*p == '%') continue;
+    if (*p == '\0' || n + 1 >= size) return false;
+    out[n++] = *p;
+  }
+  out[n] = '\0';
+  return true;
+}
+
+const char *ManagerFormat(int id) {
+  const char *text = ManagerText(id);
+  const char *english = id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
+  char want[8], got[8];
+  // A translation is used as a format only with the English text's conversions.
+  if (text != english && Conversions(english, want, sizeof want) && Conversions(text, got, sizeof got) &&
+      strcmp(want, got) == 0)
+    return text;
+  return english;
 }

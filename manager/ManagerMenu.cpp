@@ -317,7 +317,7 @@ static char QueryText[MANAGER_TEXT_SIZE];
 
 static void QueryBox(void) {
   char text[MANAGER_TEXT_SIZE], count[32];
-  snprintf(count, sizeof count, ManagerText(MT_CountOf), Query.Done + Query.Failed + 1, Query.Total);
+  snprintf(count, sizeof count, ManagerFormat(MT_CountOf), Query.Done + Query.Failed + 1, Query.Total);
   snprintf(text, sizeof text, "%s  %u bytes", Query.State == QS_Packages ? count : REPO_MASTERLIST_NAME,
            (unsigned)Query.Bytes);
   if (strcmp(text, QueryText) != 0) {

@@ -101,7 +101,7 @@ static void HeaderText(int master, char *text) {
   if (master < 0) {
     snprintf(text, MANAGER_TEXT_SIZE, "%s", ManagerText(MT_WithoutPackage));
   } else if (Settings.OverviewWindowMode == OWM_Category) {
-    snprintf(text, MANAGER_TEXT_SIZE, ManagerText(MT_CategoryN),
+    snprintf(text, MANAGER_TEXT_SIZE, ManagerFormat(MT_CategoryN),
              (unsigned)Settings.MasterList[master].Category);
   } else {
     const char *author = AuthorOf(master);

@@ -220,6 +220,25 @@ TEST_F(ScreensTest, ScreenshotAndDescriptionScreens) {
   EXPECT_EQ(last + 1, ManagerWindowRowCount()) << "down reaches the last line";
 }
 
+// A translated format is used only with the English text's conversions.
+TEST_F(ScreensTest, TranslatedFormatsKeepTheirConversions) {
+  struct Case {
+    const char *line, *category, *count;
+  } cases[] = {
+      {"en_105=Sorte %u\r\nen_119=%d aus %d\r\n", "Sorte %u", "%d aus %d"},
+      {"en_105=Sorte %s\r\nen_119=%d aus\r\n", "Category %u", "%d of %d"},
+      {"en_105=Sorte %u %u\r\nen_119=%n%d\r\n", "Category %u", "%d of %d"},
+  };
+  for (const Case &c : cases) {
+    putSetting("Vantero.lng", std::string("#English\r\nen_104=Ohne\r\n") + c.line);
+    ASSERT_NE(INI_NotFound, LangLoadStrings("Vantero.lng", MANAGER_LANG_TEXTS, 0, MANAGER_PROGRAM_NAME));
+    EXPECT_STREQ("Ohne", ManagerText(MT_WithoutPackage));
+    EXPECT_STREQ(c.category, ManagerFormat(MT_CategoryN)) << c.line;
+    EXPECT_STREQ(c.count, ManagerFormat(MT_CountOf)) << c.line;
+    LangUnloadStrings();
+  }
+}
+
 // The description in the OSD language, else the other one; none when both are empty.
 TEST_F(ScreensTest, TheDescriptionFollowsTheOsdLanguage) {
   struct Case {
