@@ -8,12 +8,44 @@
 
 #define MANAGER_PROGRAM_NAME "Vantero"  // writer name of the manager's log lines
 #define MANAGER_LANG_FILE "Vantero.lng"
-#define MANAGER_LANG_TEXTS 104
+// The manager's own texts in the language file, after the 104 it shares
+// with the installer.
+typedef enum {
+  MT_NoConnection = 34,  // shared with the installer
+  MT_Description = 52,
+  MT_First = 104,
+  MT_WithoutPackage = MT_First,
+  MT_CategoryN,
+  MT_UnknownAuthor,
+  MT_NoPackage,
+  MT_NoDescription,
+  MT_Screenshot,
+  MT_NoScreenshot,
+  MT_ScreenshotUnreadable,
+  MT_NewTAPs,
+  MT_RevokedInstalled,
+  MT_ServerUnreachable,
+  MT_MasterListDamaged,
+  MT_Retry,
+  MT_QueryServer,
+  MT_Repository,
+  MT_CountOf,
+  MT_Querying,
+  MT_Last
+} tManagerTextId;
+#define MANAGER_LANG_TEXTS MT_Last
+// Text id of the loaded language file; the English text when the file has
+// none for it; the empty text for an unknown id.  Owned by the library.
+const char *ManagerText(int id);
+// ManagerText of a text used as a printf format: the English text unless
+// the loaded one has the same conversions in the same order (a translation
+// must never make the formatting read arguments that are not there).
+const char *ManagerFormat(int id);
 // The key that opens the menu while the manager runs in the background.
 #define MANAGER_MENU_KEY RKEY_Menu
-// Overview rows kept for the options page and the password box.
-#define MANAGER_OVERVIEW_TAPS (MENU_MAX_ITEMS - 2)
 #define MANAGER_TEXT_SIZE 128  // a row's text or value, terminated
+#define MANAGER_COLOUR_NORMAL 0xFFE6E6FAu
+#define MANAGER_COLOUR_HEADER 0xFFE89211u
 
 // Start-up: language texts, settings (defaults created), inventory, the
 // package files of the settings folder added to the master list, the TAP
@@ -23,6 +55,8 @@ void ManagerStart(void);
 // Adds a master-list entry for every package file "<TAPID>.vpd" in the
 // settings folder whose TAP the list lacks; returns the number added.
 int ManagerAddPackages(void);
+// The index of the TAP's entry in the settings' master list; -1 none.
+int ManagerMasterIndex(dword tapId);
 // Rebuilds and saves the TAP cache (after a new password or option).
 void ManagerRefreshCache(void);
 
@@ -34,16 +68,129 @@ dword ManagerOverviewRow(const tMasterList *m, char *text, char *value);
 // The version-list row of a cache entry (value: deploy mode and marks).
 void ManagerVersionRow(const tTAPCache *e, char *text, char *value);
 
+// One row of a screen: what its menu item shows.
+typedef struct {
+  char Text[MANAGER_TEXT_SIZE];
+  char Value[MANAGER_TEXT_SIZE];
+  dword Colour;
+  const TYPE_GrData *Icon;
+  bool Selectable;
+} tManagerRow;
+// Fills *out (zeroed, colour normal, selectable) for row number row.
+typedef void (*tManagerRowFunc)(int row, tManagerRow *out);
+
+// Screens of any number of rows on the current menu level, which holds a
+// window of MENU_MAX_ITEMS of them.  ManagerWindowFill shows count rows
+// with the cursor on cursorRow (memo: the first line shown); the texts are
+// asked of row for the rows in the window only.
+void ManagerWindowFill(int count, tManagerRowFunc row, bool memo, int cursorRow);
+// After the cursor moved: moves the window when the cursor came near its
+// edge and more rows lie beyond, keeping the screen's rows in place, and
+// redraws; true when it did.
+bool ManagerWindowFollow(void);
+// The screen row of a menu item of the current level (the item itself on a
+// level without a window); -1 outside the list.
+int ManagerWindowRow(int item);
+// Rows of the current level's screen (-1 without a window) and the screen
+// row of its menu item 0.
+int ManagerWindowRowCount(void);
+int ManagerWindowTop(void);
+// The current level shows no window any more.
+void ManagerWindowForget(void);
+
+// A long text split into screen lines (offsets into an owned UTF-8 copy).
+typedef struct {
+  dword Start, Length;
+} tManagerLine;
+typedef struct {
+  char *Text;
+  tManagerLine *Lines;
+  int NrLines, MaxLines;
+} tManagerText;
+// Splits text into lines of at most width pixels in font and maxBytes bytes
+// (a menu item's text: MANAGER_TEXT_SIZE - 1): at line ends, else at the
+// last blank that fits, else at the last whole character; ISO 8859 texts
+// are converted to UTF-8.  A null font cuts by bytes only.  False for a
+// null text or when memory ran out (the lines so far stay).  Frees t first;
+// free it with ManagerTextFree.
+bool ManagerTextWrap(tManagerText *t, const char *text, tUCFont *font, dword width, dword maxBytes);
+// Line number line into out (size bytes, terminated; empty outside the text).
+void ManagerTextLine(const tManagerText *t, int line, char *out, dword size);
+void ManagerTextFree(tManagerText *t);
+
+// The overview's rows: every master-list entry, every TAP on the disk that
+// has no package (and is no part of one), then "Options" and "Alpha
+// password".  Settings.OverviewWindowMode OWM_Category and OWM_Author sort
+// the TAPs into groups, each under a header row that the cursor skips.
+typedef enum { OR_Header, OR_TAP, OR_Unpackaged, OR_Empty, OR_Options, OR_Password } tOverviewRowKind;
+typedef struct {
+  int Kind;   // tOverviewRowKind
+  int Index;  // OR_TAP: master-list index; OR_Unpackaged: inventory index; OR_Header: the group's first TAP
+              // row
+} tOverviewRow;
+extern tOverviewRow *OverviewRows;
+extern int OverviewRowCount;
+// Builds OverviewRows anew from the settings, the cache and the inventory;
+// returns the number of rows (0 when memory ran out).
+int ManagerOverviewBuild(void);
+// The row function of the overview screen.
+void ManagerOverviewRowText(int row, tManagerRow *out);
+void ManagerOverviewFree(void);
+
+// The package's description in the OSD language: the German text when
+// german (a German OSD), else the English one; the other one when that is
+// missing or empty; null when the package has none.
+const char *ManagerDescription(const tVPD *vpd, bool german);
+
+// The query of the package repository.  Its address is "URL=" of
+// MANAGER_REPOSITORY_INI in the settings folder, else the default.
+#define MANAGER_REPOSITORY_INI "Repository.ini"
+#define MANAGER_REPOSITORY_DEFAULT "http://127.0.0.1:8080/"
+#define MANAGER_QUERY_STALL_TICKS 3000  // a download without progress for 30 s ends
+typedef enum { QS_Idle, QS_MasterList, QS_Packages, QS_Done, QS_Failed } tQueryState;
+typedef enum { QD_Running, QD_Done, QD_Failed } tDownloadState;
+typedef struct {
+  int State;    // tQueryState
+  int Problem;  // QS_Failed: MT_ServerUnreachable or MT_MasterListDamaged; 0 cancelled
+  char Repository[REPO_URL_MAX];
+  char URL[REPO_URL_MAX];   // of the download under way
+  dword Bytes;              // of it so far
+  dword LastProgress;       // tick of its last growth
+  int Entry, Next;          // master-list index of the package on its way, where the search goes on
+  int Total, Done, Failed;  // packages to fetch, fetched, failed
+  bool Cancelled;           // nothing starts after the package on its way
+  dword *NewStamps;         // the repository's VPDTimeStamp per master-list entry
+} tManagerQuery;
+extern tManagerQuery Query;
+// The repository's address into url (size bytes).
+void ManagerRepositoryURL(char *url, dword size);
+// Starts a query: the master list's download; false (Query.State QS_Failed)
+// when it could not start.
+bool ManagerQueryStart(void);
+// On idle events: looks at the download under way and moves the query on;
+// false when no query runs.  At the end (QS_Done or QS_Failed) the cache is
+// rebuilt and settings, cache and inventory saved.
+bool ManagerQueryIdle(void);
+// The query at start: armed by ManagerStart when AutoUpdateChecks is on;
+// due once, StartupDelay seconds later.
+void ManagerQueryArm(void);
+bool ManagerAutoQueryDue(void);
+// The manager ends: a download under way is ended, its files removed.
+void ManagerQueryStop(void);
+// EXIT: ends the master list's download at once; while packages come, the
+// one on its way is the last.
+void ManagerQueryCancel(void);
+
 // The menus.  ManagerMenuOpen shows the overview (menu state MS_Overview);
 // ManagerEvent handles every event while the manager runs and returns what
 // goes back to the firmware.
 void ManagerMenuOpen(void);
 bool ManagerMenuIsOpen(void);
 dword ManagerEvent(word event, dword param1, dword param2);
-// The master-list entry under the overview's cursor, and the cache entries
-// of the version list being shown (-1 past the end).
-int ManagerOverviewEntry(int item);
-int ManagerVersionEntry(int item);
+// The master-list entry of an overview row, and the cache entry of a row of
+// the version list being shown (-1 for other rows and past the end).
+int ManagerOverviewEntry(int row);
+int ManagerVersionEntry(int row);
 
 // Closes every window, saves settings and inventory and releases the
 // manager's memory; the TAP ends after it.

@@ -8,10 +8,10 @@
 
 #include "Manager.h"
 
-static bool InMasterList(dword tapId) {
+int ManagerMasterIndex(dword tapId) {
   for (int i = 0; i < Settings.NrOfMasterListEntries && Settings.MasterList != nullptr; i++)
-    if (Settings.MasterList[i].TAPID == tapId) return true;
-  return false;
+    if (Settings.MasterList[i].TAPID == tapId) return i;
+  return -1;
 }
 
 // Appends an entry for the package; false when memory runs out.
@@ -65,7 +65,7 @@ static bool AddPackage(const char *name) {
       LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
     return false;
   }
-  if (InMasterList(tapId)) return false;
+  if (ManagerMasterIndex(tapId) >= 0) return false;
   tVPD vpd;
   memset(&vpd, 0, sizeof vpd);
   bool added = false;
@@ -126,5 +126,6 @@ void ManagerStart(void) {
   SettingsSave();
   LogVantero("%d TAPs in the master list, %d TAPs on the disk", Settings.NrOfMasterListEntries,
              TAPsOnBoardCount);
+  ManagerQueryArm();
   CallTraceExit(nullptr);
 }

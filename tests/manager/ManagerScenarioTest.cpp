@@ -11,8 +11,12 @@
 #include <cstdio>
 
 #include "Golden.h"
+#include "Manager.h"
 #include "ManagerSim.h"
 #include "osd/Osd.h"
+#ifdef MANAGER_REPO_SERVER
+#include "serve/RepoServer.h"
+#endif
 
 namespace manager_test {
 namespace {
@@ -92,11 +96,22 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   // Five records: 76 bytes each, three with "Alpha Tool", two with "Beta Recorder", versions of 3 bytes.
   EXPECT_EQ(5 * 76u + 3 * 10 + 2 * 13 + 5 * 3, readFile(SettingsDir + "/TAPCache.bin").size());
 
+  // The news come first: an update of Alpha, Beta's installed version revoked.
   Press({RKEY_Menu});
+  ASSERT_EQ(MS_Dialog_NewTAPs, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  EXPECT_EQ("Alpha Tool | 1.0 -> 1.1  update", Row(1, 0));
+  EXPECT_EQ("Beta Recorder | 2.1  revoked", Row(1, 1));
+  EXPECT_STREQ("An installed version was revoked", Level(1).SubTitle);
+  ExpectScreen("manager_news");
+  Press({RKEY_Exit});
+  EXPECT_FALSE(Var<tSettings>("Settings").DisplayNewMessage) << "seen once, the notice waits for newer news";
+  EXPECT_FALSE(Var<tSettings>("Settings").DisplayRevokedMessage);
   ASSERT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ("Alpha Tool | 1.0 -> 1.1  update", Row(0, 0));
   EXPECT_EQ("Beta Recorder | 2.1  revoked", Row(0, 1));
-  EXPECT_EQ(4, Level(0).NrItems) << "Gamma has no package; then the options and the password";
+  EXPECT_EQ("Template TAP | no package", Row(0, 2)) << "an installed TAP without a package has a row";
+  EXPECT_EQ("Vantero V2.1 | no package  running", Row(0, 3));
+  EXPECT_EQ(6, Level(0).NrItems) << "then the options and the password";
   ExpectScreen("manager_overview");
 
   Press({RKEY_Ok});
@@ -111,7 +126,7 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_EQ(0, Var<int>("CurrentMenuLevel"));
   EXPECT_EQ(0, CurrentItem()) << "back on the TAP whose versions were shown";
 
-  MoveTo(2);
+  MoveTo(4);
   Press({RKEY_Ok, RKEY_Right, RKEY_Down, RKEY_Down, RKEY_Down, RKEY_Right, RKEY_Right});
   EXPECT_TRUE(Var<tSettings>("Settings").BetaVersions);
   EXPECT_EQ(20u, Var<tSettings>("Settings").StartupDelay);
@@ -122,15 +137,18 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   Press({RKEY_Up, RKEY_Up, RKEY_Up, RKEY_Left, RKEY_Exit});
   EXPECT_FALSE(Var<tSettings>("Settings").BetaVersions);
 
-  MoveTo(3);
+  MoveTo(5);
   Press({RKEY_Ok, RKEY_4, RKEY_7, RKEY_1, RKEY_9, RKEY_Recall, RKEY_1});
   EXPECT_STREQ("4711", Var<char[INPUTBOX_MAX_DIGITS + 1]>("InputText"));
   ExpectScreen("manager_password");
   Press({RKEY_Ok});
   ASSERT_EQ(1, Var<tSettings>("Settings").NrOfAlphaPasswords);
   EXPECT_EQ(4711u, Var<tSettings>("Settings").AlphaPasswords[0]);
-  EXPECT_TRUE(Var<bool>("FlagDoServerQuery"));
+  EXPECT_FALSE(Var<bool>("FlagDoServerQuery")) << "the new password started a query";
   EXPECT_EQ(0, Var<word>("InputRgn"));
+  // This disk has no wget: the query ends at once, and the dialog says so.
+  ASSERT_EQ(MS_Dialog_NoMasterList, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  Press({RKEY_Right, RKEY_Ok});
   EXPECT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ("Alpha Tool | 1.0 -> 1.2  update", Row(0, 0)) << "the password unlocked version 1.2";
 
@@ -148,14 +166,119 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_EQ(2, Settings.NrOfMasterListEntries);
 }
 
+#ifdef MANAGER_REPO_SERVER
+// The query through the box shell's wget against a repository on 127.0.0.1: the first query fetches
+// every package that the box has no time stamp of and brings a new TAP (the notice); the second,
+// after one package changed, fetches that package alone, as the server's count shows.
+TEST_F(ManagerScenario, QueriesFetchTheMasterListAndOnlyChangedPackages) {
+  std::string repo = root + "/repo";
+  std::filesystem::create_directories(repo);
+  for (const char *vpd : {"A1000001.vpd", "B2000002.vpd"}) writeHostFile(repo + "/" + vpd, getSetting(vpd));
+  makePackage("gamma.json",
+              std::string(R"({"TAPID": "0xC3000003", "TAPName": "Gamma", "Versions": [)") +
+                  VersionJson("3.0", "2015-05-01 10:00:00", "DM_Final", 4660, "0xC3000003", "") + "]}",
+              "C3000003.vpd");
+  writeHostFile(repo + "/C3000003.vpd", getSetting("C3000003.vpd"));
+  std::filesystem::remove(disk(SettingsDir + "/C3000003.vpd"));
+  auto publishList = [&](dword gammaStamp) {
+    tRepoMasterList list{};
+    list.NrOfEntries = 3;
+    list.Entries = static_cast<tMasterList *>(TAP_MemAlloc(3 * sizeof(tMasterList)));
+    memset(list.Entries, 0, 3 * sizeof(tMasterList));
+    const dword ids[] = {AlphaId, BetaId, GammaId}, stamps[] = {100, 100, gammaStamp};
+    const char *urls[] = {"A1000001.vpd", "B2000002.vpd", "C3000003.vpd"};
+    for (int i = 0; i < 3; i++) {
+      list.Entries[i].TAPID = ids[i];
+      list.Entries[i].VPDTimeStamp = stamps[i];
+      StringSet(&list.Entries[i].VPDURL, urls[i]);
+      StringSet(&list.Entries[i].Name, urls[i]);
+    }
+    byte *data = nullptr;
+    dword size = 0;
+    ASSERT_TRUE(RepoMasterListBuild(&list, &data, &size));
+    writeHostFile(repo + "/MasterList.vml", std::string(reinterpret_cast<char *>(data), size));
+    TAP_MemFree(data);
+    RepoMasterListFree(&list);
+  };
+  publishList(100);
+  pvrsim::serve::RepoServer server(repo, 100, 120);
+  writeFile("/ProgramFiles/wget", "the box's wget");
+  writeFile(SettingsDir + "/Repository.ini", "URL=" + server.url() + "/\r\n");
+  auto query = [&]() {
+    MoveTo(5);
+    Press({RKEY_Ok});
+    for (int i = 0; i < 200 && Var<tManagerQuery>("Query").State != QS_Idle; i++) sim->runTicks(10);
+    ASSERT_EQ(QS_Idle, Var<tManagerQuery>("Query").State);
+  };
+  Press({RKEY_Menu, RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+  query();
+  EXPECT_EQ(1, server.requests("/MasterList.vml"));
+  EXPECT_EQ(1, server.requests("/C3000003.vpd"));
+  EXPECT_EQ(1, server.requests("/A1000001.vpd")) << "no time stamp on the box yet";
+  EXPECT_EQ(readHostFile(repo + "/C3000003.vpd"), getSetting("C3000003.vpd"));
+  ASSERT_EQ(MS_Dialog_NewTAPs, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]) << "Gamma is new";
+  EXPECT_EQ(3, Var<tSettings>("Settings").NrOfMasterListEntries);
+  Press({RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+
+  publishList(200);
+  query();
+  EXPECT_EQ(2, server.requests("/MasterList.vml"));
+  EXPECT_EQ(2, server.requests("/C3000003.vpd"));
+  EXPECT_EQ(1, server.requests("/A1000001.vpd")) << "unchanged packages are not fetched";
+  EXPECT_EQ(1, server.requests("/B2000002.vpd"));
+}
+#endif
+
+#ifdef MANAGER_REPO_SERVER
+// A server that never sends: the info box counts while wget waits, and after the manager's own
+// time-out the dialog says the server could not be reached and offers a retry; the local files
+// stay byte for byte.
+class ManagerStalledServer : public ManagerScenario {
+ protected:
+  void configureOptions(pvrsim::Options &o) override { o.netStallAfterBytes = 0; }
+};
+
+TEST_F(ManagerStalledServer, TimesOutKeepsTheFilesAndOffersARetry) {
+  std::filesystem::create_directories(root + "/repo");
+  writeHostFile(root + "/repo/MasterList.vml", std::string(100, 'M'));
+  pvrsim::serve::RepoServer server(root + "/repo", 100, 120);
+  writeFile("/ProgramFiles/wget", "the box's wget");
+  Press({RKEY_Menu, RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+  // Written after the options page was drawn, so that its golden images do not show the server's port.
+  writeFile(SettingsDir + "/Repository.ini", "URL=" + server.url() + "/\r\n");
+  std::string settings = getSetting("Vantero.settings"), package = getSetting("A1000001.vpd");
+  MoveTo(5);
+  Press({RKEY_Ok});
+  ASSERT_EQ(QS_MasterList, Var<tManagerQuery>("Query").State);
+  ExpectScreen("manager_query");
+  sim->runTicks(MANAGER_QUERY_STALL_TICKS + 100);
+  ASSERT_EQ(MS_Dialog_NoMasterList, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  ExpectScreen("manager_no_master_list");
+  EXPECT_EQ(settings, getSetting("Vantero.settings"));
+  EXPECT_EQ(package, getSetting("A1000001.vpd"));
+  EXPECT_EQ(1, server.requests("/MasterList.vml"));
+  Press({RKEY_Ok});
+  EXPECT_EQ(QS_MasterList, Var<tManagerQuery>("Query").State) << "retry";
+  Press({RKEY_Exit});
+  EXPECT_EQ(QS_Idle, Var<tManagerQuery>("Query").State) << "EXIT cancels";
+  EXPECT_EQ(MS_Options, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+}
+#endif
+
 // Started once more while it runs, the manager shows its menu in the running copy.
 TEST_F(ManagerScenario, StartedAgainItShowsItsMenu) {
   int again = sim->startTap("/ProgramFiles/Vantero.tap");
   sim->runTicks(10);
   EXPECT_FALSE(again >= 0 && sim->isRunning(again) && again != slot) << "the second copy ended";
   EXPECT_TRUE(sim->isRunning(slot));
-  EXPECT_EQ(MS_Overview, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
-  Press({RKEY_Exit});
+  EXPECT_EQ(MS_Dialog_NewTAPs, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
+  Press({RKEY_Exit, RKEY_Exit});
   EXPECT_EQ(MS_Inactive, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
   EXPECT_EQ(0, pvrsim::osd::regionCount());
   EXPECT_TRUE(sim->normalMode());

@@ -1,0 +1,62 @@
+// ManagerLang.cpp - the manager's own texts from the language file
+// "Vantero.lng" in the OSD language, with the English text when the file
+// lacks one (an older language file, or none at all).
+#include <string.h>
+
+#include "Manager.h"
+
+// In the order of the numbers from MT_First on; the same texts as the
+// English part of the language file.
+static const char *const English[] = {"Without package",
+                                      "Category %u",
+                                      "Unknown author",
+                                      "no package",
+                                      "No description.",
+                                      "Screenshot",
+                                      "This package has no screenshot.",
+                                      "The screenshot cannot be shown.",
+                                      "New and updated TAPs",
+                                      "An installed version was revoked",
+                                      "The server could not be reached.",
+                                      "The server's master list is damaged.",
+                                      "Retry",
+                                      "Query the server now",
+                                      "Repository",
+                                      "%d of %d",
+                                      "Querying the server"};
+
+TAP_STATIC_ASSERT(sizeof English / sizeof English[0] == MT_Last - MT_First, "one English text per number");
+
+const char *ManagerText(int id) {
+  const char *text = id >= 0 && id < MT_Last ? LangGetString((dword)id) : nullptr;
+  if (text != nullptr && text[0] != '\0') return text;
+  if (id == MT_Description) return "Description";
+  if (id == MT_NoConnection) return "No connection to the server";
+  return id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
+}
+
+// The conversions of a format text in order ("%u of %d" gives "ud"); false
+// when there are more than fit or one has flags or a width.
+static bool Conversions(const char *text, char *out, dword size) {
+  dword n = 0;
+  for (const char *p = text; *p != '\0'; p++) {
+    if (*p != '%') continue;
+    p++;
+    if (*p == '%') continue;
+    if (*p == '\0' || n + 1 >= size) return false;
+    out[n++] = *p;
+  }
+  out[n] = '\0';
+  return true;
+}
+
+const char *ManagerFormat(int id) {
+  const char *text = ManagerText(id);
+  const char *english = id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
+  char want[8], got[8];
+  // A translation is used as a format only with the English text's conversions.
+  if (text != english && Conversions(english, want, sizeof want) && Conversions(text, got, sizeof got) &&
+      strcmp(want, got) == 0)
+    return text;
+  return english;
+}
