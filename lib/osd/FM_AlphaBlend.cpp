@@ -43,14 +43,16 @@ dword AlphaScaleExact(dword value, float factor) {
 
 const byte *AlphaScaleTable(float factor) {
   static bool haveLast = FALSE;
-  static float lastFactor;
+  static dword lastBits;  // the factor's bits: NaN and -0 are kept apart too
   static byte last[256];
-  if (!haveLast || memcmp(&lastFactor, &factor, sizeof factor) != 0) {
+  dword bits;
+  memcpy(&bits, &factor, sizeof bits);
+  if (!haveLast || bits != lastBits) {
     for (dword v = 0; v < 256; v++) {
       dword scaled = AlphaScaleExact(v, factor);
       last[v] = scaled >= 256 ? 255 : (byte)scaled;
     }
-    lastFactor = factor;
+    lastBits = bits;
     haveLast = TRUE;
   }
   return last;

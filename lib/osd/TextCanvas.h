@@ -13,7 +13,7 @@ typedef struct {
   dword x, y, width, height;
   dword *pixels;  // width x height, row by row
   dword fg;
-  bool useLUT;  // a background was filled: blends come from AlphaLUT
+  bool useLUT;      // a background was filled: blends come from AlphaLUT
   byte scale[256];  // the factor's scaling table (AlphaScaleTable)
   // The last blend, reused for runs of equal coverage over equal pixels.
   bool haveLast;

@@ -70,8 +70,8 @@ TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
       volatile float scaled = (float)v * factor;
       byte want = !(scaled > 0.0f) ? 0 : scaled >= 256.0f ? 255 : (byte)(int)scaled;
       if (table[v] != want && mismatches++ < 5)
-        ADD_FAILURE() << "table of factor " << factor << " at " << v << ": " << int(table[v]) << ", float gives "
-                      << int(want);
+        ADD_FAILURE() << "table of factor " << factor << " at " << v << ": " << int(table[v])
+                      << ", float gives " << int(want);
     }
   }
   EXPECT_EQ(0, mismatches);
