@@ -70,22 +70,30 @@ int main(int argc, char **argv) {
 
   std::printf("OSDMenuUpdate of a 10-row list, %d rounds each (time per update, OSD bytes written)\n",
               rounds);
-  std::printf("%-12s %14s %14s   %14s %14s\n", "cursor", "move: us", "move: bytes", "full: us",
-              "full: bytes");
+  std::printf("%-12s %14s %14s   %14s %14s   %s\n", "cursor", "move: us", "move: bytes", "full: us",
+              "full: bytes", "move/full bytes");
   const char *const names[] = {"blue bar", "dark bar", "outline"};
   for (int type = CT_Standard; type <= CT_Box; type++) {
     OSDMenuSetCursorType(type);
     OSDMenuUpdate(FALSE);
+    // Down and up between two rows of the page: the list does not scroll.
+    OSDMenuSetCurrentItem(2);
+    OSDMenuUpdate(FALSE);
     Cost move = Measure(rounds, [] {
-      OSDMenuScrollDown();
+      static bool down = true;
+      if (down)
+        OSDMenuScrollDown();
+      else
+        OSDMenuScrollUp();
+      down = !down;
       OSDMenuUpdate(FALSE);
     });
     Cost full = Measure(rounds, [] {
       OSDDirty = TitleDirty = LogoDirty = ButtonsDirty = ListDirty = TRUE;
       OSDMenuUpdate(FALSE);
     });
-    std::printf("%-12s %14.1f %14.0f   %14.1f %14.0f\n", names[type], move.microseconds, move.bytes,
-                full.microseconds, full.bytes);
+    std::printf("%-12s %14.1f %14.0f   %14.1f %14.0f   %5.1f %%\n", names[type], move.microseconds,
+                move.bytes, full.microseconds, full.bytes, 100.0 * move.bytes / full.bytes);
   }
   OSDMenuDestroy();
   return 0;
