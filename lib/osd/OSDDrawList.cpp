@@ -42,6 +42,7 @@
 #define LIST_RIGHT (MENU_LIST_X + MENU_LIST_WIDTH)
 #define ICON_MAX_HEIGHT 35 /* y - height / 2 + 13 stays inside the band */
 #define GLYPH_MAX_HEIGHT 30
+#define NO_TILE 2 /* OSDMenuLastCursor when no bar tile could be made */
 
 namespace {
 // A font as the rows were drawn with it.
@@ -311,8 +312,19 @@ bool OSDDrawListChanges(void) {
     int top = BAND_TOP + MENU_ROW_HEIGHT * row, bottom = BAND_BOTTOM + MENU_ROW_HEIGHT * row;
     if (top < MENU_LIST_Y) top = MENU_LIST_Y;
     if (bottom > LIST_BOTTOM) bottom = LIST_BOTTOM;
-    TAP_Osd_FillBox(OSDRgn, MENU_LIST_X, top, MENU_LIST_WIDTH, bottom - top + 1, MENU_LIST_COLOR);
+    // An opaque cursor bar covers its lines of the band: only the lines
+    // below it are filled.  Should the bar's tile not be made, the whole
+    // band is filled and the row drawn again.
+    int index = level->TopItem + row;
+    bool bar = MenuCursorType != CT_Box && RowExists(level, index) && index == level->CurrentItem;
+    int fillTop = bar ? BAND_TOP + MENU_ROW_HEIGHT * row + MENU_CURSOR_HEIGHT : top;
+    if (fillTop < top) fillTop = top;
+    TAP_Osd_FillBox(OSDRgn, MENU_LIST_X, fillTop, MENU_LIST_WIDTH, bottom - fillTop + 1, MENU_LIST_COLOR);
     DrawRow(level, row, iconWidth, valueIconWidth);
+    if (bar && OSDMenuLastCursor == NO_TILE) {
+      TAP_Osd_FillBox(OSDRgn, MENU_LIST_X, top, MENU_LIST_WIDTH, bottom - top + 1, MENU_LIST_COLOR);
+      DrawRow(level, row, iconWidth, valueIconWidth);
+    }
   }
   Remember(level, fonts, iconWidth, valueIconWidth);
   OSDMenuCallback(MP_List);
