@@ -67,9 +67,9 @@ std::string OpArgs(const std::string &op, const std::string &templateTap) {
 // x86: callgrind's total of the collected instructions.
 bool CountHost(Row &row) {
   std::string out = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".callgrind";
-  std::string command = "valgrind --tool=callgrind --toggle-collect=PerfRun --callgrind-out-file=" + Quote(out) +
-                        " " + Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template")) +
-                        " 2>/dev/null";
+  std::string command =
+      "valgrind --tool=callgrind --toggle-collect=PerfRun --callgrind-out-file=" + Quote(out) + " " +
+      Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template")) + " 2>/dev/null";
   std::string output;
   bool ran = RunCapture(command, output);
   row.osdBytes = OsdBytes(output);
@@ -86,9 +86,9 @@ bool CountHost(Row &row) {
 // hundreds of megabytes as a file).
 bool CountMips(Row &row) {
   std::string stdoutFile = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".out";
-  std::string command = "qemu-mipsel -L " + Quote(Arg("--sysroot")) + " -d in_asm,exec,nochain -D /dev/stderr " +
-                        Quote(Arg("--mips-ops")) + OpArgs(row.name, Arg("--mips-template")) + " 2>&1 >" +
-                        Quote(stdoutFile);
+  std::string command = "qemu-mipsel -L " + Quote(Arg("--sysroot")) +
+                        " -d in_asm,exec,nochain -D /dev/stderr " + Quote(Arg("--mips-ops")) +
+                        OpArgs(row.name, Arg("--mips-template")) + " 2>&1 >" + Quote(stdoutFile);
   FILE *log = popen(command.c_str(), "r");
   if (log == nullptr) return false;
   std::unordered_map<unsigned, unsigned> blockSize;  // instructions of the block at each address
@@ -163,7 +163,8 @@ const Row *Find(const std::vector<Row> &rows, const char *name) {
 bool WithinShare(const char *what, long long move, long long full, double limit) {
   if (move < 0 || full <= 0) return true;
   double share = double(move) / double(full);
-  std::printf("  cursor move / full update, %-16s %5.1f %% (limit %.0f %%)\n", what, 100 * share, 100 * limit);
+  std::printf("  cursor move / full update, %-16s %5.1f %% (limit %.0f %%)\n", what, 100 * share,
+              100 * limit);
   return share <= limit;
 }
 
@@ -172,8 +173,9 @@ bool WithinShare(const char *what, long long move, long long full, double limit)
 int main(int argc, char **argv) {
   for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
   if (Arg("--host-ops").empty() || Arg("--files").empty() || Arg("--host-template").empty()) {
-    std::fprintf(stderr, "usage: perf_table --host-ops BIN --files DIR --host-template TAP "
-                         "[--mips-ops BIN --mips-template TAP --sysroot DIR] [--mhz N] [--ipc N] [--only OPS]\n");
+    std::fprintf(stderr,
+                 "usage: perf_table --host-ops BIN --files DIR --host-template TAP "
+                 "[--mips-ops BIN --mips-template TAP --sysroot DIR] [--mhz N] [--ipc N] [--only OPS]\n");
     return 2;
   }
   bool mips = !Arg("--mips-ops").empty();
@@ -207,16 +209,17 @@ int main(int argc, char **argv) {
       failed = true;
     }
   }
-  std::printf("Instructions per operation (MIPS32 under qemu-mipsel, x86 under callgrind); time at the box's\n"
-              "assumed clock of %.0f MHz and %.2f instructions per cycle (1 is the optimistic bound)\n\n",
-              mhz, ipc);
-  std::printf("%-15s %-42s %14s %14s %12s %12s\n", "operation", "what", "MIPS instr", "x86 instr", "OSD bytes",
-              "box ms");
+  std::printf(
+      "Instructions per operation (MIPS32 under qemu-mipsel, x86 under callgrind); time at the box's\n"
+      "assumed clock of %.0f MHz and %.2f instructions per cycle (1 is the optimistic bound)\n\n",
+      mhz, ipc);
+  std::printf("%-15s %-42s %14s %14s %12s %12s\n", "operation", "what", "MIPS instr", "x86 instr",
+              "OSD bytes", "box ms");
   for (const Row &row : rows) {
     char ms[32] = "-";
     if (row.mips >= 0) std::snprintf(ms, sizeof ms, "%.3f", double(row.mips) / (mhz * 1e3 * ipc));
-    std::printf("%-15s %-42s %14s %14s %12s %12s\n", row.name.c_str(), row.what.c_str(), Figure(row.mips).c_str(),
-                Figure(row.x86).c_str(), Figure(row.osdBytes).c_str(), ms);
+    std::printf("%-15s %-42s %14s %14s %12s %12s\n", row.name.c_str(), row.what.c_str(),
+                Figure(row.mips).c_str(), Figure(row.x86).c_str(), Figure(row.osdBytes).c_str(), ms);
   }
   const Row *move = Find(rows, "menu_move"), *full = Find(rows, "menu_full");
   if (move && full) {
