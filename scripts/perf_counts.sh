@@ -8,8 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build/host --target perf_table perf_ops datafiles_template_tap payload_files >/dev/null
 cmake --build build/mipsel --target perf_ops datafiles_template_tap >/dev/null
-exec build/host/tests/perf/perf_table \
-  --host-ops build/host/tests/perf/perf_ops --host-template build/host/tests/datafiles/Template.tap \
+exec build/host/perf/perf_table \
+  --host-ops build/host/perf/perf_ops --host-template build/host/tests/datafiles/Template.tap \
   --files build/host/payloads/files \
-  --mips-ops build/mipsel/tests/perf/perf_ops --mips-template build/mipsel/tests/datafiles/Template.tap \
+  --mips-ops build/mipsel/perf/perf_ops --mips-template build/mipsel/tests/datafiles/Template.tap \
   --sysroot build/downloads/mipsel-sysroot "$@"
