@@ -242,7 +242,7 @@ static void Remember(const tMenuLevel *level, const tDrawnFont *fonts, int iconW
     int index = level->TopItem + row;
     Drawn.exists[row] = RowExists(level, index);
     if (Drawn.exists[row])
-      Drawn.rows[row] = level->Items[index];
+      memcpy(&Drawn.rows[row], &level->Items[index], sizeof(tMenuItem));  // padding too: see RowChanged
     else
       memset(&Drawn.rows[row], 0, sizeof Drawn.rows[row]);
   }
@@ -293,6 +293,9 @@ static bool RowChanged(const tMenuLevel *level, int row) {
   bool exists = RowExists(level, index);
   if (exists != Drawn.exists[row]) return true;
   if ((exists && index == level->CurrentItem) != (exists && index == Drawn.current)) return true;
+  // The bytes as copied, padding included: equal bytes are equal fields; a
+  // difference in padding alone only draws the row again.
+  // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
   return exists && memcmp(&level->Items[index], &Drawn.rows[row], sizeof(tMenuItem)) != 0;
 }
 
