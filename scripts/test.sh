@@ -35,6 +35,13 @@ run_suite asan "32-bit x86 under AddressSanitizer and UBSan"
 # whole suite cross-built for MIPS32 and run under qemu-mipsel.
 run_suite mipsel "MIPS32 cross build, tests under qemu-mipsel"
 
+# Instruction counts of the main operations on both machines, one run each:
+# prints the table; fails only on a limit on a count (never on time).
+start=$SECONDS
+echo "=== instruction counts (callgrind and qemu-mipsel)"
+bash scripts/perf_counts.sh --only menu_move,menu_full,text_row,picker_step,overview_move,crc_1mb
+TIMES+=("instruction counts: $((SECONDS - start)) s")
+
 if [[ -x scripts/fuzz.sh ]]; then
   start=$SECONDS
   echo "=== fuzz targets"

@@ -1,11 +1,9 @@
 // FM_AlphaBlendRGB.cpp - blends red, green and blue separately; the result's alpha byte is 0.
-#include "Kalib.h"
+// The three channels share one factor and so one scaling table.
+#include "osd/AlphaScale.h"
 
 dword FM_AlphaBlendRGB(byte Alpha, dword FG, dword BG, float AntiAliasFactor) {
-  dword result = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    byte channel = FM_AlphaBlend(Alpha, (byte)(FG >> shift), (byte)(BG >> shift), AntiAliasFactor);
-    result |= (dword)channel << shift;
-  }
-  return result;
+  if (Alpha == 0) return BG & 0xFFFFFF;
+  if (Alpha == 255) return FG & 0xFFFFFF;
+  return AlphaBlendScaledRGB(AlphaScaleTable(AntiAliasFactor), Alpha, FG, BG);
 }

@@ -1,16 +1,19 @@
 // FM_InitAlphaLUT.cpp - the blend table of the current foreground over the current background:
 // red, green and blue for every coverage below 255 (255 is the foreground
 // itself and never looked up).
-#include "Kalib.h"
+#include "osd/AlphaScale.h"
 
 byte AlphaLUT[256][3];
 
 void FM_InitAlphaLUT(dword fgColor, dword bgColor, float AntiAliasFactor) {
-  for (int coverage = 0; coverage < 255; coverage++) {
-    AlphaLUT[coverage][0] =
-        FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 16), (byte)(bgColor >> 16), AntiAliasFactor);
-    AlphaLUT[coverage][1] =
-        FM_AlphaBlend((byte)coverage, (byte)(fgColor >> 8), (byte)(bgColor >> 8), AntiAliasFactor);
-    AlphaLUT[coverage][2] = FM_AlphaBlend((byte)coverage, (byte)fgColor, (byte)bgColor, AntiAliasFactor);
+  AlphaLUT[0][0] = (byte)(bgColor >> 16);  // coverage 0: the background as it is
+  AlphaLUT[0][1] = (byte)(bgColor >> 8);
+  AlphaLUT[0][2] = (byte)bgColor;
+  const byte *table = AlphaScaleTable(AntiAliasFactor);
+  for (dword coverage = 1; coverage < 255; coverage++) {
+    dword blended = AlphaBlendScaledRGB(table, coverage, fgColor, bgColor);
+    AlphaLUT[coverage][0] = (byte)(blended >> 16);
+    AlphaLUT[coverage][1] = (byte)(blended >> 8);
+    AlphaLUT[coverage][2] = (byte)blended;
   }
 }

@@ -16,6 +16,7 @@
 
 void OSDDrawBackground(void) {
   if (OSDRgn == 0) return;
+  OSDMenuListForget();  // may lie over the list
   TAP_Osd_Draw3dBoxFill(OSDRgn, 0, 0, MENU_SCREEN_WIDTH, MENU_SCREEN_HEIGHT, MENU_BACKGROUND_COLOR,
                         MENU_BACKGROUND_COLOR, MENU_BACKGROUND_COLOR);
   TAP_Osd_FillBox(OSDRgn, RULE_X, RULE_Y, RULE_WIDTH, 2, RULE_COLOR);
@@ -35,6 +36,7 @@ void OSDDrawTitle(void) {
 void OSDDrawLogo(void) {
   tMenuLevel *level = OSDMenuCurrentLevel();
   if (level == nullptr || OSDRgn == 0) return;
+  OSDMenuListForget();  // may lie over the list
   if (level->Logo) TAP_Osd_PutGd(OSDRgn, level->LogoX, level->LogoY, level->Logo, FALSE);
   OSDMenuCallback(MP_Logo);
 }
@@ -42,6 +44,7 @@ void OSDDrawLogo(void) {
 void OSDDrawButtons(void) {
   tMenuLevel *level = OSDMenuCurrentLevel();
   if (level == nullptr || OSDRgn == 0) return;
+  OSDMenuListForget();  // may lie over the list
   for (int i = 0; i < level->NrButtons && i < MENU_MAX_BUTTONS; i++) {
     const tMenuButton *button = &level->Buttons[i];
     if (button->Graphic == nullptr) continue;  // a button without its key symbol is not drawn

@@ -1,6 +1,17 @@
 // OSDDrawList.cpp - the moving parts of the menu: which items are visible,
 // the scroll bar, the ten list rows and the memo text.  All of them are
 // drawn over opaque backgrounds of their own, so they can be redrawn alone.
+//
+// What the rows show is kept after every list drawing, so that a cursor
+// move redraws only the rows whose item or cursor changed.  Each row owns a
+// band of 37 lines (cursor bar, text, separator); a row is redrawn by
+// filling its band with the list colour and drawing it as the full list
+// does, which gives the same pixels as long as nothing of any row reaches
+// beyond its band.  Whatever else could differ (another first row, other
+// fonts or columns, tall icons or glyphs, other parts drawn meanwhile)
+// makes the whole list be drawn.
+#include <string.h>
+
 #include "OSDMenuList.h"
 
 #define SCROLLBAR_X 662
@@ -25,6 +36,39 @@
 #define MEMO_Y 104
 #define MEMO_LINE_HEIGHT 24
 #define MEMO_RIGHT 642
+#define BAND_TOP 95     /* first line of row 0's band: the cursor bar */
+#define BAND_BOTTOM 131 /* last line of row 0's band: the separator */
+#define LIST_BOTTOM (MENU_LIST_Y + MENU_LIST_HEIGHT - 1)
+#define LIST_RIGHT (MENU_LIST_X + MENU_LIST_WIDTH)
+#define ICON_MAX_HEIGHT 35 /* y - height / 2 + 13 stays inside the band */
+#define GLYPH_MAX_HEIGHT 30
+#define NO_TILE 2 /* OSDMenuLastCursor when no bar tile could be made */
+
+namespace {
+// A font as the rows were drawn with it.
+typedef struct {
+  const tUCFont *font;
+  int handle;
+  const tUCGlyphDef *defs;
+  dword count;
+  dword tallest;  // tallest glyph of the font
+} tDrawnFont;
+
+// The list as it was drawn last.
+typedef struct {
+  bool valid;
+  word rgn;
+  int menuLevel;
+  tMenuItem *items;
+  int nrItems, maxItems, top, current, valueColumnX, cursorType, iconWidth, valueIconWidth;
+  bool valueColumn, showNumbers;
+  tDrawnFont fonts[3];  // number, item and value font
+  bool exists[MENU_VISIBLE_ROWS];
+  tMenuItem rows[MENU_VISIBLE_ROWS];
+} tDrawnList;
+}  // namespace
+
+static tDrawnList Drawn;
 
 static bool AnySelectable(const tMenuLevel *level, int from, int to) {
   for (int i = from; i < to; i++)
@@ -138,6 +182,74 @@ static void DrawRow(const tMenuLevel *level, int row, int iconWidth, int valueIc
   if (level->ValueColumn) DrawValueColumn(level, item, valueIconWidth, y, color);
 }
 
+// The fonts of the rows as they are now; the tallest glyph is counted
+// again only for a font that changed.
+static void DescribeFonts(const tMenuLevel *level, tDrawnFont *fonts) {
+  const tUCFont *now[3] = {level->NumberFont, level->ItemFont, level->ValueFont};
+  for (int f = 0; f < 3; f++) {
+    tDrawnFont d = {now[f], 0, nullptr, 0, 0};
+    if (now[f] != nullptr) {
+      d.handle = now[f]->FileHandle;
+      d.defs = now[f]->GlyphDefs;
+      d.count = now[f]->GlyphCount;
+    }
+    if (Drawn.fonts[f].font == d.font && Drawn.fonts[f].handle == d.handle && Drawn.fonts[f].defs == d.defs &&
+        Drawn.fonts[f].count == d.count) {
+      d.tallest = Drawn.fonts[f].tallest;
+    } else if (d.defs != nullptr) {
+      for (dword g = 0; g < d.count; g++)
+        if (d.defs[g].Height > d.tallest) d.tallest = d.defs[g].Height;
+    }
+    fonts[f] = d;
+  }
+}
+
+static bool RowExists(const tMenuLevel *level, int index) {
+  return level->Items != nullptr && index >= 0 && index < level->NrItems;
+}
+
+// True when nothing of the item's row reaches beyond its band and the list.
+static bool FitsBand(const tMenuLevel *level, const tMenuItem *item, int valueIconWidth) {
+  int x = level->ShowNumbers ? 121 : PLAIN_TEXT_X;  // the widest number column
+  if (item->Icon && (item->Icon->height > ICON_MAX_HEIGHT || x + (int)item->Icon->width > LIST_RIGHT))
+    return false;
+  if (!level->ValueColumn) return true;
+  int column = level->ValueColumnX + VALUE_OFFSET;
+  if (level->ValueColumnX + ARROW_LEFT_OFFSET < MENU_LIST_X || column - 1 < MENU_LIST_X ||
+      column + valueIconWidth + PATCH_WIDTH + 2 > LIST_RIGHT)
+    return false;
+  return item->ValueIcon == nullptr || item->ValueIcon->height <= ICON_MAX_HEIGHT;
+}
+
+// Keeps what the rows show now.
+static void Remember(const tMenuLevel *level, const tDrawnFont *fonts, int iconWidth, int valueIconWidth) {
+  Drawn.valid = TRUE;
+  Drawn.rgn = OSDRgn;
+  Drawn.menuLevel = CurrentMenuLevel;
+  Drawn.items = level->Items;
+  Drawn.nrItems = level->NrItems;
+  Drawn.maxItems = level->MaxItems;
+  Drawn.top = level->TopItem;
+  Drawn.current = level->CurrentItem;
+  Drawn.valueColumnX = level->ValueColumnX;
+  Drawn.cursorType = MenuCursorType;
+  Drawn.iconWidth = iconWidth;
+  Drawn.valueIconWidth = valueIconWidth;
+  Drawn.valueColumn = level->ValueColumn;
+  Drawn.showNumbers = level->ShowNumbers;
+  memcpy(Drawn.fonts, fonts, sizeof Drawn.fonts);
+  for (int row = 0; row < MENU_VISIBLE_ROWS; row++) {
+    int index = level->TopItem + row;
+    Drawn.exists[row] = RowExists(level, index);
+    if (Drawn.exists[row])
+      memcpy(&Drawn.rows[row], &level->Items[index], sizeof(tMenuItem));  // padding too: see RowChanged
+    else
+      memset(&Drawn.rows[row], 0, sizeof Drawn.rows[row]);
+  }
+}
+
+void OSDMenuListForget(void) { Drawn.valid = FALSE; }
+
 void OSDDrawList(void) {
   tMenuLevel *level = OSDMenuCurrentLevel();
   if (level == nullptr || OSDRgn == 0) return;
@@ -146,12 +258,86 @@ void OSDDrawList(void) {
   TAP_Osd_Draw3dBoxFill(OSDRgn, MENU_LIST_X, MENU_LIST_Y, MENU_LIST_WIDTH, MENU_LIST_HEIGHT, MENU_LIST_COLOR,
                         MENU_LIST_COLOR, MENU_LIST_COLOR);
   for (int row = 0; row < MENU_VISIBLE_ROWS; row++) DrawRow(level, row, iconWidth, valueIconWidth);
+  tDrawnFont fonts[3];
+  DescribeFonts(level, fonts);
+  Remember(level, fonts, iconWidth, valueIconWidth);
   OSDMenuCallback(MP_List);
+}
+
+// True when the rows drawn last can be brought up to date one by one.
+static bool RowsCanChangeAlone(const tMenuLevel *level, const tDrawnFont *fonts, int iconWidth,
+                               int valueIconWidth) {
+  if (!Drawn.valid || Drawn.rgn != OSDRgn || Drawn.menuLevel != CurrentMenuLevel ||
+      Drawn.items != level->Items || Drawn.nrItems != level->NrItems || Drawn.maxItems != level->MaxItems ||
+      Drawn.top != level->TopItem || Drawn.valueColumnX != level->ValueColumnX ||
+      Drawn.cursorType != MenuCursorType || Drawn.valueColumn != level->ValueColumn ||
+      Drawn.showNumbers != level->ShowNumbers || Drawn.iconWidth != iconWidth ||
+      Drawn.valueIconWidth != valueIconWidth || level->DisplayMode != MD_List)
+    return false;
+  for (int f = 0; f < 3; f++)
+    if (fonts[f].font != Drawn.fonts[f].font || fonts[f].defs != Drawn.fonts[f].defs ||
+        fonts[f].count != Drawn.fonts[f].count || fonts[f].handle != Drawn.fonts[f].handle ||
+        fonts[f].tallest > GLYPH_MAX_HEIGHT)
+      return false;
+  for (int row = 0; row < MENU_VISIBLE_ROWS; row++) {
+    int index = level->TopItem + row;
+    if (!FitsBand(level, &Drawn.rows[row], valueIconWidth)) return false;
+    if (RowExists(level, index) && !FitsBand(level, &level->Items[index], valueIconWidth)) return false;
+  }
+  return true;
+}
+
+// True when the row shows something else than it was drawn with.
+static bool RowChanged(const tMenuLevel *level, int row) {
+  int index = level->TopItem + row;
+  bool exists = RowExists(level, index);
+  if (exists != Drawn.exists[row]) return true;
+  if ((exists && index == level->CurrentItem) != (exists && index == Drawn.current)) return true;
+  // The bytes as copied, padding included: equal bytes are equal fields; a
+  // difference in padding alone only draws the row again.
+  // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
+  return exists && memcmp(&level->Items[index], &Drawn.rows[row], sizeof(tMenuItem)) != 0;
+}
+
+bool OSDDrawListChanges(void) {
+  tMenuLevel *level = OSDMenuCurrentLevel();
+  if (level == nullptr || OSDRgn == 0) return false;
+  int iconWidth = 0, valueIconWidth = 0;
+  if (level->Items) ColumnWidths(level, &iconWidth, &valueIconWidth);
+  tDrawnFont fonts[3];
+  DescribeFonts(level, fonts);
+  if (!RowsCanChangeAlone(level, fonts, iconWidth, valueIconWidth)) return false;
+  for (int row = 0; row < MENU_VISIBLE_ROWS; row++) {
+    if (!RowChanged(level, row)) continue;
+    // The row's band within the list box; the cursor bar of the first row
+    // reaches one line above the box and the last separator two lines below
+    // it, where the full list drawing does not fill either.
+    int top = BAND_TOP + MENU_ROW_HEIGHT * row, bottom = BAND_BOTTOM + MENU_ROW_HEIGHT * row;
+    if (top < MENU_LIST_Y) top = MENU_LIST_Y;
+    if (bottom > LIST_BOTTOM) bottom = LIST_BOTTOM;
+    // An opaque cursor bar covers its lines of the band: only the lines
+    // below it are filled.  Should the bar's tile not be made, the whole
+    // band is filled and the row drawn again.
+    int index = level->TopItem + row;
+    bool bar = MenuCursorType != CT_Box && RowExists(level, index) && index == level->CurrentItem;
+    int fillTop = bar ? BAND_TOP + MENU_ROW_HEIGHT * row + MENU_CURSOR_HEIGHT : top;
+    if (fillTop < top) fillTop = top;
+    TAP_Osd_FillBox(OSDRgn, MENU_LIST_X, fillTop, MENU_LIST_WIDTH, bottom - fillTop + 1, MENU_LIST_COLOR);
+    DrawRow(level, row, iconWidth, valueIconWidth);
+    if (bar && OSDMenuLastCursor == NO_TILE) {
+      TAP_Osd_FillBox(OSDRgn, MENU_LIST_X, top, MENU_LIST_WIDTH, bottom - top + 1, MENU_LIST_COLOR);
+      DrawRow(level, row, iconWidth, valueIconWidth);
+    }
+  }
+  Remember(level, fonts, iconWidth, valueIconWidth);
+  OSDMenuCallback(MP_List);
+  return true;
 }
 
 void OSDDrawMemo(void) {
   tMenuLevel *level = OSDMenuCurrentLevel();
   if (level == nullptr || OSDRgn == 0) return;
+  OSDMenuListForget();
   TAP_Osd_Draw3dBoxFill(OSDRgn, MENU_LIST_X, MENU_LIST_Y, MENU_LIST_WIDTH, MENU_LIST_HEIGHT, MENU_LIST_COLOR,
                         MENU_LIST_COLOR, MENU_LIST_COLOR);
   for (int line = 0; line < MENU_MEMO_LINES && level->Items; line++) {

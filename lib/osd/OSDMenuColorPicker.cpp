@@ -115,6 +115,8 @@ void OSDMenuColorPickerDestroy(void) {
   if (ColorPickerOSDRgn == 0) return;
   TAP_Osd_Delete(ColorPickerOSDRgn);
   ColorPickerOSDRgn = 0;
+  // No slider cursor is on the screen any more.
+  ColorPickerLastCursorRed = ColorPickerLastCursorGreen = ColorPickerLastCursorBlue = -1;
   OSDMenuBoxRestoreBackground();
   TAP_Osd_Sync();
   if (!OSDMenuAnyRegionOpen()) TAP_EnterNormal();

@@ -34,6 +34,12 @@ static void TileAcross(dword x, dword y, dword w) {
                  FALSE);
 }
 
+// Copies columns first .. first + count - 1 of the tiled bar that starts at x.
+static void TileColumns(dword x, dword y, dword first, dword count) {
+  for (dword c = first; c < first + count; c++)
+    TAP_Osd_Copy(OSDMenuSelectionBarRgn, OSDRgn, c % TILE_WIDTH, 0, 1, MENU_CURSOR_HEIGHT, x + c, y, FALSE);
+}
+
 static void DrawFrame(dword x, dword y, dword w) {
   dword h = MENU_CURSOR_HEIGHT;
   if (w < FRAME_WIDTH) return;
@@ -50,9 +56,14 @@ void OSDMenuDrawCursor(dword x, dword y, dword w) {
     return;
   }
   if (OSDMenuLastCursor != TILE_NORMAL && !LoadTile(&_SelectionBar_Blue_100x34_Gd, TILE_NORMAL)) return;
-  TileAcross(x, y, w);
-  if (MenuCursorType != CT_Dark || w <= 2 * DARK_EDGE) return;
-  // The dark tile leaves the normal bar showing as a bright edge left and right.
+  if (MenuCursorType != CT_Dark || w <= 2 * DARK_EDGE) {
+    TileAcross(x, y, w);
+    return;
+  }
+  // The dark tile leaves the normal bar showing as a bright edge left and
+  // right: only those columns of the normal bar are copied.
+  TileColumns(x, y, 0, DARK_EDGE);
+  TileColumns(x, y, w - DARK_EDGE, DARK_EDGE);
   if (OSDMenuLastCursor != TILE_DARK && !LoadTile(&_SelectionBar_Blue_100x34Dark_Gd, TILE_DARK)) return;
   TileAcross(x + DARK_EDGE, y, w - 2 * DARK_EDGE);
 }

@@ -55,6 +55,15 @@ dword OSDMenuTextWidth(const char *text, tUCFont *font);
 void OSDMenuText(dword x, dword y, dword maxX, const char *text, dword color, tUCFont *font, byte bDot,
                  byte align);
 
+// Redraws only the list rows whose item or cursor changed since the list was
+// drawn last, with the pixels a full OSDDrawList would give; false, having
+// drawn nothing, when the whole list must be drawn.
+bool OSDDrawListChanges(void);
+
+// The list on screen is no longer what was drawn last (something else was
+// drawn over it): the next list drawing draws every row.
+void OSDMenuListForget(void);
+
 // Tells the client that a part of the menu was drawn.
 void OSDMenuCallback(dword partCode);
 

@@ -97,7 +97,11 @@ int OSDMenuScrollPageDown(void) {
   if (current == level->TopItem + MENU_VISIBLE_ROWS - 1) {
     int target = level->TopItem + 2 * MENU_VISIBLE_ROWS - 2;
     if (target >= count) target = count - 2;
-    return MoveTo(target < count - 1 ? OSDMenuFindNextSelectableEntry(target) : target);
+    if (target < count - 1) return MoveTo(OSDMenuFindNextSelectableEntry(target));
+    // The last item: the cursor stops only on a selectable one, so an
+    // unselectable last item gives the selectable one before it.
+    const tMenuItem *last = OSDMenuItem(target);
+    return MoveTo(last != nullptr && last->Selectable ? target : OSDMenuFindPreviousSelectableEntry(target));
   }
   int start = level->TopItem + MENU_VISIBLE_ROWS - 2;
   return MoveTo(OSDMenuFindNextSelectableEntry(start < count ? start : count - 2));

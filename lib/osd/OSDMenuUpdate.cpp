@@ -1,7 +1,7 @@
 // OSDMenuUpdate.cpp - draws the parts of the menu that changed.  Each dirty
 // flag is cleared before its part is drawn, so a cursor move redraws only
-// the scroll bar and the list, while a part that a callback marks again is
-// drawn at the next update.
+// the scroll bar and the list rows that changed, while a part that a
+// callback marks again is drawn at the next update.
 #include "OSDMenuList.h"
 
 static bool OpenMenuRegion(void) {
@@ -18,6 +18,8 @@ void OSDMenuUpdate(bool NoSync) {
   if (level == nullptr) return;
   if (OSDRgn == 0 && !OpenMenuRegion()) return;
 
+  // Any other part may lie over the list: then every row is drawn again.
+  if (OSDDirty || TitleDirty || LogoDirty || ButtonsDirty) OSDMenuListForget();
   if (OSDDirty) {
     OSDDirty = FALSE;
     OSDDrawBackground();
@@ -38,10 +40,11 @@ void OSDMenuUpdate(bool NoSync) {
   if (ListDirty) {
     ListDirty = FALSE;
     OSDDrawScrollBar();
-    if (level->DisplayMode == MD_List)
-      OSDDrawList();
-    else if (level->DisplayMode == MD_Memo)
+    if (level->DisplayMode == MD_List) {
+      if (!OSDDrawListChanges()) OSDDrawList();
+    } else if (level->DisplayMode == MD_Memo) {
       OSDDrawMemo();
+    }
   }
   if (!NoSync) TAP_Osd_Sync();
 }

@@ -1,6 +1,8 @@
 // TextCanvas.cpp - reading and writing back the rectangle of a line of text.
 #include "TextCanvas.h"
 
+#include <string.h>
+
 bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width, dword height, dword fg,
                     bool useLUT, float factor) {
   canvas->rgn = rgn;
@@ -10,7 +12,7 @@ bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width
   canvas->height = height;
   canvas->fg = fg;
   canvas->useLUT = useLUT;
-  canvas->factor = factor;
+  if (!useLUT) memcpy(canvas->scale, AlphaScaleTable(factor), sizeof canvas->scale);
   canvas->haveLast = FALSE;
   canvas->pixels = (dword *)TAP_Osd_SaveBox(rgn, x, y, width, height);
   return canvas->pixels != nullptr;

@@ -6,15 +6,15 @@
 #ifndef KALIB_OSD_TEXTCANVAS_H
 #define KALIB_OSD_TEXTCANVAS_H
 
-#include "Kalib.h"
+#include "osd/AlphaScale.h"
 
 typedef struct {
   word rgn;
   dword x, y, width, height;
   dword *pixels;  // width x height, row by row
   dword fg;
-  bool useLUT;  // a background was filled: blends come from AlphaLUT
-  float factor;
+  bool useLUT;      // a background was filled: blends come from AlphaLUT
+  byte scale[256];  // the factor's scaling table (AlphaScaleTable)
   // The last blend, reused for runs of equal coverage over equal pixels.
   bool haveLast;
   byte lastCoverage;
@@ -52,7 +52,7 @@ static inline void TextCanvasPut(tTextCanvas *c, int x, int y, byte coverage) {
   if (c->useLUT)
     blended = (dword)AlphaLUT[coverage][0] << 16 | (dword)AlphaLUT[coverage][1] << 8 | AlphaLUT[coverage][2];
   else
-    blended = FM_AlphaBlendRGB(coverage, c->fg, *p, c->factor);
+    blended = AlphaBlendScaledRGB(c->scale, coverage, c->fg, *p);
   c->haveLast = TRUE;
   c->lastCoverage = coverage;
   c->lastPixel = *p;

@@ -110,6 +110,7 @@ extern "C" dword TAP_Hdd_Fread(void *buf, dword blockSize, dword blocks, TYPE_Fi
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
+  rt().hddBytesRead += done;
   return static_cast<dword>(done / blockSize);
 }
 

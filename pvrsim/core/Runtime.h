@@ -77,7 +77,8 @@ struct Runtime {
 
   // clock
   dword tick = 0;
-  int64_t startSeconds = 0;  // start time as seconds since 1970 (local wall time)
+  uint64_t hddBytesRead = 0;  // through TAP_Hdd_Fread
+  int64_t startSeconds = 0;   // start time as seconds since 1970 (local wall time)
   std::chrono::steady_clock::time_point realStart;
 
   // tasks

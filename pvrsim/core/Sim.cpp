@@ -336,5 +336,6 @@ bool Sim::normalMode() const { return rt().normalMode; }
 int Sim::enterNormalCalls() const { return rt().enterNormalCalls; }
 int Sim::exitNormalCalls() const { return rt().exitNormalCalls; }
 std::string Sim::consoleText() const { return box::consoleText(); }
+uint64_t Sim::hddBytesRead() const { return rt().hddBytesRead; }
 
 }  // namespace pvrsim

@@ -156,6 +156,7 @@ class Sim {
   int enterNormalCalls() const;
   int exitNormalCalls() const;
   std::string consoleText() const;
+  uint64_t hddBytesRead() const;  // bytes TAPs read with TAP_Hdd_Fread in this run
 };
 
 }  // namespace pvrsim

@@ -1,9 +1,9 @@
 // OsdDraw.cpp - drawing into regions: boxes, rectangles, 3D boxes, saving and restoring
 // pixels, and copies between regions.  Every operation is clipped to its
 // region; pixels outside it never change.
-#include <vector>
-
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "OsdState.h"
 
@@ -119,14 +119,18 @@ extern "C" int TAP_Osd_Copy(word src, word dst, dword x, dword y, dword w, dword
   int sx = int(s.x0 + (t.x0 - tx)), sy = int(s.y0 + (t.y0 - ty));
   std::vector<uint32_t> block(size_t(w2) * h2);  // copy first: regions may be the same
   wrote(int64_t(w2) * h2);
+  // Rows are contiguous in both regions: whole rows are copied at once.
   for (int row = 0; row < h2; row++)
-    for (int col = 0; col < w2; col++) block[size_t(row) * w2 + col] = from->pixels.at(sx + col, sy + row);
-  for (int row = 0; row < h2; row++)
-    for (int col = 0; col < w2; col++) {
-      uint32_t &p = to->pixels.at(t.x0 + col, t.y0 + row);
-      uint32_t v = block[size_t(row) * w2 + col];
-      p = sprite ? blendOver(v, p) : v;
+    std::copy_n(&from->pixels.at(sx, sy + row), w2, &block[size_t(row) * w2]);
+  for (int row = 0; row < h2; row++) {
+    uint32_t *target = &to->pixels.at(t.x0, t.y0 + row);
+    const uint32_t *source = &block[size_t(row) * w2];
+    if (!sprite) {
+      std::copy_n(source, w2, target);
+      continue;
     }
+    for (int col = 0; col < w2; col++) target[col] = blendOver(source[col], target[col]);
+  }
   touched(*to);
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchmarkScenes.h"
 #include "Manager.h"
 #include "core/Sim.h"
 
@@ -21,36 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int TapCount = 100, VersionsPerTap = 8;
+const int TapCount = 100, VersionsPerTap = benchmark_scene::kVersionsPerTap;
 
 std::string Root() { return std::string(TEST_TMP_DIR) + "/manager_benchmark"; }
-
-void WritePackage(dword id, dword crc) {
-  tVPD vpd{};
-  vpd.TAPID = id;
-  StringSet(&vpd.TAPName, "Benchmark TAP");
-  vpd.NrOfVersions = VersionsPerTap;
-  vpd.Versions = static_cast<tVPDVersion *>(TAP_MemAlloc(VersionsPerTap * sizeof(tVPDVersion)));
-  memset(vpd.Versions, 0, VersionsPerTap * sizeof(tVPDVersion));
-  for (int v = 0; v < VersionsPerTap; v++) {
-    char text[16];
-    snprintf(text, sizeof text, "1.%d", v);
-    StringSet(&vpd.Versions[v].Version, text);
-    vpd.Versions[v].TimeStamp = 1000 + v;
-    vpd.Versions[v].DeployMode = v % 4 == 3 ? DM_Beta : DM_Final;
-    vpd.Versions[v].NrOfFiles = 1;
-    vpd.Versions[v].Files = static_cast<tVPDFiles *>(TAP_MemAlloc(sizeof(tVPDFiles)));
-    memset(vpd.Versions[v].Files, 0, sizeof(tVPDFiles));
-    StringSet(&vpd.Versions[v].Files[0].FileName, "T.tap");
-    StringSet(&vpd.Versions[v].Files[0].DefaultPath, "/mnt/hd/ProgramFiles");
-    vpd.Versions[v].Files[0].CRC32 = v == 2 ? crc : 0x1000 + v;
-    vpd.Versions[v].Files[0].TAPID = id;
-  }
-  char name[16];
-  snprintf(name, sizeof name, "%08X.vpd", id);
-  VPDSave(&vpd, name);
-  VPDFree(&vpd);
-}
 
 // The disk: fonts, TAP files, package files and a master list of 100 TAPs.
 std::unique_ptr<pvrsim::Sim> Start() {
@@ -64,21 +38,8 @@ std::unique_ptr<pvrsim::Sim> Start() {
     sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Calibri_" + size + ".ufnt",
                     "/ProgramFiles/Settings/Fonts/");
   if (sim->adoptCaller("/ProgramFiles") < 0) return nullptr;
-  CallTraceInit();
-  CallTraceEnable(FALSE);
-  std::ifstream in(TAP_datafiles_template_tap, std::ios::binary);
-  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const uint32_t templateId = 0xD47AF11E;
-  size_t at = image.find(std::string(reinterpret_cast<const char *>(&templateId), 4));
-  SettingsDefault();
-  for (int i = 0; i < TapCount; i++) {
-    uint32_t id = 0x20000 + i;
-    std::string tap = image;
-    tap.replace(at, 4, reinterpret_cast<const char *>(&id), 4);
-    tap += std::to_string(i);
-    std::ofstream(options.diskDir + "/ProgramFiles/T" + std::to_string(i) + ".tap", std::ios::binary) << tap;
-    WritePackage(id, CRC32(CRC32_INITIAL, tap.data(), static_cast<dword>(tap.size())));
-  }
+  if (!benchmark_scene::TapsWithPackages(options.diskDir, TAP_datafiles_template_tap, TapCount))
+    return nullptr;
   ManagerAddPackages();
   TAPsOnBoardFind();  // the inventory is current before the timing
   return sim;

@@ -4,6 +4,7 @@
 #include "Golden.h"
 #include "Graphics.h"
 #include "OsdFixture.h"
+#include "osd/OSDMenuList.h"
 
 using namespace osdtest;
 namespace posd = pvrsim::osd;
@@ -67,6 +68,47 @@ TEST_F(GoldenToolkit, DarkAndOutlineCursors) {
   OSDMenuScrollDown();
   OSDMenuUpdate(FALSE);
   EXPECT_TRUE(MatchesGolden("menu_cursor_outline", ListArea()));
+}
+
+// A cursor move redraws only the rows that changed; the screen must be the
+// one the whole list drawn again gives, after every kind of move, with each
+// cursor style, across unselectable group headers and in memo mode.
+TEST_F(GoldenToolkit, CursorMovesDrawWhatTheWholeListDraws) {
+  struct Case {
+    int cursor, mode;
+    bool wrap;
+  };
+  const Case cases[] = {{CT_Standard, MD_List, true},
+                        {CT_Dark, MD_List, false},
+                        {CT_Box, MD_List, true},
+                        {CT_Standard, MD_Memo, false}};
+  enum Move { Up, Down, PageUp, PageDown };
+  const Move moves[] = {Down, Down,     Down,     Down,   Up,   Up,       Up,       Up,
+                        Up,   PageDown, PageDown, Down,   Up,   PageDown, PageDown, PageDown,
+                        Down, Up,       PageUp,   PageUp, Down, PageUp,   PageUp,   PageUp};
+  for (const Case &c : cases) {
+    Build25(c.wrap);
+    OSDMenuSetCursorType(c.cursor);
+    OSDMenuSetDisplayMode(c.mode);
+    OSDMenuSetCurrentItem(1);
+    OSDMenuUpdate(FALSE);
+    for (size_t m = 0; m < sizeof moves / sizeof moves[0]; m++) {
+      int (*const scroll[])(void) = {OSDMenuScrollUp, OSDMenuScrollDown, OSDMenuScrollPageUp,
+                                     OSDMenuScrollPageDown};
+      scroll[moves[m]]();
+      OSDMenuUpdate(FALSE);
+      posd::Image moved = posd::regionImage(OSDRgn);
+      EXPECT_TRUE(OSDMenuItem(OSDMenuGetCurrentItem())->Selectable) << "move " << m;
+      OSDMenuListForget();
+      ListDirty = TRUE;
+      OSDMenuUpdate(FALSE);
+      posd::Image whole = posd::regionImage(OSDRgn);
+      int differing = 0;
+      for (size_t i = 0; i < whole.argb.size(); i++) differing += whole.argb[i] != moved.argb[i];
+      EXPECT_EQ(0, differing) << "cursor " << c.cursor << " mode " << c.mode << ", after move " << m
+                              << " to item " << OSDMenuGetCurrentItem();
+    }
+  }
 }
 
 TEST_F(GoldenToolkit, MemoMode) {

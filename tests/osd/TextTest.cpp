@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "OsdFixture.h"
+#include "osd/AlphaScale.h"
 #include "UfntBuilder.h"
 
 using namespace osdtest;
@@ -60,6 +61,39 @@ TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
                         << ", float gives " << int(want);
       }
     }
+  }
+  EXPECT_EQ(0, mismatches);
+  // The table a text scales by, for every channel value.
+  for (float factor : factors) {
+    const byte *table = AlphaScaleTable(factor);
+    for (dword v = 0; v < 256; v++) {
+      volatile float scaled = (float)v * factor;
+      byte want = !(scaled > 0.0f) ? 0 : scaled >= 256.0f ? 255 : (byte)(int)scaled;
+      if (table[v] != want && mismatches++ < 5)
+        ADD_FAILURE() << "table of factor " << factor << " at " << v << ": " << int(table[v])
+                      << ", float gives " << int(want);
+    }
+  }
+  EXPECT_EQ(0, mismatches);
+}
+
+// Red and blue are mixed in one multiplication: over every coverage and
+// every pair of channel values the packed blend equals three single blends.
+TEST(AlphaBlend, PackedChannelsAgreeWithSingleBlends) {
+  int mismatches = 0;
+  for (float factor : {1.0f, 97.0f / 3.0f}) {
+    for (dword alpha = 1; alpha < 255; alpha++)
+      for (dword fg = 0; fg < 256; fg++)
+        for (dword bg = 0; bg < 256; bg++) {
+          dword FG = fg << 16 | bg << 8 | (255 - fg), BG = bg << 16 | fg << 8 | (bg ^ 0x5A);
+          dword want = (dword)FM_AlphaBlend(alpha, fg, bg, factor) << 16 |
+                       (dword)FM_AlphaBlend(alpha, bg, fg, factor) << 8 |
+                       FM_AlphaBlend(alpha, 255 - fg, bg ^ 0x5A, factor);
+          dword got = FM_AlphaBlendRGB(alpha, FG | 0xFF000000, BG | 0xFF000000, factor);
+          if (got != want && mismatches++ < 5)
+            ADD_FAILURE() << std::hex << "alpha " << alpha << " FG " << FG << " BG " << BG << ": " << got
+                          << ", single blends give " << want;
+        }
   }
   EXPECT_EQ(0, mismatches);
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchmarkScenes.h"
 #include "Graphics.h"
 #include "Kalib.h"
 #include "core/Sim.h"
@@ -30,18 +31,6 @@ Cost Measure(int rounds, Step step) {
   for (int i = 0; i < rounds; i++) step();
   std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
   return {elapsed.count() / rounds, 4.0 * double(pvrsim::osd::pixelsWritten() - pixels) / rounds};
-}
-
-void BuildList(void) {
-  OSDMenuInitialize(FALSE, TRUE, TRUE, TRUE, "Benchmark", "25 items");
-  char text[32];
-  for (int i = 0; i < 25; i++) {
-    snprintf(text, sizeof text, "Entry %d", i + 1);
-    int item = OSDMenuItemAdd(text, "value", nullptr, nullptr, i % 6 != 0, FALSE, 0);
-    if (i % 3 == 1) OSDMenuItemSetColorPatch(item, 0xFF3060D0);
-  }
-  OSDMenuButtonAdd(0, &_Button_ok_Gd, "Select");
-  OSDMenuButtonAdd(0, &_Button_exit_Gd, "Back");
 }
 
 }  // namespace
@@ -65,27 +54,35 @@ int main(int argc, char **argv) {
       return 1;
     }
   sim.adoptCaller("/ProgramFiles");
-  BuildList();
+  benchmark_scene::MenuList25();
   OSDMenuUpdate(FALSE);
 
   std::printf("OSDMenuUpdate of a 10-row list, %d rounds each (time per update, OSD bytes written)\n",
               rounds);
-  std::printf("%-12s %14s %14s   %14s %14s\n", "cursor", "move: us", "move: bytes", "full: us",
-              "full: bytes");
+  std::printf("%-12s %14s %14s   %14s %14s   %s\n", "cursor", "move: us", "move: bytes", "full: us",
+              "full: bytes", "move/full bytes");
   const char *const names[] = {"blue bar", "dark bar", "outline"};
   for (int type = CT_Standard; type <= CT_Box; type++) {
     OSDMenuSetCursorType(type);
     OSDMenuUpdate(FALSE);
+    // Down and up between two rows of the page: the list does not scroll.
+    OSDMenuSetCurrentItem(2);
+    OSDMenuUpdate(FALSE);
     Cost move = Measure(rounds, [] {
-      OSDMenuScrollDown();
+      static bool down = true;
+      if (down)
+        OSDMenuScrollDown();
+      else
+        OSDMenuScrollUp();
+      down = !down;
       OSDMenuUpdate(FALSE);
     });
     Cost full = Measure(rounds, [] {
       OSDDirty = TitleDirty = LogoDirty = ButtonsDirty = ListDirty = TRUE;
       OSDMenuUpdate(FALSE);
     });
-    std::printf("%-12s %14.1f %14.0f   %14.1f %14.0f\n", names[type], move.microseconds, move.bytes,
-                full.microseconds, full.bytes);
+    std::printf("%-12s %14.1f %14.0f   %14.1f %14.0f   %5.1f %%\n", names[type], move.microseconds,
+                move.bytes, full.microseconds, full.bytes, 100.0 * move.bytes / full.bytes);
   }
   OSDMenuDestroy();
   return 0;

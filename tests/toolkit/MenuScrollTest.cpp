@@ -63,6 +63,8 @@ TEST_F(MenuScroll, ScrollOperations) {
       {"page down from the bottom row", all25, false, 9, 0, PageDown, 19, 19},
       {"page down from the bottom row, 19 unselectable", gap19, false, 9, 0, PageDown, 20, 20},
       {"page down to the bottom row", all25, false, 3, 0, PageDown, 9, 9},
+      {"page down from the bottom row onto an unselectable last item", all25.substr(1) + "x", false, 15, 6,
+       PageDown, 23, 23},
       {"page down near the end", std::string(12, '.'), false, 11, 2, PageDown, 11, 11},
       {"page down in a short list", ".....", false, 0, 0, PageDown, 4, 4},
       {"page down on the last item, wrapping", "x" + all25.substr(1), true, 24, 15, PageDown, 1, 1},
