@@ -339,13 +339,24 @@ const char *SkipCharTableBytes(const char *text);
 
 // Converts broadcast or ISO 8859 text (the selector byte picks the table, else
 // defaultISO8859CharSet) into UTF-8 in dest, which must hold 3 x strlen(source)
-// + 1 bytes.  True when a character was converted; false for a null argument.
+// + 1 bytes (no size is passed: use StrToUTF8Sized).  True when a character
+// was converted; false for a null argument.
 bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet);
 
+// StrToUTF8 into dest of destSize bytes: a longer result is cut behind its
+// last whole character and always terminated.  False for a null argument or a
+// size of 0 (nothing written).
+bool StrToUTF8Sized(const char *source, char *dest, dword destSize, byte defaultISO8859CharSet);
+
 // Converts UTF-8 to ISO 8859-1 into dest, which must hold strlen(source) + 1
-// bytes; other texts are copied unchanged, characters above 0xFF dropped.
-// Nothing written for a null argument.
+// bytes (no size is passed: use StrToISOSized); other texts are copied
+// unchanged, characters above 0xFF dropped.  Nothing written for a null argument.
 void StrToISO(const char *source, char *dest);
+
+// StrToISO into dest of destSize bytes: a longer result is cut behind its
+// last whole character and always terminated.  Nothing written for a null
+// argument or a size of 0.
+void StrToISOSized(const char *source, char *dest, dword destSize);
 
 // StrToISO into a new buffer from TAP_MemAlloc, which the caller frees with
 // TAP_MemFree; *dest is null for a null source or when memory is short.
@@ -433,18 +444,29 @@ bool StringDBDestroy(tStringDB *stringDB);
 char *GetUCPos(const char *text, int charPos);
 
 // Inserts insertText before character charPos (appends when charPos is past
-// the end, inserts at 0 when negative).  text must have room for both texts
-// and the terminator: no size is passed.  Nothing for a null argument.
+// the end, inserts at 0 when negative).  text must hold strlen(text) +
+// strlen(insertText) + 1 bytes: no size is passed (use InsertAtSized).
+// Nothing for a null argument.
 void InsertAt(char *text, int charPos, const char *insertText);
+
+// InsertAt into text of textSize bytes.  False, text unchanged, for a null
+// argument or when the result and its terminator do not fit.
+bool InsertAtSized(char *text, dword textSize, int charPos, const char *insertText);
 
 // Removes nrChars characters from character charPos on (fewer at the end);
 // nothing for a null or empty text, nrChars <= 0 or charPos past the end.
 void DeleteAt(char *text, int charPos, int nrChars);
 
 // Replaces every find in text by replace, in place.  When replace is longer,
-// text must have room for the grown result (no size is passed).  False for a
-// null argument, an empty text or find, or when find does not occur.
+// text must hold strlen(text) + (strlen(replace) - strlen(find)) x
+// occurrences + 1 bytes (no size is passed: use StrReplaceSized).  False for
+// a null argument, an empty text or find, when find does not occur or when
+// memory for the grown text is short (text unchanged).
 bool StrReplace(char *text, const char *find, const char *replace);
+
+// StrReplace in text of textSize bytes.  Also false, text unchanged, when the
+// result and its terminator do not fit or text is not terminated within textSize.
+bool StrReplaceSized(char *text, dword textSize, const char *find, const char *replace);
 
 // First occurrence of find in text ignoring ASCII case, both behind their
 // selector bytes; a pointer into text, null when absent, for a null argument
@@ -460,8 +482,8 @@ bool isLegalChar(const byte *c, dword ruleMask);
 // not fit resultSize.  Returns result.
 char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize);
 
-// ValidFileName in place.  A text of 512 bytes or more becomes empty.  Nothing
-// for a null text.
+// ValidFileName in place, for a text of any length (cut after 126 bytes as
+// well).  Nothing for a null text.
 void MakeValidFileName(char *text, dword ruleMask);
 
 // Two-letter language code of a firmware OSD language number (0 to 19), a
@@ -504,7 +526,7 @@ INILOCATION INILocateFile(const char *fileName, const char *appName);
 
 // Locates fileName and holds it in INIBuffer (TAP_MemAlloc; INICloseFile frees
 // it); an empty buffer and INI_NewFile when the file is missing.  One file at a
-// time: close the previous one first, or its buffer is lost.
+// time: a file still open is closed first.
 INILOCATION INIOpenFile(const char *fileName, const char *appName);
 
 // Value of key (up to 78 characters) in the open file into value (maxLength

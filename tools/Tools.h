@@ -228,8 +228,11 @@ bool hasValidAlphaPassword(int64 password);
  * working directory in the last folder it looked at. */
 bool FindFile(tVPDFiles *file, bool incrementalSearch);
 /* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes (no size
- * is passed).  Nothing for null. */
+ * is passed: use URLEncodeSized).  Nothing for null. */
 void URLEncode(char *text);
+/* URLEncode in text of textSize bytes.  False, text unchanged, for null or
+ * when the escaped text and its terminator do not fit. */
+bool URLEncodeSized(char *text, dword textSize);
 void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
  * valid until the next call; "" when it does not fit or path is null. */

@@ -68,6 +68,8 @@ static bool ReadIntoBuffer(TYPE_File *file) {
 }
 
 extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName) {
+  // One file at a time: a buffer still open would otherwise be lost.
+  INICloseFile();
   HDD_TAP_PushDir();
   INILOCATION location = INILocateFile(fileName, appName);
   if (location == INI_NotFound) {
