@@ -562,9 +562,13 @@ extern tFontData Calibri_VPD_12_FontData;
 /* ---- checked OSD calls, OSD map readers, emergency message window ---- */
 extern dword kal_rgn; /* region of the message window on screen, 0 = none */
 
+// Region numbers the firmware's OSD map has entries for: the firmware hands
+// out numbers below it.
+#define KALIB_OSD_MAP_ENTRIES 1024
+
 // Width and height of an OSD region from the firmware's OSD map (0 when the
-// region is closed or the map is unknown); rgn must be a region number the
-// firmware hands out (the map is indexed without a check).
+// region is closed, the map is unknown or the number lies outside the map,
+// KALIB_OSD_MAP_ENTRIES and above).
 word GetOSDRegionWidth(word OSDRgn);
 word GetOSDRegionHeight(word OSDRgn);
 
@@ -647,12 +651,19 @@ dword FMUC_GetStringHeight(const char *Text, tUCFont *FontData);
 // Thai vowel and tone marks, spacing accents).
 bool FMUC_IsDiacriticalMark(dword Unicode);
 
-// Start of the UTF-8 character holding the byte at p: walks back over
-// continuation bytes, so the text must begin with a start byte.  Null for null.
+// Start of the UTF-8 character holding the byte at p: walks back over at
+// most three continuation bytes (p itself when no lead byte is that near), so
+// the text must begin with a start byte: use FMUC_FindUTF8StartIn when it may
+// not.  Null for null.
 char *FMUC_FindUTF8Start(const char *p);
 
-// Start of the UTF-8 character after the one at p (p must not point at the
-// terminator); null for null.
+// FMUC_FindUTF8Start that never walks back before Text, the first byte of the
+// text p points into: a continuation byte without its lead byte in the text
+// is a character of its own (p).  Null for a null argument or p before Text.
+char *FMUC_FindUTF8StartIn(const char *Text, const char *p);
+
+// Start of the UTF-8 character after the one at p; p itself when it points
+// at the terminator.  Null for null.
 char *FMUC_FindNextUTF8(const char *p);
 
 /* ---- anti-aliased text ---- */
