@@ -37,7 +37,7 @@ struct Store {
   std::map<int, Segment> segments;  // by shmid
   std::map<void *, int> owners;     // attached address -> shmid
   int nextId = 0;
-  bool attachFails = false;         // setShmatFails
+  bool attachFails = false;  // setShmatFails
 };
 
 Store &store() {

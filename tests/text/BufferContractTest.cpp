@@ -42,9 +42,13 @@ TEST(BufferContract, SizedCallsCutOrRefuseAtTheBuffersEnd) {
       {"utf8 plain text", "", 4, [](char *d, dword n) { return Utf8("abcdef", d, n, 9); }, "abc", false},
       {"utf8 behind selector 0x15", "", 4, [](char *d, dword n) { return Utf8("\x15xyz\xC3\xA4", d, n, 9); },
        "xyz", false},
-      {"utf8 ISO 6937 pair", "", 3, [](char *d, dword n) { return Utf8("a\xC2"
-                                                                     "e",
-                                                                     d, n, 0); },
+      {"utf8 ISO 6937 pair", "", 3,
+       [](char *d, dword n) {
+         return Utf8(
+             "a\xC2"
+             "e",
+             d, n, 0);
+       },
        "a", true},
       // The old call's room is three bytes per source byte: the euro sign of ISO 8859-15.
       {"utf8 old call at its room", "", 4, [](char *d, dword) { return StrToUTF8("\xA4", d, 15); },
@@ -52,15 +56,18 @@ TEST(BufferContract, SizedCallsCutOrRefuseAtTheBuffersEnd) {
       {"iso cut", "", 2, [](char *d, dword n) { return Iso("\xC3\xBC\xC3\xBC", d, n); }, "\xFC", true},
       {"iso copied text cut", "", 4, [](char *d, dword n) { return Iso("ab\xE4\xC3\xBC", d, n); }, "ab\xE4",
        true},
-      {"insert refused", "abc", 6, [](char *t, dword n) { return InsertAtSized(t, n, 0, "..."); }, "abc", false},
-      {"insert fits", "abc", 7, [](char *t, dword n) { return InsertAtSized(t, n, 1, "..."); }, "a...bc", true},
+      {"insert refused", "abc", 6, [](char *t, dword n) { return InsertAtSized(t, n, 0, "..."); }, "abc",
+       false},
+      {"insert fits", "abc", 7, [](char *t, dword n) { return InsertAtSized(t, n, 1, "..."); }, "a...bc",
+       true},
       {"insert into unterminated", "abcdef", 3, [](char *t, dword n) { return InsertAtSized(t, n, 9, ""); },
        "abcdef", false},
       {"replace refused", "a.b", 4, [](char *t, dword n) { return StrReplaceSized(t, n, ".", "--"); }, "a.b",
        false},
-      {"replace fits", "a.b", 5, [](char *t, dword n) { return StrReplaceSized(t, n, ".", "--"); }, "a--b", true},
-      {"replace shrinking", "a--b", 5, [](char *t, dword n) { return StrReplaceSized(t, n, "--", "."); }, "a.b",
+      {"replace fits", "a.b", 5, [](char *t, dword n) { return StrReplaceSized(t, n, ".", "--"); }, "a--b",
        true},
+      {"replace shrinking", "a--b", 5, [](char *t, dword n) { return StrReplaceSized(t, n, "--", "."); },
+       "a.b", true},
   };
   for (const Case &c : cases) {
     // The text lies in a larger block; everything from size on is a guard.
