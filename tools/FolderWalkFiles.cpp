@@ -3,6 +3,7 @@
 // once whatever links lead to it, with a visitor for every matching file.
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include "ToolsInternal.h"
 
@@ -14,6 +15,39 @@ struct tWalk {
   void *Context;
   char Folder[KALIB_PATH_MAX];  // the folder being listed
 };
+
+// True when the path (TAP notation) names a folder itself, not a link to one.
+static bool IsRealFolder(const char *path) {
+  const char *linuxPath = BuildAbsolutePath(path);
+  struct stat64 st;
+  return linuxPath[0] != '\0' && lstat64(linuxPath, &st) == 0 && (st.st_mode & 0xF000) == 0x4000;
+}
+
+// Marks the skipped folder and every real folder below it as seen: a link
+// elsewhere to a subfolder of it would otherwise be walked as a folder of
+// its own.  Links inside it lead out of it and are not marked.
+static void MarkSkippedTree(tFolderSet *seen, const char *skipFolder) {
+  if (FolderSetAdd(seen, skipFolder) != 1) return;
+  tFolderWalk tree;
+  FolderWalkInit(&tree);
+  FolderWalkAdd(&tree, skipFolder);
+  char folder[KALIB_PATH_MAX], path[KALIB_PATH_MAX];
+  while (FolderWalkNext(&tree, folder)) {
+    if (!HDD_ChangeDir(folder)) continue;
+    TYPE_FolderEntry entry;
+    int count = (int)TAP_Hdd_FindFirst(&entry, "");
+    for (int i = 0; i < count; i++) {
+      if (i > 0) TAP_Hdd_FindNext(&entry);
+      entry.name[sizeof entry.name - 1] = '\0';
+      if (entry.attr != ATTR_FOLDER || strcmp(entry.name, ".") == 0 || strcmp(entry.name, "..") == 0)
+        continue;
+      int length = snprintf(path, sizeof path, "%s/%s", folder, entry.name);
+      if (length <= 0 || length >= (int)sizeof path || !IsRealFolder(path)) continue;
+      if (FolderWalkAdd(&tree, path) == 1) FolderSetAdd(seen, path);
+    }
+  }
+  FolderWalkDestroy(&tree);
+}
 
 static void QueueFolder(tWalk *walk, const char *name) {
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return;
@@ -51,9 +85,9 @@ bool FolderWalkFiles(const char *root, const char *extension, const char *skipFo
   walk.Visit = visit;
   walk.Context = context;
   if (!FolderWalkInit(&walk.Folders)) return false;
-  // Known from the start, the skipped folder is never queued, whatever path
-  // or link leads to it.
-  if (skipFolder != nullptr) FolderSetAdd(&walk.Folders.Seen, skipFolder);
+  // Known from the start, the skipped folder and its subfolders are never
+  // queued, whatever path or link leads to them.
+  if (skipFolder != nullptr) MarkSkippedTree(&walk.Folders.Seen, skipFolder);
   FolderWalkAdd(&walk.Folders, root);
 
   bool ended = false;
