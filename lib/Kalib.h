@@ -512,6 +512,11 @@ extern char *INICommentBuffer;
 // file of the caller is kept.  INI_NotFound when nothing was loaded.
 INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang, const char *appName);
 
+// LangLoadStrings from langSize bytes of language data at langData (a copy
+// of a language file held in memory), for when the file cannot be had.  False
+// when nothing was loaded (null data, no code for the menu language, no memory).
+bool LangLoadStringsFromMemory(const char *langData, dword langSize, dword nrStrings, int fallbackLang);
+
 // Text number stringNr of the loaded language, owned by the library (until
 // LangUnloadStrings); an empty text when none is loaded or the number is too big.
 char *LangGetString(dword stringNr);

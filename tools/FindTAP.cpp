@@ -12,6 +12,7 @@ struct tTAPSearch {
   dword TAPID;
   char *TAPName;
   char *FolderName;
+  dword Unreadable;  // TAP files whose Linux path does not fit a path buffer
 };
 }  // namespace
 
@@ -26,6 +27,11 @@ static void CopyBounded(char *dest, size_t size, const char *text) {
 // with the outputs filled.
 static bool MatchTAP(void *context, const char *folder, const char *fileName) {
   tTAPSearch *search = (tTAPSearch *)context;
+  // "/mnt/hd", the folder, "/" and the name: longer cannot be opened.
+  if (7 + strlen(folder) + 1 + strlen(fileName) >= KALIB_PATH_MAX) {
+    search->Unreadable++;
+    return false;
+  }
   tTAPInfo info;
   if (!HDD_TAP_GetInfo(fileName, &info) || info.TAPID != search->TAPID) return false;
   if (search->TAPName != nullptr) CopyBounded(search->TAPName, sizeof(TYPE_FolderEntry::name), fileName);
@@ -33,11 +39,15 @@ static bool MatchTAP(void *context, const char *folder, const char *fileName) {
   return true;
 }
 
+dword FindTAPLeftOut = 0;
+
 bool FindTAP(dword tapId, char *tapName, char *folderName) {
   CallTraceEnter("FindTAP");
-  tTAPSearch search = {tapId, tapName, folderName};
-  bool found =
-      FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, MatchTAP, &search);
+  tTAPSearch search = {tapId, tapName, folderName, 0};
+  dword leftOut = 0;
+  bool found = FolderWalkFilesCounted("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1,
+                                      MatchTAP, &search, &leftOut);
+  FindTAPLeftOut = leftOut + search.Unreadable;
   CallTraceExit(nullptr);
   return found;
 }

@@ -14,6 +14,7 @@ struct tWalk {
   tFolderVisitor Visit;
   void *Context;
   char Folder[KALIB_PATH_MAX];  // the folder being listed
+  dword LeftOut;                // subfolders left out for their length or not entered
 };
 
 // True when the path (TAP notation) names a folder itself, not a link to one.
@@ -53,8 +54,11 @@ static void QueueFolder(tWalk *walk, const char *name) {
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return;
   char path[KALIB_PATH_MAX];
   int length = snprintf(path, sizeof path, "%s/%s", walk->Folder, name);
-  if (length <= 0 || length >= (int)sizeof path || (dword)length > walk->MaxPathLength) return;
-  FolderWalkAdd(&walk->Folders, path);
+  if (length <= 0 || length >= (int)sizeof path || (dword)length > walk->MaxPathLength) {
+    walk->LeftOut++;
+    return;
+  }
+  if (FolderWalkAdd(&walk->Folders, path) < 0) walk->LeftOut++;  // its identity cannot be read
 }
 
 // Lists the working directory; true when the visitor ended the walk.  It
@@ -77,6 +81,12 @@ static bool ListFolder(tWalk *walk) {
 
 bool FolderWalkFiles(const char *root, const char *extension, const char *skipFolder, dword maxPathLength,
                      tFolderVisitor visit, void *context) {
+  return FolderWalkFilesCounted(root, extension, skipFolder, maxPathLength, visit, context, nullptr);
+}
+
+bool FolderWalkFilesCounted(const char *root, const char *extension, const char *skipFolder,
+                            dword maxPathLength, tFolderVisitor visit, void *context, dword *leftOut) {
+  if (leftOut != nullptr) *leftOut = 0;
   if (root == nullptr || visit == nullptr) return false;
   tWalk walk;
   memset(&walk, 0, sizeof walk);
@@ -92,8 +102,12 @@ bool FolderWalkFiles(const char *root, const char *extension, const char *skipFo
 
   bool ended = false;
   while (!ended && FolderWalkNext(&walk.Folders, walk.Folder)) {
-    if (HDD_ChangeDir(walk.Folder)) ended = ListFolder(&walk);
+    if (HDD_ChangeDir(walk.Folder))
+      ended = ListFolder(&walk);
+    else
+      walk.LeftOut++;  // a path the firmware cannot enter
   }
   FolderWalkDestroy(&walk.Folders);
+  if (leftOut != nullptr) *leftOut = walk.LeftOut;
   return ended;
 }

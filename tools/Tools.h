@@ -33,6 +33,9 @@ void CreateSettingsDir(void);
  * folderName (KALIB_PATH_MAX bytes; either may be null), leaving the working
  * directory there.  False when there is none. */
 bool FindTAP(dword tapId, char *tapName, char *folderName);
+/* TAP files and folders that the last FindTAP could not look into because
+ * their path does not fit a path buffer: one of them may be the TAP. */
+extern dword FindTAPLeftOut;
 /* Stops a running TAP: the stop event, then the kill state, each followed by
  * up to 300 ticks of waiting, with log lines.  True when it no longer runs
  * (also when it did not run); false when it survived both. */
