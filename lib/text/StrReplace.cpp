@@ -27,9 +27,11 @@ static bool ReplaceGrowing(char *text, dword textSize, const char *find, const c
   dword count = 0;
   for (const char *p = strstr(text, find); p; p = strstr(p + findLen, find)) count++;
 
-  dword length = strlen(text) + (replaceLen - findLen) * count;
-  if (length >= textSize) return false;
-  dword size = length + 2;
+  // Counted wide: a long replacement times many occurrences must not wrap
+  // round to a small buffer.
+  uint64_t length = strlen(text) + (uint64_t)(replaceLen - findLen) * count;
+  if (length >= textSize || length > 0x7FFFFFF0u) return false;
+  dword size = (dword)length + 2;
   char *work = (char *)TAP_MemAlloc(size);
   if (!work) return false;
   memset(work, 0, size);

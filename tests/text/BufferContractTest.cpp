@@ -2,7 +2,11 @@
 // result that does not fit is cut behind a whole character (conversions) or
 // refused with the text unchanged (edits), and the bytes behind the buffer
 // are never touched; a text of any length is cleaned in place.
+#include <stdio.h>
 #include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -81,3 +85,32 @@ TEST(BufferContract, SizedCallsCutOrRefuseAtTheBuffersEnd) {
 }
 
 }  // namespace
+
+TEST(BufferContract, GrowingReplaceWithoutMemoryLeavesTheText) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer aborts on an allocation it cannot make";
+#endif
+  char text[65];
+  memset(text, 'a', 64);
+  text[64] = 0;
+  // 64 occurrences grown by 1 MB need a 64 MB work buffer, which a child
+  // with its address space capped cannot have: the text stays as it was.
+  std::string replacement((size_t(1) << 20) + 1, 'b');
+  pid_t child = fork();
+  if (child == 0) {
+    long pages = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    if (!statm || fscanf(statm, "%ld", &pages) != 1) _exit(2);
+    struct rlimit cap = {rlim_t(pages) * 4096 + (16 << 20), RLIM_INFINITY};
+    cap.rlim_max = cap.rlim_cur;
+    if (setrlimit(RLIMIT_AS, &cap) != 0) _exit(2);
+    _exit(!StrReplace(text, "a", replacement.c_str()) && std::string(text) == std::string(64, 'a') ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  // 64 MB more per occurrence would wrap round to a small buffer.
+  replacement.assign((size_t(64) << 20) + 1, 'b');
+  EXPECT_FALSE(StrReplace(text, "a", replacement.c_str()));
+  EXPECT_EQ(std::string(text), std::string(64, 'a'));
+}
