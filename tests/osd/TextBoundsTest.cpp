@@ -23,26 +23,14 @@ char *Next(const char *, const char *p) { return FMUC_FindNextUTF8(p); }
 
 TEST(TextBounds, Utf8WalksStayInsideTheText) {
   const Walk walks[] = {
-      {"stray continuation at the start",
-       "\xC3\x80\x80"
-       "A",
-       2, StartIn, 2},
-      {"continuation as the first byte",
-       "\xC3\x80"
-       "A",
-       1, StartIn, 1},
-      {"whole character",
-       "x\xC3\xA4"
-       "b",
-       2, StartIn, 1},
+      {"stray continuation at the start", "\xC3\x80\x80\x41", 2, StartIn, 2},
+      {"continuation as the first byte", "\xC3\x80\x41", 1, StartIn, 1},
+      {"whole character", "x\xC3\xA4\x62", 2, StartIn, 1},
       {"four-byte character", "x\xF0\x9F\x98\x80", 4, StartIn, 1},
       {"no lead byte within three", "\xC3\x80\x80\x80\x80", 4, Start, 4},
       {"lead byte three back", "x\xF0\x9F\x98\x80", 4, Start, 1},
       {"next at the terminator", "xA\0\x80\x80", 2, Next, 2},
-      {"next behind a character",
-       "x\xC3\xA4"
-       "A",
-       1, Next, 3},
+      {"next behind a character", "x\xC3\xA4\x41", 1, Next, 3},
   };
   for (const Walk &w : walks) EXPECT_EQ(w.call(w.bytes + 1, w.bytes + w.at), w.bytes + w.expect) << w.what;
   EXPECT_EQ(FMUC_FindUTF8StartIn(walks[0].bytes + 2, walks[0].bytes + 1), nullptr);  // p before the text
