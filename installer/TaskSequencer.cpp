@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "Kalib.h"
+#include "Payloads.h"
 #include "Progressbar.h"
 #include "Setup.h"
 #include "TaskSequencer.h"
@@ -70,13 +71,14 @@ static void ShowProgress(dword textNr) {
 }
 
 /* The texts come from the manager's settings folder, where the installer
- * keeps "Vantero.lng"; without the file there the texts stay empty. */
+ * keeps "Vantero.lng".  Without the file there (a full disk, a folder that
+ * cannot be made) they come from the installer's own copy of it, so that
+ * its boxes never come up empty. */
 static void LoadTexts(void) {
   bool pushed = HDD_TAP_PushDir();
-  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR) && TAP_Hdd_Exist(LANG_FILE))
-    LangLoadStrings(LANG_FILE, LANG_TEXTS, 0, PROGRAM_NAME);
-  else
-    LangUnloadStrings();
+  bool loaded = HDD_ChangeDir(VANTERO_SETTINGS_DIR) && TAP_Hdd_Exist(LANG_FILE) &&
+                LangLoadStrings(LANG_FILE, LANG_TEXTS, 0, PROGRAM_NAME) != INI_NotFound;
+  if (!loaded) LangLoadStringsFromMemory((const char *)_VanteroLng_Bitmap, _VanteroLng_Size, LANG_TEXTS, 0);
   if (pushed) HDD_TAP_PopDir();
 }
 
@@ -262,10 +264,21 @@ static int StepRepairRemove(void) {
    * leaves the old manager where it starts from, not none. */
   if (FindTAP(VANTERO_TAPID, VPDFileName, currentDir)) {
     if (!SetVPDPathLinux(currentDir)) {
-      /* Its folder cannot be named; a new one goes where a lost manager goes. */
-      strcpy(VPDPath, LINUX_ROOT PROGRAM_FILES);
-      strcpy(VPDFileName, MANAGER_FILE_NAME);
+      /* Its folder cannot be named: a new manager elsewhere would be a
+       * second one beside it, so the repair ends as the install does. */
+      Progressbar_Hide();
+      TAP_Exit();
+      return 0;
     }
+  } else if (FindTAPLeftOut != 0) {
+    /* Not found, but not every TAP file could be looked into: the manager
+     * may be one of them, and a new one would be a second manager. */
+    snprintf(Debug, sizeof(Debug), "  Vantero not found, %u paths too long to search",
+             (unsigned)FindTAPLeftOut);
+    Log(Debug);
+    Progressbar_Hide();
+    TAP_Exit();
+    return 0;
   } else {
     /* A repair restores a lost manager where a new one would go without
      * autostart, so that the Launch step has a file to start. */

@@ -354,13 +354,24 @@ const char *SkipCharTableBytes(const char *text);
 
 // Converts broadcast or ISO 8859 text (the selector byte picks the table, else
 // defaultISO8859CharSet) into UTF-8 in dest, which must hold 3 x strlen(source)
-// + 1 bytes.  True when a character was converted; false for a null argument.
+// + 1 bytes (no size is passed: use StrToUTF8Sized).  True when a character
+// was converted; false for a null argument.
 bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet);
 
+// StrToUTF8 into dest of destSize bytes: a longer result is cut behind its
+// last whole character and always terminated.  False for a null argument or a
+// size of 0 (nothing written).
+bool StrToUTF8Sized(const char *source, char *dest, dword destSize, byte defaultISO8859CharSet);
+
 // Converts UTF-8 to ISO 8859-1 into dest, which must hold strlen(source) + 1
-// bytes; other texts are copied unchanged, characters above 0xFF dropped.
-// Nothing written for a null argument.
+// bytes (no size is passed: use StrToISOSized); other texts are copied
+// unchanged, characters above 0xFF dropped.  Nothing written for a null argument.
 void StrToISO(const char *source, char *dest);
+
+// StrToISO into dest of destSize bytes: a longer result is cut behind its
+// last whole character and always terminated.  Nothing written for a null
+// argument or a size of 0.
+void StrToISOSized(const char *source, char *dest, dword destSize);
 
 // StrToISO into a new buffer from TAP_MemAlloc, which the caller frees with
 // TAP_MemFree; *dest is null for a null source or when memory is short.
@@ -448,18 +459,29 @@ bool StringDBDestroy(tStringDB *stringDB);
 char *GetUCPos(const char *text, int charPos);
 
 // Inserts insertText before character charPos (appends when charPos is past
-// the end, inserts at 0 when negative).  text must have room for both texts
-// and the terminator: no size is passed.  Nothing for a null argument.
+// the end, inserts at 0 when negative).  text must hold strlen(text) +
+// strlen(insertText) + 1 bytes: no size is passed (use InsertAtSized).
+// Nothing for a null argument.
 void InsertAt(char *text, int charPos, const char *insertText);
+
+// InsertAt into text of textSize bytes.  False, text unchanged, for a null
+// argument or when the result and its terminator do not fit.
+bool InsertAtSized(char *text, dword textSize, int charPos, const char *insertText);
 
 // Removes nrChars characters from character charPos on (fewer at the end);
 // nothing for a null or empty text, nrChars <= 0 or charPos past the end.
 void DeleteAt(char *text, int charPos, int nrChars);
 
 // Replaces every find in text by replace, in place.  When replace is longer,
-// text must have room for the grown result (no size is passed).  False for a
-// null argument, an empty text or find, or when find does not occur.
+// text must hold strlen(text) + (strlen(replace) - strlen(find)) x
+// occurrences + 1 bytes (no size is passed: use StrReplaceSized).  False for
+// a null argument, an empty text or find, when find does not occur or when
+// memory for the grown text is short (text unchanged).
 bool StrReplace(char *text, const char *find, const char *replace);
+
+// StrReplace in text of textSize bytes.  Also false, text unchanged, when the
+// result and its terminator do not fit or text is not terminated within textSize.
+bool StrReplaceSized(char *text, dword textSize, const char *find, const char *replace);
 
 // First occurrence of find in text ignoring ASCII case, both behind their
 // selector bytes; a pointer into text, null when absent, for a null argument
@@ -475,8 +497,8 @@ bool isLegalChar(const byte *c, dword ruleMask);
 // not fit resultSize.  Returns result.
 char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize);
 
-// ValidFileName in place.  A text of 512 bytes or more becomes empty.  Nothing
-// for a null text.
+// ValidFileName in place, for a text of any length (cut after 126 bytes as
+// well).  Nothing for a null text.
 void MakeValidFileName(char *text, dword ruleMask);
 
 // Two-letter language code of a firmware OSD language number (0 to 19), a
@@ -505,6 +527,11 @@ extern char *INICommentBuffer;
 // file of the caller is kept.  INI_NotFound when nothing was loaded.
 INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang, const char *appName);
 
+// LangLoadStrings from langSize bytes of language data at langData (a copy
+// of a language file held in memory), for when the file cannot be had.  False
+// when nothing was loaded (null data, no code for the menu language, no memory).
+bool LangLoadStringsFromMemory(const char *langData, dword langSize, dword nrStrings, int fallbackLang);
+
 // Text number stringNr of the loaded language, owned by the library (until
 // LangUnloadStrings); an empty text when none is loaded or the number is too big.
 char *LangGetString(dword stringNr);
@@ -519,7 +546,7 @@ INILOCATION INILocateFile(const char *fileName, const char *appName);
 
 // Locates fileName and holds it in INIBuffer (TAP_MemAlloc; INICloseFile frees
 // it); an empty buffer and INI_NewFile when the file is missing.  One file at a
-// time: close the previous one first, or its buffer is lost.
+// time: a file still open is closed first.
 INILOCATION INIOpenFile(const char *fileName, const char *appName);
 
 // Value of key (up to 78 characters) in the open file into value (maxLength
@@ -555,9 +582,13 @@ extern tFontData Calibri_VPD_12_FontData;
 /* ---- checked OSD calls, OSD map readers, emergency message window ---- */
 extern dword kal_rgn; /* region of the message window on screen, 0 = none */
 
+// Region numbers the firmware's OSD map has entries for: the firmware hands
+// out numbers below it.
+#define KALIB_OSD_MAP_ENTRIES 1024
+
 // Width and height of an OSD region from the firmware's OSD map (0 when the
-// region is closed or the map is unknown); rgn must be a region number the
-// firmware hands out (the map is indexed without a check).
+// region is closed, the map is unknown or the number lies outside the map,
+// KALIB_OSD_MAP_ENTRIES and above).
 word GetOSDRegionWidth(word OSDRgn);
 word GetOSDRegionHeight(word OSDRgn);
 
@@ -640,12 +671,19 @@ dword FMUC_GetStringHeight(const char *Text, tUCFont *FontData);
 // Thai vowel and tone marks, spacing accents).
 bool FMUC_IsDiacriticalMark(dword Unicode);
 
-// Start of the UTF-8 character holding the byte at p: walks back over
-// continuation bytes, so the text must begin with a start byte.  Null for null.
+// Start of the UTF-8 character holding the byte at p: walks back over at
+// most three continuation bytes (p itself when no lead byte is that near), so
+// the text must begin with a start byte: use FMUC_FindUTF8StartIn when it may
+// not.  Null for null.
 char *FMUC_FindUTF8Start(const char *p);
 
-// Start of the UTF-8 character after the one at p (p must not point at the
-// terminator); null for null.
+// FMUC_FindUTF8Start that never walks back before Text, the first byte of the
+// text p points into: a continuation byte without its lead byte in the text
+// is a character of its own (p).  Null for a null argument or p before Text.
+char *FMUC_FindUTF8StartIn(const char *Text, const char *p);
+
+// Start of the UTF-8 character after the one at p; p itself when it points
+// at the terminator.  Null for null.
 char *FMUC_FindNextUTF8(const char *p);
 
 /* ---- anti-aliased text ---- */

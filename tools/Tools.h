@@ -33,6 +33,9 @@ void CreateSettingsDir(void);
  * folderName (KALIB_PATH_MAX bytes; either may be null), leaving the working
  * directory there.  False when there is none. */
 bool FindTAP(dword tapId, char *tapName, char *folderName);
+/* TAP files and folders that the last FindTAP could not look into because
+ * their path does not fit a path buffer: one of them may be the TAP. */
+extern dword FindTAPLeftOut;
 /* Stops a running TAP: the stop event, then the kill state, each followed by
  * up to 300 ticks of waiting, with log lines.  True when it no longer runs
  * (also when it did not run); false when it survived both. */
@@ -228,8 +231,11 @@ bool hasValidAlphaPassword(int64 password);
  * working directory in the last folder it looked at. */
 bool FindFile(tVPDFiles *file, bool incrementalSearch);
 /* In place; URLEncode's buffer must hold 3 x strlen(text) + 1 bytes (no size
- * is passed).  Nothing for null. */
+ * is passed: use URLEncodeSized).  Nothing for null. */
 void URLEncode(char *text);
+/* URLEncode in text of textSize bytes.  False, text unchanged, for null or
+ * when the escaped text and its terminator do not fit. */
+bool URLEncodeSized(char *text, dword textSize);
 void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
  * valid until the next call; "" when it does not fit or path is null. */

@@ -85,6 +85,10 @@ bool WriterSave(tByteWriter *w, const char *fileName);
 typedef bool (*tFolderVisitor)(void *context, const char *folder, const char *fileName);
 bool FolderWalkFiles(const char *root, const char *extension, const char *skipFolder, dword maxPathLength,
                      tFolderVisitor visit, void *context);
+// FolderWalkFiles that also counts into *leftOut the subfolders left out for
+// the length of their path or that could not be entered.
+bool FolderWalkFilesCounted(const char *root, const char *extension, const char *skipFolder,
+                            dword maxPathLength, tFolderVisitor visit, void *context, dword *leftOut);
 
 // ---- repository ------------------------------------------------------------
 // Why the master list's entries cannot be stored or used (an entry without

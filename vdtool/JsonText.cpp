@@ -13,7 +13,7 @@ Json OsdText(const char *text) {
   if (!hasAnsi || hasUTF) return std::string(text);
   // Three bytes per source byte at most, as the renderer allows for.
   std::vector<char> utf8(4 * strlen(text) + 20, '\0');
-  StrToUTF8(text, utf8.data(), 9);
+  StrToUTF8Sized(text, utf8.data(), dword(utf8.size()), 9);
   return std::string(utf8.data());
 }
 

@@ -32,6 +32,6 @@ bool HDD_ChangeDir(const char *dir) {
   if (TAP_Hdd_ChangeDir(folder) == ChDirSuccessful) return true;
   if (!isUTFToppy()) return false;
   char utf8Folder[kUtf8PathMax];
-  StrToUTF8(folder, utf8Folder, 9);
+  StrToUTF8Sized(folder, utf8Folder, sizeof utf8Folder, 9);
   return TAP_Hdd_ChangeDir(utf8Folder) == ChDirSuccessful;
 }

@@ -4,7 +4,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "Kalib.h"
+#include "FontFile.h"
 
 void FMUC_FreeFontFile(tUCFont *FontData) {
   if (FontData == nullptr) return;
@@ -16,5 +16,6 @@ void FMUC_FreeFontFile(tUCFont *FontData) {
   if (FontData->GlyphDefs != nullptr) FMUC_FreeMemory("FMUC_FreeFontFile", FontData->GlyphDefs);
   // -1 is the mark of a failed open: there is nothing to close.
   if (FontData->FileHandle > 0) close(FontData->FileHandle);
+  FMUC_ForgetLoaded(FontData);
   memset(FontData, 0, sizeof *FontData);
 }

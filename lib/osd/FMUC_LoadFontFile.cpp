@@ -28,6 +28,7 @@ static void ReportMissingFont(const char *fileName) {
 static void CloseUnloaded(tUCFont *font) {
   close(font->FileHandle);
   font->FileHandle = 0;
+  FMUC_ForgetLoaded(font);
 }
 
 // Glyph definitions that fit into the file behind the header.
@@ -36,6 +37,10 @@ static dword DefinitionsPresent(dword fileLength) {
 }
 
 bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
+  // Loading into a record that holds a font replaces it: its memory and file
+  // go first, or clearing the record would lose them.
+  if (FMUC_HoldsLoadedFont(FontData)) FMUC_FreeFontFile(FontData);
+  FMUC_ForgetLoaded(FontData);
   if (FontData != nullptr) memset(FontData, 0, sizeof *FontData);
   if (FontFileName == nullptr || FontFileName[0] == '\0' || FontData == nullptr) return FALSE;
 
@@ -69,6 +74,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
     count = present;
   }
   FontData->GlyphCount = count;
+  FMUC_RememberLoaded(FontData);
   if (count == 0) return TRUE;  // a font without glyphs: every lookup misses
 
   dword tableSize = count * sizeof(tUCGlyphDef);
@@ -81,6 +87,7 @@ bool FMUC_LoadFontFile(const char *FontFileName, tUCFont *FontData) {
     return FALSE;
   }
   FMUC_ReadFully(fd, FontData->GlyphDefs, tableSize);
+  FMUC_RememberLoaded(FontData);
 
   FontData->CacheCount = 0;
   dword cacheSize = count * sizeof(tUCGlyph);

@@ -20,19 +20,22 @@ static dword Advance(const tUCGlyph *glyph) {
 }
 
 // The work copy: converted to UTF-8 when the text is ISO 8859 only, then
-// cleaned of control characters and line feeds.  Null when out of memory.
-static char *MakeWorkCopy(const char *str) {
+// cleaned of control characters and line feeds; its buffer's size into
+// *size.  Null when out of memory.
+static char *MakeWorkCopy(const char *str, dword *size) {
   dword length = strlen(str);
   bool hasAnsi = FALSE, hasUTF = FALSE;
   GetStringEncoding(str, &hasAnsi, &hasUTF);
   char *copy;
   if (hasAnsi && !hasUTF) {
-    copy = (char *)TAP_MemAlloc(4 * length + 20);
+    *size = 4 * length + 20;
+    copy = (char *)TAP_MemAlloc(*size);
     if (copy == nullptr) return nullptr;
     copy[0] = '\0';
-    StrToUTF8(str, copy, 9);
+    StrToUTF8Sized(str, copy, *size, 9);
   } else {
-    copy = (char *)TAP_MemAlloc(length + 20);
+    *size = length + 20;
+    copy = (char *)TAP_MemAlloc(*size);
     if (copy == nullptr) return nullptr;
     memcpy(copy, str, length + 1);
   }
@@ -82,7 +85,7 @@ static int SkipFromFront(const char *copy, tUCFont *font, dword &end, dword maxX
 }
 
 // Shortens the copy by the truncation mode; false when it cannot be drawn.
-static bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot) {
+static bool Shorten(char *copy, dword copySize, tUCFont *font, dword &end, dword maxX, byte bDot) {
   switch (bDot) {
     case 0:
       CutFromEnd(copy, font, end, maxX);
@@ -90,13 +93,13 @@ static bool Shorten(char *copy, tUCFont *font, dword &end, dword maxX, byte bDot
     case 1:
       end += FMUC_GetStringWidth("... ", font);
       CutFromEnd(copy, font, end, maxX);
-      strcat(copy, "...");
+      InsertAtSized(copy, copySize, strlenUC(copy), "...");
       break;
     case 2: {
       end += FMUC_GetStringWidth("...", font);
       int passed = SkipFromFront(copy, font, end, maxX);
       DeleteAt(copy, 0, passed);
-      InsertAt(copy, 0, "...");
+      InsertAtSized(copy, copySize, 0, "...");
       break;
     }
     default:
@@ -134,10 +137,11 @@ void FMUC_PutStringAA(word rgn, dword x, dword y, dword maxX, const char *str, d
   if (rgnWidth != 0 && maxX >= rgnWidth) maxX = rgnWidth - 1;
   if (x >= maxX) return;
 
-  char *copy = MakeWorkCopy(str);
+  dword copySize = 0;
+  char *copy = MakeWorkCopy(str, &copySize);
   if (copy == nullptr) return;
   dword end = x + FMUC_GetStringWidth(copy, FontData);
-  if (end > maxX && !Shorten(copy, FontData, end, maxX, bDot)) {
+  if (end > maxX && !Shorten(copy, copySize, FontData, end, maxX, bDot)) {
     TAP_MemFree(copy);
     return;
   }

@@ -1,4 +1,5 @@
-// FontFile.cpp - reading helpers of the UFNT loader and glyph cache.
+// FontFile.cpp - reading helpers of the UFNT loader and glyph cache, and
+// the list of records that hold a loaded font.
 #include <string.h>
 #include <unistd.h>
 
@@ -19,4 +20,40 @@ dword FMUC_ReadFully(int fd, void *buffer, dword size) {
 dword FMUC_FileLength(int fd) {
   off_t end = lseek(fd, 0, SEEK_END);
   return end < 0 ? 0 : (end > 0x7FFFFFFF ? 0x7FFFFFFF : (dword)end);
+}
+
+namespace {
+struct tLoadedFont {
+  const tUCFont *Record;  // null: free slot
+  int FileHandle;
+  const tUCGlyphDef *GlyphDefs;
+};
+}  // namespace
+
+static tLoadedFont LoadedFonts[FMUC_MAX_LOADED_FONTS];
+
+static tLoadedFont *FindLoaded(const tUCFont *font) {
+  for (tLoadedFont &entry : LoadedFonts)
+    if (entry.Record == font) return &entry;
+  return nullptr;
+}
+
+void FMUC_RememberLoaded(const tUCFont *font) {
+  if (font == nullptr) return;
+  tLoadedFont *entry = FindLoaded(font);
+  if (entry == nullptr) entry = FindLoaded(nullptr);
+  if (entry == nullptr) return;
+  entry->Record = font;
+  entry->FileHandle = font->FileHandle;
+  entry->GlyphDefs = font->GlyphDefs;
+}
+
+void FMUC_ForgetLoaded(const tUCFont *font) {
+  tLoadedFont *entry = font != nullptr ? FindLoaded(font) : nullptr;
+  if (entry != nullptr) memset(entry, 0, sizeof *entry);
+}
+
+bool FMUC_HoldsLoadedFont(const tUCFont *font) {
+  const tLoadedFont *entry = font != nullptr ? FindLoaded(font) : nullptr;
+  return entry != nullptr && entry->FileHandle == font->FileHandle && entry->GlyphDefs == font->GlyphDefs;
 }

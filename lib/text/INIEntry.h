@@ -1,6 +1,6 @@
-// INIEntry.h - finding an entry of the open INI file and copying its value,
-// shared by the INI reader and the language loader (not part of the public
-// interface), so that both read an entry alike.
+// INIEntry.h - holding a text in the INI buffer, finding an entry of it and
+// copying its value, shared by the INI reader and the language loader (not
+// part of the public interface), so that both hold and read a text alike.
 #ifndef KALIB_TEXT_INI_ENTRY_H
 #define KALIB_TEXT_INI_ENTRY_H
 
@@ -19,5 +19,13 @@ char *INIFindEntry(const char *keyText);
 // maxLength is at least 1.
 void INICopyValue(const char *entry, size_t keyTextLength, char *value, const char *defaultValue,
                   dword maxLength);
+
+// A zeroed INIBuffer for a text of length bytes, with room behind it for a
+// final line end and the terminator; BufferSize set.  False when memory is
+// short (INIBuffer null then).
+bool INIAllocBuffer(dword length);
+
+// Appends CR LF to the text in INIBuffer unless it ends in CR or LF.
+void INIEndLastLine(void);
 
 #endif

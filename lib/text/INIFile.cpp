@@ -50,24 +50,35 @@ extern "C" INILOCATION INILocateFile(const char *fileName, const char *appName) 
   return location;
 }
 
-/* Read the open file into a fresh buffer with room for a final line end. */
-static bool ReadIntoBuffer(TYPE_File *file) {
-  dword length = TAP_Hdd_Flen(file);
+bool INIAllocBuffer(dword length) {
+  if (length > 0x7FFFF000u) return false;  // the size below would overflow
   BufferSize = (length / 512 + 2) * 512;
   INIBuffer = (char *)TAP_MemAlloc(BufferSize);
   if (!INIBuffer) return false;
   memset(INIBuffer, 0, BufferSize);
-  if (length && TAP_Hdd_Fread(INIBuffer, 1, length, file) != length) return false;
+  return true;
+}
 
+void INIEndLastLine(void) {
   // A last line without its line end (or an empty file) gets CR LF, so
   // every value ends at a line end.
   size_t textLen = strlen(INIBuffer);
   if (textLen == 0 || (INIBuffer[textLen - 1] != '\r' && INIBuffer[textLen - 1] != '\n'))
     memcpy(INIBuffer + textLen, "\r\n", 3);
+}
+
+/* Read the open file into a fresh buffer with room for a final line end. */
+static bool ReadIntoBuffer(TYPE_File *file) {
+  dword length = TAP_Hdd_Flen(file);
+  if (!INIAllocBuffer(length)) return false;
+  if (length && TAP_Hdd_Fread(INIBuffer, 1, length, file) != length) return false;
+  INIEndLastLine();
   return true;
 }
 
 extern "C" INILOCATION INIOpenFile(const char *fileName, const char *appName) {
+  // One file at a time: a buffer still open would otherwise be lost.
+  INICloseFile();
   HDD_TAP_PushDir();
   INILOCATION location = INILocateFile(fileName, appName);
   if (location == INI_NotFound) {

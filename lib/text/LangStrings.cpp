@@ -129,8 +129,30 @@ static bool IndexAndLoadTexts(dword nrStrings, const char *langCode, const char 
   return loaded;
 }
 
-extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang,
-                                       const char *appName) {
+// Where the texts come from: a file found by the INI reader, or a copy of
+// the language data in memory.
+namespace {
+struct tLangSource {
+  const char *FileName, *AppName;  // a file, when FileName is set
+  const char *Data;                // else dataSize bytes of language data
+  dword DataSize;
+};
+}  // namespace
+
+/* Holds the source in INIBuffer; the location of a file, INI_CurrentDir for
+ * data in memory, INI_NotFound when neither can be had. */
+static INILOCATION HoldSource(const tLangSource &source) {
+  if (source.FileName || !source.Data) {
+    INILOCATION location = INIOpenFile(source.FileName, source.AppName);
+    return location == INI_NewFile ? INI_NotFound : location;
+  }
+  if (!INIAllocBuffer(source.DataSize)) return INI_NotFound;
+  memcpy(INIBuffer, source.Data, source.DataSize);
+  INIEndLastLine();
+  return INI_CurrentDir;
+}
+
+static INILOCATION LoadFromSource(const tLangSource &source, dword nrStrings, int fallbackLang) {
   LangUnloadStrings();
 
   const char *langCode = iso639_1(TAP_GetSystemVar(SysVarOsdLanguage));
@@ -146,9 +168,8 @@ extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, in
   BufferSize = 0;
 
   HDD_TAP_PushDir();
-  INILOCATION location = INIOpenFile(langFile, appName);
-  if (location != INI_NotFound && location != INI_NewFile &&
-      IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
+  INILOCATION location = HoldSource(source);
+  if (location != INI_NotFound && IndexAndLoadTexts(nrStrings, langCode, fallbackCode))
     LangNrStrings = nrStrings;
   else
     location = INI_NotFound;
@@ -158,6 +179,18 @@ extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, in
   BufferSize = savedSize;
   HDD_TAP_PopDir();
   return location;
+}
+
+extern "C" INILOCATION LangLoadStrings(const char *langFile, dword nrStrings, int fallbackLang,
+                                       const char *appName) {
+  tLangSource source = {langFile, appName, nullptr, 0};
+  return LoadFromSource(source, nrStrings, fallbackLang);
+}
+
+extern "C" bool LangLoadStringsFromMemory(const char *langData, dword langSize, dword nrStrings,
+                                          int fallbackLang) {
+  tLangSource source = {nullptr, nullptr, langData, langSize};
+  return LoadFromSource(source, nrStrings, fallbackLang) != INI_NotFound;
 }
 
 extern "C" char *LangGetString(dword stringNr) {

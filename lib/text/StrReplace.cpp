@@ -16,15 +16,24 @@ static void ReplaceInPlace(char *text, const char *find, const char *replace) {
   }
 }
 
+/* Room StrReplace assumes: the caller vouches for it. */
+static const dword kUnknownRoom = 0xFFFFFFFF;
+
 /* Longer replacement: build the result in a work buffer, then copy it back
- * over the text, whose buffer must hold it. */
-static void ReplaceGrowing(char *text, const char *find, const char *replace) {
+ * over the text.  False, the text unchanged, when the result would not fit
+ * textSize bytes or the work buffer cannot be had. */
+static bool ReplaceGrowing(char *text, dword textSize, const char *find, const char *replace) {
   size_t findLen = strlen(find), replaceLen = strlen(replace);
   dword count = 0;
   for (const char *p = strstr(text, find); p; p = strstr(p + findLen, find)) count++;
 
-  dword size = strlen(text) + (replaceLen - findLen) * count + 2;
+  // Counted wide: a long replacement times many occurrences must not wrap
+  // round to a small buffer.
+  uint64_t length = strlen(text) + (uint64_t)(replaceLen - findLen) * count;
+  if (length >= textSize || length > 0x7FFFFFF0u) return false;
+  dword size = (dword)length + 2;
   char *work = (char *)TAP_MemAlloc(size);
+  if (!work) return false;
   memset(work, 0, size);
   char *w = work;
   const char *s = text;
@@ -38,17 +47,27 @@ static void ReplaceGrowing(char *text, const char *find, const char *replace) {
   strcpy(w, s);
   strcpy(text, work);
   TAP_MemFree(work);
+  return true;
 }
 
-extern "C" bool StrReplace(char *text, const char *find, const char *replace) {
+static bool Replace(char *text, dword textSize, const char *find, const char *replace) {
   if (!text || !find || !replace || !text[0] || !find[0]) return false;
   if (!strstr(text, find)) return false;
 
-  if (strlen(replace) <= strlen(find))
+  if (strlen(replace) <= strlen(find)) {
     ReplaceInPlace(text, find, replace);
-  else
-    ReplaceGrowing(text, find, replace);
-  return true;
+    return true;
+  }
+  return ReplaceGrowing(text, textSize, find, replace);
+}
+
+extern "C" bool StrReplace(char *text, const char *find, const char *replace) {
+  return Replace(text, kUnknownRoom, find, replace);
+}
+
+extern "C" bool StrReplaceSized(char *text, dword textSize, const char *find, const char *replace) {
+  if (text && strnlen(text, textSize) >= textSize) return false;
+  return Replace(text, textSize, find, replace);
 }
 
 /* ASCII case folding, as toupper/tolower/strncasecmp do in the POSIX locale. */

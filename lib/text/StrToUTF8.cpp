@@ -5,8 +5,10 @@
 // does no harm.  With table 0 (ISO 6937) a diacritical mark and the letter
 // behind it become one precomposed Latin-1 letter.
 //
-// The destination takes no size: the callers give it room for three bytes
-// per source byte plus the terminator.
+// StrToUTF8Sized writes at most destSize bytes and never splits a character
+// at the end: a text that does not fit is cut behind its last whole
+// character.  StrToUTF8 is the same with the room of the worst case, three
+// bytes per source byte and the terminator.
 #include <string.h>
 #include "TextTables.h"
 
@@ -28,8 +30,30 @@ static const char *FindDiacriticalPair(const byte *pair) {
   return nullptr;
 }
 
-extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet) {
-  if (!source || !dest) return false;
+/* Appends len bytes at *d when they fit before end (the terminator's byte,
+ * which stays free); false, writing nothing, when they do not. */
+static bool Put(byte **d, const byte *end, const void *bytes, dword len) {
+  if ((dword)(end - *d) < len) return false;
+  memcpy(*d, bytes, len);
+  *d += len;
+  return true;
+}
+
+/* Copies source into dest (destSize bytes, at least 1), cut behind the last
+ * whole character that fits. */
+static void CopyWholeCharacters(const char *source, char *dest, dword destSize) {
+  const byte *s = (const byte *)source;
+  byte *d = (byte *)dest, *end = d + destSize - 1;
+  byte len;
+  for (; *s; s += len) {
+    isUTF8Char(s, &len);
+    if (!Put(&d, end, s, len)) break;
+  }
+  *d = 0;
+}
+
+extern "C" bool StrToUTF8Sized(const char *source, char *dest, dword destSize, byte defaultISO8859CharSet) {
+  if (!source || !dest || destSize == 0) return false;
 
   int tableNumber = defaultISO8859CharSet;
   byte first = (byte)source[0];
@@ -39,41 +63,46 @@ extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859Cha
   else if (first == 0x10 && selectorLength == 3)  // 0x10, any byte, part
     tableNumber = (byte)source[2];
   else if (first == 0x15) {
-    strcpy(dest, source + 1);
+    CopyWholeCharacters(source + 1, dest, destSize);
     return false;
   }
   const byte *s = (const byte *)source + selectorLength;
 
   const word *table = LookupTable(tableNumber);
-  byte *d = (byte *)dest;
-  bool converted = false;
-  while (*s) {
+  byte *d = (byte *)dest, *end = d + destSize - 1;
+  bool converted = false, fits = true;
+  while (*s && fits) {
     byte len;
-    if (*s < 0x80)
-      *d++ = *s++;
-    else if (isUTF8Char(s, &len)) {
-      memcpy(d, s, len);
-      d += len;
+    if (*s < 0x80) {
+      fits = Put(&d, end, s, 1);
+      s++;
+    } else if (isUTF8Char(s, &len)) {
+      fits = Put(&d, end, s, len);
       s += len;
     } else if (tableNumber == 0 && *s >= 0xC0 && *s <= 0xCF) {
       converted = true;
       if (s[1] == 0) break;  // a mark without its letter
       const char *precomposed = FindDiacriticalPair(s);
-      if (precomposed) {
-        *d++ = precomposed[0];
-        *d++ = precomposed[1];
-      } else
+      if (precomposed)
+        fits = Put(&d, end, precomposed, 2);
+      else
         LogEntryKalibPrintf(true, "StrToUTF8: ISO6937 diacritical char %2.2x %2.2x has been ignored", s[0],
                             s[1]);
       s += 2;
     } else {
       dword unicode = *s < 0xA0 ? *s : table[*s - 0xA0];
-      UTF32ToUTF8(unicode, d, &len);
-      d += len;
+      byte utf8[4];
+      UTF32ToUTF8(unicode, utf8, &len);
+      fits = Put(&d, end, utf8, len);
       s++;
       converted = true;
     }
   }
   *d = 0;
   return converted;
+}
+
+extern "C" bool StrToUTF8(const char *source, char *dest, byte defaultISO8859CharSet) {
+  if (!source) return false;
+  return StrToUTF8Sized(source, dest, 3 * strlen(source) + 1, defaultISO8859CharSet);
 }

@@ -20,9 +20,8 @@ extern "C" char *GetUCPos(const char *text, int charPos) {
   return StepCharacters(SkipCharTableBytes(text), charPos);
 }
 
-extern "C" void InsertAt(char *text, int charPos, const char *insertText) {
-  if (!text || !insertText) return;
-
+/* Inserts before character charPos; the caller has made sure of the room. */
+static void Insert(char *text, int charPos, const char *insertText) {
   size_t insertLen = strlen(insertText);
   if (charPos >= strlenUC(text)) {
     memcpy(text + strlen(text), insertText, insertLen + 1);
@@ -31,6 +30,21 @@ extern "C" void InsertAt(char *text, int charPos, const char *insertText) {
   char *at = GetUCPos(text, charPos < 0 ? 0 : charPos);
   memmove(at + insertLen, at, strlen(at) + 1);
   memcpy(at, insertText, insertLen);  // NOLINT(bugprone-not-null-terminated-result): inside the text
+}
+
+extern "C" void InsertAt(char *text, int charPos, const char *insertText) {
+  if (!text || !insertText) return;
+  Insert(text, charPos, insertText);
+}
+
+// A text cut in the middle would lose its end without a trace, so an
+// insertion that does not fit is refused whole.
+extern "C" bool InsertAtSized(char *text, dword textSize, int charPos, const char *insertText) {
+  if (!text || !insertText) return false;
+  size_t textLen = strnlen(text, textSize);
+  if (textLen >= textSize || strlen(insertText) >= textSize - textLen) return false;
+  Insert(text, charPos, insertText);
+  return true;
 }
 
 extern "C" void DeleteAt(char *text, int charPos, int nrChars) {

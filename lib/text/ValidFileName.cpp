@@ -24,13 +24,10 @@ extern "C" bool isLegalChar(const byte *c, dword ruleMask) {
   return true;
 }
 
-extern "C" char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize) {
-  if (!result) return result;
-  if (resultSize) result[0] = 0;
-  if (!text || !text[0] || strlen(text) >= resultSize) return result;
-
-  // The text is shorter than the buffer and the result never longer than
-  // the text, so the copy stays inside the buffer.
+/* Copies the legal characters of text into result, at most MaxCleanBytes
+ * bytes, and terminates it.  Never writes ahead of the byte it reads, so
+ * result may be text itself. */
+static void CopyLegal(const char *text, dword ruleMask, char *result) {
   const byte *s = (const byte *)text;
   dword written = 0;
   while (*s && written < MaxCleanBytes) {
@@ -38,18 +35,27 @@ extern "C" char *ValidFileName(const char *text, dword ruleMask, char *result, d
     bool legal = isLegalChar(s, ruleMask);
     if (legal) isUTF8Char(s, &len);
     if (legal) {
-      memcpy(result + written, s, len);
+      memmove(result + written, s, len);
       written += len;
     }
     s += len;
   }
   result[written] = 0;
+}
+
+extern "C" char *ValidFileName(const char *text, dword ruleMask, char *result, dword resultSize) {
+  if (!result) return result;
+  if (resultSize) result[0] = 0;
+  if (!text || !text[0] || strlen(text) >= resultSize) return result;
+
+  // The text is shorter than the buffer and the result never longer than
+  // the text, so the copy stays inside the buffer.
+  CopyLegal(text, ruleMask, result);
   return result;
 }
 
+// In place the result fits whatever the text's length: it never grows.
 extern "C" void MakeValidFileName(char *text, dword ruleMask) {
-  if (!text) return;
-  char work[512];
-  ValidFileName(text, ruleMask, work, sizeof(work));
-  strcpy(text, work);
+  if (!text || !text[0]) return;
+  CopyLegal(text, ruleMask, text);
 }

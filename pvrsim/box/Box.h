@@ -121,6 +121,9 @@ std::string shellLog();
 std::size_t shmSegmentCount();      // segments that shmget can still find by key
 std::size_t shmLiveSegmentCount();  // also removed ones that are still attached
 bool shmKeyExists(int key);
+// While set, shmat fails as a box short of address space makes it fail
+// (ENOMEM); off again at the start of every run.
+void setShmatFails(bool fails);
 
 // dlsym() as TAPs see it: hidden names are reported missing, and every
 // look-up is counted per name.

@@ -37,6 +37,7 @@ struct Store {
   std::map<int, Segment> segments;  // by shmid
   std::map<void *, int> owners;     // attached address -> shmid
   int nextId = 0;
+  bool attachFails = false;  // setShmatFails
 };
 
 Store &store() {
@@ -102,6 +103,12 @@ void fillStatus(const Segment &segment, struct shmid_ds &status) {
 }
 }  // namespace
 
+void setShmatFails(bool fails) {
+  Store &s = store();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.attachFails = fails;
+}
+
 std::size_t shmSegmentCount() {
   Store &s = store();
   std::lock_guard<std::mutex> lock(s.mutex);
@@ -130,6 +137,7 @@ void resetSharedMemory() {
   s.segments.clear();
   s.owners.clear();
   s.nextId = 0;
+  s.attachFails = false;
 }
 }  // namespace detail
 
@@ -158,6 +166,10 @@ extern "C" void *__wrap_shmat(int id, const void *address, int /*flags*/) {
   // cannot be honoured.
   if (it == s.segments.end() || address != nullptr) {
     errno = EINVAL;
+    return reinterpret_cast<void *>(-1);
+  }
+  if (s.attachFails) {
+    errno = ENOMEM;
     return reinterpret_cast<void *>(-1);
   }
   it->second.attachments++;

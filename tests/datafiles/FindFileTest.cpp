@@ -100,6 +100,12 @@ TEST_F(FindFileTest, LinksToFoldersAreFollowedOnceAndLoopsEnd) {
   tVPDFiles &outside = file("e.dat", nullptr, 0);
   ASSERT_TRUE(FindFile(&outside, false));
   EXPECT_EQ(Text("/mnt/hd/ProgramFiles/Z"), Text(outside.CurrentPath));
+
+  // The manager's folder is left out with its subfolders, whatever link leads there.
+  writeFile(SettingsDir + "/Cache/f.dat", "below the manager's folder");
+  fs::create_directory_symlink("Settings/Vantero/Cache", disk("/ProgramFiles/Cached"));
+  tVPDFiles &below = file("f.dat", nullptr, 0);
+  EXPECT_FALSE(FindFile(&below, false)) << Text(below.CurrentPath);
 }
 
 }  // namespace

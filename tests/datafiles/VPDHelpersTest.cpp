@@ -72,6 +72,12 @@ TEST(URLCodingTest, EscapesInOrderAndDecodesOnlyUpperCaseEscapes) {
     EXPECT_STREQ(c.encoded, text) << "encoding " << c.plain;
     URLDecode(text);
     EXPECT_STREQ(c.plain, text) << "decoding " << c.encoded;
+    // Sized: exactly the room of the escaped text, or one byte less (refused, unchanged).
+    dword room = strlen(c.encoded) + 1;
+    EXPECT_TRUE(URLEncodeSized(text, room) && strcmp(text, c.encoded) == 0) << c.plain;
+    strcpy(text, c.plain);
+    EXPECT_FALSE(URLEncodeSized(text, room - 1)) << c.plain;
+    EXPECT_STREQ(c.plain, text) << "refused " << c.plain;
   }
   char lower[] = "a%2fb%3a";
   URLDecode(lower);

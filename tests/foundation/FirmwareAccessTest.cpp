@@ -198,6 +198,11 @@ TEST_F(StartParameterTest, ReadsTheHandedOverBlock) {
   *record = TYPE_TapStartParameter{TAP_START_PARAM_MAGIC, 0x5C3E1A25, &block};
   EXPECT_EQ(&block, HDD_TAP_GetStartParameter());
   EXPECT_NE(nullptr, kal_parametered_tap);
+  // A failed attach leaves null behind, not the (void *)-1 that shmat reports.
+  pvrsim::box::setShmatFails(true);
+  EXPECT_EQ(nullptr, HDD_TAP_GetStartParameter());
+  EXPECT_EQ(nullptr, kal_parametered_tap);
+  pvrsim::box::setShmatFails(false);
   shmdt(record);
   shmctl(id, IPC_RMID, nullptr);
 }

@@ -134,6 +134,37 @@ TEST_F(Tasks, RepairOnAFullDiskKeepsTheManager) {
   EXPECT_TRUE(sim->isRunning("/ProgramFiles/AutoStart/Vantero.tap"));  // the old one
 }
 
+// A manager in a folder too long to name with "/mnt/hd" in front: the
+// repair leaves it alone rather than write a second manager elsewhere.
+TEST_F(Tasks, RepairOfAManagerInAFolderTooLongToNameWritesNoSecondOne) {
+  installed();
+  std::string folder = "/ProgramFiles";
+  for (char c : std::string("abcde")) folder += "/" + std::string(98, c);  // 508 bytes
+  fs::create_directories(disk(folder));
+  fs::rename(disk("/ProgramFiles/Vantero.tap"), disk(folder + "/Vantero.tap"));
+  startInstaller(kRepair);
+  ASSERT_TRUE(runToEnd());
+  int managers = 0;
+  for (const std::string &f : diskTree())
+    managers += f.size() >= 11 && f.substr(f.size() - 11) == "Vantero.tap";
+  EXPECT_EQ(managers, 1);
+  EXPECT_EQ(readFile(folder + "/Vantero.tap"), managerPayload());
+  auto l = log();
+  EXPECT_NE(std::find(l.begin(), l.end(), "  Vantero not found, 1 paths too long to search"), l.end());
+}
+
+// The language file cannot be written: the texts come from the installer's own copy.
+TEST_F(Tasks, TextsShowWhenTheLanguageFileCannotBeWritten) {
+  installed();
+  fs::remove(disk(std::string(kSettings) + "Vantero.lng"));
+  bootOptions = [](pvrsim::Options &o) { o.diskFullAfterBytes = 100; };
+  boot();
+  startInstaller(kRepair);
+  sim->tick();  // step 0
+  EXPECT_FALSE(exists(std::string(kSettings) + "Vantero.lng"));
+  EXPECT_EQ(installerText(78), "Stopping Vantero");
+}
+
 TEST_F(Tasks, UninstallRemovesTheManagerAndItsMarker) {
   installed();
   startManager("/ProgramFiles/Vantero.tap");

@@ -231,3 +231,26 @@ TEST_F(FontLoader, UnsoundBitmapsAreRefusedWithoutReading) {
   EXPECT_EQ(f, Glyph("F"));
   EXPECT_EQ(3u, FMUC_GetStringWidth("AF", &font));
 }
+
+TEST_F(FontLoader, LoadingAgainReplacesTheLoadedFont) {
+  // Descriptors of this process open on the font file.
+  auto openOnFont = [] {
+    int n = 0;
+    for (auto &entry : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code error;
+      fs::path target = fs::read_symlink(entry.path(), error);
+      n += !error && target.filename() == "Test.ufnt";
+    }
+    return n;
+  };
+  ASSERT_TRUE(Load(SmallFont()));
+  ASSERT_NE(nullptr, Glyph("A"));  // a cached bitmap as well
+  ASSERT_TRUE(Load(SmallFont()));
+  EXPECT_EQ(1, openOnFont());
+  // A record that was never loaded is cleared, not freed: its bytes are garbage.
+  tUCFont garbage;
+  std::memset(&garbage, 0xA5, sizeof garbage);
+  ASSERT_TRUE(FMUC_LoadFontFile("Test.ufnt", &garbage));
+  EXPECT_EQ(2, openOnFont());
+  FMUC_FreeFontFile(&garbage);
+}

@@ -70,6 +70,10 @@ TEST_F(FindTAPTest, TheManagersSettingsFolderIsNeverSearched) {
   EXPECT_STREQ(folderName_, "untouched");
   // The working directory is the last folder entered.
   EXPECT_EQ(workingDir(), "/mnt/hd/ProgramFiles/Settings");
+  // A link elsewhere to a folder below it leads into it all the same.
+  std::filesystem::create_directory_symlink("Settings/Vantero/Backup", disk("/ProgramFiles/Shortcut"));
+  EXPECT_FALSE(find());
+  EXPECT_STREQ(folderName_, "untouched");
 
   // Only that exact folder is left out.
   ASSERT_TRUE(copyTap(TAP_tasks_manager_exit, "/ProgramFiles/Settings/Vantero2/Vantero.tap"));

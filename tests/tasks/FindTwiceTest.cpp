@@ -116,9 +116,11 @@ TEST_F(FindTwiceTest, LinkLoopsAreSearchedOnce) {
       std::filesystem::create_symlink(link.first, disk(std::string("/ProgramFiles/") + link.second));
     SearchedFolders.clear();
     EXPECT_FALSE(FindTAP(VANTERO_TAPID, nullptr, nullptr)) << row.what;
+    // The settings folder is listed once first, only to mark the folders below it.
     EXPECT_EQ(SearchedFolders,
-              (std::vector<std::string>{"/mnt/hd/ProgramFiles", "/mnt/hd/ProgramFiles/Settings",
-                                        "/mnt/hd/ProgramFiles/Sub", "/mnt/hd/ProgramFiles/Sub/Deep"}))
+              (std::vector<std::string>{"/mnt/hd/ProgramFiles/Settings/Vantero", "/mnt/hd/ProgramFiles",
+                                        "/mnt/hd/ProgramFiles/Settings", "/mnt/hd/ProgramFiles/Sub",
+                                        "/mnt/hd/ProgramFiles/Sub/Deep"}))
         << row.what;
   }
   ListFoldersTwice = true;

@@ -1,6 +1,8 @@
 // INIFileTest.cpp - INI files on a simulated box: the folder order and where the working
 // directory is left, opening with a final line end supplied, the value
 // buffer limits and the entry end limit.
+#include <malloc.h>
+
 #include <string>
 
 #include "TextOnBox.h"
@@ -101,4 +103,20 @@ TEST_F(TextOnBox, FindStartEndLimitsTheEntry) {
   INICloseFile();
   INIFindStartEnd("k=", &start, &end, 100);
   EXPECT_EQ(start, nullptr);
+}
+
+TEST_F(TextOnBox, OpeningAgainWithoutCloseFreesTheOpenFile) {
+  // Each open holds the whole file; twenty opens without a close must not
+  // hold twenty files.
+  Boot(kGerman);
+  const size_t fileSize = 256 * 1024;
+  writeFile("/DataFiles/Big.ini", "k=" + std::string(fileSize, 'v'));
+  auto inUse = [] {
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+  };
+  ASSERT_EQ(INIOpenFile("Big.ini", nullptr), INI_CurrentDir);
+  size_t before = inUse();
+  for (int i = 0; i < 20; i++) ASSERT_EQ(INIOpenFile("Big.ini", nullptr), INI_CurrentDir);
+  EXPECT_LT(inUse(), before + fileSize) << "open buffers were lost";
 }
