@@ -379,12 +379,12 @@ TEST_F(TAPCacheTest, AnEntryWithoutVersionWritesNothing) {
   EXPECT_FALSE(TAPCacheSave());
   EXPECT_FALSE(exists(SettingsDir + "/TAPCache.bin"));
   EXPECT_EQ(
-      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == nullptr\n"}),
+      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because Version == NULL\n"}),
       takeLog());
   TAPCache[0].MasterList = nullptr;
   EXPECT_FALSE(TAPCacheSave());
   EXPECT_EQ(std::vector<std::string>(
-                {"Failed to write the cache for TAP cccc000c because MasterList == nullptr\n"}),
+                {"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
             takeLog());
 }
 
