@@ -67,7 +67,8 @@ static void ShowOverview(int item) {
   if (OverviewCount == 0) OSDMenuItemAdd("No TAPs known yet", "", nullptr, nullptr, FALSE, FALSE, 0);
   OSDMenuItemAdd("Options", "", &_Button_option_Gd, nullptr, TRUE, FALSE, 0);
   char passwords[32];
-  snprintf(passwords, sizeof passwords, "%d entered", Settings.NrOfAlphaPasswords);
+  snprintf(passwords, sizeof passwords, SettingsUnsaved ? "%d entered, NOT SAVED" : "%d entered",
+           Settings.NrOfAlphaPasswords);
   OSDMenuItemAdd("Alpha password", passwords, &_Button_0_Gd, nullptr, TRUE, FALSE, 0);
   Show(item);
 }
@@ -139,7 +140,7 @@ enum { OI_Beta, OI_InstallerTest, OI_AutoUpdate, OI_StartupDelay, OI_Grouping, O
 static void ShowOptions(int item) {
   static const tHint hints[] = {
       {0, &_Button_left_Gd, ""}, {0, &_Button_right_Gd, "Change"}, {0, &_Button_exit_Gd, "Back"}};
-  Open(1, TRUE, "Options", "Saved at once", hints, 3);
+  Open(1, TRUE, "Options", SettingsUnsaved ? "NOT SAVED: see Vantero.log" : "Saved at once", hints, 3);
   OSDMenuSetClientLeftRight(TRUE);
   Menu[1].ValueColumnX = 420;
   char delay[32], passwords[32];

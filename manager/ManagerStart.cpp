@@ -14,18 +14,25 @@ static bool InMasterList(dword tapId) {
   return false;
 }
 
-// Appends an entry for the package; false when memory runs out.
+// Appends an entry for the package; false when memory runs out or the list
+// is full.  Of the package's texts only what a screen line (or a path) can
+// show is kept, so that any number of packages leaves settings the writer
+// can write.
 static bool AppendMasterListEntry(const tVPD *vpd) {
   int count = Settings.MasterList != nullptr ? Settings.NrOfMasterListEntries : 0;
+  if (count >= MASTERLIST_MAX_ENTRIES) {
+    LogVantero("Package %8.8x not added: the master list holds %d TAPs", (unsigned)vpd->TAPID, count);
+    return false;
+  }
   tMasterList *list = (tMasterList *)TAP_MemAlloc((count + 1) * sizeof(tMasterList));
   if (list == nullptr) return false;
   if (count > 0) memcpy(list, Settings.MasterList, count * sizeof(tMasterList));
   tMasterList *m = &list[count];
   memset(m, 0, sizeof *m);
   m->TAPID = vpd->TAPID;
-  StringSet(&m->Name, vpd->TAPName);
-  StringSet(&m->Author, vpd->TAPAuthor);
-  StringSet(&m->VPDURL, vpd->URL);
+  StringSetCut(&m->Name, vpd->TAPName, MASTERLIST_TEXT_MAX);
+  StringSetCut(&m->Author, vpd->TAPAuthor, MASTERLIST_TEXT_MAX);
+  StringSetCut(&m->VPDURL, vpd->URL, MASTERLIST_URL_MAX);
   m->Category = vpd->Category;
   m->NotifyMe = TRUE;
   m->PositionInMasterList = count;

@@ -4,6 +4,8 @@
 // tail and a power cut leaves the old or the new settings.
 #include "ToolsInternal.h"
 
+bool SettingsUnsaved = false;
+
 static void WriteBool(tByteWriter *w, bool value) { WriterDword(w, value ? 1 : 0); }
 
 static void WriteMasterList(tByteWriter *w, const tMasterList *entry) {
@@ -43,12 +45,19 @@ static void WriteSettings(tByteWriter *w, const tSettings *s) {
 
 bool SettingsSave(void) {
   CallTraceEnter("SettingsSave");
+  if (SettingsSaveBlocked) {
+    LogVantero("Settings not saved: the settings file on the disk is kept as it is");
+    SettingsUnsaved = true;
+    CallTraceExit(nullptr);
+    return false;
+  }
   Settings.SettingsFormat = SETTINGS_FORMAT;
   tByteWriter w;
   WriterInit(&w);
   WriteSettings(&w, &Settings);
   bool saved = WriterSave(&w, SETTINGS_FILE_NAME);
   if (!saved) LogVantero("Failed to write settings file");
+  SettingsUnsaved = !saved;
   CallTraceExit(nullptr);
   return saved;
 }

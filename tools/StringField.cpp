@@ -40,6 +40,31 @@ void StringSet(char **field, const char *s) {
   CallTraceExit(nullptr);
 }
 
+void StringSetCut(char **field, const char *s, dword maxLength) {
+  if (s == nullptr || strlen(s) <= maxLength) {
+    StringSet(field, s);
+    return;
+  }
+  // Walked by characters, so that the cut never splits a UTF-8 sequence;
+  // a byte outside one counts as a character of its own.
+  dword length = 0;
+  while (s[length] != '\0') {
+    byte bytes = 1;
+    isUTF8Char((const byte *)s + length, &bytes);
+    if (length + bytes > maxLength) break;
+    length += bytes;
+  }
+  char *copy = (char *)TAP_MemAlloc(length + 1);
+  if (copy == nullptr) {
+    StringClear(field);
+    return;
+  }
+  memcpy(copy, s, length);
+  copy[length] = '\0';
+  StringSet(field, copy);
+  TAP_MemFree(copy);
+}
+
 // The length is checked against the bytes the file still holds, so a
 // damaged length never makes a huge allocation.
 char *ReadString(TYPE_File *f) {

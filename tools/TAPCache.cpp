@@ -49,7 +49,8 @@ static bool AddVersion(const tVPD *vpd, int vi, tMasterList *m, tEntryScan *scan
   tTAPCache *e = &TAPCache[index];
   e->TAPID = m->TAPID;
   e->MasterList = m;
-  StringSet(&e->Version, v->Version);
+  // A version text longer than a screen line only bloats the cache file.
+  StringSetCut(&e->Version, v->Version, MASTERLIST_TEXT_MAX);
   e->DeployMode = v->DeployMode;
   e->TimeStamp = v->TimeStamp;
   e->AlphaPassword = v->AlphaPassword;

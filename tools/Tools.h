@@ -209,6 +209,9 @@ bool WriteString(TYPE_File *f, const char *s);
 void StringSet(char **field, const char *s);
 /* Frees the string field and sets it to null. */
 void StringClear(char **field);
+/* StringSet of at most maxLength bytes of s, cut at a character's start
+ * (a UTF-8 sequence is kept whole or left out). */
+void StringSetCut(char **field, const char *s, dword maxLength);
 
 /* The scrambling of TimeStamp and AlphaPassword; each is its own inverse. */
 void Encrypt32(dword *d, dword tapId);
@@ -245,6 +248,13 @@ bool ReplaceFile(const char *fileName, const void *data, dword size);
  * ====================================================================== */
 #define SETTINGS_FORMAT 11
 #define SETTINGS_FILE_NAME "Vantero.settings"
+/* Bytes kept of a master-list Name or Author and of a cached Version text
+ * (one screen line), and of a master-list VPDURL (one path): what a package
+ * brings beyond them is cut, so the settings and the cache file stay small. */
+#define MASTERLIST_TEXT_MAX 127
+#define MASTERLIST_URL_MAX 1023
+/* Entries the settings' master list holds at most (what its loader reads). */
+#define MASTERLIST_MAX_ENTRIES 10000
 
 typedef enum {
   OWM_Linear = 0,
@@ -300,12 +310,25 @@ void SettingsFree(void);
 /* Sets Settings to the defaults; earlier lists are released first. */
 void SettingsDefault(void);
 /* Writes Settings as format 11 (and sets SettingsFormat to 11); the old
- * file is replaced only by a complete new one.  True when written. */
+ * file is replaced only by a complete new one.  True when written; false
+ * (logged) when SettingsSaveBlocked is set or the file cannot be written. */
 bool SettingsSave(void);
+/* Set by SettingsLoad when the file on the disk could not be read, or could
+ * not be kept under another name before the defaults replace it: the run
+ * goes on with the defaults and SettingsSave never writes over that file. */
+extern bool SettingsSaveBlocked;
+/* True while the settings in memory differ from the file because the last
+ * SettingsSave (or the load before it) could not write them; the screens
+ * show it instead of "saved". */
+extern bool SettingsUnsaved;
 /* Loads the file, migrating formats 1 to 10; an OverviewWindowMode or
  * NotificationFlag outside its values becomes OWM_Linear or NF_None.  False with defaults for a
  * missing, newer (kept beside it as "Vantero.settings.V<n>") or damaged
- * (kept as "Vantero.settings.damaged") file, which is then written anew. */
+ * (kept as "Vantero.settings.damaged") file, which is then written anew; an
+ * earlier copy is never replaced (the next free name gets a ".2" to ".9").
+ * A file that cannot be read, or not be kept, stays as it is and
+ * SettingsSaveBlocked is set.  Master-list names and authors longer than
+ * MASTERLIST_TEXT_MAX bytes are cut. */
 bool SettingsLoad(void);
 /* Logs the output of "ifconfig eth0" and the resolver configuration. */
 void LogNetworkParams(void);

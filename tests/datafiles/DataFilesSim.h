@@ -97,6 +97,7 @@ class DataFilesSim : public SimFixture {
     SimFixture::SetUp();
     makeFolder(SettingsDir);
     adoptTestProgram();
+    SettingsSaveBlocked = SettingsUnsaved = false;
     CallTraceInit();
     CallTraceEnable(FALSE);
   }

@@ -278,6 +278,7 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
   };
   int strings = StringSpace;
   for (const auto &c : cases) {
+    fs::remove(disk(SettingsDir + "/Vantero.settings.damaged"));  // a copy is never replaced
     putSetting(SettingsFile, c.image);
     Settings.StartupDelay = 99;
     EXPECT_FALSE(SettingsLoad()) << c.what;
@@ -292,6 +293,50 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
   }
   putSetting(SettingsFile, good + "stale tail");
   EXPECT_TRUE(SettingsLoad()) << "bytes behind the end are never read";
+}
+
+// A file that cannot be read (here a folder of its name), or cannot be kept
+// under any free name, stays as it is: defaults in memory, no save over it.
+TEST_F(SettingsTest, AFileThatCannotBeReadOrKeptIsNeverWrittenOver) {
+  const std::string newer = Bytes().dw(12).raw("V12 data").data();
+  const struct {
+    const char *what;
+    std::string image;  // "" : a folder of the file's name
+    const char *copyName;
+  } cases[] = {
+      {"unreadable", "", nullptr},
+      {"newer, every copy name taken", newer, "Vantero.settings.V12"},
+      {"damaged, every copy name taken", ImageOfFormat(11).substr(0, 30), "Vantero.settings.damaged"},
+  };
+  for (const auto &c : cases) {
+    fs::remove_all(disk(SettingsDir));
+    makeFolder(SettingsDir);
+    if (c.image.empty()) makeFolder(SettingsDir + "/" + SettingsFile + "/inside");
+    if (!c.image.empty()) putSetting(SettingsFile, c.image);
+    for (int copy = 1; c.copyName != nullptr && copy <= 9; copy++)
+      makeFolder(SettingsDir + "/" + c.copyName + (copy > 1 ? "." + std::to_string(copy) : "") + "/x");
+    EXPECT_FALSE(SettingsLoad()) << c.what;
+    expectDefaults();
+    EXPECT_TRUE(SettingsSaveBlocked) << c.what;
+    EXPECT_FALSE(SettingsSave()) << c.what;
+    EXPECT_TRUE(SettingsUnsaved) << c.what;
+    if (c.image.empty())
+      EXPECT_TRUE(fs::is_directory(disk(SettingsDir + "/" + SettingsFile + "/inside"))) << c.what;
+    else
+      EXPECT_TRUE(c.image == getSetting(SettingsFile)) << c.what << ": the file was written over";
+  }
+}
+
+TEST_F(SettingsTest, ASecondDamagedFileKeepsTheFirstCopy) {
+  const std::string first = ImageOfFormat(11).substr(0, 30), second = ImageOfFormat(11).substr(0, 31);
+  putSetting(SettingsFile, first);
+  EXPECT_FALSE(SettingsLoad());
+  putSetting(SettingsFile, second);
+  EXPECT_FALSE(SettingsLoad());
+  EXPECT_TRUE(first == getSetting("Vantero.settings.damaged"));
+  EXPECT_TRUE(second == getSetting("Vantero.settings.damaged.2"));
+  EXPECT_EQ(DefaultSettingsImage(), getSetting(SettingsFile));
+  EXPECT_FALSE(SettingsSaveBlocked || SettingsUnsaved);
 }
 
 TEST_F(SettingsTest, LoadingAndRejectingLeaveNoMemoryBehind) {

@@ -111,6 +111,45 @@ TEST_F(ManagerStartTest, KnownPackagesAreNotAddedTwice) {
   EXPECT_EQ(9u, Settings.MasterList[1].Category);
 }
 
+// A package's texts far beyond a screen line are cut at a character's start,
+// so settings and cache stay small; a save that fails shows on the screens.
+TEST_F(ManagerStartTest, LongPackageTextsAreCutAndAFailedSaveIsShown) {
+  std::string e(2 * 100000, '\0');
+  for (size_t i = 0; i < e.size(); i += 2) e[i] = '\xC3', e[i + 1] = '\xA9';  // "é"
+  tVPD vpd{};
+  vpd.TAPID = AlphaId;
+  StringSet(&vpd.TAPName, e.c_str());
+  StringSet(&vpd.TAPAuthor, std::string(300000, 'a').c_str());
+  StringSet(&vpd.URL, std::string(300000, 'u').c_str());
+  vpd.NrOfVersions = 20;
+  vpd.Versions = static_cast<tVPDVersion *>(TAP_MemAlloc(20 * sizeof(tVPDVersion)));
+  memset(vpd.Versions, 0, 20 * sizeof(tVPDVersion));
+  for (int i = 0; i < 20; i++) {
+    StringSet(&vpd.Versions[i].Version, std::string(100000, static_cast<char>('a' + i)).c_str());
+    vpd.Versions[i].DeployMode = DM_Final;
+  }
+  ASSERT_TRUE(VPDSave(&vpd, "A1000001.vpd"));
+  VPDFree(&vpd);
+  ManagerStart();
+  ASSERT_EQ(1, Settings.NrOfMasterListEntries);
+  EXPECT_EQ(e.substr(0, 126), Settings.MasterList[0].Name);
+  EXPECT_EQ(127u, strlen(Settings.MasterList[0].Author));
+  EXPECT_EQ(1023u, strlen(Settings.MasterList[0].VPDURL));
+  EXPECT_EQ(60u + 40 + 126 + 127 + 1023, getSetting("Vantero.settings").size());
+  EXPECT_EQ(20u * (76 + 126 + 127), getSetting("TAPCache.bin").size());
+
+  makeFolder(SettingsDir + "/Vantero.settings.tmp/x");  // no new file can take the old one's place
+  ManagerMenuOpen();
+  OSDMenuSetCurrentItem(Menu[0].NrItems - 2);
+  ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+  EXPECT_STREQ("Saved at once", Menu[1].SubTitle);
+  ManagerEvent(EVT_KEY, RKEY_Right, 0);
+  EXPECT_STREQ("NOT SAVED: see Vantero.log", Menu[1].SubTitle);
+  ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+  EXPECT_STREQ("0 entered, NOT SAVED", Menu[0].Items[Menu[0].NrItems - 1].Value);
+  ManagerStop();
+}
+
 // The overview row of a TAP from its cache entries, and the version rows.
 TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
   tMasterList m{};
