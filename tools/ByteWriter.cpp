@@ -64,9 +64,9 @@ void WriterString(tByteWriter *w, const char *s) {
 }
 
 bool WriterSave(tByteWriter *w, const char *fileName) {
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) && ReplaceFile(fileName, w->Data, w->Size);
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   WriterFree(w);
   return done;
 }

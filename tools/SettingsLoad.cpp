@@ -181,7 +181,7 @@ static bool LoadFromSettingsDir(void) {
 
 bool SettingsLoad(void) {
   CallTraceEnter("SettingsLoad");
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   bool loaded = false;
   SettingsSaveBlocked = false;
   SettingsUnsaved = false;
@@ -191,7 +191,7 @@ bool SettingsLoad(void) {
     LogVantero("Settings file not found, using default values");
     UseDefaults(nullptr);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return loaded;
 }

@@ -109,7 +109,7 @@ int TAPCacheParse(const byte *data, dword size, tTAPCacheVisitor visit, void *co
 int TAPCacheReadFile(tTAPCacheVisitor visit, void *context) {
   CallTraceEnter("TAPCacheReadFile");
   int count = -1;
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
     byte *data = nullptr;
     dword size = 0;
@@ -125,7 +125,7 @@ int TAPCacheReadFile(tTAPCacheVisitor visit, void *context) {
     }
     TAP_MemFree(data);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return count;
 }

@@ -14,9 +14,8 @@ static void MakeLogFolders() {
 
 void WriteLog(const char *programName, const char *s) {
   CallTraceEnter("WriteLog");
-  // Only a successful push may be popped, or the caller's saved directory
-  // would be taken off the stack.
-  bool pushed = HDD_TAP_PushDir();
+  // The caller's folder, whatever its length, is entered again afterwards.
+  tWorkDir saved = WorkDirSave();
   if (FirstCall) {
     MakeLogFolders();
     FirstCall = false;
@@ -25,6 +24,6 @@ void WriteLog(const char *programName, const char *s) {
   // goes to the console only: a log file anywhere else would be left behind.
   bool inSettings = HDD_ChangeDir(VANTERO_SETTINGS_DIR);
   LogEntry(inSettings ? VANTERO_LOG_NAME : nullptr, programName, TRUE, TIMESTAMP_YMDHMS, s);
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
 }
