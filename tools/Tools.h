@@ -17,6 +17,18 @@ extern "C" {
 /* Shared scratch buffer for formatting log texts before WriteLog. */
 extern char Debug[2048];
 
+/* The working directory, saved whatever its length (HDD_TAP_PushDir's stack
+ * holds 199 characters), to change back to with WorkDirRestore.  Every
+ * function here that changes folders comes back this way. */
+typedef struct {
+  char Dir[KALIB_PATH_MAX];
+  bool Known; /* false when the directory could not be learned */
+} tWorkDir;
+tWorkDir WorkDirSave(void);
+/* Changes back to the saved directory; false when it was not known or
+ * cannot be entered. */
+bool WorkDirRestore(const tWorkDir *saved);
+
 /* Appends s to "Vantero.log" in VANTERO_SETTINGS_DIR with a style-5 stamp and
  * copies it to the console as "<programName>: <s>"; the first call of a run
  * makes the folders.  Without the folder the line goes to the console only. */
@@ -184,6 +196,10 @@ extern int StringSpace;
  * be zeroed or loaded before.  False, with a log line and an empty
  * (zeroed) record, for a missing, damaged or unknown file. */
 bool VPDLoad(tVPD *vpd, const char *fileName);
+/* The one name of a TAP's package file: the ID as eight upper-case hex
+ * digits and ".vpd", into fileName (VPD_STD_NAME_SIZE bytes). */
+#define VPD_STD_NAME_SIZE 16
+void VPDStdFileName(dword tapId, char *fileName);
 /* VPDLoad of "<TAPID as 8 upper-case hex digits>.vpd". */
 bool VPDLoadStd(tVPD *vpd, dword tapId);
 /* Writes the record as a format-9 file (name in the settings folder); sets

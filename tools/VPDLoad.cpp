@@ -202,21 +202,26 @@ bool VPDLoad(tVPD *vpd, const char *fileName) {
   bool loaded = false;
   if (vpd != nullptr) {
     VPDFree(vpd);
-    bool pushed = HDD_TAP_PushDir();
+    tWorkDir saved = WorkDirSave();
     loaded = fileName != nullptr && fileName[0] != '\0' && LoadFromSettingsDir(vpd, fileName);
     if (!loaded) VPDFree(vpd);
-    if (pushed) HDD_TAP_PopDir();
+    WorkDirRestore(&saved);
   }
   CallTraceExit(nullptr);
   return loaded;
 }
 
-bool VPDLoadStd(tVPD *vpd, dword tapId) {
-  CallTraceEnter("VPDLoadStd");
-  char fileName[16];
-  snprintf(fileName, sizeof fileName, "%8.8x", (unsigned)tapId);
+void VPDStdFileName(dword tapId, char *fileName) {
+  if (fileName == nullptr) return;
+  snprintf(fileName, VPD_STD_NAME_SIZE, "%8.8x", (unsigned)tapId);
   UpperCase(fileName);
   strcat(fileName, ".vpd");  // 8 digits + ".vpd" fit the 16 bytes
+}
+
+bool VPDLoadStd(tVPD *vpd, dword tapId) {
+  CallTraceEnter("VPDLoadStd");
+  char fileName[VPD_STD_NAME_SIZE];
+  VPDStdFileName(tapId, fileName);
   bool loaded = VPDLoad(vpd, fileName);
   CallTraceExit(nullptr);
   return loaded;
