@@ -409,5 +409,20 @@ TEST_F(TAPCacheTest, TheCacheHoldsAtMost800Versions) {
   EXPECT_EQ(800, TAPCacheReadFile(nullptr, nullptr));
 }
 
+// Versions nobody may see give way to the visible ones of the next TAP.
+TEST_F(TAPCacheTest, HiddenVersionsMakeRoomForVisibleOnes) {
+  std::vector<Version> hidden(TAPCACHE_MAX_ENTRIES, Version{"h", 1, DM_Hide});
+  package(0xEEEE0001, hidden);
+  package(0xEEEE0002, {{"1.0", 2, DM_Final}, {"1.1", 3, DM_Final}});
+  master(0xEEEE0001, "Hidden");
+  master(0xEEEE0002, "Visible");
+  TAPCacheInitialize();
+  ASSERT_EQ(TAPCACHE_MAX_ENTRIES, TAPCacheSize);
+  EXPECT_STREQ("1.1", TAPCache[TAPCACHE_MAX_ENTRIES - 2].Version);
+  EXPECT_STREQ("1.0", TAPCache[TAPCACHE_MAX_ENTRIES - 1].Version);
+  EXPECT_TRUE(TAPCacheIsAnyVisibleVersion(0xEEEE0002));
+  EXPECT_EQ(NF_New, Settings.MasterList[1].NotificationFlag);
+}
+
 }  // namespace
 }  // namespace manager_test
