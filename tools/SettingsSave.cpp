@@ -28,9 +28,9 @@ static void WriteSettings(tByteWriter *w, const tSettings *s) {
   WriteBool(w, s->AutoUpdateChecks);
   WriteBool(w, s->BetaVersions);
   WriteBool(w, s->InstallerTestVersions);
-  WriterDword(w, (dword)passwords);
+  WriterCount(w, passwords);
   for (int i = 0; i < passwords; i++) WriterInt64(w, s->AlphaPasswords[i]);
-  WriterDword(w, (dword)entries);
+  WriterCount(w, entries);
   for (int i = 0; i < entries; i++) WriteMasterList(w, &s->MasterList[i]);
   WriteBool(w, s->DisplayNewMessage);
   WriteBool(w, s->DisplayRevokedMessage);
@@ -55,7 +55,9 @@ bool SettingsSave(void) {
   tByteWriter w;
   WriterInit(&w);
   WriteSettings(&w, &Settings);
+  const char *problem = w.Problem;
   bool saved = WriterSave(&w, SETTINGS_FILE_NAME);
+  if (problem != nullptr) LogVantero("Settings not saved: %s", problem);
   if (!saved) LogVantero("Failed to write settings file");
   SettingsUnsaved = !saved;
   CallTraceExit(nullptr);

@@ -42,11 +42,17 @@ static void ReadScreenshot(tByteReader *r, tVPD *vpd) {
 // start of the stored folder are left out, so the "/AutoStart" that a save
 // stores comes back as "/mnt/hd/ProgramFiles/AutoStart" (not with a doubled
 // slash that every further save and load would lengthen).
-static void SetDefaultPath(tVPDFiles *file, const char *folder) {
+// False (the reader failed) when memory runs out or the folder leaves
+// "/mnt/hd/ProgramFiles" (by ".."): no file is ever installed outside it,
+// and a missing path would be saved as the root folder.
+static bool SetDefaultPath(tByteReader *r, tVPDFiles *file, const char *folder) {
   while (folder != nullptr && (*folder == '/' || *folder == '\\')) folder++;
   dword size = sizeof VPD_PROGRAMFILES + 1 + (folder != nullptr ? strlen(folder) : 0);
   char *path = (char *)TAP_MemAlloc(size);
-  if (path == nullptr) return;
+  if (path == nullptr) {
+    r->Failed = true;
+    return false;
+  }
   if (folder != nullptr && folder[0] != '\0') {
     snprintf(path, size, "%s/%s", VPD_PROGRAMFILES, folder);
   } else {
@@ -56,14 +62,18 @@ static void SetDefaultPath(tVPDFiles *file, const char *folder) {
     if (*p == '\\') *p = '/';
   size_t length = strlen(path);
   if (length > 0 && path[length - 1] == '/') path[length - 1] = '\0';
-  StringSet(&file->DefaultPath, path);
+  bool inside = DefaultPathInProgramFiles(path);
+  if (!inside) LogVantero("Invalid default path '%s'", path);
+  if (inside) StringSet(&file->DefaultPath, path);
   TAP_MemFree(path);
+  if (file->DefaultPath == nullptr) r->Failed = true;
+  return !r->Failed;
 }
 
 static void ReadFileBlock(tByteReader *r, tVPDFiles *file) {
   file->FileName = ReaderString(r);
   char *folder = ReaderString(r);
-  SetDefaultPath(file, folder);
+  SetDefaultPath(r, file, folder);
   StringClear(&folder);
   file->Time = ReaderDword(r);
   file->Size = (int)ReaderDword(r);
