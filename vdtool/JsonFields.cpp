@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "ToolsInternal.h"
+
 namespace vdtool {
 
 namespace {
@@ -69,8 +71,15 @@ char *JsonFields::text(const char *key) const {
   const Json *value = find(key);
   if (value == nullptr) return nullptr;
   if (!value->is_string()) fail(key, "expected a text or null, got " + value->dump());
+  // The box keeps a text up to its first NUL and reads none longer than
+  // DATAFILE_MAX_STRING: such a text would be stored otherwise than given.
+  const std::string &text = value->get_ref<const std::string &>();
+  if (text.find('\0') != std::string::npos) fail(key, "a text must not hold a NUL character (\\u0000)");
+  if (text.size() > DATAFILE_MAX_STRING)
+    fail(key, "a text of " + std::to_string(text.size()) + " bytes is longer than the box reads (" +
+                  std::to_string(DATAFILE_MAX_STRING) + ")");
   char *field = nullptr;
-  StringSet(&field, value->get<std::string>().c_str());
+  StringSet(&field, text.c_str());
   return field;
 }
 
@@ -146,6 +155,9 @@ const Json &JsonFields::array(const char *key, const char *countKey) const {
   const Json *value = find(key);
   if (value != nullptr && !value->is_array()) fail(key, "expected an array or null, got " + value->dump());
   const Json &items = value != nullptr ? *value : EmptyArray;
+  if (items.size() > DATAFILE_MAX_COUNT)
+    fail(key, "has " + std::to_string(items.size()) + " entries, more than the box reads (" +
+                  std::to_string(DATAFILE_MAX_COUNT) + ")");
   if (countKey != nullptr && find(countKey) != nullptr &&
       static_cast<size_t>(int32(countKey)) != items.size())
     fail(countKey, "is " + find(countKey)->dump() + " but " + key + " has " + std::to_string(items.size()) +
