@@ -257,8 +257,7 @@ TEST_F(VPDFileTest, WritersRefuseWhatTheLoadersReject) {
       {"10001 dependencies",
        [](tVPD &v) {
          TAP_MemFree(v.Versions[0].Dependencies);
-         v.Versions[0].Dependencies = static_cast<dword *>(TAP_MemAlloc(10001 * sizeof(dword)));
-         memset(v.Versions[0].Dependencies, 0, 10001 * sizeof(dword));
+         v.Versions[0].Dependencies = static_cast<dword *>(memset(TAP_MemAlloc(40004), 0, 40004));
          v.Versions[0].NrOfDependencies = 10001;
        },
        "Cannot write 'Keep.vpd': a list has more than 10000 entries"},

@@ -145,20 +145,14 @@ TEST_F(ManagerStartTest, EveryPackageFileWithTheCachesNameIsAddedAndNoOther) {
 // A package's texts far beyond a screen line are cut at a character's start,
 // so settings and cache stay small; a save that fails shows on the screens.
 TEST_F(ManagerStartTest, LongPackageTextsAreCutAndAFailedSaveIsShown) {
-  std::string e(2 * 100000, '\0');
-  for (size_t i = 0; i < e.size(); i += 2) e[i] = '\xC3', e[i + 1] = '\xA9';  // "é"
+  std::string e, longVersion(100000, 'v');
+  for (int i = 0; i < 100000; i++) e += "\xC3\xA9";  // "é"
+  package(AlphaId, {{longVersion.c_str(), 1, DM_Final}, {longVersion.c_str(), 2, DM_Final}});
   tVPD vpd{};
-  vpd.TAPID = AlphaId;
+  ASSERT_TRUE(VPDLoadStd(&vpd, AlphaId));
   StringSet(&vpd.TAPName, e.c_str());
   StringSet(&vpd.TAPAuthor, std::string(300000, 'a').c_str());
   StringSet(&vpd.URL, std::string(300000, 'u').c_str());
-  vpd.NrOfVersions = 20;
-  vpd.Versions = static_cast<tVPDVersion *>(TAP_MemAlloc(20 * sizeof(tVPDVersion)));
-  memset(vpd.Versions, 0, 20 * sizeof(tVPDVersion));
-  for (int i = 0; i < 20; i++) {
-    StringSet(&vpd.Versions[i].Version, std::string(100000, static_cast<char>('a' + i)).c_str());
-    vpd.Versions[i].DeployMode = DM_Final;
-  }
   ASSERT_TRUE(VPDSave(&vpd, "A1000001.vpd"));
   VPDFree(&vpd);
   ManagerStart();
@@ -167,7 +161,7 @@ TEST_F(ManagerStartTest, LongPackageTextsAreCutAndAFailedSaveIsShown) {
   EXPECT_EQ(127u, strlen(Settings.MasterList[0].Author));
   EXPECT_EQ(1023u, strlen(Settings.MasterList[0].VPDURL));
   EXPECT_EQ(60u + 40 + 126 + 127 + 1023, getSetting("Vantero.settings").size());
-  EXPECT_EQ(20u * (76 + 126 + 127), getSetting("TAPCache.bin").size());
+  EXPECT_EQ(2u * (76 + 126 + 127), getSetting("TAPCache.bin").size());
 
   makeFolder(SettingsDir + "/Vantero.settings.tmp/x");  // no new file can take the old one's place
   ManagerMenuOpen();
