@@ -51,7 +51,8 @@ JsonFields::JsonFields(const Json &object, const std::string &path, std::initial
     throw InputError((path.empty() ? std::string("the document") : path) + ": expected an object");
   for (const auto &item : object.items()) {
     bool known = false;
-    for (const char *key : keys) known = known || item.key() == key;
+    // A text may come with its exact bytes beside it ("<key>Bytes").
+    for (const char *key : keys) known = known || item.key() == key || item.key() == std::string(key) + "Bytes";
     if (!known) throw InputError(where(item.key().c_str()) + ": unknown key");
   }
 }
@@ -73,7 +74,11 @@ char *JsonFields::text(const char *key) const {
   if (!value->is_string()) fail(key, "expected a text or null, got " + value->dump());
   // The box keeps a text up to its first NUL and reads none longer than
   // DATAFILE_MAX_STRING: such a text would be stored otherwise than given.
-  const std::string &text = value->get_ref<const std::string &>();
+  std::string text = value->get<std::string>();
+  std::string bytesKey = std::string(key) + "Bytes";
+  const Json *bytes = find(bytesKey.c_str());
+  if (bytes != nullptr && (!bytes->is_string() || !Base64Decode(bytes->get<std::string>(), text)))
+    fail(bytesKey.c_str(), "expected the text's bytes in base64, got " + bytes->dump());
   if (text.find('\0') != std::string::npos) fail(key, "a text must not hold a NUL character (\\u0000)");
   if (text.size() > DATAFILE_MAX_STRING)
     fail(key, "a text of " + std::to_string(text.size()) + " bytes is longer than the box reads (" +

@@ -30,6 +30,13 @@ Json OsdText(const char *text) {
   return std::string(utf8.data());
 }
 
+void PutText(Json &json, const char *key, const char *text) {
+  Json shown = OsdText(text);
+  json[key] = shown;
+  if (text != nullptr && shown.get_ref<const std::string &>() != text)
+    json[std::string(key) + "Bytes"] = Base64Encode(reinterpret_cast<const byte *>(text), strlen(text));
+}
+
 namespace {
 const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 

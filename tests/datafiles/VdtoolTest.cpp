@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "Packages.h"
 
@@ -253,7 +254,11 @@ TEST_F(VdtoolTest, MixedEncodingsAreDumpedAsTheBoxShowsThem) {
   StringSet(&vpd.TAPName, "caf\xE9 \xC3\xA9t\xC3\xA9");
   ASSERT_TRUE(VPDSave(&vpd, "5C3E1A21.vpd"));
   VPDFree(&vpd);
-  EXPECT_EQ(json("caf\u00e9 \u00e9t\u00e9"), dump(SettingsDir + "/5C3E1A21.vpd")["TAPName"]);
+  json j = dump(SettingsDir + "/5C3E1A21.vpd");
+  EXPECT_EQ(json("caf\u00e9 \u00e9t\u00e9"), j["TAPName"]);
+  std::ofstream(root + "/mixed.json") << j.dump();
+  ASSERT_EQ(0, vdtool("make-vpd mixed.json again.vpd").status);
+  EXPECT_TRUE(getSetting("5C3E1A21.vpd") == readHostFile(root + "/again.vpd")) << "other bytes than the box's";
 }
 
 TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
