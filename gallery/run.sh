@@ -1,8 +1,8 @@
 #!/bin/bash
 # Runs the toolkit gallery in pvrsim on a fresh disk with the standard fonts
 # and a key script (default: gallery/tour.keys), and writes a PNG of the
-# screen at every change into run/gallery/frames.  Build first:
-#   cmake --preset host && cmake --build build/host -j2
+# screen at every change into run/gallery/frames.  Installs what it needs
+# (Debian 12, as root) and builds pvrsim, the gallery and the fonts first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,17 +18,15 @@ case "${1:-}" in
   *) keys=$1 ;;
 esac
 
-build=build/host
-for need in "$build/pvrsim/pvrsim" "$build/gallery/Gallery.tap" "$build/payloads/files/Calibri_14.ufnt"; do
-  if [[ ! -e $need ]]; then
-    echo "gallery/run.sh: $need is missing; build first: cmake --preset host && cmake --build build/host -j2" >&2
-    exit 1
-  fi
-done
 if [[ ! -r $keys ]]; then
   echo "gallery/run.sh: cannot read the key script $keys" >&2
   exit 1
 fi
+
+build=build/host
+bash scripts/setup.sh
+cmake --preset host >/dev/null
+cmake --build "$build" -j "$(nproc)" --target pvrsim Gallery payload_files
 
 out=run/gallery
 rm -rf "$out"

@@ -18,7 +18,7 @@ extern "C" {
 #endif
 
 /* Suffix of the temporary name under which a payload is written. */
-#define PAYLOAD_TEMP_SUFFIX ".tmp"
+#define PAYLOAD_TEMP_SUFFIX REPLACE_WHOLE_FILE_SUFFIX
 
 /* The manager's TAP as FileName in Folder (TAP notation); always replaced. */
 void InstallVantero(const char *Folder, const char *FileName);

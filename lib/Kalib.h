@@ -165,6 +165,21 @@ tPathKind GetPathType(const char *path);
 // the result does not fit; nothing is written for a null argument.
 void ConvertPathType(const char *source, char *dest, tPathKind destKind);
 
+// The Linux path ("/mnt/hd/...") of Name in the TAP's current folder into LinuxPath (KALIB_PATH_MAX
+// bytes); false when it does not fit or the folder is unknown (LinuxPath is then empty).  False for a
+// null or empty Name; nothing is written for a null LinuxPath.
+bool LinuxPathInCurrentDir(const char *Name, char *LinuxPath);
+
+// Added to FileName for ReplaceWholeFile's temporary file; not ".tap", so a half-written TAP is never
+// taken for one.
+#define REPLACE_WHOLE_FILE_SUFFIX ".tmp"
+
+// Writes Size bytes of Data as FileName in the TAP's current folder so that the file is never seen
+// half written: through a temporary name beside it (REPLACE_WHOLE_FILE_SUFFIX added), size checked after
+// close, then renamed over.  False with a short reason in Reason (ReasonSize bytes, may be null) when the old
+// file was kept; a null FileName, or null Data with a Size above 0, is refused.
+bool ReplaceWholeFile(const char *FileName, const void *Data, dword Size, char *Reason, dword ReasonSize);
+
 // True when text ends with suffix; false when either is null or empty.
 bool StringEndsWith(const char *text, const char *suffix);
 

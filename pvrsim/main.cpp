@@ -1,5 +1,6 @@
 // main.cpp - pvrsim: runs a TAP of the Topfield TMS box on this PC.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "core/CommandLine.h"
 #include "osd/Osd.h"
 #ifdef PVRSIM_SERVE
+#include "serve/RepoServer.h"
 #include "serve/Serve.h"
 #endif
 
@@ -24,9 +26,15 @@ Web page:
                       the running TAPs.  Only this computer can reach it.
                       Ctrl-C ends the run; the page says so.  "--serve PORT"
                       also works when PORT is a number.
+  --repo DIR          serve the package repository in DIR (as vdtool publish
+                      makes it) at http://127.0.0.1:8721/ for the box's wget
+                      while the run lasts (at most 100000 requests, a day);
+                      at the end the requests and bytes it served are shown
+  --repo-port N       its port instead of 8721 (0: any free port, printed)
 )";
 
 constexpr int kDefaultServePort = 8720;
+constexpr int kDefaultRepoPort = 8721;
 
 bool allDigits(const std::string &text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -57,10 +65,10 @@ bool takeServeOption(std::vector<std::string> &args, std::optional<int> &port, s
   return true;
 }
 
-// Takes the screen options out of the arguments; false with error set for
-// one without its value.
+// Takes the screen and repository options out of the arguments; false with
+// error set for one without its value.
 bool takeScreenOptions(std::vector<std::string> &args, std::string &frames, std::string &screenshot,
-                       std::string &error) {
+                       std::string &repo, std::string &repoPort, std::string &error) {
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); i++) {
     const std::string &arg = args[i];
@@ -68,6 +76,8 @@ bool takeScreenOptions(std::vector<std::string> &args, std::string &frames, std:
     std::string name = arg.substr(0, arg.find('='));
     if (name == "--frames") target = &frames;
     if (name == "--screenshot") target = &screenshot;
+    if (name == "--repo") target = &repo;
+    if (name == "--repo-port") target = &repoPort;
     if (target == nullptr) {
       rest.push_back(arg);
     } else if (arg.size() > name.size()) {
@@ -87,9 +97,9 @@ bool takeScreenOptions(std::vector<std::string> &args, std::string &frames, std:
 int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   pvrsim::CommandLine commandLine;
-  std::string error, frames, screenshot;
+  std::string error, frames, screenshot, repo, repoPort = std::to_string(kDefaultRepoPort);
   std::optional<int> servePort;
-  if (!takeScreenOptions(args, frames, screenshot, error) || !takeServeOption(args, servePort, error) ||
+  if (!takeScreenOptions(args, frames, screenshot, repo, repoPort, error) || !takeServeOption(args, servePort, error) ||
       !pvrsim::parseCommandLine(args, commandLine, error)) {
     std::fprintf(stderr, "pvrsim: %s\nTry 'pvrsim --help'.\n", error.c_str());
     return 2;
@@ -103,6 +113,27 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
     return 2;
   }
+#ifdef PVRSIM_SERVE
+  std::unique_ptr<pvrsim::serve::RepoServer> repoServer;
+  if (!repo.empty()) {
+    if (!allDigits(repoPort) || repoPort.size() > 5 || std::stoi(repoPort) > 65535) {
+      std::fprintf(stderr, "pvrsim: --repo-port: \"%s\" is not a port number (0 to 65535)\n", repoPort.c_str());
+      return 2;
+    }
+    repoServer = std::make_unique<pvrsim::serve::RepoServer>(repo, 100000, 24 * 3600, std::stoi(repoPort));
+    if (repoServer->port() < 0) {
+      std::fprintf(stderr, "pvrsim: --repo: port %s on 127.0.0.1 is taken\n", repoPort.c_str());
+      return 2;
+    }
+    std::printf("pvrsim: repository %s at %s/\n", repo.c_str(), repoServer->url().c_str());
+    std::fflush(stdout);
+  }
+#else
+  if (!repo.empty()) {
+    std::fprintf(stderr, "pvrsim: --repo: this pvrsim was built without its HTTP library\n");
+    return 2;
+  }
+#endif
   int status;
   if (servePort) {
 #ifdef PVRSIM_SERVE
@@ -116,6 +147,11 @@ int main(int argc, char **argv) {
   } else {
     status = pvrsim::runCommandLine(commandLine);
   }
+#ifdef PVRSIM_SERVE
+  if (repoServer)
+    std::printf("pvrsim: the repository served %d requests, %lld bytes\n", repoServer->totalRequests(),
+                repoServer->bytesServed());
+#endif
   if (!screenshot.empty() && !pvrsim::osd::writeScreenshot(screenshot, &error)) {
     std::fprintf(stderr, "pvrsim: %s\n", error.c_str());
     if (status == 0) status = 1;

@@ -24,8 +24,12 @@ esac
 
 FORMAT=clang-format-14
 TIDY=clang-tidy-14
+# A fresh machine gets the tools (and the build's packages) first.
+if ! command -v "$FORMAT" >/dev/null || ! command -v "$TIDY" >/dev/null; then
+  bash "$(dirname "$0")/setup.sh"
+fi
 for tool in "$FORMAT" "$TIDY"; do
-  command -v "$tool" >/dev/null || { echo "check_style.sh: $tool missing (run scripts/setup.sh)" >&2; exit 2; }
+  command -v "$tool" >/dev/null || { echo "check_style.sh: $tool missing after scripts/setup.sh" >&2; exit 2; }
 done
 JOBS=$(nproc)
 start=$SECONDS

@@ -50,6 +50,7 @@ TARGETS=(
   "settings_load_fuzz 2048 -"
   "tob_load_fuzz      4096 -"
   "tapcache_fuzz      4096 -"
+  "masterlist_fuzz    4096 -"
 )
 
 build_tap_header_fuzz() {
@@ -127,6 +128,13 @@ build_tapcache_fuzz() {
   "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/tapcache_fuzz" fuzz/datafiles/TAPCacheFuzz.cpp \
     tools/TAPCacheSave.cpp tools/TAPCacheFree.cpp $DATAFILE_SOURCES
   cp fuzz/datafiles/seed.tapcache "$1/"
+}
+
+build_masterlist_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/masterlist_fuzz" fuzz/datafiles/RepoMasterListFuzz.cpp \
+    tools/RepoMasterList*.cpp tools/CRC32.cpp $DATAFILE_SOURCES
+  cp fuzz/datafiles/seed.vml "$1/"
 }
 
 # run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in

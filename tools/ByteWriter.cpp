@@ -77,7 +77,8 @@ void WriterCount(tByteWriter *w, int count) {
 
 bool WriterSave(tByteWriter *w, const char *fileName) {
   tWorkDir saved = WorkDirSave();
-  bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) && ReplaceFile(fileName, w->Data, w->Size);
+  bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) &&
+              ReplaceWholeFile(fileName, w->Data, w->Size, nullptr, 0);
   WorkDirRestore(&saved);
   WriterFree(w);
   return done;

@@ -1,7 +1,8 @@
 // TAPsOnBoardFind.cpp - the scan that brings the on-board inventory up to
-// date: every TAP file below "/ProgramFiles" (each real folder once) has its
-// header read; new TAP IDs are added, and a file's CRC is recomputed only
-// when its modification time changed.
+// date: every TAP file below "/ProgramFiles" (each real folder once, the
+// manager's settings folder left out) has its header read; new TAP IDs are
+// added, and a file's CRC is recomputed only when its modification time
+// changed.
 #include <stdio.h>
 #include <string.h>
 
@@ -95,12 +96,14 @@ void TAPsOnBoardFind(void) {
     tWorkDir saved = WorkDirSave();
     TableOverflowed = false;
     if (HDD_ChangeDir("/ProgramFiles")) {
-      FolderWalkFiles("/ProgramFiles", "tap", nullptr, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
+      // A TAP file the manager keeps in its settings folder is not installed.
+      FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
       // Entries of TAPs the walk did not find leave, so that a damaged
       // inventory full of strangers cannot keep real TAPs out for good;
       // TAPs skipped for want of room are looked for once more.
       if (DropVanished() && TableOverflowed)
-        FolderWalkFiles("/ProgramFiles", "tap", nullptr, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
+        FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile,
+                        crcBuffer);
     }
     WorkDirRestore(&saved);
     TAP_MemFree(crcBuffer);

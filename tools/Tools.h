@@ -100,10 +100,10 @@ extern int TAPsOnBoardCount;
  * when the file was read; a missing, damaged or other-version file leaves
  * the table empty (the last two are logged). */
 bool TAPsOnBoardLoad(void);
-/* Scans "/ProgramFiles" and its subfolders for TAP files and updates the
- * table: new and changed files are logged and get a fresh CRC, every entry's
- * Found and isAutoStart are set anew.  Loads the file first when the table
- * is empty. */
+/* Scans "/ProgramFiles" and its subfolders, but the manager's settings
+ * folder, for TAP files and updates the table: new and changed files are
+ * logged and get a fresh CRC, every entry's Found and isAutoStart are set
+ * anew.  Loads the file first when the table is empty. */
 void TAPsOnBoardFind(void);
 /* Writes the table to "TAPOnBoard.bin" (the memory stays); true when
  * written.  The old file is replaced only by a complete new one. */
@@ -253,11 +253,6 @@ void URLDecode(char *text);
 /* "/mnt/hd" followed by path, in a module buffer of KALIB_PATH_MAX bytes
  * valid until the next call; "" when it does not fit or path is null. */
 char *BuildAbsolutePath(const char *path);
-
-/* Writes size bytes as the file fileName in the working directory: under a
- * temporary name first, renamed over the old file when complete, so a
- * reader sees the old or the new file whole.  True when done. */
-bool ReplaceFile(const char *fileName, const void *data, dword size);
 
 /* ======================================================================
  * Settings ("Vantero.settings" in the settings folder)
@@ -492,6 +487,97 @@ dword InputBox_EventHandler(word *event, dword *param1, dword *param2);
 #define ALPHA_PASSWORDS_MAX 100
 void AlphaPasswordAdd(int64 Password);
 
+
+/* ======================================================================
+ * Package repository: the master list, addresses and the wget command
+ *
+ * A repository is a folder of static files that any web server serves:
+ *   REPO_MASTERLIST_NAME   the master list (below), written last
+ *   <TAPID>.vpd            each package's description, format 9
+ *   <RootDir>/<FileName>   the files of every version
+ * ====================================================================== */
+#define REPO_MASTERLIST_NAME "MasterList.vml" /* name in the repository */
+#define REPO_MASTERLIST_MAGIC "VMLDB"
+#define REPO_MASTERLIST_VERSION 1
+#define REPO_MASTERLIST_MAX_ENTRIES 10000 /* more make the file damaged */
+#define REPO_URL_MAX 512                  /* bytes of an address, terminator included */
+
+/* The master list file, all numbers 4-byte little-endian, strings as in a
+ * .vpd (length, then the bytes without terminator; length 0 = absent):
+ *   string "VMLDB", dword REPO_MASTERLIST_VERSION, dword entry count N,
+ *   N entries: TAPID, string VPDURL, string Name, string Author,
+ *              TopfieldEuropeTimeStamp, Category, VPDTimeStamp,
+ *   dword CRC32 (start CRC32_INITIAL) of every byte before it.
+ * Nothing may follow.  A valid list has no two entries with one TAPID, no
+ * TAPID 0, and every VPDURL present, shorter than REPO_URL_MAX and free of
+ * blanks and control characters.  VPDURL is relative to the repository's
+ * address ("5C3E1A20.vpd") or absolute ("http://..."). */
+typedef struct {
+  int NrOfEntries;
+  /* NrOfEntries heap records, or null.  Each carries TAPID, VPDURL, Name,
+   * Author, TopfieldEuropeTimeStamp, Category and VPDTimeStamp; the other
+   * fields (what only a box knows) are 0.  Strings are heap strings
+   * (StringSet/StringClear), Name and Author may be null. */
+  tMasterList *Entries;
+} tRepoMasterList;
+
+/* Takes a master-list image apart into list (zeroed, or freed before).
+ * True when all of it is a valid list.  Otherwise false, list empty, and
+ * a short reason ("cut short", "bad checksum", "two entries for TAP
+ * 1234ABCD" ...) in reason (reasonSize bytes; may be null).  Null data
+ * counts as empty, which is damaged. */
+bool RepoMasterListParse(const byte *data, dword size, tRepoMasterList *list, char *reason, dword reasonSize);
+/* RepoMasterListParse of the file fileName in the manager's settings
+ * folder (working directory kept).  False, list empty and the log line
+ * "Master list '<fileName>' rejected: <reason>" for a missing or damaged
+ * file. */
+bool RepoMasterListLoad(const char *fileName, tRepoMasterList *list);
+/* The file image of list into *data (a TAP_MemAlloc block the caller frees
+ * with TAP_MemFree) and *size.  False (*data null) when the list is not
+ * valid as RepoMasterListParse checks it, or memory runs out. */
+bool RepoMasterListBuild(const tRepoMasterList *list, byte **data, dword *size);
+/* Writes list as fileName in the manager's settings folder through a
+ * temporary name (a reader sees the old or the new file whole).  True
+ * when written; false, logged, when invalid or not written. */
+bool RepoMasterListSave(const tRepoMasterList *list, const char *fileName);
+/* Releases the entries and their strings; the list is empty after.  Null:
+ * nothing. */
+void RepoMasterListFree(tRepoMasterList *list);
+/* Index of the entry with tapId, or -1 (also for a null list). */
+int RepoMasterListFind(const tRepoMasterList *list, dword tapId);
+
+/* The address of name in a repository: name itself when it holds "://",
+ * else repoURL, a "/" unless repoURL ends with one, and name.  Into url
+ * (urlSize bytes); false, url empty, when it does not fit or an argument is
+ * null or empty. */
+bool RepoBuildURL(const char *repoURL, const char *name, char *url, dword urlSize);
+
+#define WGET_PROGRAM "/mnt/hd/ProgramFiles/wget"
+/* The shell command (for system()) that downloads url into outFile in the
+ * background and returns at once:
+ *   ( /mnt/hd/ProgramFiles/wget -q -O 'OUT' 'URL' & echo $! > 'PID';
+ *     wait $!; echo $? > 'STATUS' ) > /dev/null 2>&1 &
+ * (one line).  pidFile receives wget's process id (for "kill <pid>"),
+ * statusFile wget's exit status and a line end once wget has ended (0 done,
+ * 1 failed; 143 when killed).  outFile grows while wget loads; after a
+ * failure it may hold part of the file.  The three files are Linux paths
+ * ("/mnt/hd/..."); every argument is quoted with ShellQuote.  Into command
+ * (commandSize bytes); false, command empty, when it does not fit or an
+ * argument is null or empty. */
+bool BuildWgetCommand(const char *url, const char *outFile, const char *statusFile, const char *pidFile,
+                      char *command, dword commandSize);
+
+/* A screenshot as "vdtool publish" stores it in a package (tVPD.Screenshot):
+ *   4 bytes "KGR1", word width, word height (1 to 720 x 576), then the
+ *   pixels in the graphics' compression method 2 (32-bit ARGB run-length
+ *   packets, exactly width x height pixels; nothing may follow).
+ * Fills gd (version 1, format 1, method 2) to draw it with TAP_Osd_PutGd;
+ * gd->data points into data, which must stay.  False (gd zeroed) when the
+ * bytes are not such a screenshot or gd is null. */
+#define SCREENSHOT_MAGIC "KGR1"
+#define SCREENSHOT_HEADER_SIZE 8
+bool ScreenshotToGrData(const byte *data, dword size, TYPE_GrData *gd);
+
 #ifdef __cplusplus
 }
 #endif
@@ -508,6 +594,7 @@ TAP_STATIC_ASSERT(sizeof(tVPDVersion) == 56, "tVPDVersion layout");
 TAP_STATIC_ASSERT(sizeof(tVPD) == 72, "tVPD layout");
 TAP_STATIC_ASSERT(sizeof(tMasterList) == 48, "tMasterList layout");
 TAP_STATIC_ASSERT(sizeof(tSettings) == 52, "tSettings layout");
+TAP_STATIC_ASSERT(sizeof(tRepoMasterList) == 8, "tRepoMasterList layout");
 TAP_STATIC_ASSERT(sizeof(tTAPCache) == 80, "800 cache entries take 64000 bytes");
 TAP_STATIC_ASSERT(offsetof(tTAPCache, AlphaPassword) == 24, "tTAPCache.AlphaPassword is 8-aligned");
 

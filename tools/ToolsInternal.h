@@ -6,7 +6,7 @@
 // bytes left; a failed read marks the reader failed and yields zeros, so a
 // loader checks once at the end (or before allocating) instead of after each
 // field.  Writers build the file image with a tByteWriter and hand it to
-// ReplaceFile in one piece.
+// Kalib's ReplaceWholeFile in one piece.
 #pragma once
 
 #include "Tools.h"
@@ -74,7 +74,7 @@ void WriterString(tByteWriter *w, const char *s);
 void WriterCount(tByteWriter *w, int count);
 // Marks the image as one no loader would read (the first problem stays).
 void WriterRefuse(tByteWriter *w, const char *problem);
-// ReplaceFile of the image as fileName in the manager's settings folder
+// ReplaceWholeFile of the image as fileName in the manager's settings folder
 // (the working directory stays as it is) unless the writer failed; frees
 // the image.
 bool WriterSave(tByteWriter *w, const char *fileName);
@@ -95,3 +95,9 @@ bool DefaultPathInProgramFiles(const char *path);
 typedef bool (*tFolderVisitor)(void *context, const char *folder, const char *fileName);
 bool FolderWalkFiles(const char *root, const char *extension, const char *skipFolder, dword maxPathLength,
                      tFolderVisitor visit, void *context);
+
+// ---- repository ------------------------------------------------------------
+// Why the master list's entries cannot be stored or used (an entry without
+// TAP ID, a bad VPDURL, two entries for one TAP), or null when they can; a
+// message with a TAP ID is formatted into reason (reasonSize bytes).
+const char *RepoMasterListCheck(const tRepoMasterList *list, char *reason, dword reasonSize);

@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Tools.h"
 #include "core/Sim.h"
@@ -16,15 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace vdtool {
-
-namespace {
-const char SettingsFolder[] = "/ProgramFiles/Settings/Vantero";
-
-std::string ReadHostFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-}  // namespace
 
 BoxHarness::BoxHarness() {
   std::error_code ec;
@@ -34,17 +23,12 @@ BoxHarness::BoxHarness() {
     return;
   }
   root_ = pattern;
-  fs::create_directories(root_ + "/disk" + SettingsFolder, ec);
   pvrsim::Options options;
   options.diskDir = root_ + "/disk";
   options.runDir = root_ + "/run";
+  box_ = ManagerBox(options.diskDir);
   sim_ = std::make_unique<pvrsim::Sim>(options);
-  if (sim_->adoptCaller("/ProgramFiles", nullptr, "vdtool.tap") < 0) {
-    setupError_ = "the simulated box has no free task slot: " + sim_->lastError();
-    return;
-  }
-  CallTraceInit();
-  CallTraceEnable(FALSE);
+  box_.enter(*sim_, "vdtool.tap", setupError_);
 }
 
 BoxHarness::~BoxHarness() {
@@ -58,10 +42,6 @@ bool BoxHarness::ready(std::string &error) const {
   return setupError_.empty();
 }
 
-std::string BoxHarness::hostPath(const std::string &boxName) const {
-  return root_ + "/disk" + SettingsFolder + "/" + boxName;
-}
-
 bool BoxHarness::put(const std::string &hostFile, const std::string &boxName, bool linkOnly,
                      std::string &error) {
   std::error_code ec;
@@ -69,7 +49,7 @@ bool BoxHarness::put(const std::string &hostFile, const std::string &boxName, bo
     error = fs::exists(hostFile, ec) ? "not a regular file" : "no such file";
     return false;
   }
-  std::string target = hostPath(boxName);
+  std::string target = box_.settingsFile(boxName);
   fs::remove(target, ec);
   if (linkOnly) {
     fs::create_hard_link(hostFile, target, ec);
@@ -83,7 +63,7 @@ bool BoxHarness::put(const std::string &hostFile, const std::string &boxName, bo
 bool BoxHarness::get(const std::string &boxName, const std::string &hostFile, std::string &error) {
   std::error_code ec;
   std::string temp = hostFile + ".vdtool-new";
-  fs::copy_file(hostPath(boxName), temp, fs::copy_options::overwrite_existing, ec);
+  fs::copy_file(box_.settingsFile(boxName), temp, fs::copy_options::overwrite_existing, ec);
   if (!ec) fs::rename(temp, hostFile, ec);
   if (ec) {
     error = "cannot write it: " + ec.message();
@@ -92,21 +72,8 @@ bool BoxHarness::get(const std::string &boxName, const std::string &hostFile, st
   return !ec;
 }
 
-bool BoxHarness::enterSettingsFolder() { return HDD_ChangeDir(SettingsFolder); }
+bool BoxHarness::enterSettingsFolder() { return HDD_ChangeDir(VANTERO_SETTINGS_DIR); }
 
-std::vector<std::string> BoxHarness::takeLog() {
-  std::string log = ReadHostFile(hostPath(VANTERO_LOG_NAME));
-  std::vector<std::string> lines;
-  for (size_t pos = logRead_; pos < log.size();) {
-    size_t end = log.find("\r\n", pos);
-    if (end == std::string::npos) end = log.size();
-    std::string line = log.substr(pos, end - pos);
-    // Behind the time stamp "YYYY-MM-DD HH:MM:SS ".
-    lines.push_back(line.size() >= 20 ? line.substr(20) : line);
-    pos = end + 2;
-  }
-  logRead_ = log.size();
-  return lines;
-}
+std::vector<std::string> BoxHarness::takeLog() { return box_.takeLog(); }
 
 }  // namespace vdtool

@@ -1,5 +1,6 @@
 // BoxHarness.h - the box that vdtool reads and writes files on: a pvrsim run
-// on a private disk in a temporary folder, with the tool acting as a TAP.
+// on a private disk in a temporary folder, with the tool acting as a TAP
+// (set up as ManagerBox sets up every run for the tool module).
 // Files go onto that disk, the tool module's own load and save functions
 // work on them there, and what they logged is read back from "Vantero.log",
 // so the tool sees a file exactly as the box would.
@@ -8,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "ManagerBox.h"
 
 namespace pvrsim {
 class Sim;
@@ -40,12 +43,10 @@ class BoxHarness {
   std::vector<std::string> takeLog();
 
  private:
-  std::string hostPath(const std::string &boxName) const;
-
   std::string root_;
   std::string setupError_;
   std::unique_ptr<pvrsim::Sim> sim_;
-  size_t logRead_ = 0;
+  ManagerBox box_{""};
 };
 
 }  // namespace vdtool

@@ -14,6 +14,8 @@ enum ExitStatus { ES_Done = 0, ES_FileProblem = 1, ES_Usage = 2, ES_NotSupported
 int DumpCommand(const std::string &file, const std::string &kind);
 int MakeVpdCommand(const std::string &jsonFile, const std::string &outFile);
 int CrcCommand(const std::vector<std::string> &files);
+// time: "" (now, UTC) or "YYYY-MM-DD HH:MM:SS", the VPDTimeStamp of what changed.
+int PublishCommand(const std::vector<std::string> &jsonFiles, const std::string &outDir, const std::string &time);
 
 // The kinds of file that dump knows, for --kind and the help text.
 std::vector<std::string> KindNames();

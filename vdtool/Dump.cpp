@@ -68,6 +68,11 @@ bool CacheByContent(const std::string &bytes) {
   return false;
 }
 
+bool MasterListByName(const std::string &name) { return EndsWithCaseless(name, ".vml"); }
+bool MasterListByContent(const std::string &bytes) {
+  return bytes.compare(0, 9, std::string("\5\0\0\0" REPO_MASTERLIST_MAGIC, 9)) == 0;
+}
+
 // ---- loading ----------------------------------------------------------------
 tLoad LoadPackage(BoxHarness &, const std::string &name) {
   tVPD vpd;
@@ -117,6 +122,27 @@ tLoad LoadCache(BoxHarness &, const std::string &) {
   return load;
 }
 
+tLoad LoadMasterList(BoxHarness &, const std::string &name) {
+  tRepoMasterList list{};
+  tLoad load{RepoMasterListLoad(name.c_str(), &list), nullptr};
+  if (load.Loaded) {
+    Json entries = Json::array();
+    for (int i = 0; i < list.NrOfEntries; i++) {
+      const tMasterList &e = list.Entries[i];
+      entries.push_back({{"TAPID", e.TAPID},
+                         {"VPDURL", OsdText(e.VPDURL)},
+                         {"Name", OsdText(e.Name)},
+                         {"Author", OsdText(e.Author)},
+                         {"TopfieldEuropeTimeStamp", e.TopfieldEuropeTimeStamp},
+                         {"Category", e.Category},
+                         {"VPDTimeStamp", e.VPDTimeStamp}});
+    }
+    load.Record = Json{{"NrOfEntries", list.NrOfEntries}, {"MasterList", entries}};
+  }
+  RepoMasterListFree(&list);
+  return load;
+}
+
 struct tKind {
   const char *Name;
   const char *What;
@@ -134,6 +160,8 @@ const tKind Kinds[] = {
     {"inventory", "the on-board TAP inventory (TAPOnBoard.bin)", InventoryByName, InventoryByContent,
      TOB_FILE_NAME, LoadInventory},
     {"cache", "the TAP cache (TAPCache.bin)", CacheByName, CacheByContent, TAPCACHE_FILE_NAME, LoadCache},
+    {"masterlist", "a repository's master list (" REPO_MASTERLIST_NAME ")", MasterListByName, MasterListByContent,
+     REPO_MASTERLIST_NAME, LoadMasterList},
     {"settings", "the manager's settings (Vantero.settings)", SettingsByName, SettingsByContent,
      SETTINGS_FILE_NAME, LoadSettings},
 };
@@ -177,7 +205,7 @@ int DumpCommand(const std::string &file, const std::string &kindName) {
   if (kind == nullptr)
     return Fail(file,
                 "cannot tell what kind of file this is; name it like the box does (*.vpd, Vantero.settings, "
-                "TAPOnBoard.bin, TAPCache.bin) or give --kind");
+                "TAPOnBoard.bin, TAPCache.bin, *.vml) or give --kind");
   if (kind->Load == nullptr)
     return Fail(file, std::string("dumping ") + kind->What + " is not supported yet", ES_NotSupported);
 

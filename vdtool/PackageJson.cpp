@@ -1,7 +1,6 @@
 // PackageJson.cpp - a package record as JSON and back.
 #include "Json.h"
 #include "JsonFields.h"
-#include "ToolsInternal.h"
 
 namespace vdtool {
 
@@ -54,8 +53,10 @@ void JsonToFile(const Json &json, const std::string &path, tVPDFiles &f) {
                  "InstallMode", "Flags", "SettingsVersion"});
   f.FileName = in.text("FileName");
   f.DefaultPath = in.text("DefaultPath");
-  // The box's own rule, ".." resolved: a package never installs elsewhere.
-  if (f.DefaultPath != nullptr && !DefaultPathInProgramFiles(f.DefaultPath))
+  const char *prefix = VPD_PROGRAMFILES;
+  size_t length = strlen(prefix);
+  if (f.DefaultPath != nullptr && (strncmp(f.DefaultPath, prefix, length) != 0 ||
+                                   (f.DefaultPath[length] != '\0' && f.DefaultPath[length] != '/')))
     in.fail("DefaultPath", "must be \"/mnt/hd/ProgramFiles\" or a folder below it");
   // CurrentName and CurrentPath are where the manager found the file; they
   // are not stored in the file.

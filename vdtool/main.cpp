@@ -16,6 +16,7 @@ namespace {
 const char Usage[] = R"(Usage: vdtool dump [--kind KIND] FILE
        vdtool make-vpd JSON OUT
        vdtool crc FILE...
+       vdtool publish JSON... --out DIR [--time "YYYY-MM-DD HH:MM:SS"]
 Reads and writes the Vantero update manager's data files exactly as the box
 does: through the manager's own load and save functions, on a simulated box.
 
@@ -28,6 +29,25 @@ Commands:
                      without the manager
   crc FILE...        print the CRC-32/MPEG-2 of each file as the manager's
                      inventory computes it ("%%08x  FILE")
+  publish JSON... --out DIR
+                     build or update the package repository in DIR, the
+                     folder a web server serves to the boxes: for each JSON
+                     package (as make-vpd takes it) the files of each version,
+                     read from RootDir/FileName beside the JSON file, are
+                     copied to DIR/RootDir/ with their Size and CRC32 filled
+                     in; the package description goes to DIR/<TAPID>.vpd and
+                     an entry (VPDURL "<TAPID>.vpd") to the master list
+                     DIR/MasterList.vml, which keeps the entries of packages
+                     not named.  A ScreenShotFile ending in ".png" (beside the
+                     JSON) is stored in the form the box draws.  A package
+                     whose description did not change keeps its VPDTimeStamp;
+                     the others get --time (default: now, UTC).  Refused,
+                     before anything is written: a missing file, a duplicate
+                     TAP ID, a version listed twice, a DefaultPath outside
+                     /mnt/hd/ProgramFiles, a FileName with "/" or "..", a
+                     RootDir that is absolute or holds "..".  Each file is
+                     written under a temporary name and renamed, the master
+                     list last.
 
 JSON: the keys are the field names of the records (TAPID, TAPName, Versions,
 Files, FileName, DefaultPath, TimeStamp, AlphaPassword, MasterList ...);
@@ -83,6 +103,24 @@ int Dump(const std::vector<std::string> &args) {
   return vdtool::DumpCommand(file, kind);
 }
 
+int Publish(const std::vector<std::string> &args) {
+  std::vector<std::string> jsonFiles;
+  std::string out, time;
+  for (size_t i = 0; i < args.size(); i++) {
+    if ((args[i] == "--out" || args[i] == "--time") && i + 1 < args.size()) {
+      (args[i] == "--out" ? out : time) = args[i + 1];
+      i++;
+    } else if (args[i].rfind("--", 0) == 0) {
+      return UsageError("publish: unexpected argument '" + args[i] + "'");
+    } else {
+      jsonFiles.push_back(args[i]);
+    }
+  }
+  if (out.empty()) return UsageError("publish: which repository folder (--out DIR)?");
+  if (jsonFiles.empty()) return UsageError("publish: which packages (JSON files)?");
+  return vdtool::PublishCommand(jsonFiles, out, time);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -101,6 +139,7 @@ int main(int argc, char **argv) {
     if (args.size() != 2) return UsageError("make-vpd: needs a JSON file and an output file");
     return vdtool::MakeVpdCommand(args[0], args[1]);
   }
+  if (command == "publish") return Publish(args);
   if (command == "crc") {
     if (args.empty()) return UsageError("crc: which files?");
     return vdtool::CrcCommand(args);

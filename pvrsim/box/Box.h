@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace pvrsim::box {
@@ -20,6 +21,14 @@ struct Config {
   bool consoleAvailable = true;  // false: no /dev/pts/N can be opened
   // The box's network card address, shown by "ifconfig eth0".
   unsigned char macAddress[6] = {0x00, 0x1C, 0xA2, 0x3E, 0x1A, 0x20};
+  // The network as the box's wget meets it.  Only 127.0.0.1 and localhost
+  // are reached; any other host fails as on a box whose cable is pulled.
+  struct Network {
+    bool down = false;                   // the cable is pulled: no host at all
+    uint64_t bytesPerTick = 4096;        // body bytes a download gets per tick
+    std::optional<uint64_t> breakAfter;  // each connection breaks after this many body bytes
+    std::optional<uint64_t> stallAfter;  // each server stops sending after this many body bytes
+  } network;
 };
 
 // Sets the folders; called by the simulator when a run starts.  Creates the
@@ -97,6 +106,11 @@ void setConsoleListener(std::function<void(const char *data, size_t size)> liste
 // Runs one command line with the box shell; returns the status as system()
 // does (exit code << 8).
 int runShell(const std::string &commandLine);
+
+// Background jobs of the box shell ("... &"): one tick of virtual time for
+// each (the simulator calls it at every tick), and how many still run.
+void advanceShellJobs();
+int runningShellJobs();
 
 // Everything the box shell logged in this run: each command line as
 // "$ <line>", the output that was not redirected, and "[status N]" after a

@@ -59,6 +59,7 @@ bool ifconfigText(const std::string &interface, std::string &text);
 void resetSharedMemory();
 void resetSymbols();
 void resetShellLog();
+void resetShellJobs();
 void resetTapCallDepth();
 
 }  // namespace pvrsim::box::detail

@@ -25,6 +25,7 @@ void configure(const Config &newConfig) {
   if (!newConfig.runDir.empty()) std::filesystem::create_directories(newConfig.runDir, ignored);
   detail::resetConsole();
   detail::resetShellLog();
+  detail::resetShellJobs();
   detail::resetSharedMemory();
   detail::resetSymbols();
   detail::resetTapCallDepth();

@@ -2,6 +2,7 @@
 // commands write, and the table of commands.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,19 @@ struct Redirection {
   std::string target;  // a path, or for Duplicate the descriptor number
 };
 
+struct ListItem;
+
+// Marks "$?" and "$!" in a parsed word (quoted or not, but not inside single
+// quotes): kExpansion followed by '?' or '!'.  A kExpansion byte of the line
+// itself is doubled.
+constexpr char kExpansion = '\x01';
+
 struct SimpleCommand {
   std::vector<std::string> words;
   std::vector<Redirection> redirections;
+  // A sub-shell "( list )": its list (words is then empty); the redirections
+  // apply to the whole of it.
+  std::shared_ptr<const std::vector<ListItem>> group;
 };
 
 // How a command of a list depends on the status of the one before.
@@ -27,6 +38,9 @@ enum class Connector { Always, IfSuccess, IfFailure };
 struct ListItem {
   Connector connector = Connector::Always;
   SimpleCommand command;
+  // Part of an and-or list ended by "&": the whole list runs as a
+  // background job.
+  bool background = false;
 };
 
 struct ParsedLine {
@@ -36,7 +50,8 @@ struct ParsedLine {
 };
 
 // Splits a command line as a POSIX shell does for the subset the box needs:
-// blanks, quotes and backslashes, lists with ";", "&&" and "||", comments,
+// blanks, quotes and backslashes, lists with ";", "&&", "||" and "&"
+// (background), sub-shells "( ... )", comments, the parameters "$?" and "$!",
 // and the redirections ">", ">>", "N>", "N>>" and "N>&M".
 ParsedLine parseCommandLine(const std::string &line);
 
@@ -64,6 +79,30 @@ int catCommand(const std::vector<std::string> &args, CommandIo &io);
 
 // The command of this name, or null when the box has no such command.
 Command findCommand(const std::string &name);
+
+// One run of the box's wget (ShellWget.cpp), which takes virtual time: the
+// body arrives over ticks, a few kilobytes each (Config::network).
+class Download {
+ public:
+  virtual ~Download() = default;
+  virtual bool finished() const = 0;
+  virtual int status() const = 0;  // wget's exit code once finished
+  // The body bytes that one tick of the network carries.
+  virtual void advance() = 0;
+  // A command that the caller waits for (system() without "&") gets the
+  // rest at once; a server that stalls ends it as a failure.
+  virtual void finishNow() = 0;
+  // Killed (status 128 + signal): the partial file stays.
+  virtual void abort(int signal) = 0;
+};
+
+// True when the command names the box's wget: a file "wget" on the disk
+// (as the installer puts it in /mnt/hd/ProgramFiles).
+bool isWgetProgram(const std::string &word);
+// Starts wget with its arguments.  io stays valid as long as keep is held.
+// The result may already be finished (a usage error, a refused connection,
+// an HTTP error, --spider).
+std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io, std::shared_ptr<void> keep);
 
 // A path as the shell's commands see it: relative names are taken from the
 // root, and nothing outside the disk folder, the canned files, the console

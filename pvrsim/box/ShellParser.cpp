@@ -36,9 +36,14 @@ class Lexer {
         escaped();
       } else if (isOperatorChar(c)) {
         operatorToken(tokens);
+      } else if (c == '$' && pos_ + 1 < line_.size() && (line_[pos_ + 1] == '?' || line_[pos_ + 1] == '!')) {
+        startWord();
+        word_ += kExpansion;
+        word_ += line_[pos_ + 1];
+        pos_ += 2;
       } else {
         startWord();
-        word_ += c;
+        addLiteral(c);
         ++pos_;
       }
     }
@@ -57,6 +62,12 @@ class Lexer {
   }
 
   void startWord() { inWord_ = true; }
+
+  // A character that stands for itself (the expansion marker is doubled).
+  void addLiteral(char c) {
+    word_ += c;
+    if (c == kExpansion) word_ += c;
+  }
 
   void endWord(std::vector<Token> &tokens) {
     if (!inWord_) return;
@@ -81,7 +92,7 @@ class Lexer {
     if (end == std::string::npos) return false;
     startWord();
     quoted_ = true;
-    word_ += line_.substr(pos_ + 1, end - pos_ - 1);
+    for (size_t i = pos_ + 1; i < end; ++i) addLiteral(line_[i]);
     pos_ = end + 1;
     return true;
   }
@@ -108,7 +119,12 @@ class Lexer {
           continue;
         }
       }
-      word_ += c;
+      if (c == '$' && i + 1 < line_.size() && (line_[i + 1] == '?' || line_[i + 1] == '!')) {
+        word_ += kExpansion;
+        word_ += line_[++i];
+        continue;
+      }
+      addLiteral(c);
     }
     return false;
   }
@@ -127,7 +143,7 @@ class Lexer {
     if (next == '\n') return;
     startWord();
     quoted_ = true;
-    word_ += next;
+    addLiteral(next);
   }
 
   void operatorToken(std::vector<Token> &tokens) {
@@ -159,44 +175,73 @@ bool isRedirection(const std::string &op) { return op == ">" || op == ">>" || op
 
 class Parser {
  public:
-  explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
+  explicit Parser(const std::vector<Token> &tokens) : tokens_(tokens) {}
 
   bool run(std::vector<ListItem> &items, std::string &error) {
-    Connector connector = Connector::Always;
-    SimpleCommand command;
-    bool pendingConnector = false;  // "&&" or "||" still needs its command
-    for (size_t i = 0; i < tokens_.size(); ++i) {
-      const Token &token = tokens_[i];
-      if (!token.isOperator) {
-        command.words.push_back(token.text);
-      } else if (isRedirection(token.text)) {
-        if (!redirection(i, command, error)) return false;
-        ++i;
-      } else if (token.text == ";" || token.text == "&&" || token.text == "||") {
-        if (command.words.empty() && command.redirections.empty()) return unexpected(token.text, error);
-        items.push_back({connector, command});
-        command = SimpleCommand();
-        connector = token.text == "&&"   ? Connector::IfSuccess
-                    : token.text == "||" ? Connector::IfFailure
-                                         : Connector::Always;
-        pendingConnector = token.text != ";";
-      } else {
-        return unexpected(token.text, error);  // pipes, background jobs, sub-shells, input
-      }
-      if (!command.words.empty() || !command.redirections.empty()) pendingConnector = false;
-    }
-    if (!command.words.empty() || !command.redirections.empty()) items.push_back({connector, command});
-    if (pendingConnector) {
-      error = "unexpected end of file";
-      return false;
-    }
-    return true;
+    size_t end = 0;
+    return list(0, tokens_.size(), items, error, end) && (end == tokens_.size() || unexpected(")", error));
   }
 
  private:
   static bool unexpected(const std::string &what, std::string &error) {
     error = "unexpected \"" + what + "\"";
     return false;
+  }
+  static bool empty(const SimpleCommand &command) {
+    return command.words.empty() && command.redirections.empty() && !command.group;
+  }
+
+  // The list of tokens [i, last) up to a ")" of this level (at *end).
+  bool list(size_t i, size_t last, std::vector<ListItem> &items, std::string &error, size_t &end) {
+    Connector connector = Connector::Always;
+    SimpleCommand command;
+    bool pendingConnector = false;  // "&&" or "||" still needs its command
+    size_t chainStart = items.size();
+    for (; i < last; ++i) {
+      const Token &token = tokens_[i];
+      if (!token.isOperator) {
+        if (command.group) return unexpected(token.text, error);
+        command.words.push_back(token.text);
+      } else if (isRedirection(token.text)) {
+        if (!redirection(i, command, error)) return false;
+        ++i;
+      } else if (token.text == "(") {
+        if (!empty(command)) return unexpected(token.text, error);
+        auto group = std::make_shared<std::vector<ListItem>>();
+        size_t close = 0;
+        if (!list(i + 1, last, *group, error, close)) return false;
+        if (close >= last) {
+          error = "unexpected end of file";
+          return false;
+        }
+        if (group->empty()) return unexpected(")", error);
+        command.group = group;
+        i = close;
+      } else if (token.text == ")") {
+        break;
+      } else if (token.text == ";" || token.text == "&&" || token.text == "||" || token.text == "&") {
+        if (empty(command)) return unexpected(token.text, error);
+        items.push_back({connector, command, false});
+        command = SimpleCommand();
+        if (token.text == "&")
+          for (size_t k = chainStart; k < items.size(); ++k) items[k].background = true;
+        if (token.text == ";" || token.text == "&") chainStart = items.size();
+        connector = token.text == "&&"   ? Connector::IfSuccess
+                    : token.text == "||" ? Connector::IfFailure
+                                         : Connector::Always;
+        pendingConnector = token.text == "&&" || token.text == "||";
+      } else {
+        return unexpected(token.text, error);  // pipes, input
+      }
+      if (!empty(command)) pendingConnector = false;
+    }
+    end = i;
+    if (!empty(command)) items.push_back({connector, command, false});
+    if (pendingConnector) {
+      error = "unexpected end of file";
+      return false;
+    }
+    return true;
   }
 
   bool redirection(size_t i, SimpleCommand &command, std::string &error) {
@@ -218,14 +263,14 @@ class Parser {
     return true;
   }
 
-  std::vector<Token> tokens_;
+  const std::vector<Token> &tokens_;
 };
 }  // namespace
 
 ParsedLine parseCommandLine(const std::string &line) {
   ParsedLine parsed;
   std::vector<Token> tokens;
-  if (!Lexer(line).run(tokens, parsed.error) || !Parser(std::move(tokens)).run(parsed.items, parsed.error)) {
+  if (!Lexer(line).run(tokens, parsed.error) || !Parser(tokens).run(parsed.items, parsed.error)) {
     parsed.ok = false;
     parsed.items.clear();
   }

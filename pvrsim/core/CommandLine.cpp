@@ -57,6 +57,10 @@ Options:
   --disk-full-after-bytes N   the disk is full once the TAP API wrote N bytes: writes fail
   --lose-writes-after-bytes N the disk keeps nothing more once the TAP API wrote N bytes,
                       yet every write reports all of its bytes written
+  --network-down      the box's cable is pulled: wget reaches no host
+  --net-break-after-bytes N   every download's connection breaks after N bytes of its body
+  --net-stall-after-bytes N   every server stops sending after N bytes of a body (wget waits)
+  --net-bytes-per-tick N      body bytes a download gets per tick (default 4096)
   --strict-api        only what the firmware promises: TAP_Hdd_FindNext's result means
                       nothing, TAP_Hdd_Flen gives a file's length as it was when opened
   -h, --help          show this help
@@ -129,6 +133,7 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
   if (option == "--realtime") return flag(out.options.realtime);
   if (option == "--echo") return flag(out.options.consoleEcho);
   if (option == "--strict-api") return flag(out.options.strictApi);
+  if (option == "--network-down") return flag(out.options.networkDown);
   if (option == "--no-utf8") {
     bool noUtf8 = false;
     if (!flag(noUtf8)) return false;
@@ -151,7 +156,10 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
                                            "--power-cut-tick",
                                            "--power-cut-bytes",
                                            "--disk-full-after-bytes",
-                                           "--lose-writes-after-bytes"};
+                                           "--lose-writes-after-bytes",
+                                           "--net-break-after-bytes",
+                                           "--net-stall-after-bytes",
+                                           "--net-bytes-per-tick"};
   bool known = false;
   for (const char *name : kWithValue) known = known || option == name;
   if (!known) {
@@ -211,6 +219,14 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     out.options.diskFullAfterBytes = number;
   else if (option == "--lose-writes-after-bytes")
     out.options.lostWritesAfterBytes = number;
+  else if (option == "--net-break-after-bytes")
+    out.options.netBreakAfterBytes = number;
+  else if (option == "--net-stall-after-bytes")
+    out.options.netStallAfterBytes = number;
+  else if (option == "--net-bytes-per-tick" && number == 0)
+    return badValue(option, v, "a number above 0", error);
+  else if (option == "--net-bytes-per-tick")
+    out.options.netBytesPerTick = number;
   return true;
 }
 

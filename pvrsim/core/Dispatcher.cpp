@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Runtime.h"
+#include "box/Box.h"
 
 namespace pvrsim::core {
 
@@ -67,6 +68,7 @@ void deliverIdle() {
 void dispatchTick() {
   Runtime &r = rt();
   advanceClock(1);
+  box::advanceShellJobs();  // background downloads move with the clock
   if (r.dispatchDepth >= r.options.maxDispatchNesting) {
     if (!r.nestingWarned)
       std::fprintf(stderr,

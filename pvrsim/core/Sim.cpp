@@ -111,6 +111,10 @@ Sim::Sim(const Options &options) {
   config.consoleEcho = options.consoleEcho;
   config.consoleAvailable = options.consoleAvailable;
   std::memcpy(config.macAddress, options.macAddress, sizeof config.macAddress);
+  config.network.down = options.networkDown;
+  config.network.bytesPerTick = options.netBytesPerTick > 0 ? options.netBytesPerTick : 1;
+  config.network.breakAfter = options.netBreakAfterBytes;
+  config.network.stallAfter = options.netStallAfterBytes;
   box::configure(config);  // also forgets the symbols hidden in an earlier run
   if (!options.utf8Firmware) box::hideSymbol(firmware::kUtf8Symbol);
   r.active = true;

@@ -57,6 +57,15 @@ struct Options {
   // as TAP_Hdd_FindFirst reported) and TAP_Hdd_Flen gives a file's length
   // as it was when the file was opened.
   bool strictApi = false;
+  // The network of the box's wget (the box shell's "/mnt/hd/ProgramFiles/wget"):
+  // it reaches 127.0.0.1 and localhost only, its downloads move on by
+  // netBytesPerTick body bytes per tick.  Faults: the cable pulled (no host
+  // at all), each connection breaking after netBreakAfterBytes body bytes,
+  // each server ceasing to send after netStallAfterBytes body bytes.
+  bool networkDown = false;
+  uint64_t netBytesPerTick = 4096;
+  std::optional<uint64_t> netBreakAfterBytes;
+  std::optional<uint64_t> netStallAfterBytes;
   // Nested dispatch through TAP_SystemProc deeper than this only advances the
   // clock (a handler that waits inside every event would otherwise recurse
   // without end).

@@ -36,6 +36,8 @@ TEST_F(ShellTest, DoubleQuotesAndBackslashes) {
   EXPECT_TRUE(std::filesystem::is_directory(disk("it's")));
   ASSERT_EQ(system("echo '' x > /mnt/hd/out"), 0);  // an empty word is a word
   EXPECT_EQ(readHostFile(disk("out")), " x\n");
+  ASSERT_EQ(system("echo a#b > /mnt/hd/out # a comment"), 0);  // only a word's first '#' starts one
+  EXPECT_EQ(readHostFile(disk("out")), "a#b\n");
 }
 
 TEST_F(ShellTest, ListsFollowTheStatus) {
@@ -96,7 +98,7 @@ TEST_F(ShellTest, SyntaxErrorsRunNothing) {
   EXPECT_EQ(system("echo a > /mnt/hd/y &&"), 2 << 8);
   EXPECT_EQ(system("; echo a"), 2 << 8);
   EXPECT_EQ(system("echo >"), 2 << 8);
-  EXPECT_EQ(system("echo a > /mnt/hd/z & echo b"), 2 << 8);
+  EXPECT_EQ(system("echo a > /mnt/hd/z < /mnt/hd/x"), 2 << 8);  // no input redirection
   EXPECT_FALSE(std::filesystem::exists(disk("x")));
   EXPECT_FALSE(std::filesystem::exists(disk("y")));
   EXPECT_FALSE(std::filesystem::exists(disk("z")));
@@ -115,4 +117,23 @@ TEST_F(ShellTest, OutputGoesToTheLogNotTheTerminal) {
   testing::internal::CaptureStdout();
   ASSERT_EQ(system("echo echoed # a comment"), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "echoed\n");
+}
+
+TEST_F(ShellTest, StatusParametersSubShellsAndBackgroundJobs) {
+  struct Case {
+    const char *command;
+    const char *out;  // content of /mnt/hd/out afterwards
+  } cases[] = {
+      {"false; echo $? \"$?\" '$?' > /mnt/hd/out", "1 1 $?\n"},
+      {"( echo a; false; echo b ) > /mnt/hd/out", "a\nb\n"},  // truncated once for the whole group
+      {"( false ) || echo $? > /mnt/hd/out", "1\n"},
+      {"echo $! > /mnt/hd/out", "\n"},  // no job yet
+      {"echo job > /mnt/hd/out & wait $!; echo $? >> /mnt/hd/out", "job\n0\n"},
+      {"( false & wait $!; echo $? > /mnt/hd/out ) &", "1\n"},  // system() returns first; nothing waits
+      {"kill 999 2> /mnt/hd/out", "sh: kill: can't kill pid 999: No such process\n"},
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(system(c.command) >> 8, std::string(c.command).rfind("kill", 0) == 0 ? 1 : 0) << c.command;
+    EXPECT_EQ(readHostFile(disk("out")), c.out) << c.command;
+  }
 }

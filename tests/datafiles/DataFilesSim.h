@@ -1,7 +1,8 @@
-// DataFilesSim.h - the data-file tests' pvrsim run: SimFixture with the test
-// program acting as a TAP in "/ProgramFiles", the manager's settings folder,
-// the log lines written since the start, byte-exact file images, and TAP
-// files made from the template TAP with any TAP ID.
+// DataFilesSim.h - the data-file tests' pvrsim run: SimFixture made ready by
+// ManagerBox as vdtool's box is (the test program acting as a TAP in
+// "/ProgramFiles", the manager's settings folder, the log lines written
+// since the start), byte-exact file images, and TAP files made from the
+// template TAP with any TAP ID.
 #pragma once
 
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ManagerBox.h"
 #include "SimFixture.h"
 #include "Tools.h"
 
@@ -95,11 +97,9 @@ class DataFilesSim : public SimFixture {
  protected:
   void SetUp() override {
     SimFixture::SetUp();
-    makeFolder(SettingsDir);
-    adoptTestProgram();
+    box_ = vdtool::ManagerBox(options.diskDir);
+    enterBox();
     SettingsSaveBlocked = SettingsUnsaved = false;
-    CallTraceInit();
-    CallTraceEnable(FALSE);
   }
   void TearDown() override {
     SettingsFree();
@@ -109,7 +109,7 @@ class DataFilesSim : public SimFixture {
   // Starts the run again on the same disk with the options as they are now.
   void restartSim() {
     SimFixture::restartSim();
-    adoptTestProgram();
+    enterBox();
   }
 
   void putSetting(const std::string &name, const std::string &content) {
@@ -119,20 +119,7 @@ class DataFilesSim : public SimFixture {
 
   // Texts of the log lines written since the test began (or since the last
   // call of takeLog), without their time stamps.
-  std::vector<std::string> takeLog() {
-    std::string log = readFile(SettingsDir + "/Vantero.log");
-    std::vector<std::string> lines;
-    size_t pos = logRead_;
-    while (pos < log.size()) {
-      size_t end = log.find("\r\n", pos);
-      if (end == std::string::npos) end = log.size();
-      std::string line = log.substr(pos, end - pos);
-      lines.push_back(line.size() >= 20 ? line.substr(20) : line);
-      pos = end + 2;
-    }
-    logRead_ = log.size();
-    return lines;
-  }
+  std::vector<std::string> takeLog() { return box_.takeLog(); }
 
   // A copy of the template TAP with the given TAP ID at boxPath, with extra
   // bytes appended (they change the file's CRC, not its header).
@@ -155,7 +142,12 @@ class DataFilesSim : public SimFixture {
   }
 
  private:
-  size_t logRead_ = 0;
+  void enterBox() {
+    std::string error;
+    EXPECT_TRUE(box_.enter(*sim, "Test.tap", error)) << error;
+  }
+
+  vdtool::ManagerBox box_{""};
 };
 
 }  // namespace datafiles

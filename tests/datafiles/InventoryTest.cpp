@@ -258,5 +258,13 @@ TEST_F(InventoryTest, LinksToFoldersAreFollowedOnceAndLoopsEnd) {
   EXPECT_TRUE(takeLog().empty());
 }
 
+// A TAP file the manager keeps in its settings folder is not installed.
+TEST_F(InventoryTest, TapsInTheManagersSettingsFolderAreNotOnBoard) {
+  putTap(SettingsDir + "/Kept.tap", 0xD4);
+  putTap("/ProgramFiles/A.tap", 0xA1);
+  TAPsOnBoardFind();
+  EXPECT_EQ((std::vector<std::string>{"TOB: A.tap is new (000000a1) (/ProgramFiles)"}), takeLog());
+}
+
 }  // namespace
 }  // namespace datafiles

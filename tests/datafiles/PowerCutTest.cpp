@@ -1,6 +1,7 @@
 // PowerCutTest.cpp - a power cut while a data file is written leaves the old
 // file or the new one, never a mix: the writers of package files, settings
-// and the inventory, cut after every interesting number of bytes.
+// and the inventory, cut after every interesting number of bytes, and on a
+// disk that loses what is written past a point.
 #include <sys/wait.h>
 
 #include <functional>
@@ -42,6 +43,16 @@ class PowerCutTest : public DataFilesSim {
         EXPECT_TRUE(now == oldContent || now == newContent) << name << " cut after " << cut << " bytes";
       }
     }
+    // A disk that silently drops writes keeps the old file whole.
+    for (uint64_t kept : {uint64_t{0}, size / 2, size - 1}) {
+      putSetting(name, oldContent);
+      options.lostWritesAfterBytes = kept;
+      restartSim();
+      writer();
+      EXPECT_TRUE(getSetting(name) == oldContent) << name << " with writes lost after " << kept << " bytes";
+    }
+    options.lostWritesAfterBytes.reset();
+    restartSim();
     writer();
     EXPECT_TRUE(getSetting(name) == newContent) << name << " written without a cut";
     EXPECT_FALSE(exists(SettingsDir + "/" + name + ".tmp"))

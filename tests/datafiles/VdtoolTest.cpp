@@ -288,7 +288,7 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
       {"dump '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in +
            "unknown.bin: cannot tell what kind of file this is; name it like the box does (*.vpd, "
-           "Vantero.settings, TAPOnBoard.bin, TAPCache.bin) or give --kind\n"},
+           "Vantero.settings, TAPOnBoard.bin, TAPCache.bin, *.vml) or give --kind\n"},
       {"dump --kind vpd '" + in + "unknown.bin'", 1, "",
        "vdtool: " + in + "unknown.bin: Invalid header in 'package.vpd'\n"},
       {"dump --kind=table '" + in + "unknown.bin'", 2, "",
@@ -300,8 +300,7 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
            "bad.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below "
            "it\n"},
       {"make-vpd '" + in + "up.json' out.vpd", 1, "",
-       "vdtool: " + in +
-           "up.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below it\n"},
+       "vdtool: out.vpd: Invalid default path '/mnt/hd/ProgramFiles/../../etc' in 'package.vpd'\n"},
       {"make-vpd '" + in + "deep.json' out.vpd", 1, "",
        "vdtool: " + in + "deep.json: not valid input: arrays and objects nested more than 64 levels deep\n"},
       {"make-vpd '" + in + "nul.json' out.vpd", 1, "",
@@ -327,6 +326,71 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   ToolRun help = vdtool("--help");
   EXPECT_EQ(0, help.status);
   EXPECT_NE(std::string::npos, help.out.find("make-vpd JSON OUT"));
+}
+
+
+// A package of one version with one file "A.tap" below RootDir "A"; extra
+// JSON goes into the version's first file record.
+std::string publishJson(const std::string &id, const std::string &version, const std::string &fileExtra = "") {
+  return R"({"TAPID": ")" + id + R"(", "TAPName": "A", "Versions": [{"Version": ")" + version +
+         R"(", "RootDir": "A", "Files": [{"FileName": "A.tap", "DefaultPath": "/mnt/hd/ProgramFiles")" +
+         fileExtra + "}]}]}";
+}
+
+TEST_F(VdtoolTest, PublishKeepsTheTimeStampOfWhatDidNotChangeAndFillsEveryCRC) {
+  writeHostFile(root + "/p/A/A.tap", "123456789");
+  writeHostFile(root + "/p/a.json", publishJson("0x0A", "1"));
+  writeHostFile(root + "/p/b.json", publishJson("0x0B", "1"));
+  struct Step {
+    const char *time;
+    const char *changeA;  // new content of A.tap, or null
+    uint32_t stampA, stampB;
+  } steps[] = {
+      {"2026-01-01 00:00:00", nullptr, 9497u << 17, 9497u << 17},
+      {"2026-01-02 00:00:00", nullptr, 9497u << 17, 9497u << 17},  // nothing changed
+      {"2026-01-03 00:00:00", "x", 9499u << 17, 9499u << 17},      // both packages name A/A.tap
+  };
+  for (const Step &s : steps) {
+    if (s.changeA != nullptr) writeHostFile(root + "/p/A/A.tap", s.changeA);
+    ToolRun run = vdtool(std::string("publish p/a.json p/b.json --out repo --time '") + s.time + "'");
+    ASSERT_EQ(0, run.status) << run.err;
+    json list = json::parse(vdtool("dump repo/MasterList.vml").out);
+    ASSERT_EQ(2, list["NrOfEntries"]) << s.time;
+    EXPECT_EQ(json("0000000A.vpd"), list["MasterList"][0]["VPDURL"]);
+    EXPECT_EQ(s.stampA, list["MasterList"][0]["VPDTimeStamp"]) << s.time;
+    EXPECT_EQ(s.stampB, list["MasterList"][1]["VPDTimeStamp"]) << s.time;
+  }
+  json vpd = json::parse(vdtool("dump repo/0000000A.vpd").out);
+  EXPECT_EQ(1, vpd["Versions"][0]["Files"][0]["Size"]);
+  EXPECT_EQ(CRC32(CRC32_INITIAL, "x", 1), vpd["Versions"][0]["Files"][0]["CRC32"]);
+  EXPECT_EQ("x", readHostFile(root + "/repo/A/A.tap"));
+}
+
+TEST_F(VdtoolTest, PublishRefusesBadPackagesAndWritesNothing) {
+  writeHostFile(root + "/p/A/A.tap", "1");
+  const std::string twoVersions = R"({"TAPID": 1, "Versions": [{"Version": "1"}, {"Version": "1"}]})";
+  struct Case {
+    std::string json, message;
+  } cases[] = {
+      {publishJson("0x01", "1", R"(, "FileName": "B.tap")"), "Versions[0].Files[0]: missing file p/A/B.tap"},
+      {publishJson("0x01", "1", R"(, "FileName": "../A.tap")"),
+       "Versions[0].Files[0].FileName: a name without \"/\" or \"..\", got \"../A.tap\""},
+      {publishJson("0x01", "1", R"(, "DefaultPath": "/mnt/hd/ProgramFiles/../x")"),
+       "Versions[0].Files[0].DefaultPath: must lie below /mnt/hd/ProgramFiles, got \"/mnt/hd/ProgramFiles/../x\""},
+      {publishJson("0x01", "1", R"(, "DefaultPath": "/mnt/hd/Other")"),
+       "Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below it"},
+      {twoVersions, "Versions[1].Version: \"1\" is listed twice"},
+  };
+  for (const Case &c : cases) {
+    writeHostFile(root + "/p/bad.json", c.json);
+    ToolRun run = vdtool("publish p/bad.json --out repo");
+    EXPECT_EQ(1, run.status) << c.json;
+    EXPECT_EQ("vdtool: p/bad.json: " + c.message + "\n", run.err) << c.json;
+  }
+  writeHostFile(root + "/p/b.json", publishJson("0x01", "1"));
+  ToolRun run = vdtool("publish p/b.json p/b.json --out repo");
+  EXPECT_EQ("vdtool: p/b.json: TAPID 00000001 is already published by p/b.json\n", run.err);
+  EXPECT_FALSE(fs::exists(root + "/repo")) << "a refused publish writes nothing";
 }
 
 }  // namespace

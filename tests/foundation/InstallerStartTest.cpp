@@ -135,6 +135,12 @@ TEST_F(InstallerStartTest, LeavesAutoStart) {
   EXPECT_GE(slot, 0);
 }
 
+TEST_F(InstallerStartTest, LeavesXStartToo) {
+  StartInstaller("/ProgramFiles/XStart", 3u);
+  EXPECT_TRUE(exists("/ProgramFiles/Vantero_Setup.tap"));
+  EXPECT_NE(readFile(kLog).find("Found myself in AutoStart! Moving back to ProgramFiles"), std::string::npos);
+}
+
 TEST_F(InstallerStartTest, LogFolderAlreadyThere) {
   Start();
   writeFile(kLog, "old\r\n");

@@ -127,6 +127,17 @@ TEST_F(PathTest, OverlongResultsAreRefused) {
   EXPECT_EQ("", Convert((tooLong + "/x.tap").c_str(), PK_TapFolder));
 }
 
+TEST_F(PathTest, LinuxPathOfANameInTheCurrentFolder) {
+  const std::string fits(511 - strlen("/mnt/hd/ProgramFiles/"), 'f'), tooLong = fits + "f";
+  char path[KALIB_PATH_MAX];
+  ASSERT_TRUE(LinuxPathInCurrentDir(fits.c_str(), path));
+  EXPECT_EQ("/mnt/hd/ProgramFiles/" + fits, path);  // 511 characters
+  for (const char *refused : {tooLong.c_str(), "", static_cast<const char *>(nullptr)}) {
+    EXPECT_FALSE(LinuxPathInCurrentDir(refused, path));
+    EXPECT_STREQ("", path);
+  }
+}
+
 TEST(StringEndsWithTest, Cases) {
   EXPECT_TRUE(StringEndsWith("Vantero.tap", ".tap"));
   EXPECT_TRUE(StringEndsWith("tap", "tap"));

@@ -29,6 +29,8 @@ class ManagerScenario : public ManagerSim {
     putTap("/ProgramFiles/Gamma.tap", GammaId, "gamma");
     makePackage("alpha.json", AlphaPackage(crcOf("/ProgramFiles/AutoStart/Alpha.tap")), "A1000001.vpd");
     makePackage("beta.json", BetaPackage(crcOf("/ProgramFiles/Beta.tap")), "B2000002.vpd");
+    // Folders enough to grow the scans' folder sets: the memory check at the end covers them.
+    for (int i = 0; i < 40; i++) makeFolder("/ProgramFiles/Empty/" + std::to_string(i));
     slot = startTap(TAP_VanteroManager, "/ProgramFiles/Vantero.tap");
     ASSERT_GE(slot, 0);
     sim->runTicks(10);
@@ -114,6 +116,9 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_TRUE(Var<tSettings>("Settings").BetaVersions);
   EXPECT_EQ(20u, Var<tSettings>("Settings").StartupDelay);
   ExpectScreen("manager_options");
+  Press({RKEY_Down, RKEY_Left});  // the grouping wraps from its first value to its last
+  EXPECT_EQ(OWM_Deactivated, Var<tSettings>("Settings").OverviewWindowMode);
+  Press({RKEY_Right, RKEY_Up});
   Press({RKEY_Up, RKEY_Up, RKEY_Up, RKEY_Left, RKEY_Exit});
   EXPECT_FALSE(Var<tSettings>("Settings").BetaVersions);
 
@@ -134,6 +139,7 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
   EXPECT_TRUE(StopTAP(VANTERO_TAPID));
   EXPECT_FALSE(sim->isRunning(slot));
   EXPECT_EQ(0, pvrsim::osd::regionCount());
+  sim->tick();  // the ended TAP is unloaded, and what it still holds counted, at the next tick
   EXPECT_EQ(0u, sim->blocksTakenBack()) << "the manager ended holding memory";
   ASSERT_TRUE(SettingsLoad());
   ASSERT_EQ(1, Settings.NrOfAlphaPasswords);

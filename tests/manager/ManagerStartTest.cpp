@@ -228,6 +228,7 @@ TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
       {DM_Alpha, false, false, true, false, "alpha, unlocked"},
       {DM_Revoke, true, false, false, false, "revoked, installed"},
       {77, false, false, false, false, "unknown"},
+      {DM_MarkedForDeletion + 1, false, false, false, false, "unknown"},  // the first mode without a name
   };
   for (const VersionCase &c : versions) {
     tTAPCache e{};

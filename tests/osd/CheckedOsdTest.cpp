@@ -18,6 +18,7 @@ TEST_F(CheckedOsd, MapReadersFollowTheRegionsLife) {
 }
 
 TEST_F(CheckedOsd, CreateReportsEachViolationAndStillCreates) {
+  TAP_Osd_Create_Chk("edge", 620, 476, 100, 100, 0, 0);  // ends exactly at both edges: fits
   int rgn = TAP_Osd_Create_Chk("here", 700, 10, 100, 20, 0, 0);
   EXPECT_GE(rgn, 128);  // the call is made as requested
   EXPECT_EQ(100, GetOSDRegionWidth(word(rgn)));
@@ -133,6 +134,15 @@ TEST_F(MessageWindow, PlacedWindowIsCutAtTheScreensEdgeAndReplacesTheOldOne) {
   EXPECT_EQ(10 + 19, Entry(kal_rgn).height);  // no title, one line of size 0
   EXPECT_EQ(1, posd::regionCount());          // the first window is gone
   EXPECT_TRUE(first == kal_rgn || !posd::regionExists(word(first)));
+}
+
+// A line is added only while the window then ends above the screen's last row.
+TEST_F(MessageWindow, ALineEndingAtTheScreensBottomIsLeftOut) {
+  char *content[] = {const_cast<char *>("T"), const_cast<char *>("line"), nullptr};
+  for (auto [y, height] : {std::pair{527, 10 + 2 * 19}, std::pair{528, 10 + 19}}) {
+    ShowMessageWindow(content, 100, dword(y), 0, 0, 0xFF9C9C9C, 0xFFFFFF52, 0xFFE6FFE6, 0xFF192952, 0);
+    EXPECT_EQ(height, Entry(kal_rgn).height) << "at y " << y;
+  }
 }
 
 TEST_F(MessageWindow, DelayRemovesTheWindowAfterwards) {

@@ -225,6 +225,35 @@ TEST_F(WritersTest, CreateFontFileWritesIntoTheCurrentFolderOnlyWhenMissing) {
   EXPECT_EQ("/ProgramFiles/Other", currentDir());
 }
 
+// What the one whole-file writer refuses, with a reason that fits any buffer.
+TEST_F(WritersTest, ReplaceWholeFileRefusesWhatItCannotWrite) {
+  const std::string longName(KALIB_PATH_MAX - 3, 'n');  // a name, but not with the suffix
+  struct Row {
+    const char *name;
+    const char *data;
+    dword size;
+    dword reasonSize;
+    const char *reason;
+  } rows[] = {{nullptr, "x", 1, 128, "no file name or no data"},
+              {"Data.bin", nullptr, 1, 4, "no "},
+              {longName.c_str(), "x", 1, 128, "the name is too long"},
+              {"Data.bin", "x", 1, 0, ""}};  // written, without a reason buffer
+  ASSERT_TRUE(HDD_ChangeDir("/ProgramFiles"));
+  for (const Row &row : rows) {
+    char reason[130];
+    memset(reason, '#', sizeof reason - 1);
+    reason[sizeof reason - 1] = '\0';
+    bool written =
+        ReplaceWholeFile(row.name, row.data, row.size, row.reasonSize > 0 ? reason : nullptr, row.reasonSize);
+    EXPECT_EQ(row.reasonSize == 0, written) << row.reason;
+    if (row.reasonSize > 0) {
+      EXPECT_STREQ(row.reason, reason);
+    }
+    EXPECT_EQ('#', reason[row.reasonSize]) << "written beyond ReasonSize: " << row.reason;
+  }
+  EXPECT_EQ("x", readFile("/ProgramFiles/Data.bin"));
+}
+
 TEST_F(WritersTest, TemporaryNameIsNeverTakenForATap) {
   // FindTAP looks at files ending in ".tap": the temporary name must not.
   std::string temp = std::string("Vantero.tap") + PAYLOAD_TEMP_SUFFIX;

@@ -57,6 +57,14 @@ TEST_F(TaskControlTest, MapsTapIdsToTaskSlots) {
   EXPECT_FALSE(HDD_TAP_isRunning(0));
 }
 
+TEST_F(TaskControlTest, ATapInTheTablesLastSlotIsFoundByItsId) {
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
+  while (sim->taskCount() < TAP_MAX_TASKS - 1)
+    ASSERT_GE(sim->adoptCaller("/ProgramFiles", nullptr, "None.tap"), 0);
+  ASSERT_EQ(sim->adoptCaller("/ProgramFiles", nullptr, "PeerA.tap"), TAP_MAX_TASKS - 1);
+  EXPECT_EQ(HDD_TAP_GetIndexByID(IdA), TAP_MAX_TASKS - 1);
+}
+
 TEST_F(TaskControlTest, ATapThatEndsLeavesTheTable) {
   startPeers();
   HDD_TAP_Terminate(IdB);

@@ -114,5 +114,34 @@ TEST_F(MenuScroll, FirstVisibleRow) {
   }
 }
 
+// Down from the last visible row scrolls at once, so the cursor is drawn on
+// a visible row (never on an eleventh one), whatever the cursor type, also
+// where only unselectable items follow and stay in view.
+TEST_F(MenuScroll, DownPastTheLastVisibleRowShowsTheCursor) {
+  struct {
+    const char *what;
+    std::string mask;
+    int row;  // where item 10 is drawn
+  } const cases[] = {
+      {"selectable items below", std::string(25, '.'), 9},
+      {"only unselectable items below", std::string(11, '.') + "xxxx", 5},
+  };
+  for (const auto &c : cases)
+    for (int type : {CT_Standard, CT_Dark, CT_Box}) {
+      BuildMenu(static_cast<int>(c.mask.size()), c.mask);
+      OSDMenuSetCursorType(type);
+      OSDMenuSetCurrentItem(9);
+      OSDMenuUpdate(TRUE);
+      Send(EVT_KEY, RKEY_Down);
+      ASSERT_EQ(OSDMenuGetCurrentItem(), 10) << c.what;
+      int y = 95 + 37 * c.row;
+      uint32_t frame = 0;
+      bool drawn = type == CT_Box    ? pvrsim::osd::regionPixel(OSDRgn, 60, y, frame) && frame == 0xFF5ACDECu
+                   : type == CT_Dark ? bool(ShowsGraphic(OSDRgn, 62, y, _SelectionBar_Blue_100x34Dark_Gd))
+                                     : bool(ShowsGraphic(OSDRgn, 60, y, _SelectionBar_Blue_100x34_Gd));
+      EXPECT_TRUE(drawn) << c.what << ", cursor type " << type;
+    }
+}
+
 }  // namespace
 }  // namespace toolkit_test
