@@ -252,7 +252,7 @@ enum {
 static void ShowOptions(int item) {
   static const tHint hints[] = {
       {0, &_Button_left_Gd, ""}, {0, &_Button_right_Gd, "Change"}, {0, &_Button_exit_Gd, "Back"}};
-  Open(1, TRUE, "Options", "Saved at once", hints, 3);
+  Open(1, TRUE, "Options", SettingsUnsaved ? "NOT SAVED: see Vantero.log" : "Saved at once", hints, 3);
   OSDMenuSetClientLeftRight(TRUE);
   Menu[1].ValueColumnX = 420;
   char delay[32], passwords[32];

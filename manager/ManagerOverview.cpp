@@ -138,7 +138,8 @@ void ManagerOverviewRowText(int row, tManagerRow *out) {
       break;
     default:
       snprintf(out->Text, MANAGER_TEXT_SIZE, "%s", "Alpha password");
-      snprintf(out->Value, MANAGER_TEXT_SIZE, "%d entered", Settings.NrOfAlphaPasswords);
+      snprintf(out->Value, MANAGER_TEXT_SIZE, SettingsUnsaved ? "%d entered, NOT SAVED" : "%d entered",
+               Settings.NrOfAlphaPasswords);
       out->Icon = &_Button_0_Gd;
       break;
   }

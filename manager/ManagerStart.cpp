@@ -14,18 +14,25 @@ int ManagerMasterIndex(dword tapId) {
   return -1;
 }
 
-// Appends an entry for the package; false when memory runs out.
+// Appends an entry for the package; false when memory runs out or the list
+// is full.  Of the package's texts only what a screen line (or a path) can
+// show is kept, so that any number of packages leaves settings the writer
+// can write.
 static bool AppendMasterListEntry(const tVPD *vpd) {
   int count = Settings.MasterList != nullptr ? Settings.NrOfMasterListEntries : 0;
+  if (count >= MASTERLIST_MAX_ENTRIES) {
+    LogVantero("Package %8.8x not added: the master list holds %d TAPs", (unsigned)vpd->TAPID, count);
+    return false;
+  }
   tMasterList *list = (tMasterList *)TAP_MemAlloc((count + 1) * sizeof(tMasterList));
   if (list == nullptr) return false;
   if (count > 0) memcpy(list, Settings.MasterList, count * sizeof(tMasterList));
   tMasterList *m = &list[count];
   memset(m, 0, sizeof *m);
   m->TAPID = vpd->TAPID;
-  StringSet(&m->Name, vpd->TAPName);
-  StringSet(&m->Author, vpd->TAPAuthor);
-  StringSet(&m->VPDURL, vpd->URL);
+  StringSetCut(&m->Name, vpd->TAPName, MASTERLIST_TEXT_MAX);
+  StringSetCut(&m->Author, vpd->TAPAuthor, MASTERLIST_TEXT_MAX);
+  StringSetCut(&m->VPDURL, vpd->URL, MASTERLIST_URL_MAX);
   m->Category = vpd->Category;
   m->NotifyMe = TRUE;
   m->PositionInMasterList = count;
@@ -43,29 +50,28 @@ static int HexDigit(char c) {
   return -1;
 }
 
-// The TAP ID of a standard package file name "XXXXXXXX.vpd"; false for others.
+// The TAP ID of a package file; false unless the name is exactly the one
+// VPDLoadStd opens for that ID ("XXXXXXXX.vpd", upper-case digits).
 static bool PackageFileId(const char *name, dword *tapId) {
-  if (strlen(name) != 12 || strcasecmp(name + 8, ".vpd") != 0) return false;
+  if (strlen(name) != 12 || strcmp(name + 8, ".vpd") != 0) return false;
   dword value = 0;
   for (int i = 0; i < 8; i++) {
     int digit = HexDigit(name[i]);
     if (digit < 0) return false;
     value = value << 4 | (dword)digit;
   }
+  char standard[VPD_STD_NAME_SIZE];
+  VPDStdFileName(value, standard);
+  if (strcmp(name, standard) != 0) return false;
   *tapId = value;
   return true;
 }
 
-// Loads one package file and adds its TAP when new; true when added.
-static bool AddPackage(const char *name) {
-  dword tapId = 0;
-  if (!PackageFileId(name, &tapId)) {
-    // The installer's marker "<TAPID>_Installed.vpd" is no package.
-    if (strstr(name, "_Installed") == nullptr)
-      LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", name);
-    return false;
-  }
-  if (ManagerMasterIndex(tapId) >= 0) return false;
+// Loads the package file of a TAP the master list lacks and adds the TAP;
+// true when added.
+static bool AddPackage(dword tapId) {
+  char name[VPD_STD_NAME_SIZE];
+  VPDStdFileName(tapId, name);
   tVPD vpd;
   memset(&vpd, 0, sizeof vpd);
   bool added = false;
@@ -82,26 +88,70 @@ static bool AddPackage(const char *name) {
   return added;
 }
 
+// What the listing of the settings folder found: the IDs of packages the
+// master list lacks (every one, in a growing heap array) and the names
+// that are no package's (kept for the log up to a limit).
+typedef struct {
+  dword *Ids;
+  int Count;
+  int Capacity;
+  char Ignored[64][MENU_ITEM_TEXT_BYTES];
+  int NrIgnored;
+  int MoreIgnored;
+} tPackageFiles;
+
+static void NotePackageFile(tPackageFiles *files, const char *name) {
+  dword tapId = 0;
+  if (!PackageFileId(name, &tapId)) {
+    // The installer's marker "<TAPID>_Installed.vpd" is no package.
+    if (strstr(name, "_Installed") != nullptr) return;
+    if (files->NrIgnored < 64)
+      snprintf(files->Ignored[files->NrIgnored++], sizeof files->Ignored[0], "%s", name);
+    else
+      files->MoreIgnored++;
+    return;
+  }
+  if (ManagerMasterIndex(tapId) >= 0) return;
+  if (files->Count == files->Capacity) {
+    int capacity = files->Capacity < 64 ? 64 : 2 * files->Capacity;
+    dword *ids = (dword *)TAP_MemAlloc((dword)capacity * sizeof(dword));
+    if (ids == nullptr) {
+      LogVantero("Package file %s not added: out of memory", name);
+      return;
+    }
+    if (files->Count > 0) memcpy(ids, files->Ids, (dword)files->Count * sizeof(dword));
+    TAP_MemFree(files->Ids);
+    files->Ids = ids;
+    files->Capacity = capacity;
+  }
+  files->Ids[files->Count++] = tapId;
+}
+
 int ManagerAddPackages(void) {
   CallTraceEnter("ManagerAddPackages");
   int added = 0;
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
-    // The names first: loading a package changes the folder listing's state.
-    static char names[256][MENU_ITEM_TEXT_BYTES];
-    int count = 0;
+    // The listing first, every entry of it: loading a package changes the
+    // folder listing's state.  Known TAPs are left out before anything is
+    // kept, so no number of them keeps a new one out.
+    static tPackageFiles files;
+    memset(&files, 0, sizeof files);
     TYPE_FolderEntry entry;
     dword entries = TAP_Hdd_FindFirst(&entry, "vpd");
-    for (dword i = 0; i < entries && count < 256; i++) {
-      if (entry.attr == ATTR_NORMAL) {
-        snprintf(names[count], sizeof names[count], "%s", entry.name);
-        count++;
-      }
+    for (dword i = 0; i < entries; i++) {
+      entry.name[sizeof entry.name - 1] = '\0';
+      if (entry.attr == ATTR_NORMAL) NotePackageFile(&files, entry.name);
       if (i + 1 < entries) TAP_Hdd_FindNext(&entry);
     }
-    for (int i = 0; i < count; i++) added += AddPackage(names[i]);
+    for (int i = 0; i < files.NrIgnored; i++)
+      LogVantero("Package file %s ignored: its name is not <TAPID>.vpd", files.Ignored[i]);
+    if (files.MoreIgnored > 0) LogVantero("%d more package files ignored", files.MoreIgnored);
+    for (int i = 0; i < files.Count; i++)
+      if (ManagerMasterIndex(files.Ids[i]) < 0) added += AddPackage(files.Ids[i]);
+    TAP_MemFree(files.Ids);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return added;
 }

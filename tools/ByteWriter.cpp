@@ -9,6 +9,12 @@ void WriterInit(tByteWriter *w) {
   w->Size = 0;
   w->Capacity = 0;
   w->Failed = false;
+  w->Problem = nullptr;
+}
+
+void WriterRefuse(tByteWriter *w, const char *problem) {
+  if (!w->Failed) w->Problem = problem;
+  w->Failed = true;
 }
 
 void WriterFree(tByteWriter *w) {
@@ -21,7 +27,7 @@ void WriterFree(tByteWriter *w) {
 static bool WriterReserve(tByteWriter *w, dword n) {
   if (w->Failed) return false;
   if ((uint64_t)w->Size + n > DATAFILE_MAX_FILE) {
-    w->Failed = true;
+    WriterRefuse(w, "the file would pass 64 MiB");
     return false;
   }
   if (w->Size + n <= w->Capacity) return true;
@@ -59,15 +65,21 @@ void WriterInt64(tByteWriter *w, int64 value) {
 
 void WriterString(tByteWriter *w, const char *s) {
   dword length = s != nullptr ? strlen(s) : 0;
+  if (length > DATAFILE_MAX_STRING) WriterRefuse(w, "a text is longer than 1 MiB");
   WriterDword(w, length);
   WriterBytes(w, s, length);
 }
 
+void WriterCount(tByteWriter *w, int count) {
+  if (count > DATAFILE_MAX_COUNT) WriterRefuse(w, "a list has more than 10000 entries");
+  WriterDword(w, (dword)count);
+}
+
 bool WriterSave(tByteWriter *w, const char *fileName) {
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   bool done = !w->Failed && HDD_ChangeDir(VANTERO_SETTINGS_DIR) &&
               ReplaceWholeFile(fileName, w->Data, w->Size, nullptr, 0);
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   WriterFree(w);
   return done;
 }

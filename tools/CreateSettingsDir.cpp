@@ -3,7 +3,7 @@
 
 void CreateSettingsDir(void) {
   CallTraceEnter("CreateSettingsDir");
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   HDD_ChangeDir("/ProgramFiles");
   if (!TAP_Hdd_Exist("Settings")) TAP_Hdd_Create("Settings", ATTR_FOLDER);
   HDD_ChangeDir("Settings");
@@ -11,6 +11,6 @@ void CreateSettingsDir(void) {
     WriteLog("Vantero", "Created Vantero settings folder");
     TAP_Hdd_Create("Vantero", ATTR_FOLDER);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
 }

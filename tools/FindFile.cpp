@@ -31,7 +31,7 @@ static bool TAPInFolder(tVPDFiles *file, const char *folder) {
   TYPE_FolderEntry entry;
   int count = HDD_ChangeDir(folder) ? (int)TAP_Hdd_FindFirst(&entry, "tap") : 0;
   for (int i = 0; i < count; i++) {
-    if (i > 0 && TAP_Hdd_FindNext(&entry) == 0) break;
+    if (i > 0) TAP_Hdd_FindNext(&entry);  // its result promises nothing
     entry.name[sizeof entry.name - 1] = '\0';
     if (entry.attr == ATTR_NORMAL && CarriesTAPID(entry.name, file->TAPID)) {
       SetFound(file, BuildAbsolutePath(folder), entry.name);

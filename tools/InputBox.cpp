@@ -19,6 +19,10 @@ char InputText[INPUTBOX_MAX_DIGITS + 1];
 word InputRgn = 0;
 bool FlagDoServerQuery = FALSE;
 
+// Whether the message box was shown: a box that never opened (no OSD
+// region left) closes at the first event and must not count as "OK".
+static bool BoxOpened = false;
+
 void InputBox_MenuDraw(void) {
   CallTraceEnter("InputBox_MenuDraw");
   OSDMenuMessageBoxInitialize("Vantero", LangGetString(LANG_PleaseEnterPassword));
@@ -26,6 +30,8 @@ void InputBox_MenuDraw(void) {
   OSDMenuMessageBoxButtonAdd(LangGetString(LANG_Cancel));
   OSDMenuMessageBoxButtonSelect(0);
   OSDMenuMessageBoxShow();
+  BoxOpened = OSDMenuMessageBoxIsVisible();
+  if (!BoxOpened) LogVantero("The password box could not be shown");
   InputText[0] = '\0';
   InputBox_MenuDrawInputBox();
   CallTraceExit(nullptr);
@@ -33,9 +39,11 @@ void InputBox_MenuDraw(void) {
 
 void InputBox_MenuDrawInputBox(void) {
   CallTraceEnter("InputBox_MenuDrawInputBox");
-  if (InputRgn == 0)
-    InputRgn =
-        (word)TAP_Osd_Create(INPUT_FIELD_X, INPUT_FIELD_Y, _InputBox_Gd.width, _InputBox_Gd.height, 0, 0);
+  if (InputRgn == 0) {
+    // A failed create (a negative result) leaves the field without region.
+    int region = TAP_Osd_Create(INPUT_FIELD_X, INPUT_FIELD_Y, _InputBox_Gd.width, _InputBox_Gd.height, 0, 0);
+    InputRgn = region > 0 && region < 0xFFFF ? (word)region : 0;
+  }
   if (InputRgn != 0) {
     TAP_Osd_PutGd(InputRgn, 0, 0, &_InputBox_Gd, FALSE);
     // Cut with "..." when too wide, left-aligned.
@@ -56,12 +64,13 @@ static int64 InputValue(void) {
 // The box was closed by its keys: hand over the password after "OK",
 // remove the field and leave the dialog's menu state.
 static void Closed(void) {
-  if (OSDMenuMessageBoxLastButton() == 0) {
+  if (BoxOpened && OSDMenuMessageBoxLastButton() == 0) {
     AlphaPasswordAdd(InputValue());
     FlagDoServerQuery = TRUE;
   }
   if (InputRgn != 0) TAP_Osd_Delete(InputRgn);
   InputRgn = 0;
+  BoxOpened = false;
   MenuStatePop();
   OSDMenuMessageBoxDestroy();
 }

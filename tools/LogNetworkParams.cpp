@@ -26,7 +26,7 @@ static void LogLines(char *text) {
 
 void LogNetworkParams(void) {
   CallTraceEnter("LogNetworkParams");
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   RunCommand("ifconfig eth0 > /mnt/hd" VANTERO_SETTINGS_DIR "/network.log");
   RunCommand("cat /etc/resolv.conf >> /mnt/hd" VANTERO_SETTINGS_DIR "/network.log");
   byte *data = nullptr;
@@ -46,6 +46,6 @@ void LogNetworkParams(void) {
     PrintNet("");
   }
   TAP_MemFree(data);
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
 }

@@ -132,10 +132,10 @@ bool RepoMasterListLoad(const char *fileName, tRepoMasterList *list) {
   if (fileName != nullptr && fileName[0] != '\0' && list != nullptr) {
     byte *data = nullptr;
     dword size = 0;
-    bool pushed = HDD_TAP_PushDir();
+    tWorkDir saved = WorkDirSave();
     tReadFileResult result =
         HDD_ChangeDir(VANTERO_SETTINGS_DIR) ? ReadWholeFile(fileName, &data, &size) : RF_Missing;
-    if (pushed) HDD_TAP_PopDir();
+    WorkDirRestore(&saved);
     char reason[64];
     if (result == RF_Missing) {
       snprintf(reason, sizeof reason, "missing");

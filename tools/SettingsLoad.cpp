@@ -6,8 +6,11 @@
 // The file is taken apart into a separate record, which replaces Settings
 // only when the whole file was read.  A file that cannot be used (newer
 // format, damaged) is kept beside the new default file under a telling name
-// before the defaults are written, so a downgrade or a damaged disk loses
-// nothing; when it cannot be kept, the defaults are used without writing.
+// that no earlier copy holds before the defaults are written, so a downgrade
+// or a damaged disk loses nothing.  A file that could not be read at all
+// (open, read or memory failed) is not damaged, and one that could not be
+// kept must not be lost: both stay as they are, and the run goes on with the
+// defaults without ever saving over them.
 #include <stdio.h>
 #include <string.h>
 
@@ -23,6 +26,11 @@ static void ReadMasterList(tByteReader *r, int format, tMasterList *entry) {
   entry->VPDURL = ReaderString(r);
   entry->Name = ReaderString(r);
   entry->Author = ReaderString(r);
+  // Older files may hold longer texts than a screen line; they are cut as
+  // a newly added package's are.
+  StringSetCut(&entry->VPDURL, entry->VPDURL, MASTERLIST_URL_MAX);
+  StringSetCut(&entry->Name, entry->Name, MASTERLIST_TEXT_MAX);
+  StringSetCut(&entry->Author, entry->Author, MASTERLIST_TEXT_MAX);
   entry->TopfieldEuropeTimeStamp = ReaderDword(r);
   dword flag = ReaderDword(r);
   entry->NotificationFlag = flag <= NF_Revoked ? (tNotificationFlag)flag : NF_None;
@@ -66,32 +74,52 @@ static void ReadItems(tByteReader *r, tSettings *s) {
   if (format >= 11) s->InventoryDump = (int)ReaderDword(r);
 }
 
-// Moves the settings file to keepName in the settings folder.
+bool SettingsSaveBlocked = false;
+
+// Copies kept of one kind: keepName, then keepName with ".2" to ".9".
+static const int KeptCopies = 9;
+
+// Moves the settings file to keepName, or to the first of its numbered
+// names that nothing in the settings folder holds yet.
 static bool KeepSettingsFile(const char *keepName) {
   char from[KALIB_PATH_MAX];
   char to[KALIB_PATH_MAX];
+  char name[64];
   snprintf(from, sizeof from, "/mnt/hd%s/%s", VANTERO_SETTINGS_DIR, SETTINGS_FILE_NAME);
-  int length = snprintf(to, sizeof to, "/mnt/hd%s/%s", VANTERO_SETTINGS_DIR, keepName);
-  if (length < 0 || length >= (int)sizeof to || rename(from, to) != 0) return false;
-  LogVantero("Kept the old settings file as '%s'", keepName);
-  return true;
+  for (int copy = 1; copy <= KeptCopies; copy++) {
+    int length = copy == 1 ? snprintf(name, sizeof name, "%s", keepName)
+                           : snprintf(name, sizeof name, "%s.%d", keepName, copy);
+    if (length < 0 || length >= (int)sizeof name || TAP_Hdd_Exist(name)) continue;
+    length = snprintf(to, sizeof to, "/mnt/hd%s/%s", VANTERO_SETTINGS_DIR, name);
+    if (length < 0 || length >= (int)sizeof to || rename(from, to) != 0) break;
+    LogVantero("Kept the old settings file as '%s'", name);
+    return true;
+  }
+  LogVantero("The old settings file could not be kept as '%s'; it stays and is not saved over", keepName);
+  return false;
 }
 
 // Defaults instead of the file, which is kept as keepName (null: there is
-// nothing to keep) before the defaults are written.
+// nothing to keep) before the defaults are written.  A file that cannot be
+// kept blocks every save of this run.
 static void UseDefaults(const char *keepName) {
   bool mayWrite = keepName == nullptr || KeepSettingsFile(keepName);
   SettingsDefault();
+  SettingsSaveBlocked = !mayWrite;
+  SettingsUnsaved = !mayWrite;
   if (mayWrite) SettingsSave();
 }
 
-// The file's format, or 0 when the file cannot be used; on success the
-// record holds the file's items.
-static int ReadSettingsFile(tSettings *s, bool *newer) {
+typedef enum { SR_Read, SR_Unusable, SR_Unreadable } tSettingsRead;
+
+// Whether the file could be read and used; on SR_Read the record holds the
+// file's items.  *newer tells a newer format from a damaged file.
+static tSettingsRead ReadSettingsFile(tSettings *s, bool *newer) {
   byte *data = nullptr;
   dword size = 0;
   *newer = false;
-  if (ReadWholeFile(SETTINGS_FILE_NAME, &data, &size) != RF_Ok) size = 0;
+  tReadFileResult result = ReadWholeFile(SETTINGS_FILE_NAME, &data, &size);
+  if (result == RF_Missing || result == RF_ReadError) return SR_Unreadable;
   tByteReader r;
   ReaderInit(&r, data, size);
   s->SettingsFormat = (int)ReaderDword(&r);
@@ -101,7 +129,7 @@ static int ReadSettingsFile(tSettings *s, bool *newer) {
     ReadItems(&r, s);
   }
   TAP_MemFree(data);
-  return r.Failed || *newer || s->SettingsFormat < 1 ? 0 : s->SettingsFormat;
+  return r.Failed || *newer || s->SettingsFormat < 1 ? SR_Unusable : SR_Read;
 }
 
 // Releases the lists of a record that did not become Settings.
@@ -121,8 +149,16 @@ static bool LoadFromSettingsDir(void) {
   tSettings loaded;
   memset(&loaded, 0, sizeof loaded);
   bool newer = false;
-  int format = ReadSettingsFile(&loaded, &newer);
-  if (format == 0) {
+  tSettingsRead read = ReadSettingsFile(&loaded, &newer);
+  if (read == SR_Unreadable) {
+    LogVantero("Settings file cannot be read, using default values; it stays and is not saved over");
+    SettingsDefault();
+    SettingsSaveBlocked = true;
+    SettingsUnsaved = true;
+    return false;
+  }
+  int format = loaded.SettingsFormat;
+  if (read == SR_Unusable) {
     char keepName[64];
     if (newer) {
       LogVantero("Settings version mismatch (expected <= V%d, got V%d), using default values",
@@ -145,15 +181,17 @@ static bool LoadFromSettingsDir(void) {
 
 bool SettingsLoad(void) {
   CallTraceEnter("SettingsLoad");
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   bool loaded = false;
+  SettingsSaveBlocked = false;
+  SettingsUnsaved = false;
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
     loaded = LoadFromSettingsDir();
   } else {
     LogVantero("Settings file not found, using default values");
     UseDefaults(nullptr);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return loaded;
 }

@@ -4,6 +4,8 @@
 // tail and a power cut leaves the old or the new settings.
 #include "ToolsInternal.h"
 
+bool SettingsUnsaved = false;
+
 static void WriteBool(tByteWriter *w, bool value) { WriterDword(w, value ? 1 : 0); }
 
 static void WriteMasterList(tByteWriter *w, const tMasterList *entry) {
@@ -26,9 +28,9 @@ static void WriteSettings(tByteWriter *w, const tSettings *s) {
   WriteBool(w, s->AutoUpdateChecks);
   WriteBool(w, s->BetaVersions);
   WriteBool(w, s->InstallerTestVersions);
-  WriterDword(w, (dword)passwords);
+  WriterCount(w, passwords);
   for (int i = 0; i < passwords; i++) WriterInt64(w, s->AlphaPasswords[i]);
-  WriterDword(w, (dword)entries);
+  WriterCount(w, entries);
   for (int i = 0; i < entries; i++) WriteMasterList(w, &s->MasterList[i]);
   WriteBool(w, s->DisplayNewMessage);
   WriteBool(w, s->DisplayRevokedMessage);
@@ -43,12 +45,21 @@ static void WriteSettings(tByteWriter *w, const tSettings *s) {
 
 bool SettingsSave(void) {
   CallTraceEnter("SettingsSave");
+  if (SettingsSaveBlocked) {
+    LogVantero("Settings not saved: the settings file on the disk is kept as it is");
+    SettingsUnsaved = true;
+    CallTraceExit(nullptr);
+    return false;
+  }
   Settings.SettingsFormat = SETTINGS_FORMAT;
   tByteWriter w;
   WriterInit(&w);
   WriteSettings(&w, &Settings);
+  const char *problem = w.Problem;
   bool saved = WriterSave(&w, SETTINGS_FILE_NAME);
+  if (problem != nullptr) LogVantero("Settings not saved: %s", problem);
   if (!saved) LogVantero("Failed to write settings file");
+  SettingsUnsaved = !saved;
   CallTraceExit(nullptr);
   return saved;
 }

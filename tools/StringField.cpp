@@ -40,8 +40,50 @@ void StringSet(char **field, const char *s) {
   CallTraceExit(nullptr);
 }
 
-// The length is checked against the bytes the file still holds, so a
-// damaged length never makes a huge allocation.
+void StringSetCut(char **field, const char *s, dword maxLength) {
+  if (s == nullptr || strlen(s) <= maxLength) {
+    StringSet(field, s);
+    return;
+  }
+  // Walked by characters, so that the cut never splits a UTF-8 sequence;
+  // a byte outside one counts as a character of its own.
+  dword length = 0;
+  while (s[length] != '\0') {
+    byte bytes = 1;
+    isUTF8Char((const byte *)s + length, &bytes);
+    if (length + bytes > maxLength) break;
+    length += bytes;
+  }
+  char *copy = (char *)TAP_MemAlloc(length + 1);
+  if (copy == nullptr) {
+    StringClear(field);
+    return;
+  }
+  memcpy(copy, s, length);
+  copy[length] = '\0';
+  StringSet(field, copy);
+  TAP_MemFree(copy);
+}
+
+// Reads and drops n bytes of f; false when the file ends first.
+static bool SkipBytes(TYPE_File *f, dword n) {
+  const dword ChunkSize = 65536;
+  byte *chunk = (byte *)TAP_MemAlloc(ChunkSize);
+  bool skipped = chunk != nullptr;
+  while (skipped && n > 0) {
+    dword block = n < ChunkSize ? n : ChunkSize;
+    skipped = TAP_Hdd_Fread(chunk, block, 1, f) == 1;
+    n -= block;
+  }
+  TAP_MemFree(chunk);
+  return skipped;
+}
+
+// A length beyond the whole file cannot be right and never makes an
+// allocation; a text longer than DATAFILE_MAX_STRING is skipped whole, so
+// that the next read starts behind it.  A file that ends inside the text
+// gives null (the firmware reports no position, so the bytes left show
+// only when the read comes short).
 char *ReadString(TYPE_File *f) {
   CallTraceEnter("ReadString");
   char *s = nullptr;
@@ -50,12 +92,17 @@ char *ReadString(TYPE_File *f) {
     tByteReader lengthReader;
     ReaderInit(&lengthReader, lengthBytes, 4);
     int length = (int)ReaderDword(&lengthReader);
-    if (length >= 1 && (dword)length <= DATAFILE_MAX_STRING && (dword)length <= TAP_Hdd_Flen(f)) {
+    if (length < 1 || (dword)length > TAP_Hdd_Flen(f)) {
+      // Absent, or damaged beyond reading.
+    } else if ((dword)length > DATAFILE_MAX_STRING) {
+      SkipBytes(f, (dword)length);
+    } else {
       s = (char *)TAP_MemAlloc((dword)length + 1);
       if (s != nullptr && TAP_Hdd_Fread(s, (dword)length, 1, f) == 1) {
         s[length] = '\0';
         StringSpace += (int)strlen(s) + 1;
       } else {
+        if (s == nullptr) SkipBytes(f, (dword)length);
         TAP_MemFree(s);
         s = nullptr;
       }

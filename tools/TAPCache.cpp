@@ -37,9 +37,27 @@ static void MatchInventory(tTAPCache *e, const tVPDVersion *v, const tMasterList
   }
 }
 
+// Makes room in a full cache by removing an entry that this user cannot
+// see (hidden, revoked or locked, and not installed): such versions of one
+// TAP must not keep the visible and installed versions of others out.  The
+// entries after it move down one place, so each TAP's entries stay
+// together and in order.  False when every entry counts.
+static bool DropInvisibleEntry(tEntryScan *scan) {
+  int drop = -1;
+  for (int i = TAPCacheSize - 1; i >= 0 && drop < 0; i--)
+    if (!TAPCache[i].isVisible && !TAPCache[i].isInstalled) drop = i;
+  if (drop < 0) return false;
+  StringClear(&TAPCache[drop].Version);
+  memmove(&TAPCache[drop], &TAPCache[drop + 1], (TAPCacheSize - drop - 1) * sizeof(tTAPCache));
+  TAPCacheSize--;
+  memset(&TAPCache[TAPCacheSize], 0, sizeof(tTAPCache));
+  if (scan->NewestVisible > drop) scan->NewestVisible--;
+  return true;
+}
+
 // Adds the entry for version index vi of the package; false when the cache is full.
 static bool AddVersion(const tVPD *vpd, int vi, tMasterList *m, tEntryScan *scan) {
-  if (TAPCacheSize >= TAPCACHE_MAX_ENTRIES) {
+  if (TAPCacheSize >= TAPCACHE_MAX_ENTRIES && !DropInvisibleEntry(scan)) {
     LogVantero("TAPCache out of bounds");
     return false;
   }
@@ -49,7 +67,8 @@ static bool AddVersion(const tVPD *vpd, int vi, tMasterList *m, tEntryScan *scan
   tTAPCache *e = &TAPCache[index];
   e->TAPID = m->TAPID;
   e->MasterList = m;
-  StringSet(&e->Version, v->Version);
+  // A version text longer than a screen line only bloats the cache file.
+  StringSetCut(&e->Version, v->Version, MASTERLIST_TEXT_MAX);
   e->DeployMode = v->DeployMode;
   e->TimeStamp = v->TimeStamp;
   e->AlphaPassword = v->AlphaPassword;

@@ -34,11 +34,11 @@ bool TAPCacheSave(void) {
   for (int i = 0; complete && i < TAPCacheSize && TAPCache != nullptr; i++) {
     const tTAPCache *e = &TAPCache[i];
     if (e->MasterList == nullptr) {
-      LogVantero("Failed to write the cache for TAP %8.8x because MasterList == nullptr\n",
+      LogVantero("Failed to write the cache for TAP %8.8x because MasterList == NULL\n",
                  (unsigned)e->TAPID);
       complete = false;
     } else if (e->Version == nullptr) {
-      LogVantero("Failed to write the cache for TAP %8.8x because Version == nullptr\n", (unsigned)e->TAPID);
+      LogVantero("Failed to write the cache for TAP %8.8x because Version == NULL\n", (unsigned)e->TAPID);
       complete = false;
     } else {
       EncodeEntry(&w, e);
@@ -109,7 +109,7 @@ int TAPCacheParse(const byte *data, dword size, tTAPCacheVisitor visit, void *co
 int TAPCacheReadFile(tTAPCacheVisitor visit, void *context) {
   CallTraceEnter("TAPCacheReadFile");
   int count = -1;
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
     byte *data = nullptr;
     dword size = 0;
@@ -125,7 +125,7 @@ int TAPCacheReadFile(tTAPCacheVisitor visit, void *context) {
     }
     TAP_MemFree(data);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return count;
 }

@@ -69,7 +69,7 @@ bool TAPsOnBoardLoad(void) {
     if (TAPsOnBoard != nullptr) ClearTable();
   }
   bool loaded = false;
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   if (TAPsOnBoard != nullptr && HDD_ChangeDir(VANTERO_SETTINGS_DIR) && TAP_Hdd_Exist(TOB_FILE_NAME)) {
     byte *data = nullptr;
     dword size = 0;
@@ -83,7 +83,7 @@ bool TAPsOnBoardLoad(void) {
     }
     TAP_MemFree(data);
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
   return loaded;
 }

@@ -21,10 +21,16 @@ static dword FileCRC(byte *buffer, const char *name) {
   return buffer != nullptr ? CRC32File(name, buffer, CRCBufferSize) : 0;
 }
 
+// Whether the scan skipped a new TAP because the table was full.
+static bool TableOverflowed = false;
+
 // A new entry for the TAP, or -1 when the table is full.
 static int AddEntry(const char *folder, const char *name, const tTAPInfo &info) {
   if (TAPsOnBoardCount >= TOB_MAX_ENTRIES - 1) LogVantero("Warning: reached 200 TOB elements");
-  if (TAPsOnBoardCount >= TOB_MAX_ENTRIES) return -1;
+  if (TAPsOnBoardCount >= TOB_MAX_ENTRIES) {
+    TableOverflowed = true;
+    return -1;
+  }
   tTAPsOnBoard *entry = &TAPsOnBoard[TAPsOnBoardCount];
   memset(entry, 0, sizeof *entry);
   entry->TAPID = info.TAPID;
@@ -67,16 +73,39 @@ static bool ScanTAPFile(void *crcBuffer, const char *folder, const char *name) {
   return false;
 }
 
+// Removes the entries whose TAP the scan did not find; true when any left.
+static bool DropVanished(void) {
+  int kept = 0;
+  for (int i = 0; i < TAPsOnBoardCount; i++) {
+    if (!TAPsOnBoard[i].Found) continue;
+    if (kept != i) TAPsOnBoard[kept] = TAPsOnBoard[i];
+    kept++;
+  }
+  bool dropped = kept < TAPsOnBoardCount;
+  if (dropped) memset(&TAPsOnBoard[kept], 0, (TAPsOnBoardCount - kept) * sizeof(tTAPsOnBoard));
+  TAPsOnBoardCount = kept;
+  return dropped;
+}
+
 void TAPsOnBoardFind(void) {
   CallTraceEnter("TAPsOnBoardFind");
   if (TAPsOnBoardCount == 0) TAPsOnBoardLoad();
   if (TAPsOnBoard != nullptr) {
     byte *crcBuffer = (byte *)TAP_MemAlloc(CRCBufferSize);
     for (int i = 0; i < TOB_MAX_ENTRIES; i++) TAPsOnBoard[i].Found = FALSE;
-    bool pushed = HDD_TAP_PushDir();
-    // A TAP file the manager keeps in its settings folder is not installed.
-    FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
-    if (pushed) HDD_TAP_PopDir();
+    tWorkDir saved = WorkDirSave();
+    TableOverflowed = false;
+    if (HDD_ChangeDir("/ProgramFiles")) {
+      // A TAP file the manager keeps in its settings folder is not installed.
+      FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
+      // Entries of TAPs the walk did not find leave, so that a damaged
+      // inventory full of strangers cannot keep real TAPs out for good;
+      // TAPs skipped for want of room are looked for once more.
+      if (DropVanished() && TableOverflowed)
+        FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile,
+                        crcBuffer);
+    }
+    WorkDirRestore(&saved);
     TAP_MemFree(crcBuffer);
   }
   CallTraceExit(nullptr);

@@ -17,6 +17,18 @@ extern "C" {
 /* Shared scratch buffer for formatting log texts before WriteLog. */
 extern char Debug[2048];
 
+/* The working directory, saved whatever its length (HDD_TAP_PushDir's stack
+ * holds 199 characters), to change back to with WorkDirRestore.  Every
+ * function here that changes folders comes back this way. */
+typedef struct {
+  char Dir[KALIB_PATH_MAX];
+  bool Known; /* false when the directory could not be learned */
+} tWorkDir;
+tWorkDir WorkDirSave(void);
+/* Changes back to the saved directory; false when it was not known or
+ * cannot be entered. */
+bool WorkDirRestore(const tWorkDir *saved);
+
 /* Appends s to "Vantero.log" in VANTERO_SETTINGS_DIR with a style-5 stamp and
  * copies it to the console as "<programName>: <s>"; the first call of a run
  * makes the folders.  Without the folder the line goes to the console only. */
@@ -187,6 +199,10 @@ extern int StringSpace;
  * be zeroed or loaded before.  False, with a log line and an empty
  * (zeroed) record, for a missing, damaged or unknown file. */
 bool VPDLoad(tVPD *vpd, const char *fileName);
+/* The one name of a TAP's package file: the ID as eight upper-case hex
+ * digits and ".vpd", into fileName (VPD_STD_NAME_SIZE bytes). */
+#define VPD_STD_NAME_SIZE 16
+void VPDStdFileName(dword tapId, char *fileName);
 /* VPDLoad of "<TAPID as 8 upper-case hex digits>.vpd". */
 bool VPDLoadStd(tVPD *vpd, dword tapId);
 /* Writes the record as a format-9 file (name in the settings folder); sets
@@ -212,6 +228,9 @@ bool WriteString(TYPE_File *f, const char *s);
 void StringSet(char **field, const char *s);
 /* Frees the string field and sets it to null. */
 void StringClear(char **field);
+/* StringSet of at most maxLength bytes of s, cut at a character's start
+ * (a UTF-8 sequence is kept whole or left out). */
+void StringSetCut(char **field, const char *s, dword maxLength);
 
 /* The scrambling of TimeStamp and AlphaPassword; each is its own inverse. */
 void Encrypt32(dword *d, dword tapId);
@@ -246,6 +265,13 @@ char *BuildAbsolutePath(const char *path);
  * ====================================================================== */
 #define SETTINGS_FORMAT 11
 #define SETTINGS_FILE_NAME "Vantero.settings"
+/* Bytes kept of a master-list Name or Author and of a cached Version text
+ * (one screen line), and of a master-list VPDURL (one path): what a package
+ * brings beyond them is cut, so the settings and the cache file stay small. */
+#define MASTERLIST_TEXT_MAX 127
+#define MASTERLIST_URL_MAX 1023
+/* Entries the settings' master list holds at most (what its loader reads). */
+#define MASTERLIST_MAX_ENTRIES 10000
 
 typedef enum {
   OWM_Linear = 0,
@@ -301,12 +327,25 @@ void SettingsFree(void);
 /* Sets Settings to the defaults; earlier lists are released first. */
 void SettingsDefault(void);
 /* Writes Settings as format 11 (and sets SettingsFormat to 11); the old
- * file is replaced only by a complete new one.  True when written. */
+ * file is replaced only by a complete new one.  True when written; false
+ * (logged) when SettingsSaveBlocked is set or the file cannot be written. */
 bool SettingsSave(void);
+/* Set by SettingsLoad when the file on the disk could not be read, or could
+ * not be kept under another name before the defaults replace it: the run
+ * goes on with the defaults and SettingsSave never writes over that file. */
+extern bool SettingsSaveBlocked;
+/* True while the settings in memory differ from the file because the last
+ * SettingsSave (or the load before it) could not write them; the screens
+ * show it instead of "saved". */
+extern bool SettingsUnsaved;
 /* Loads the file, migrating formats 1 to 10; an OverviewWindowMode or
  * NotificationFlag outside its values becomes OWM_Linear or NF_None.  False with defaults for a
  * missing, newer (kept beside it as "Vantero.settings.V<n>") or damaged
- * (kept as "Vantero.settings.damaged") file, which is then written anew. */
+ * (kept as "Vantero.settings.damaged") file, which is then written anew; an
+ * earlier copy is never replaced (the next free name gets a ".2" to ".9").
+ * A file that cannot be read, or not be kept, stays as it is and
+ * SettingsSaveBlocked is set.  Master-list names and authors longer than
+ * MASTERLIST_TEXT_MAX bytes are cut. */
 bool SettingsLoad(void);
 /* Logs the output of "ifconfig eth0" and the resolver configuration. */
 void LogNetworkParams(void);

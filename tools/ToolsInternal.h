@@ -57,7 +57,8 @@ typedef struct {
   byte *Data;
   dword Size;
   dword Capacity;
-  bool Failed;  // an allocation failed; the image is incomplete
+  bool Failed;          // an allocation failed or a check refused; the image is incomplete
+  const char *Problem;  // what a check refused (what a loader would reject), or null
 } tByteWriter;
 
 void WriterInit(tByteWriter *w);
@@ -66,12 +67,21 @@ void WriterBytes(tByteWriter *w, const void *data, dword n);
 void WriterByte(tByteWriter *w, byte value);
 void WriterDword(tByteWriter *w, dword value);
 void WriterInt64(tByteWriter *w, int64 value);
-// Length (0 for null) and characters.
+// Length (0 for null) and characters; a text longer than
+// DATAFILE_MAX_STRING fails the writer, as the loaders reject it.
 void WriterString(tByteWriter *w, const char *s);
+// A count of list items; above DATAFILE_MAX_COUNT it fails the writer.
+void WriterCount(tByteWriter *w, int count);
+// Marks the image as one no loader would read (the first problem stays).
+void WriterRefuse(tByteWriter *w, const char *problem);
 // ReplaceWholeFile of the image as fileName in the manager's settings folder
 // (the working directory stays as it is) unless the writer failed; frees
 // the image.
 bool WriterSave(tByteWriter *w, const char *fileName);
+
+// True when path is "/mnt/hd/ProgramFiles" or a folder below it once "."
+// and ".." are resolved; false for null or any path that leaves it.
+bool DefaultPathInProgramFiles(const char *path);
 
 // ---- folder walks ---------------------------------------------------------
 // Breadth-first walk of root and every folder below it, built on Kalib's

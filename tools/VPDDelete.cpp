@@ -9,9 +9,9 @@
 void VPDDelete(const char *fileName) {
   CallTraceEnter("VPDDelete");
   if (fileName != nullptr && fileName[0] != '\0') {
-    bool pushed = HDD_TAP_PushDir();
+    tWorkDir saved = WorkDirSave();
     if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) TAP_Hdd_Delete(fileName);
-    if (pushed) HDD_TAP_PopDir();
+    WorkDirRestore(&saved);
   }
   CallTraceExit(nullptr);
 }
@@ -24,18 +24,20 @@ void VPDCleanup(dword tapId) {
   char prefix[16];
   snprintf(prefix, sizeof prefix, "%8.8x", (unsigned)tapId);
   UpperCase(prefix);
-  bool pushed = HDD_TAP_PushDir();
+  tWorkDir saved = WorkDirSave();
   if (HDD_ChangeDir(VANTERO_SETTINGS_DIR)) {
     TYPE_FolderEntry entry;
     int count = (int)TAP_Hdd_FindFirst(&entry, "");
     for (int i = 0; i < count; i++) {
-      if (i > 0 && TAP_Hdd_FindNext(&entry) == 0) break;
+      // The count comes from TAP_Hdd_FindFirst: TAP_Hdd_FindNext's result
+      // promises nothing.
+      if (i > 0) TAP_Hdd_FindNext(&entry);
       entry.name[sizeof entry.name - 1] = '\0';
       if (entry.attr != ATTR_NORMAL || strncmp(entry.name, prefix, 8) != 0) continue;
       LogVantero("  Removing %s\n", entry.name);
       TAP_Hdd_Delete(entry.name);
     }
   }
-  if (pushed) HDD_TAP_PopDir();
+  WorkDirRestore(&saved);
   CallTraceExit(nullptr);
 }

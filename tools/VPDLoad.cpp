@@ -42,11 +42,17 @@ static void ReadScreenshot(tByteReader *r, tVPD *vpd) {
 // start of the stored folder are left out, so the "/AutoStart" that a save
 // stores comes back as "/mnt/hd/ProgramFiles/AutoStart" (not with a doubled
 // slash that every further save and load would lengthen).
-static void SetDefaultPath(tVPDFiles *file, const char *folder) {
+// False (the reader failed) when memory runs out or the folder leaves
+// "/mnt/hd/ProgramFiles" (by ".."): no file is ever installed outside it,
+// and a missing path would be saved as the root folder.
+static bool SetDefaultPath(tByteReader *r, tVPDFiles *file, const char *folder) {
   while (folder != nullptr && (*folder == '/' || *folder == '\\')) folder++;
   dword size = sizeof VPD_PROGRAMFILES + 1 + (folder != nullptr ? strlen(folder) : 0);
   char *path = (char *)TAP_MemAlloc(size);
-  if (path == nullptr) return;
+  if (path == nullptr) {
+    r->Failed = true;
+    return false;
+  }
   if (folder != nullptr && folder[0] != '\0') {
     snprintf(path, size, "%s/%s", VPD_PROGRAMFILES, folder);
   } else {
@@ -56,14 +62,18 @@ static void SetDefaultPath(tVPDFiles *file, const char *folder) {
     if (*p == '\\') *p = '/';
   size_t length = strlen(path);
   if (length > 0 && path[length - 1] == '/') path[length - 1] = '\0';
-  StringSet(&file->DefaultPath, path);
+  bool inside = DefaultPathInProgramFiles(path);
+  if (!inside) LogVantero("Invalid default path '%s'", path);
+  if (inside) StringSet(&file->DefaultPath, path);
   TAP_MemFree(path);
+  if (file->DefaultPath == nullptr) r->Failed = true;
+  return !r->Failed;
 }
 
 static void ReadFileBlock(tByteReader *r, tVPDFiles *file) {
   file->FileName = ReaderString(r);
   char *folder = ReaderString(r);
-  SetDefaultPath(file, folder);
+  SetDefaultPath(r, file, folder);
   StringClear(&folder);
   file->Time = ReaderDword(r);
   file->Size = (int)ReaderDword(r);
@@ -202,21 +212,26 @@ bool VPDLoad(tVPD *vpd, const char *fileName) {
   bool loaded = false;
   if (vpd != nullptr) {
     VPDFree(vpd);
-    bool pushed = HDD_TAP_PushDir();
+    tWorkDir saved = WorkDirSave();
     loaded = fileName != nullptr && fileName[0] != '\0' && LoadFromSettingsDir(vpd, fileName);
     if (!loaded) VPDFree(vpd);
-    if (pushed) HDD_TAP_PopDir();
+    WorkDirRestore(&saved);
   }
   CallTraceExit(nullptr);
   return loaded;
 }
 
-bool VPDLoadStd(tVPD *vpd, dword tapId) {
-  CallTraceEnter("VPDLoadStd");
-  char fileName[16];
-  snprintf(fileName, sizeof fileName, "%8.8x", (unsigned)tapId);
+void VPDStdFileName(dword tapId, char *fileName) {
+  if (fileName == nullptr) return;
+  snprintf(fileName, VPD_STD_NAME_SIZE, "%8.8x", (unsigned)tapId);
   UpperCase(fileName);
   strcat(fileName, ".vpd");  // 8 digits + ".vpd" fit the 16 bytes
+}
+
+bool VPDLoadStd(tVPD *vpd, dword tapId) {
+  CallTraceEnter("VPDLoadStd");
+  char fileName[VPD_STD_NAME_SIZE];
+  VPDStdFileName(tapId, fileName);
   bool loaded = VPDLoad(vpd, fileName);
   CallTraceExit(nullptr);
   return loaded;

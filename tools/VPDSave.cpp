@@ -11,11 +11,9 @@
 static const dword ProgramFilesLength = sizeof VPD_PROGRAMFILES - 1;
 
 // A default folder the file format can hold: "/mnt/hd/ProgramFiles" or a
-// folder below it (null stands for the root).
+// folder below it, also after ".." is resolved (null stands for the root).
 static bool StorableDefaultPath(const char *path) {
-  if (path == nullptr) return true;
-  if (strncmp(path, VPD_PROGRAMFILES, ProgramFilesLength) != 0) return false;
-  return path[ProgramFilesLength] == '\0' || path[ProgramFilesLength] == '/';
+  return path == nullptr || DefaultPathInProgramFiles(path);
 }
 
 // The first default folder that the format cannot hold, or null.
@@ -56,16 +54,16 @@ static void WriteVersionBlock(tByteWriter *w, const tVPDVersion *version, dword 
   WriterInt64(w, password);
   WriterDword(w, version->Flags);
   int dependencies = Count(version->NrOfDependencies, version->Dependencies);
-  WriterDword(w, (dword)dependencies);
+  WriterCount(w, dependencies);
   for (int i = 0; i < dependencies; i++) WriterDword(w, version->Dependencies[i]);
   WriterString(w, version->RootDir);
   int files = Count(version->NrOfFiles, version->Files);
-  WriterDword(w, (dword)files);
+  WriterCount(w, files);
   for (int i = 0; i < files; i++) WriteFileBlock(w, &version->Files[i]);
 }
 
 static void WritePackage(tByteWriter *w, const tVPD *vpd) {
-  WriterString(w, vpd->DBMagic);
+  WriterString(w, VPD_MAGIC);  // whether or not the record's copy could be made
   WriterDword(w, (dword)vpd->DBVersion);
   WriterDword(w, vpd->TAPID);
   WriterString(w, vpd->TAPName);
@@ -80,11 +78,12 @@ static void WritePackage(tByteWriter *w, const tVPD *vpd) {
   WriterString(w, vpd->ScreenShotFile);
   // A size below 1 (no screenshot) is kept as it is.
   int screenshot = vpd->ScreenShotSize > 0 && vpd->Screenshot == nullptr ? 0 : vpd->ScreenShotSize;
+  if ((dword)screenshot > DATAFILE_MAX_BLOB) WriterRefuse(w, "the screenshot is larger than 16 MiB");
   WriterDword(w, (dword)screenshot);
   if (screenshot > 0) WriterBytes(w, vpd->Screenshot, (dword)screenshot);
   WriterString(w, vpd->Homepage);
   int versions = Count(vpd->NrOfVersions, vpd->Versions);
-  WriterDword(w, (dword)versions);
+  WriterCount(w, versions);
   for (int i = 0; i < versions; i++) WriteVersionBlock(w, &vpd->Versions[i], vpd->TAPID);
 }
 
@@ -101,8 +100,12 @@ bool VPDSave(tVPD *vpd, const char *fileName) {
       tByteWriter w;
       WriterInit(&w);
       WritePackage(&w, vpd);
+      const char *problem = w.Problem;
       saved = WriterSave(&w, fileName);
-      if (!saved) LogVantero("Failed to open '%s' for write", fileName);
+      if (problem != nullptr)
+        LogVantero("Cannot write '%s': %s", fileName, problem);
+      else if (!saved)
+        LogVantero("Failed to open '%s' for write", fileName);
     }
   }
   CallTraceExit(nullptr);

@@ -103,8 +103,9 @@ void AddCacheRecord(void *context, const tTAPCacheRecord *r) {
                                       "VPDVersionIndex", "isRunning",     "isAutoStart"};
   Json entry;
   entry["TAPID"] = r->TAPID;
-  entry["Name"] = std::string(r->Name, r->NameLength);
-  entry["Version"] = std::string(r->Version, r->VersionLength);
+  // Shown as the box shows them (a name may be ISO 8859 or mixed).
+  entry["Name"] = OsdText(std::string(r->Name, r->NameLength).c_str());
+  entry["Version"] = OsdText(std::string(r->Version, r->VersionLength).c_str());
   entry["TimeStamp"] = r->TimeStamp;
   entry["DeployMode"] = r->DeployMode;
   entry["AlphaPassword"] = static_cast<uint64_t>(r->AlphaPassword);

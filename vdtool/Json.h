@@ -24,6 +24,10 @@ struct InputError : std::runtime_error {
 // character set (no UTF-8 in it) is converted to UTF-8 with StrToUTF8 and
 // the default table 9; UTF-8 stays as it is.  Null for null.
 Json OsdText(const char *text);
+// Sets json[key] to OsdText(text); when that is not the text's own bytes
+// (ISO 8859 or mixed), json[key + "Bytes"] keeps them in base64, so that
+// make-vpd stores the very bytes again.
+void PutText(Json &json, const char *key, const char *text);
 
 std::string Base64Encode(const byte *data, size_t size);
 // False for anything but base64 (padding optional, no blanks).

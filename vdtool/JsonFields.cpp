@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "ToolsInternal.h"
+
 namespace vdtool {
 
 namespace {
@@ -49,7 +51,8 @@ JsonFields::JsonFields(const Json &object, const std::string &path, std::initial
     throw InputError((path.empty() ? std::string("the document") : path) + ": expected an object");
   for (const auto &item : object.items()) {
     bool known = false;
-    for (const char *key : keys) known = known || item.key() == key;
+    // A text may come with its exact bytes beside it ("<key>Bytes").
+    for (const char *key : keys) known = known || item.key() == key || item.key() == std::string(key) + "Bytes";
     if (!known) throw InputError(where(item.key().c_str()) + ": unknown key");
   }
 }
@@ -69,8 +72,19 @@ char *JsonFields::text(const char *key) const {
   const Json *value = find(key);
   if (value == nullptr) return nullptr;
   if (!value->is_string()) fail(key, "expected a text or null, got " + value->dump());
+  // The box keeps a text up to its first NUL and reads none longer than
+  // DATAFILE_MAX_STRING: such a text would be stored otherwise than given.
+  std::string text = value->get<std::string>();
+  std::string bytesKey = std::string(key) + "Bytes";
+  const Json *bytes = find(bytesKey.c_str());
+  if (bytes != nullptr && (!bytes->is_string() || !Base64Decode(bytes->get<std::string>(), text)))
+    fail(bytesKey.c_str(), "expected the text's bytes in base64, got " + bytes->dump());
+  if (text.find('\0') != std::string::npos) fail(key, "a text must not hold a NUL character (\\u0000)");
+  if (text.size() > DATAFILE_MAX_STRING)
+    fail(key, "a text of " + std::to_string(text.size()) + " bytes is longer than the box reads (" +
+                  std::to_string(DATAFILE_MAX_STRING) + ")");
   char *field = nullptr;
-  StringSet(&field, value->get<std::string>().c_str());
+  StringSet(&field, text.c_str());
   return field;
 }
 
@@ -146,6 +160,9 @@ const Json &JsonFields::array(const char *key, const char *countKey) const {
   const Json *value = find(key);
   if (value != nullptr && !value->is_array()) fail(key, "expected an array or null, got " + value->dump());
   const Json &items = value != nullptr ? *value : EmptyArray;
+  if (items.size() > DATAFILE_MAX_COUNT)
+    fail(key, "has " + std::to_string(items.size()) + " entries, more than the box reads (" +
+                  std::to_string(DATAFILE_MAX_COUNT) + ")");
   if (countKey != nullptr && find(countKey) != nullptr &&
       static_cast<size_t>(int32(countKey)) != items.size())
     fail(countKey, "is " + find(countKey)->dump() + " but " + key + " has " + std::to_string(items.size()) +

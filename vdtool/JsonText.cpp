@@ -10,11 +10,31 @@ Json OsdText(const char *text) {
   if (text == nullptr) return nullptr;
   bool hasAnsi = false, hasUTF = false;
   GetStringEncoding(text, &hasAnsi, &hasUTF);
-  if (!hasAnsi || hasUTF) return std::string(text);
+  if (!hasAnsi) return std::string(text);
+  if (hasUTF) {
+    // Mixed: the renderer takes each valid UTF-8 sequence as it is and any
+    // other byte as the character of that number (ISO 8859-1).
+    std::string shown;
+    for (const byte *p = reinterpret_cast<const byte *>(text); *p != 0;) {
+      byte length = 1, out[5] = {0};
+      dword unicode = UTF8ToUTF32(p, &length);
+      UTF32ToUTF8(unicode, out, nullptr);
+      shown += reinterpret_cast<const char *>(out);
+      p += length;
+    }
+    return shown;
+  }
   // Three bytes per source byte at most, as the renderer allows for.
   std::vector<char> utf8(4 * strlen(text) + 20, '\0');
   StrToUTF8Sized(text, utf8.data(), dword(utf8.size()), 9);
   return std::string(utf8.data());
+}
+
+void PutText(Json &json, const char *key, const char *text) {
+  Json shown = OsdText(text);
+  json[key] = shown;
+  if (text != nullptr && shown.get_ref<const std::string &>() != text)
+    json[std::string(key) + "Bytes"] = Base64Encode(reinterpret_cast<const byte *>(text), strlen(text));
 }
 
 namespace {

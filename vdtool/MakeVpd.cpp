@@ -1,7 +1,9 @@
 // MakeVpd.cpp - "vdtool make-vpd": a package description file written by the
 // tool module's own VPDSave on the simulated box, from a JSON description.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "BoxHarness.h"
 #include "Commands.h"
@@ -16,15 +18,45 @@ int Fail(const std::string &file, const std::string &message) {
   return ES_FileProblem;
 }
 
+// A package is a few levels deep; a document nested deeper is refused
+// before it is parsed, so no input can exhaust the stack.
+const int MaxJsonDepth = 64;
+
+// The deepest nesting of arrays and objects in the text, outside strings.
+int JsonDepth(const std::string &text) {
+  int depth = 0, deepest = 0;
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); i++) {
+    char c = text[i];
+    if (inString) {
+      if (c == '\\') i++;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ']' || c == '}') {
+      depth--;
+    }
+  }
+  return deepest;
+}
+
 // The package of the JSON file; false with a message on stderr.
 bool ReadPackage(const std::string &jsonFile, tVPD &vpd) {
-  std::ifstream in(jsonFile);
+  std::ifstream in(jsonFile, std::ios::binary);
   if (!in) {
     Fail(jsonFile, "cannot open it");
     return false;
   }
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (JsonDepth(text) > MaxJsonDepth) {
+    Fail(jsonFile, "not valid input: arrays and objects nested more than " + std::to_string(MaxJsonDepth) +
+                       " levels deep");
+    return false;
+  }
   try {
-    JsonToPackage(Json::parse(in), vpd);
+    JsonToPackage(Json::parse(text), vpd);
     return true;
   } catch (const Json::parse_error &e) {
     Fail(jsonFile, std::string("not valid JSON: ") + e.what());

@@ -13,10 +13,10 @@ const std::vector<const char *> InstallModes = {
 
 Json FileToJson(const tVPDFiles &f) {
   Json j;
-  j["FileName"] = OsdText(f.FileName);
-  j["CurrentName"] = OsdText(f.CurrentName);
-  j["DefaultPath"] = OsdText(f.DefaultPath);
-  j["CurrentPath"] = OsdText(f.CurrentPath);
+  PutText(j, "FileName", f.FileName);
+  PutText(j, "CurrentName", f.CurrentName);
+  PutText(j, "DefaultPath", f.DefaultPath);
+  PutText(j, "CurrentPath", f.CurrentPath);
   j["Time"] = f.Time;
   j["Size"] = f.Size;
   j["CRC32"] = f.CRC32;
@@ -29,9 +29,9 @@ Json FileToJson(const tVPDFiles &f) {
 
 Json VersionToJson(const tVPDVersion &v) {
   Json j;
-  j["Version"] = OsdText(v.Version);
+  PutText(j, "Version", v.Version);
   j["TimeStamp"] = v.TimeStamp;
-  j["ReleaseNotes"] = OsdText(v.ReleaseNotes);
+  PutText(j, "ReleaseNotes", v.ReleaseNotes);
   j["SupportedLang"] = v.SupportedLang;
   j["DeployMode"] = static_cast<int>(v.DeployMode);
   j["AlphaPassword"] = static_cast<uint64_t>(v.AlphaPassword);
@@ -40,7 +40,7 @@ Json VersionToJson(const tVPDVersion &v) {
   j["Dependencies"] = Json::array();
   for (int i = 0; v.Dependencies != nullptr && i < v.NrOfDependencies; i++)
     j["Dependencies"].push_back(v.Dependencies[i]);
-  j["RootDir"] = OsdText(v.RootDir);
+  PutText(j, "RootDir", v.RootDir);
   j["NrOfFiles"] = v.NrOfFiles;
   j["Files"] = Json::array();
   for (int i = 0; v.Files != nullptr && i < v.NrOfFiles; i++) j["Files"].push_back(FileToJson(v.Files[i]));
@@ -123,24 +123,24 @@ void JsonToScreenshot(const JsonFields &in, tVPD &vpd) {
 
 Json PackageToJson(const tVPD &vpd) {
   Json j;
-  j["DBMagic"] = OsdText(vpd.DBMagic);
+  PutText(j, "DBMagic", vpd.DBMagic);
   j["DBVersion"] = vpd.DBVersion;
   j["TAPID"] = vpd.TAPID;
-  j["TAPName"] = OsdText(vpd.TAPName);
-  j["TAPAuthor"] = OsdText(vpd.TAPAuthor);
-  j["DE_Description"] = OsdText(vpd.DE_Description);
-  j["EN_Description"] = OsdText(vpd.EN_Description);
+  PutText(j, "TAPName", vpd.TAPName);
+  PutText(j, "TAPAuthor", vpd.TAPAuthor);
+  PutText(j, "DE_Description", vpd.DE_Description);
+  PutText(j, "EN_Description", vpd.EN_Description);
   j["Hosting"] = vpd.Hosting;
   j["Category"] = vpd.Category;
-  j["URL"] = OsdText(vpd.URL);
-  j["PasswdMD5"] = OsdText(vpd.PasswdMD5);
+  PutText(j, "URL", vpd.URL);
+  PutText(j, "PasswdMD5", vpd.PasswdMD5);
   j["PasswdReadonly"] = vpd.PasswdReadonly;
-  j["ScreenShotFile"] = OsdText(vpd.ScreenShotFile);
+  PutText(j, "ScreenShotFile", vpd.ScreenShotFile);
   j["ScreenShotSize"] = vpd.ScreenShotSize;
   j["Screenshot"] = vpd.Screenshot != nullptr && vpd.ScreenShotSize > 0
                         ? Json(Base64Encode(vpd.Screenshot, static_cast<size_t>(vpd.ScreenShotSize)))
                         : Json(nullptr);
-  j["Homepage"] = OsdText(vpd.Homepage);
+  PutText(j, "Homepage", vpd.Homepage);
   j["NrOfVersions"] = vpd.NrOfVersions;
   j["Versions"] = Json::array();
   for (int i = 0; vpd.Versions != nullptr && i < vpd.NrOfVersions; i++)

@@ -52,7 +52,9 @@ Commands:
 JSON: the keys are the field names of the records (TAPID, TAPName, Versions,
 Files, FileName, DefaultPath, TimeStamp, AlphaPassword, MasterList ...);
 numbers are JSON numbers, texts appear as the box's screen shows them (UTF-8),
-absent texts are null, the screenshot is base64.  A dump of a package is valid
+absent texts are null, the screenshot is base64; a text whose bytes are not
+its UTF-8 form (ISO 8859) also comes as base64 under its key + "Bytes" (e.g.
+TAPNameBytes), which make-vpd stores instead, so a dump gives back the file.  A dump of a package is valid
 input of make-vpd, which also takes numbers as "0x..." texts, DeployMode and
 InstallMode as names (DM_Final, IM_Overwrite ...) and a TimeStamp as
 "YYYY-MM-DD HH:MM:SS".  The file is written in format 9 (DBMagic, if given,

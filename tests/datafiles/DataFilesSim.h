@@ -99,6 +99,7 @@ class DataFilesSim : public SimFixture {
     SimFixture::SetUp();
     box_ = vdtool::ManagerBox(options.diskDir);
     enterBox();
+    SettingsSaveBlocked = SettingsUnsaved = false;
   }
   void TearDown() override {
     SettingsFree();

@@ -276,22 +276,53 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAndReplacedByTheDefaults) {
        Bytes().dw(11).dw(0).dw(0).dw(0).dw(0).dw(3).raw(std::string(100, '\0')).data()},
       {"name longer than the file", good.substr(0, 36) + Bytes().dw(0xFFFF).data() + good.substr(40)},
   };
-  int strings = StringSpace;
+  int strings = StringSpace, copy = 0;
   for (const auto &c : cases) {
+    // An earlier copy is never replaced: the nine cases fill the nine names.
+    std::string kept = "Vantero.settings.damaged" + (++copy > 1 ? "." + std::to_string(copy) : "");
     putSetting(SettingsFile, c.image);
     Settings.StartupDelay = 99;
     EXPECT_FALSE(SettingsLoad()) << c.what;
     expectDefaults();
     EXPECT_EQ(strings, StringSpace) << c.what << ": strings of the half-read file stay";
     EXPECT_EQ((std::vector<std::string>{"Settings file is damaged, using default values",
-                                        "Kept the old settings file as 'Vantero.settings.damaged'"}),
+                                        "Kept the old settings file as '" + kept + "'"}),
               takeLog())
         << c.what;
-    EXPECT_TRUE(c.image == getSetting("Vantero.settings.damaged")) << c.what;
+    EXPECT_TRUE(c.image == getSetting(kept)) << c.what;
     EXPECT_EQ(DefaultSettingsImage(), getSetting(SettingsFile)) << c.what;
   }
   putSetting(SettingsFile, good + "stale tail");
   EXPECT_TRUE(SettingsLoad()) << "bytes behind the end are never read";
+}
+
+// A file that cannot be read (here a folder of its name), or cannot be kept
+// under any free name, stays as it is: defaults in memory, no save over it.
+TEST_F(SettingsTest, AFileThatCannotBeReadOrKeptIsNeverWrittenOver) {
+  const std::string newer = Bytes().dw(12).raw("V12 data").data();
+  const struct {
+    const char *what;
+    std::string image;  // "" : a folder of the file's name
+    const char *copyName;
+  } cases[] = {
+      {"unreadable", "", nullptr},
+      {"newer, every copy name taken", newer, "Vantero.settings.V12"},
+      {"damaged, every copy name taken", ImageOfFormat(11).substr(0, 30), "Vantero.settings.damaged"},
+  };
+  for (const auto &c : cases) {
+    fs::remove_all(disk(SettingsDir));
+    makeFolder(SettingsDir);
+    c.image.empty() ? makeFolder(SettingsDir + "/" + SettingsFile + "/inside") : putSetting(SettingsFile, c.image);
+    for (int copy = 1; c.copyName != nullptr && copy <= 9; copy++)
+      makeFolder(SettingsDir + "/" + c.copyName + (copy > 1 ? "." + std::to_string(copy) : "") + "/x");
+    EXPECT_FALSE(SettingsLoad()) << c.what;
+    expectDefaults();
+    EXPECT_FALSE(SettingsSave()) << c.what;
+    EXPECT_TRUE(SettingsSaveBlocked && SettingsUnsaved) << c.what;
+    EXPECT_TRUE(c.image.empty() ? fs::is_directory(disk(SettingsDir + "/" + SettingsFile + "/inside"))
+                                : c.image == getSetting(SettingsFile))
+        << c.what << ": the file was written over";
+  }
 }
 
 TEST_F(SettingsTest, LoadingAndRejectingLeaveNoMemoryBehind) {

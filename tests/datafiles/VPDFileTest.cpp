@@ -243,6 +243,69 @@ TEST_F(VPDFileTest, DefaultFolderOutsideProgramFilesIsNotSaved) {
   VPDFree(&sample);
 }
 
+// What a loader would reject is never written, and a default folder that
+// leaves ProgramFiles by ".." is refused by the writer and the loader.
+TEST_F(VPDFileTest, WritersRefuseWhatTheLoadersReject) {
+  const std::string escape = "/mnt/hd/ProgramFiles/../../../etc";
+  const struct {
+    const char *what;
+    std::function<void(tVPD &)> change;
+    std::string logLine;
+  } cases[] = {
+      {"text over 1 MiB", [](tVPD &v) { StringSet(&v.TAPName, std::string((1 << 20) + 1, 'n').c_str()); },
+       "Cannot write 'Keep.vpd': a text is longer than 1 MiB"},
+      {"10001 dependencies",
+       [](tVPD &v) {
+         TAP_MemFree(v.Versions[0].Dependencies);
+         v.Versions[0].Dependencies = static_cast<dword *>(memset(TAP_MemAlloc(40004), 0, 40004));
+         v.Versions[0].NrOfDependencies = 10001;
+       },
+       "Cannot write 'Keep.vpd': a list has more than 10000 entries"},
+      {"folder leaving ProgramFiles",
+       [&](tVPD &v) { StringSet(&v.Versions[0].Files[1].DefaultPath, escape.c_str()); },
+       "Invalid default path '" + escape + "' in 'Keep.vpd'"},
+  };
+  for (const auto &c : cases) {
+    tVPD sample;
+    SamplePackage(sample);
+    c.change(sample);
+    putSetting("Keep.vpd", "old");
+    EXPECT_FALSE(VPDSave(&sample, "Keep.vpd")) << c.what;
+    EXPECT_EQ("old", getSetting("Keep.vpd")) << c.what;
+    EXPECT_EQ(std::vector<std::string>{c.logLine}, takeLog()) << c.what;
+    VPDFree(&sample);
+  }
+  Bytes b;
+  b.str("VPDDB").dw(9).dw(1).str("").str("").str("").str("").dw(0).dw(0).str("").str("").dw(0).str("").dw(0);
+  b.str("").dw(1).str("v").dw(0).str("").dw(0).b(0).qw(0).dw(0).dw(0).str("").dw(1);
+  b.str("f").str("a/../../../etc").dw(0).dw(0).dw(0).dw(0).b(0).dw(0).dw(0);
+  putSetting("Escape.vpd", b.data());
+  EXPECT_FALSE(VPDLoad(&vpd, "Escape.vpd"));
+}
+
+// A text too long to keep is skipped, so the next one is read in its place.
+TEST_F(VPDFileTest, ReadStringSkipsATextTooLongToKeep) {
+  putSetting("Strings.bin", Bytes().str(std::string((1 << 20) + 5, 'x')).str("abc").data());
+  ASSERT_TRUE(HDD_ChangeDir(SettingsDir.c_str()));
+  TYPE_File *f = TAP_Hdd_Fopen("Strings.bin");
+  ASSERT_NE(nullptr, f);
+  EXPECT_EQ(nullptr, ReadString(f));
+  char *s = ReadString(f);
+  EXPECT_EQ(Text("abc"), Text(s));
+  StringClear(&s);
+  EXPECT_FALSE(WriteString(f, std::string((1 << 20) + 1, 'w').c_str()));
+  TAP_Hdd_Fclose(f);
+}
+
+// A text with a line break cannot forge a line of the log.
+TEST_F(VPDFileTest, ControlCharactersReachTheLogEscaped) {
+  LogVantero("Added '%s' (%8.8x)", "Evil\r\n2026-01-01 00:00:00 Vantero: forged\x1B", 1u);
+  LogVantero("  Removing %s\n", "A.vpd");
+  EXPECT_EQ((std::vector<std::string>{"Added 'Evil\\r\\n2026-01-01 00:00:00 Vantero: forged\\x1B' (00000001)",
+                                      "  Removing A.vpd\n"}),
+            takeLog());
+}
+
 TEST_F(VPDFileTest, CleanupRemovesTheFilesOfOneIDCaseSensitively) {
   for (const char *name :
        {"5C3E1A20.vpd", "5C3E1A20_Installed.vpd", "5c3e1a20.vpd", "5C3E1A21.vpd", "X5C3E1A20.vpd"})

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "Packages.h"
 
@@ -246,13 +247,33 @@ TEST_F(VdtoolTest, ACacheDumpListsEveryRecordWithItsFlags) {
   }
 }
 
+// A text of UTF-8 and ISO 8859 bytes is dumped as the box's screen shows it.
+TEST_F(VdtoolTest, MixedEncodingsAreDumpedAsTheBoxShowsThem) {
+  tVPD vpd{};
+  vpd.TAPID = 0x5C3E1A21;
+  StringSet(&vpd.TAPName, "caf\xE9 \xC3\xA9t\xC3\xA9");
+  ASSERT_TRUE(VPDSave(&vpd, "5C3E1A21.vpd"));
+  VPDFree(&vpd);
+  json j = dump(SettingsDir + "/5C3E1A21.vpd");
+  EXPECT_EQ(json("caf\u00e9 \u00e9t\u00e9"), j["TAPName"]);
+  std::ofstream(root + "/mixed.json") << j.dump();
+  ASSERT_EQ(0, vdtool("make-vpd mixed.json again.vpd").status);
+  EXPECT_TRUE(getSetting("5C3E1A21.vpd") == readHostFile(root + "/again.vpd")) << "other bytes than the box's";
+}
+
 TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   writeFile("/in/Bad.vpd", Bytes().str("VPDDX").dw(9).data());
   writeFile("/in/Vantero.settings", Bytes().dw(12).raw(std::string(60, '\0')).data());
   writeFile("/in/unknown.bin", "what is this?");
   writeFile("/in/nine", "123456789");
   writeFile("/in/bad.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/Other"}]}]})");
+  writeFile("/in/up.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/ProgramFiles/../../etc"}]}]})");
+  writeFile("/in/deep.json", std::string(100000, '[') + std::string(100000, ']'));
+  writeFile("/in/nul.json", R"({"TAPName": "a\u0000b"})");
+  writeFile("/in/long.json", "{\"URL\": \"" + std::string((1 << 20) + 1, 'u') + "\"}");
   std::string in = disk("/in/");
+  fs::create_symlink(in + "nine", in + "link");
+  fs::create_symlink(in + "gone", in + "dangling");
   const struct {
     std::string arguments;
     int status;
@@ -278,6 +299,16 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
        "vdtool: " + in +
            "bad.json: Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below "
            "it\n"},
+      {"make-vpd '" + in + "up.json' out.vpd", 1, "",
+       "vdtool: out.vpd: Invalid default path '/mnt/hd/ProgramFiles/../../etc' in 'package.vpd'\n"},
+      {"make-vpd '" + in + "deep.json' out.vpd", 1, "",
+       "vdtool: " + in + "deep.json: not valid input: arrays and objects nested more than 64 levels deep\n"},
+      {"make-vpd '" + in + "nul.json' out.vpd", 1, "",
+       "vdtool: " + in + "nul.json: TAPName: a text must not hold a NUL character (\\u0000)\n"},
+      {"make-vpd '" + in + "long.json' out.vpd", 1, "",
+       "vdtool: " + in + "long.json: URL: a text of 1048577 bytes is longer than the box reads (1048576)\n"},
+      {"crc '" + in + "link' '" + in + "dangling'", 1, "0376e6e7  " + in + "link\n",
+       "vdtool: " + in + "dangling: a link that leads to no regular file\n"},
       {"make-vpd '" + in + "missing.json' out.vpd", 1, "",
        "vdtool: " + in + "missing.json: cannot open it\n"},
       {"crc '" + in + "nine' '" + in + "missing'", 1, "0376e6e7  " + in + "nine\n",

@@ -111,6 +111,70 @@ TEST_F(ManagerStartTest, KnownPackagesAreNotAddedTwice) {
   EXPECT_EQ(9u, Settings.MasterList[1].Category);
 }
 
+// Only the name that the cache opens makes a package, and no number of
+// other files in the folder keeps a package out.
+TEST_F(ManagerStartTest, EveryPackageFileWithTheCachesNameIsAddedAndNoOther) {
+  const struct {
+    const char *what;
+    uint32_t id;
+    const char *name;  // the package file's name on the disk
+    int junkFiles;     // files before it that are no packages
+    bool added;
+  } cases[] = {
+    {"standard name behind 300 other files", 0xF0000001, "F0000001.vpd", 300, true},
+    {"lower-case digits", 0xABCDEF01, "abcdef01.vpd", 0, false},
+    {"upper-case extension", 0x4000000A, "4000000A.VPD", 0, false},
+  };
+  for (const auto &c : cases) {
+    Forget();
+    for (const auto &file : std::filesystem::directory_iterator(disk(SettingsDir)))
+      if (strcasecmp(file.path().extension().c_str(), ".vpd") == 0) std::filesystem::remove(file.path());
+    for (int i = 0; i < c.junkFiles; i++) putSetting("0junk" + std::to_string(1000 + i) + ".vpd", "x");
+    package(c.id, {{"1.0", 1000, DM_Final}});
+    char standard[VPD_STD_NAME_SIZE];
+    VPDStdFileName(c.id, standard);
+    std::filesystem::rename(disk(SettingsDir + "/" + standard), disk(SettingsDir + "/" + c.name));
+    SettingsDefault();
+    EXPECT_EQ(c.added ? 1 : 0, ManagerAddPackages()) << c.what;
+    ASSERT_EQ(c.added ? 1 : 0, Settings.NrOfMasterListEntries) << c.what;
+    std::vector<std::string> log = takeLog();
+    EXPECT_EQ(!c.added, StartsWith(log, std::string("Package file ") + c.name + " ignored")) << c.what;
+  }
+}
+
+// A package's texts far beyond a screen line are cut at a character's start,
+// so settings and cache stay small; a save that fails shows on the screens.
+TEST_F(ManagerStartTest, LongPackageTextsAreCutAndAFailedSaveIsShown) {
+  std::string e, longVersion(100000, 'v');
+  for (int i = 0; i < 100000; i++) e += "\xC3\xA9";  // "é"
+  package(AlphaId, {{longVersion.c_str(), 1, DM_Final}, {longVersion.c_str(), 2, DM_Final}});
+  tVPD vpd{};
+  ASSERT_TRUE(VPDLoadStd(&vpd, AlphaId));
+  StringSet(&vpd.TAPName, e.c_str());
+  StringSet(&vpd.TAPAuthor, std::string(300000, 'a').c_str());
+  StringSet(&vpd.URL, std::string(300000, 'u').c_str());
+  ASSERT_TRUE(VPDSave(&vpd, "A1000001.vpd"));
+  VPDFree(&vpd);
+  ManagerStart();
+  ASSERT_EQ(1, Settings.NrOfMasterListEntries);
+  EXPECT_EQ(e.substr(0, 126), Settings.MasterList[0].Name);
+  EXPECT_EQ(127u, strlen(Settings.MasterList[0].Author));
+  EXPECT_EQ(1023u, strlen(Settings.MasterList[0].VPDURL));
+  EXPECT_EQ(60u + 40 + 126 + 127 + 1023, getSetting("Vantero.settings").size());
+  EXPECT_EQ(2u * (76 + 126 + 127), getSetting("TAPCache.bin").size());
+
+  makeFolder(SettingsDir + "/Vantero.settings.tmp/x");  // no new file can take the old one's place
+  ManagerMenuOpen();
+  OSDMenuSetCurrentItem(Menu[0].NrItems - 2);
+  ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+  EXPECT_STREQ("Saved at once", Menu[1].SubTitle);
+  ManagerEvent(EVT_KEY, RKEY_Right, 0);
+  EXPECT_STREQ("NOT SAVED: see Vantero.log", Menu[1].SubTitle);
+  ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+  EXPECT_STREQ("0 entered, NOT SAVED", Menu[0].Items[Menu[0].NrItems - 1].Value);
+  ManagerStop();
+}
+
 // The overview row of a TAP from its cache entries, and the version rows.
 TEST_F(ManagerStartTest, RowsShowVersionsAndMarks) {
   tMasterList m{};

@@ -135,6 +135,22 @@ TEST_F(InputBoxTest, DigitsBackKeyOkAndCancel) {
   EXPECT_EQ(MS_Inactive, MenuStateStack[0]) << "null events change nothing";
 }
 
+// With no OSD region left the box never opens: nothing is added, no
+// region 0xFFFF is drawn into, and the dialog's state is left.
+TEST_F(InputBoxTest, ABoxThatDidNotOpenAddsNothing) {
+  std::vector<int> regions;
+  for (int r; regions.size() < 1000 && (r = TAP_Osd_Create(0, 0, 8, 8, 0, 0)) >= 0;) regions.push_back(r);
+  SettingsDefault();
+  PushAt(2, MS_Overview);
+  PushAt(3, MS_Dialog_AlphaInput);
+  InputBox_MenuDraw();
+  EXPECT_EQ(0, InputRgn);
+  Key(RKEY_1);
+  EXPECT_EQ(0, Settings.NrOfAlphaPasswords);
+  EXPECT_EQ(MS_Overview, MenuStateStack[0]);
+  for (int r : regions) TAP_Osd_Delete(static_cast<word>(r));
+}
+
 // A password is kept once and saved at once; the list has a limit.
 TEST_F(InputBoxTest, AlphaPasswordAddKeepsEachPasswordOnceAndSavesIt) {
   AlphaPasswordAdd(5);
