@@ -8,10 +8,15 @@
 // format, damaged) is kept beside the new default file under a telling name
 // before the defaults are written, so a downgrade or a damaged disk loses
 // nothing; when it cannot be kept, the defaults are used without writing.
+// A file that could not be read for lack of memory is neither: it stays as
+// it is, the defaults are used, and SettingsSave leaves the file alone
+// until it has been read.
 #include <stdio.h>
 #include <string.h>
 
 #include "ToolsInternal.h"
+
+bool SettingsUnread = false;
 
 static bool ReadBool(tByteReader *r) { return ReaderDword(r) != 0; }
 
@@ -85,13 +90,14 @@ static void UseDefaults(const char *keepName) {
   if (mayWrite) SettingsSave();
 }
 
-// The file's format, or 0 when the file cannot be used; on success the
-// record holds the file's items.
-static int ReadSettingsFile(tSettings *s, bool *newer) {
+// The file's format, or 0 when the file cannot be used (*noMemory: it was
+// not read for lack of memory); on success the record holds the file's items.
+static int ReadSettingsFile(tSettings *s, bool *newer, bool *noMemory) {
   byte *data = nullptr;
   dword size = 0;
   *newer = false;
-  if (ReadWholeFile(SETTINGS_FILE_NAME, &data, &size) != RF_Ok) size = 0;
+  tReadFileResult read = ReadWholeFile(SETTINGS_FILE_NAME, &data, &size);
+  if (read != RF_Ok) size = 0;
   tByteReader r;
   ReaderInit(&r, data, size);
   s->SettingsFormat = (int)ReaderDword(&r);
@@ -101,6 +107,7 @@ static int ReadSettingsFile(tSettings *s, bool *newer) {
     ReadItems(&r, s);
   }
   TAP_MemFree(data);
+  *noMemory = read == RF_NoMemory || r.NoMemory;
   return r.Failed || *newer || s->SettingsFormat < 1 ? 0 : s->SettingsFormat;
 }
 
@@ -120,8 +127,15 @@ static bool LoadFromSettingsDir(void) {
   }
   tSettings loaded;
   memset(&loaded, 0, sizeof loaded);
-  bool newer = false;
-  int format = ReadSettingsFile(&loaded, &newer);
+  bool newer = false, noMemory = false;
+  int format = ReadSettingsFile(&loaded, &newer, &noMemory);
+  if (format == 0 && noMemory) {
+    LogVantero("Settings file not read for lack of memory, using default values");
+    FreeRecord(&loaded);
+    SettingsDefault();
+    SettingsUnread = true;
+    return false;
+  }
   if (format == 0) {
     char keepName[64];
     if (newer) {
@@ -138,6 +152,7 @@ static bool LoadFromSettingsDir(void) {
   }
   SettingsFree();
   Settings = loaded;
+  SettingsUnread = false;
   if (format < SETTINGS_FORMAT)
     LogVantero("Settings successfully migrated from V%d to V%d", format, SETTINGS_FORMAT);
   return true;

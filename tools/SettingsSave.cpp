@@ -43,6 +43,12 @@ static void WriteSettings(tByteWriter *w, const tSettings *s) {
 
 bool SettingsSave(void) {
   CallTraceEnter("SettingsSave");
+  if (SettingsUnread) {
+    // Defaults stand in for a file that memory did not let us read.
+    LogVantero("Settings not saved: the settings file was not read");
+    CallTraceExit(nullptr);
+    return false;
+  }
   Settings.SettingsFormat = SETTINGS_FORMAT;
   tByteWriter w;
   WriterInit(&w);

@@ -20,6 +20,10 @@ struct Config {
   bool consoleAvailable = true;  // false: no /dev/pts/N can be opened
   // The box's network card address, shown by "ifconfig eth0".
   unsigned char macAddress[6] = {0x00, 0x1C, 0xA2, 0x3E, 0x1A, 0x20};
+  // Asked before the box's libc takes memory for a TAP (fopen's stream);
+  // false makes the call fail with ENOMEM, as on a box out of memory.
+  // Empty: memory never runs out.
+  std::function<bool()> allocationAllowed;
 };
 
 // Sets the folders; called by the simulator when a run starts.  Creates the

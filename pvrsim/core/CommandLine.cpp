@@ -59,6 +59,9 @@ Options:
                       yet every write reports all of its bytes written
   --strict-api        only what the firmware promises: TAP_Hdd_FindNext's result means
                       nothing, TAP_Hdd_Flen gives a file's length as it was when opened
+  --fail-alloc-from N the Nth allocation for TAPs (TAP_MemAlloc, fopen's stream ...;
+                      counted from 1) and every later one fail: memory ran out
+  --fail-alloc N      only the Nth allocation for TAPs fails
   -h, --help          show this help
 
 Numbers are decimal or 0x hexadecimal, 0 to 4294967295.  Exit status: 0 after the
@@ -151,7 +154,9 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
                                            "--power-cut-tick",
                                            "--power-cut-bytes",
                                            "--disk-full-after-bytes",
-                                           "--lose-writes-after-bytes"};
+                                           "--lose-writes-after-bytes",
+                                           "--fail-alloc-from",
+                                           "--fail-alloc"};
   bool known = false;
   for (const char *name : kWithValue) known = known || option == name;
   if (!known) {
@@ -211,6 +216,11 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     out.options.diskFullAfterBytes = number;
   else if (option == "--lose-writes-after-bytes")
     out.options.lostWritesAfterBytes = number;
+  else if (option == "--fail-alloc-from" || option == "--fail-alloc") {
+    if (number == 0) return badValue(option, v, "an allocation number from 1", error);
+    out.options.failAllocation = number;
+    out.options.failAllocationOnce = option == "--fail-alloc";
+  }
   return true;
 }
 
