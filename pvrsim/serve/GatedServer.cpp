@@ -34,7 +34,7 @@ thread_local GatedServer::Connection *currentConnection = nullptr;
 
 int millisecondsUntil(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1000 * 1000));
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1000000));  // at most 1000 s per wait
 }
 
 // Waits until the socket may be read (POLLIN) or written (POLLOUT), at the
