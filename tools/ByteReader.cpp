@@ -10,6 +10,7 @@ void ReaderInit(tByteReader *r, const byte *data, dword size) {
   r->Size = data != nullptr ? size : 0;
   r->Pos = 0;
   r->Failed = false;
+  r->NoMemory = false;
 }
 
 dword ReaderLeft(const tByteReader *r) { return r->Failed ? 0 : r->Size - r->Pos; }
@@ -53,7 +54,7 @@ char *ReaderString(tByteReader *r) {
   }
   char *s = (char *)TAP_MemAlloc((dword)length + 1);
   if (s == nullptr) {
-    r->Failed = true;
+    r->Failed = r->NoMemory = true;
     return nullptr;
   }
   ReaderBytes(r, s, (dword)length);
@@ -79,6 +80,7 @@ void *ReaderAllocate(tByteReader *r, dword count, dword itemSize) {
   void *p = bytes <= DATAFILE_MAX_FILE ? TAP_MemAlloc((dword)bytes) : nullptr;
   if (p == nullptr) {
     r->Failed = true;
+    r->NoMemory = bytes <= DATAFILE_MAX_FILE;
     return nullptr;
   }
   memset(p, 0, (dword)bytes);
@@ -99,7 +101,9 @@ tReadFileResult ReadWholeFile(const char *fileName, byte **data, dword *size) {
     result = RF_TooLarge;
   } else {
     *data = (byte *)TAP_MemAlloc(length);
-    if (*data == nullptr || TAP_Hdd_Fread(*data, length, 1, f) != 1) {
+    if (*data == nullptr) {
+      result = RF_NoMemory;
+    } else if (TAP_Hdd_Fread(*data, length, 1, f) != 1) {
       TAP_MemFree(*data);
       *data = nullptr;
       result = RF_ReadError;

@@ -8,7 +8,7 @@
 // format, damaged) is kept beside the new default file under a telling name
 // that no earlier copy holds before the defaults are written, so a downgrade
 // or a damaged disk loses nothing.  A file that could not be read at all
-// (open, read or memory failed) is not damaged, and one that could not be
+// (open or read failed, or memory ran out) is not damaged, and one that could not be
 // kept must not be lost: both stay as they are, and the run goes on with the
 // defaults without ever saving over them.
 #include <stdio.h>
@@ -110,7 +110,7 @@ static void UseDefaults(const char *keepName) {
   if (mayWrite) SettingsSave();
 }
 
-typedef enum { SR_Read, SR_Unusable, SR_Unreadable } tSettingsRead;
+typedef enum { SR_Read, SR_Unusable, SR_Unreadable, SR_NoMemory } tSettingsRead;
 
 // Whether the file could be read and used; on SR_Read the record holds the
 // file's items.  *newer tells a newer format from a damaged file.
@@ -120,6 +120,8 @@ static tSettingsRead ReadSettingsFile(tSettings *s, bool *newer) {
   *newer = false;
   tReadFileResult result = ReadWholeFile(SETTINGS_FILE_NAME, &data, &size);
   if (result == RF_Missing || result == RF_ReadError) return SR_Unreadable;
+  if (result == RF_NoMemory) return SR_NoMemory;
+  if (result != RF_Ok) size = 0;
   tByteReader r;
   ReaderInit(&r, data, size);
   s->SettingsFormat = (int)ReaderDword(&r);
@@ -129,6 +131,7 @@ static tSettingsRead ReadSettingsFile(tSettings *s, bool *newer) {
     ReadItems(&r, s);
   }
   TAP_MemFree(data);
+  if (r.NoMemory) return SR_NoMemory;
   return r.Failed || *newer || s->SettingsFormat < 1 ? SR_Unusable : SR_Read;
 }
 
@@ -150,8 +153,13 @@ static bool LoadFromSettingsDir(void) {
   memset(&loaded, 0, sizeof loaded);
   bool newer = false;
   tSettingsRead read = ReadSettingsFile(&loaded, &newer);
-  if (read == SR_Unreadable) {
-    LogVantero("Settings file cannot be read, using default values; it stays and is not saved over");
+  if (read == SR_Unreadable || read == SR_NoMemory) {
+    // Neither is a damaged file: it stays, and the defaults are never saved over it.
+    if (read == SR_NoMemory)
+      LogVantero("Settings file not read for lack of memory, using default values");
+    else
+      LogVantero("Settings file cannot be read, using default values; it stays and is not saved over");
+    FreeRecord(&loaded);
     SettingsDefault();
     SettingsSaveBlocked = true;
     SettingsUnsaved = true;

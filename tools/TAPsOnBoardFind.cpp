@@ -63,6 +63,8 @@ static bool ScanTAPFile(void *crcBuffer, const char *folder, const char *name) {
                  (int)entry->TimeStamp, (int)time);
       entry->TimeStamp = time;
       entry->CRC = FileCRC((byte *)crcBuffer, name);
+    } else if (entry->CRC == 0) {
+      entry->CRC = FileCRC((byte *)crcBuffer, name);  // a scan without its buffer left it out
     }
     if ((entry->isAutoStart != 0) != isAutoStart)
       LogVantero("TOB: %s (%8.8x) changed AutoStart mode to %s", name, (unsigned)info.TAPID,
@@ -92,6 +94,8 @@ void TAPsOnBoardFind(void) {
   if (TAPsOnBoardCount == 0) TAPsOnBoardLoad();
   if (TAPsOnBoard != nullptr) {
     byte *crcBuffer = (byte *)TAP_MemAlloc(CRCBufferSize);
+    if (crcBuffer == nullptr)
+      LogVantero("TOB: no memory for the CRC buffer, new CRCs follow at the next scan");
     for (int i = 0; i < TOB_MAX_ENTRIES; i++) TAPsOnBoard[i].Found = FALSE;
     tWorkDir saved = WorkDirSave();
     TableOverflowed = false;

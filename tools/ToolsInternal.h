@@ -24,7 +24,8 @@ typedef struct {
   const byte *Data;
   dword Size;
   dword Pos;
-  bool Failed;  // a read ran past the end or a check failed; reads yield 0
+  bool Failed;    // a read ran past the end or a check failed; reads yield 0
+  bool NoMemory;  // Failed because memory ran out: the file itself may be sound
 } tByteReader;
 
 void ReaderInit(tByteReader *r, const byte *data, dword size);
@@ -48,9 +49,11 @@ void *ReaderAllocate(tByteReader *r, dword count, dword itemSize);
 
 // Reads the whole file fileName of the working directory into a new heap
 // block (*data, *size; the caller frees *data with TAP_MemFree; *data is
-// null for an empty file).
-typedef enum { RF_Ok = 0, RF_Missing, RF_Empty, RF_TooLarge, RF_ReadError } tReadFileResult;
+// null for an empty file).  RF_NoMemory: the file was not read for lack of
+// memory; it may be sound.
+typedef enum { RF_Ok = 0, RF_Missing, RF_Empty, RF_TooLarge, RF_ReadError, RF_NoMemory } tReadFileResult;
 tReadFileResult ReadWholeFile(const char *fileName, byte **data, dword *size);
+
 
 // ---- writing -------------------------------------------------------------
 typedef struct {

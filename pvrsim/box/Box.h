@@ -29,6 +29,10 @@ struct Config {
     std::optional<uint64_t> breakAfter;  // each connection breaks after this many body bytes
     std::optional<uint64_t> stallAfter;  // each server stops sending after this many body bytes
   } network;
+  // Asked before the box's libc takes memory for a TAP (fopen's stream);
+  // false makes the call fail with ENOMEM, as on a box out of memory.
+  // Empty: memory never runs out.
+  std::function<bool()> allocationAllowed;
 };
 
 // Sets the folders; called by the simulator when a run starts.  Creates the

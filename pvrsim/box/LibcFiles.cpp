@@ -181,6 +181,12 @@ extern "C" FILE *__wrap_fopen(const char *path, const char *mode) {
     errno = EINVAL;
     return nullptr;
   }
+  // The stream is allocated before the file is looked at.
+  const auto &allocationAllowed = pvrsim::box::config().allocationAllowed;
+  if (pvrsim::box::insideTapCall() && allocationAllowed && !allocationAllowed()) {
+    errno = ENOMEM;
+    return nullptr;
+  }
   RoutedPath routed = routePath(path);
   switch (routed.route) {
     case Route::Disk:

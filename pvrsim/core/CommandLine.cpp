@@ -63,6 +63,9 @@ Options:
   --net-bytes-per-tick N      body bytes a download gets per tick (default 4096)
   --strict-api        only what the firmware promises: TAP_Hdd_FindNext's result means
                       nothing, TAP_Hdd_Flen gives a file's length as it was when opened
+  --fail-alloc-from N the Nth allocation for TAPs (TAP_MemAlloc, fopen's stream ...;
+                      counted from 1) and every later one fail: memory ran out
+  --fail-alloc N      only the Nth allocation for TAPs fails
   -h, --help          show this help
 
 Numbers are decimal or 0x hexadecimal, 0 to 4294967295.  Exit status: 0 after the
@@ -159,7 +162,9 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
                                            "--lose-writes-after-bytes",
                                            "--net-break-after-bytes",
                                            "--net-stall-after-bytes",
-                                           "--net-bytes-per-tick"};
+                                           "--net-bytes-per-tick",
+                                           "--fail-alloc-from",
+                                           "--fail-alloc"};
   bool known = false;
   for (const char *name : kWithValue) known = known || option == name;
   if (!known) {
@@ -227,6 +232,11 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     return badValue(option, v, "a number above 0", error);
   else if (option == "--net-bytes-per-tick")
     out.options.netBytesPerTick = number;
+  else if (option == "--fail-alloc-from" || option == "--fail-alloc") {
+    if (number == 0) return badValue(option, v, "an allocation number from 1", error);
+    out.options.failAllocation = number;
+    out.options.failAllocationOnce = option == "--fail-alloc";
+  }
   return true;
 }
 

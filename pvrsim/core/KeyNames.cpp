@@ -80,6 +80,8 @@ std::string keyNameList() {
 }
 
 bool parseKeyName(const std::string &name, dword &code) {
+  // A NUL would end the name early for the comparison below ("ok\0menu").
+  if (name.find('\0') != std::string::npos) return false;
   for (const KeyName &key : kKeys)
     if (strcasecmp(key.name, name.c_str()) == 0) return code = key.code, true;
   unsigned long value;

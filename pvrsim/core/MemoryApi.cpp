@@ -38,6 +38,16 @@ void freeMemoryOf(void *library) {
   }
 }
 
+bool allocationAllowed() {
+  Runtime &r = rt();
+  if (!r.active) return true;
+  const uint64_t number = ++r.allocations;
+  const std::optional<uint64_t> &failing = r.options.failAllocation;
+  if (!failing || number < *failing || (r.options.failAllocationOnce && number != *failing)) return true;
+  ++r.failedAllocations;
+  return false;
+}
+
 size_t ownedBlockCount(void *library) {
   size_t n = 0;
   for (const auto &entry : owners()) n += entry.second == library;
@@ -47,8 +57,10 @@ size_t ownedBlockCount(void *library) {
 }  // namespace pvrsim::core
 
 using pvrsim::core::owners;
+using pvrsim::core::rt;
 
 extern "C" void *TAP_MemAlloc(dword size) {
+  if (!pvrsim::core::allocationAllowed()) return nullptr;
   void *block = std::malloc(size);
   void *library = pvrsim::core::currentLibrary();
   if (block && library) owners()[block] = library;

@@ -91,6 +91,10 @@ void printSummary(const Sim &sim, dword ticks) {
   if (!sim.returnedKeys().empty())
     std::printf("pvrsim: keys returned to the firmware: %zu\n", sim.returnedKeys().size());
   // What TAPs left behind: memory they did not free, regions they did not delete.
+  if (sim.options().failAllocation)
+    std::printf("pvrsim: allocations for TAPs: %llu, made to fail: %llu\n",
+                static_cast<unsigned long long>(sim.allocations()),
+                static_cast<unsigned long long>(sim.failedAllocations()));
   if (sim.blocksTakenBack() > 0)
     std::printf("pvrsim: memory blocks still held by TAPs when they ended: %zu\n", sim.blocksTakenBack());
   if (osd::regionCount() > 0) std::printf("pvrsim: OSD regions still open: %d\n", osd::regionCount());

@@ -102,6 +102,8 @@ struct Runtime {
 
   // memory: TAP_MemAlloc blocks that TAPs still held when they ended
   size_t blocksTakenBack = 0;
+  uint64_t allocations = 0;  // Options::failAllocation counts these
+  uint64_t failedAllocations = 0;
 
   // disk
   uint64_t bytesWritten = 0;
@@ -164,6 +166,8 @@ int startTapFile(const std::string &boxFile);
 // TAP_MemAlloc blocks are owned by the loaded TAP that was current when they
 // were allocated; freeMemoryOf gives back what that TAP still holds.
 void freeMemoryOf(void *library);
+// Counts one allocation made for a TAP; false when the memory fault makes it fail.
+bool allocationAllowed();
 size_t ownedBlockCount(void *library);
 
 // ---- dispatch (Dispatcher.cpp) ----

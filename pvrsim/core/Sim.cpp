@@ -115,6 +115,7 @@ Sim::Sim(const Options &options) {
   config.network.bytesPerTick = options.netBytesPerTick > 0 ? options.netBytesPerTick : 1;
   config.network.breakAfter = options.netBreakAfterBytes;
   config.network.stallAfter = options.netStallAfterBytes;
+  config.allocationAllowed = [] { return allocationAllowed(); };
   box::configure(config);  // also forgets the symbols hidden in an earlier run
   if (!options.utf8Firmware) box::hideSymbol(firmware::kUtf8Symbol);
   r.active = true;
@@ -173,6 +174,8 @@ bool Sim::copyToDisk(const std::string &hostFile, const std::string &boxPath) {
 
 uint64_t Sim::bytesWritten() const { return rt().bytesWritten; }
 size_t Sim::blocksTakenBack() const { return rt().blocksTakenBack; }
+uint64_t Sim::allocations() const { return rt().allocations; }
+uint64_t Sim::failedAllocations() const { return rt().failedAllocations; }
 
 // ---- TAPs ----
 

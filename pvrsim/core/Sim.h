@@ -66,6 +66,12 @@ struct Options {
   uint64_t netBytesPerTick = 4096;
   std::optional<uint64_t> netBreakAfterBytes;
   std::optional<uint64_t> netStallAfterBytes;
+  // Memory faults: the failAllocation-th allocation made for TAPs (counted
+  // from 1: TAP_MemAlloc, and the memory the box's libc takes for a TAP,
+  // such as fopen's stream) fails, and with failAllocationOnce false every
+  // later one too, as on a box whose memory ran out.
+  std::optional<uint64_t> failAllocation;
+  bool failAllocationOnce = false;
   // Nested dispatch through TAP_SystemProc deeper than this only advances the
   // clock (a handler that waits inside every event would otherwise recurse
   // without end).
@@ -105,6 +111,10 @@ class Sim {
   // TAP_MemAlloc blocks that TAPs still held when they ended, which the
   // firmware took back (a TAP that frees everything adds none).
   size_t blocksTakenBack() const;
+  // Allocations made for TAPs so far (see Options::failAllocation), and how
+  // many of them the memory fault made fail.
+  uint64_t allocations() const;
+  uint64_t failedAllocations() const;
 
   // ---- TAPs ----
   // Starts a TAP file on the disk (TAP notation) as a TAP does, with an

@@ -1,12 +1,15 @@
 // WebServer.cpp - the routes of the page's HTTP server on cpp-httplib.
-// Handlers run on httplib's worker threads and touch only the LiveState, the
+// Handlers run on the gate's worker threads and touch only the LiveState, the
 // KeyQueue and the run folder's screenshots.  An event stream holds one
 // worker while its page is open, so the pool has room for the other
-// requests of every page allowed.
+// requests of every page allowed.  A request for a path or method that is
+// not served is answered before its body is read; the POST routes read
+// their bodies themselves and stop at the limit.
 #include "WebServer.h"
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -15,6 +18,7 @@
 #include <thread>
 
 #include "EventStream.h"
+#include "GatedServer.h"
 #include "WebAssets.h"
 #include "core/CommandLine.h"
 
@@ -44,6 +48,31 @@ std::string trimmed(const std::string &text) {
   return text.substr(begin, end - begin);
 }
 
+// The method a path takes ("GET", "POST"), or null for a path not served.
+const char *routeMethod(const std::string &path) {
+  for (const Route &route : kRoutes)
+    if (path == route.path) return route.method;
+  return nullptr;
+}
+
+// One key name, nothing after it: surrounding blanks and line ends are
+// dropped, a NUL or a blank inside is not a key name.
+bool oneKeyName(const std::string &name) {
+  return std::none_of(name.begin(), name.end(),
+                      [](char c) { return c == '\0' || std::isspace(static_cast<unsigned char>(c)); });
+}
+
+GateLimits gateLimits(const WebServerOptions &o) {
+  GateLimits limits;
+  limits.workers = o.maxPages + 4;
+  limits.maxConnections = o.maxConnections;
+  limits.maxConnectionsPerClient = o.maxConnectionsPerClient;
+  limits.maxBody = o.maxBody;
+  limits.requestTime = o.requestTime;
+  limits.sendTime = o.sendTime;
+  return limits;
+}
+
 // "000012-t00000345.png", as the frames folder names its files.
 std::string frameFileName(uint64_t frame, dword tick) {
   char name[48];
@@ -55,44 +84,49 @@ std::string frameFileName(uint64_t frame, dword tick) {
 }  // namespace
 
 struct WebServer::Impl {
-  Impl(LiveState &s, KeyQueue &k, WebServerOptions o) : state(s), keys(k), options(std::move(o)) {}
+  Impl(LiveState &s, KeyQueue &k, WebServerOptions o)
+      : state(s), keys(k), options(std::move(o)), server(gateLimits(options)) {}
 
   bool sameHost(const std::string &host) const {
     const std::string suffix = ":" + std::to_string(port);
     return host == "127.0.0.1" + suffix || host == "localhost" + suffix;
   }
   // Only this server's own page may use it: a page of another site that
-  // posts to 127.0.0.1, or reaches it under its own name, gets 403.
+  // asks 127.0.0.1 (posting keys, or holding event streams so that the own
+  // page finds none free), or reaches it under its own name, gets 403.
   bool allowed(const httplib::Request &req, httplib::Response &res) const {
     if (req.has_header("Host") && !sameHost(req.get_header_value("Host"))) {
       answer(res, 403, "403 Forbidden: pvrsim serves http://127.0.0.1:" + std::to_string(port) + "/ only");
       return false;
     }
     const std::string origin = req.get_header_value("Origin");
-    if (req.method != "GET" && req.method != "HEAD" && !origin.empty() &&
-        !(origin.compare(0, 7, "http://") == 0 && sameHost(origin.substr(7)))) {
+    if (!origin.empty() && !(origin.compare(0, 7, "http://") == 0 && sameHost(origin.substr(7)))) {
       answer(res, 403, "403 Forbidden: requests from " + origin + " are not taken");
       return false;
     }
     return true;
   }
 
-  void errorAnswer(const httplib::Request &req, httplib::Response &res) const {
-    if (!res.body.empty()) return;  // the handler said what was wrong
-    std::string allow;
-    for (const Route &route : kRoutes)
-      if (req.path == route.path) allow = route.method;
-    // httplib answers a path without a handler for the method with 404, or
-    // with 400 when it could not read a body that nobody wanted.
-    if (!allow.empty() && allow != req.method && (res.status == 404 || res.status == 400)) {
-      res.set_header("Allow", allow);
-      answer(res, 405, "405 Method Not Allowed: " + req.path + " takes " + allow + ", not " + req.method);
-    } else if (res.status == 404) {
+  // 404 for a path not served, 405 for a served path with another method;
+  // false when the request has a route.  HEAD goes where GET goes.
+  bool routeRefused(const httplib::Request &req, httplib::Response &res) const {
+    const char *allow = routeMethod(req.path);
+    if (!allow) {
       std::string paths;
       for (const Route &route : kRoutes)
         paths += std::string(paths.empty() ? "" : ", ") + route.method + " " + route.path;
       answer(res, 404, "404 Not Found: " + req.path + " (pvrsim serves " + paths + ")");
-    } else if (res.status == 413) {
+      return true;
+    }
+    if (req.method == allow || (req.method == "HEAD" && std::string(allow) == "GET")) return false;
+    res.set_header("Allow", allow);
+    answer(res, 405, "405 Method Not Allowed: " + req.path + " takes " + allow + ", not " + req.method);
+    return true;
+  }
+
+  void errorAnswer(const httplib::Request &req, httplib::Response &res) const {
+    if (!res.body.empty()) return;  // the handler said what was wrong
+    if (res.status == 413) {
       answer(res, 413, "413 Payload Too Large: bodies up to " + std::to_string(options.maxBody) + " bytes");
     } else {
       answer(res, res.status, "HTTP " + std::to_string(res.status) + " for " + req.method + " " + req.path);
@@ -105,11 +139,36 @@ struct WebServer::Impl {
     res.set_content(reinterpret_cast<const char *>(file->data), file->size, file->contentType);
   }
 
-  void key(const httplib::Request &req, httplib::Response &res) {
-    const std::string name = trimmed(req.body);
+  // Reads the body of a POST up to the limit: false with 413 (set for the
+  // error answer) when it is longer, with 400 when it breaks off.  A body
+  // declared too long is not read at all.
+  bool body(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader,
+            std::string &text) const {
+    const bool chunked = req.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos;
+    if (!chunked && req.get_header_value<uint64_t>("Content-Length") == 0) return true;  // no body
+    if (!chunked && req.get_header_value<uint64_t>("Content-Length") > options.maxBody)
+      return res.status = 413, false;
+    if (req.is_multipart_form_data())
+      return answer(res, 400, "400 Bad Request: the body is plain text, not a form"), false;
+    bool tooLong = false;
+    bool whole = reader([&](const char *data, size_t size) {
+      tooLong = text.size() + size > options.maxBody;
+      if (!tooLong) text.append(data, size);
+      return !tooLong;
+    });
+    if (tooLong) return res.status = 413, false;
+    if (!whole) return answer(res, 400, "400 Bad Request: the body broke off"), false;
+    return true;
+  }
+
+  void key(const std::string &body, httplib::Response &res) {
+    const std::string name = trimmed(body);
     dword code = 0;
     if (name.empty())
       return answer(res, 400, "400 Bad Request: the body names no key (GET /keys lists them)");
+    if (!oneKeyName(name))
+      return answer(res, 400,
+                    "400 Bad Request: the body holds more than one key name (GET /keys lists them)");
     if (name.size() > 32 || !parseKeyName(name, code))
       return answer(res, 400,
                     "400 Bad Request: unknown key \"" + name.substr(0, 32) + "\" (GET /keys lists them)");
@@ -129,6 +188,7 @@ struct WebServer::Impl {
           "503 Service Unavailable: " + std::to_string(options.maxPages) + " pages are open already");
     }
     res.set_header("Cache-Control", "no-store");
+    GatedServer::markStreaming();
     auto cursor = std::make_shared<LiveState::Cursor>();
     auto first = std::make_shared<bool>(true);
     res.set_chunked_content_provider(
@@ -182,24 +242,31 @@ struct WebServer::Impl {
     using Req = const httplib::Request &;
     using Res = httplib::Response &;
     server.set_pre_routing_handler([this](Req req, Res res) {
-      return allowed(req, res) ? httplib::Server::HandlerResponse::Unhandled
-                               : httplib::Server::HandlerResponse::Handled;
+      return allowed(req, res) && !routeRefused(req, res) ? httplib::Server::HandlerResponse::Unhandled
+                                                          : httplib::Server::HandlerResponse::Handled;
     });
     server.set_error_handler([this](Req req, Res res) { errorAnswer(req, res); });
     for (const char *path : {"/", "/page.js", "/page.css"})
       server.Get(path, [this](Req req, Res res) { asset(req, res); });
     server.Get("/keys", [](Req, Res res) { res.set_content(keysJson(keyNames()), "application/json"); });
-    server.Post("/key", [this](Req req, Res res) { key(req, res); });
+    using Reader = const httplib::ContentReader &;
+    server.Post("/key", [this](Req req, Res res, Reader reader) {
+      std::string text;
+      if (body(req, res, reader, text)) key(text, res);
+    });
     server.Get("/events", [this](Req, Res res) { events(res); });
     server.Get("/screen.png", [this](Req req, Res res) { screen(req, res); });
-    server.Post("/screenshot", [this](Req, Res res) { screenshot(res); });
+    server.Post("/screenshot", [this](Req req, Res res, Reader reader) {
+      std::string text;
+      if (body(req, res, reader, text)) screenshot(res);
+    });
     server.Get("/state", [this](Req, Res res) { res.set_content(stateJson(state), "application/json"); });
   }
 
   LiveState &state;
   KeyQueue &keys;
   WebServerOptions options;
-  httplib::Server server;
+  GatedServer server;
   std::thread thread;
   std::atomic<int> pages{0};
   std::atomic<bool> listenEnded{false};
@@ -213,8 +280,6 @@ WebServer::~WebServer() { stop(); }
 
 bool WebServer::start(std::string &error) {
   Impl &s = *impl_;
-  const int workers = s.options.maxPages + 4;
-  s.server.new_task_queue = [workers] { return new httplib::ThreadPool(size_t(workers)); };
   s.server.set_payload_max_length(s.options.maxBody);
   s.routes();
   const int wanted = s.options.port;
@@ -224,6 +289,7 @@ bool WebServer::start(std::string &error) {
     error = "cannot listen on 127.0.0.1:" + std::to_string(wanted) + " (in use by another program?)";
     return false;
   }
+  s.server.widenBacklog();
   s.thread = std::thread([&s] {
     s.server.listen_after_bind();
     s.listenEnded = true;
@@ -245,11 +311,12 @@ void WebServer::stop() {
   Impl &s = *impl_;
   if (!s.thread.joinable()) return;
   // Open pages are woken by the end and send it on; a page that stopped
-  // reading must not keep pvrsim from ending.
-  for (int waited = 0; s.state.ended() && s.pages > 0 && waited < 300; ++waited)
+  // reading, or any other client, must not keep pvrsim from ending.
+  for (int waited = 0; s.state.ended() && s.pages > 0 && waited < 50; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   s.server.stop();
   s.thread.join();
+  s.server.closeAll();
 }
 
 }  // namespace pvrsim::serve

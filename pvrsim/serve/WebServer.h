@@ -9,10 +9,12 @@
 //   GET  /screen.png    the newest frame (headers X-Frame, X-Tick); ?download=1 as a file
 //   POST /screenshot    saves the newest frame in <run>/screenshots/; 201 {"file", "frame", "tick"}
 //   GET  /state         the state at a glance (JSON)
-// Requests whose Host is not this server (DNS rebinding) and POSTs from
+// Requests whose Host is not this server (DNS rebinding) and requests from
 // another origin get 403, unknown paths 404, a known path with the wrong
-// method 405, bodies over the limit 413, keys while the queue is full or
-// after the run ended 503.
+// method 405, bodies over the limit 413 (whatever their encoding: reading
+// stops there), keys while the queue is full or after the run ended 503.
+// Slow and greedy clients are held off by the gate (GatedServer.h): every
+// connection carries one request.
 #pragma once
 
 #include <chrono>
@@ -24,11 +26,15 @@
 namespace pvrsim::serve {
 
 struct WebServerOptions {
-  int port = 0;                               // 0: any free port (port() tells which)
-  std::string runDir;                         // screenshots go to <runDir>/screenshots
-  size_t maxBody = 4096;                      // larger request bodies get 413
-  int maxPages = 8;                           // event streams at a time; more get 503
-  std::chrono::milliseconds heartbeat{1000};  // a status event at least this often
+  int port = 0;                                 // 0: any free port (port() tells which)
+  std::string runDir;                           // screenshots go to <runDir>/screenshots
+  size_t maxBody = 4096;                        // larger request bodies get 413
+  int maxPages = 8;                             // event streams at a time; more get 503
+  std::chrono::milliseconds heartbeat{1000};    // a status event at least this often
+  int maxConnections = 64;                      // open connections at a time; more get 503
+  int maxConnectionsPerClient = 32;             // the same from one address
+  std::chrono::milliseconds requestTime{5000};  // a request not whole by then gets 408
+  std::chrono::milliseconds sendTime{10000};    // an answer not taken by then is dropped
 };
 
 class WebServer {

@@ -2,11 +2,13 @@
 // (bad requests, keys, the key list, frames and screenshots, the event
 // stream), the page's console history, and the bridge that hands the page's
 // keys to a Sim and publishes what the Sim shows.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <httplib.h>
 #include <unistd.h>
 
 #include <condition_variable>
+#include <future>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -73,6 +75,34 @@ class EventReader {
   std::thread thread_;
 };
 
+// A connection that sends what a well-behaved client never would.
+class RawClient {
+ public:
+  explicit RawClient(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval patience{10, 0};  // answers are expected at once; this only bounds a failing test
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    connect(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address);
+  }
+  ~RawClient() { close(fd_); }
+  bool send(const std::string &text) {
+    return ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size());
+  }
+  // The status of the answer, 0 when none came.
+  int status() {
+    std::string line;
+    char c = 0;
+    while (line.size() < 100 && recv(fd_, &c, 1, 0) == 1 && c != '\n') line += c;
+    return line.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(line.c_str() + 9) : 0;
+  }
+
+ private:
+  int fd_;
+};
+
 class ServeTest : public SimFixture {
  protected:
   void SetUp() override {
@@ -82,6 +112,8 @@ class ServeTest : public SimFixture {
     serverOptions.maxBody = 64;
     serverOptions.maxPages = 2;
     serverOptions.heartbeat = 50ms;
+    serverOptions.maxConnectionsPerClient = 16;
+    serverOptions.requestTime = 1000ms;
     server = std::make_unique<WebServer>(state, keys, serverOptions);
     std::string error;
     ASSERT_TRUE(server->start(error)) << error;
@@ -136,6 +168,7 @@ TEST_F(ServeTest, BadRequestsGetClearClientErrorsAndQueueNothing) {
        {{"Origin", "http://elsewhere.example"}},
        403,
        "requests from http://elsewhere.example"},
+      {"POST", "/key", std::string("ok\0menu", 7), {}, 400, "the body holds more than one key name"},
   };
   for (const Case &c : cases) {
     httplib::Request req;
@@ -251,6 +284,88 @@ TEST_F(ServeTest, EventStreamSendsWhatChangedOnceAndEndsWithTheRun) {
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
   EXPECT_EQ(page.count("event: taps"), 2);  // the empty list first, then the one that changed it
   EXPECT_EQ(page.count("event: hello"), 1);
+}
+
+// Requests whose answer must come before the rest of them arrives, or
+// that must not open a stream.
+TEST_F(ServeTest, AnswersComeBeforeAnUnendingBodyAndStreamsOnlyForThePage) {
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(server->port()) + "\r\n";
+  const std::string chunked = "POST /key HTTP/1.1\r\n" + host + "Transfer-Encoding: chunked\r\n\r\n";
+  const std::string chunk = "20\r\n" + std::string(32, 'x') + "\r\n";
+  struct Case {
+    const char *what;
+    std::string request;
+    int status;
+  } cases[] = {
+      {"a chunked body over the limit that never ends", chunked + chunk + chunk + chunk, 413},
+      {"a chunked key", chunked + "2\r\nok\r\n0\r\n\r\n", 202},
+      {"events asked for by another site",
+       "GET /events HTTP/1.1\r\n" + host + "Origin: http://elsewhere.example\r\n\r\n", 403},
+  };
+  for (const Case &c : cases) {
+    RawClient raw(server->port());
+    ASSERT_TRUE(raw.send(c.request)) << c.what;
+    EXPECT_EQ(raw.status(), c.status) << c.what;
+  }
+  EXPECT_EQ(keys.takeAll(), std::vector<dword>{RKEY_Ok});
+}
+
+// Twelve clients that send their requests a byte at a time hold no worker:
+// others are answered meanwhile; they get 408, too many at once 503; and
+// the server stops at once while such clients keep sending.
+TEST_F(ServeTest, SlowClientsNeitherStarveOthersNorKeepTheServerFromStopping) {
+  std::vector<std::unique_ptr<RawClient>> slow;
+  for (int i = 0; i < 12; ++i) slow.push_back(std::make_unique<RawClient>(server->port()));
+  std::atomic<bool> feeding{true};
+  std::thread feeder([&] {
+    const std::string request = "GET /state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    for (size_t at = 0; feeding; ++at) {
+      for (auto &client : slow) client->send(request.substr(at % request.size(), 1));
+      std::this_thread::sleep_for(300ms);
+    }
+  });
+  auto others = client->Get("/state");
+  EXPECT_TRUE(others && others->status == 200) << "a slow client took the server";
+  int timedOut = 0;
+  for (auto &c : slow) timedOut += c->status() == 408;
+  EXPECT_EQ(timedOut, 12);
+  // Twenty that send nothing: sixteen from one address are let in (and
+  // time out), the rest refused at once.
+  std::vector<std::unique_ptr<RawClient>> idle;
+  for (int i = 0; i < 20; ++i) idle.push_back(std::make_unique<RawClient>(server->port()));
+  std::map<int, int> answers;
+  for (auto &c : idle) answers[c->status()]++;
+  EXPECT_GE(answers[503], 4);
+  EXPECT_EQ(answers[408] + answers[503], 20);
+
+  for (int i = 0; i < 8; ++i) slow[size_t(i)] = std::make_unique<RawClient>(server->port());
+  EventReader unread(server->port());
+  EXPECT_TRUE(unread.waitFor("event: hello")) << unread.text();
+  state.end("SIGINT");
+  auto stopped = std::async(std::launch::async, [&] { server->stop(); });
+  EXPECT_EQ(stopped.wait_for(10s), std::future_status::ready) << "clients kept the server from stopping";
+  feeding = false;
+  feeder.join();
+}
+
+TEST_F(ServeTest, FiftyEventStreamsGetTheirAnswersAndLeaveStateAnswered) {
+  std::vector<std::unique_ptr<RawClient>> pages;
+  for (int i = 0; i < 50; ++i) {
+    pages.push_back(std::make_unique<RawClient>(server->port()));
+    pages.back()->send("GET /events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->port()) +
+                       "\r\n\r\n");
+  }
+  // Told to try again while the refused ones still count, it gets its answer.
+  int status = 503;
+  for (int tries = 0; status == 503 && tries < 50; ++tries) {
+    auto state = client->Get("/state");
+    status = state ? state->status : 0;
+    if (status == 503) std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_EQ(status, 200) << "the refused streams took the server";
+  std::map<int, int> answers;
+  for (auto &page : pages) answers[page->status()]++;
+  EXPECT_EQ(answers, (std::map<int, int>{{200, 2}, {503, 48}}));
 }
 
 TEST(LiveStateConsole, KeepsWholeLinesAndTellsALatePageOfTheCut) {
