@@ -99,8 +99,8 @@ int main(int argc, char **argv) {
   pvrsim::CommandLine commandLine;
   std::string error, frames, screenshot, repo, repoPort = std::to_string(kDefaultRepoPort);
   std::optional<int> servePort;
-  if (!takeScreenOptions(args, frames, screenshot, repo, repoPort, error) || !takeServeOption(args, servePort, error) ||
-      !pvrsim::parseCommandLine(args, commandLine, error)) {
+  if (!takeScreenOptions(args, frames, screenshot, repo, repoPort, error) ||
+      !takeServeOption(args, servePort, error) || !pvrsim::parseCommandLine(args, commandLine, error)) {
     std::fprintf(stderr, "pvrsim: %s\nTry 'pvrsim --help'.\n", error.c_str());
     return 2;
   }
@@ -117,7 +117,8 @@ int main(int argc, char **argv) {
   std::unique_ptr<pvrsim::serve::RepoServer> repoServer;
   if (!repo.empty()) {
     if (!allDigits(repoPort) || repoPort.size() > 5 || std::stoi(repoPort) > 65535) {
-      std::fprintf(stderr, "pvrsim: --repo-port: \"%s\" is not a port number (0 to 65535)\n", repoPort.c_str());
+      std::fprintf(stderr, "pvrsim: --repo-port: \"%s\" is not a port number (0 to 65535)\n",
+                   repoPort.c_str());
       return 2;
     }
     repoServer = std::make_unique<pvrsim::serve::RepoServer>(repo, 100000, 24 * 3600, std::stoi(repoPort));

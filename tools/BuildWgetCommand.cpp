@@ -21,7 +21,8 @@ bool BuildWgetCommand(const char *url, const char *outFile, const char *statusFi
   bool present = url != nullptr && url[0] != '\0' && outFile != nullptr && outFile[0] != '\0' &&
                  statusFile != nullptr && statusFile[0] != '\0' && pidFile != nullptr && pidFile[0] != '\0';
   if (command != nullptr && commandSize > 0 && present && ShellQuote(url, quotedUrl, sizeof quotedUrl) &&
-      ShellQuote(outFile, quotedOut, sizeof quotedOut) && ShellQuote(statusFile, quotedStatus, sizeof quotedStatus) &&
+      ShellQuote(outFile, quotedOut, sizeof quotedOut) &&
+      ShellQuote(statusFile, quotedStatus, sizeof quotedStatus) &&
       ShellQuote(pidFile, quotedPid, sizeof quotedPid)) {
     int length = snprintf(command, commandSize,
                           "( %s -q -O %s %s & echo $! > %s; wait $!; echo $? > %s ) > /dev/null 2>&1 &",

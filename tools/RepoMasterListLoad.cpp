@@ -107,7 +107,8 @@ static const char *ReadEntries(tByteReader *r, tRepoMasterList *list, char *text
   return RepoMasterListCheck(list, text, textSize);
 }
 
-bool RepoMasterListParse(const byte *data, dword size, tRepoMasterList *list, char *reason, dword reasonSize) {
+bool RepoMasterListParse(const byte *data, dword size, tRepoMasterList *list, char *reason,
+                         dword reasonSize) {
   CallTraceEnter("RepoMasterListParse");
   char text[64] = "";
   const char *problem = "no list";

@@ -12,7 +12,8 @@ bool RepoMasterListBuild(const tRepoMasterList *list, byte **data, dword *size) 
   if (size != nullptr) *size = 0;
   char reason[64];
   if (list != nullptr && data != nullptr && size != nullptr && list->NrOfEntries >= 0 &&
-      list->NrOfEntries <= REPO_MASTERLIST_MAX_ENTRIES && (list->Entries != nullptr || list->NrOfEntries == 0) &&
+      list->NrOfEntries <= REPO_MASTERLIST_MAX_ENTRIES &&
+      (list->Entries != nullptr || list->NrOfEntries == 0) &&
       RepoMasterListCheck(list, reason, sizeof reason) == nullptr) {
     tByteWriter w;
     WriterInit(&w);

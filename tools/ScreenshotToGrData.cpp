@@ -28,11 +28,13 @@ static bool PacketsComplete(const byte *packets, dword size, dword pixels) {
 bool ScreenshotToGrData(const byte *data, dword size, TYPE_GrData *gd) {
   if (gd == nullptr) return false;
   memset(gd, 0, sizeof *gd);
-  if (data == nullptr || size < SCREENSHOT_HEADER_SIZE || memcmp(data, SCREENSHOT_MAGIC, 4) != 0) return false;
+  if (data == nullptr || size < SCREENSHOT_HEADER_SIZE || memcmp(data, SCREENSHOT_MAGIC, 4) != 0)
+    return false;
   dword width = (dword)data[4] | (dword)data[5] << 8;
   dword height = (dword)data[6] | (dword)data[7] << 8;
   if (width == 0 || height == 0 || width > MaxWidth || height > MaxHeight) return false;
-  if (!PacketsComplete(data + SCREENSHOT_HEADER_SIZE, size - SCREENSHOT_HEADER_SIZE, width * height)) return false;
+  if (!PacketsComplete(data + SCREENSHOT_HEADER_SIZE, size - SCREENSHOT_HEADER_SIZE, width * height))
+    return false;
   gd->version = 1;
   gd->dataFormat = 1;
   gd->compessMethod = 2;

@@ -34,8 +34,7 @@ bool TAPCacheSave(void) {
   for (int i = 0; complete && i < TAPCacheSize && TAPCache != nullptr; i++) {
     const tTAPCache *e = &TAPCache[i];
     if (e->MasterList == nullptr) {
-      LogVantero("Failed to write the cache for TAP %8.8x because MasterList == NULL\n",
-                 (unsigned)e->TAPID);
+      LogVantero("Failed to write the cache for TAP %8.8x because MasterList == NULL\n", (unsigned)e->TAPID);
       complete = false;
     } else if (e->Version == nullptr) {
       LogVantero("Failed to write the cache for TAP %8.8x because Version == NULL\n", (unsigned)e->TAPID);

@@ -101,7 +101,8 @@ void TAPsOnBoardFind(void) {
     TableOverflowed = false;
     if (HDD_ChangeDir("/ProgramFiles")) {
       // A TAP file the manager keeps in its settings folder is not installed.
-      FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile, crcBuffer);
+      FolderWalkFiles("/ProgramFiles", "tap", VANTERO_SETTINGS_DIR, KALIB_PATH_MAX - 1, ScanTAPFile,
+                      crcBuffer);
       // Entries of TAPs the walk did not find leave, so that a damaged
       // inventory full of strangers cannot keep real TAPs out for good;
       // TAPs skipped for want of room are looked for once more.

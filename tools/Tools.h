@@ -493,7 +493,6 @@ dword InputBox_EventHandler(word *event, dword *param1, dword *param2);
 #define ALPHA_PASSWORDS_MAX 100
 void AlphaPasswordAdd(int64 Password);
 
-
 /* ======================================================================
  * Package repository: the master list, addresses and the wget command
  *

@@ -54,7 +54,6 @@ void *ReaderAllocate(tByteReader *r, dword count, dword itemSize);
 typedef enum { RF_Ok = 0, RF_Missing, RF_Empty, RF_TooLarge, RF_ReadError, RF_NoMemory } tReadFileResult;
 tReadFileResult ReadWholeFile(const char *fileName, byte **data, dword *size);
 
-
 // ---- writing -------------------------------------------------------------
 typedef struct {
   byte *Data;

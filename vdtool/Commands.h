@@ -15,7 +15,8 @@ int DumpCommand(const std::string &file, const std::string &kind);
 int MakeVpdCommand(const std::string &jsonFile, const std::string &outFile);
 int CrcCommand(const std::vector<std::string> &files);
 // time: "" (now, UTC) or "YYYY-MM-DD HH:MM:SS", the VPDTimeStamp of what changed.
-int PublishCommand(const std::vector<std::string> &jsonFiles, const std::string &outDir, const std::string &time);
+int PublishCommand(const std::vector<std::string> &jsonFiles, const std::string &outDir,
+                   const std::string &time);
 
 // The kinds of file that dump knows, for --kind and the help text.
 std::vector<std::string> KindNames();

@@ -26,9 +26,9 @@ int CrcCommand(const std::vector<std::string> &files) {
     if (ec || !std::filesystem::is_regular_file(target, ec)) {
       bool link = std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec));
       std::fprintf(stderr, "vdtool: %s: %s\n", file.c_str(),
-                   link                                 ? "a link that leads to no regular file"
+                   link                                ? "a link that leads to no regular file"
                    : std::filesystem::exists(file, ec) ? "not a regular file"
-                                                        : "no such file");
+                                                       : "no such file");
       status = ES_FileProblem;
       continue;
     }

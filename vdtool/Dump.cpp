@@ -160,8 +160,8 @@ const tKind Kinds[] = {
     {"inventory", "the on-board TAP inventory (TAPOnBoard.bin)", InventoryByName, InventoryByContent,
      TOB_FILE_NAME, LoadInventory},
     {"cache", "the TAP cache (TAPCache.bin)", CacheByName, CacheByContent, TAPCACHE_FILE_NAME, LoadCache},
-    {"masterlist", "a repository's master list (" REPO_MASTERLIST_NAME ")", MasterListByName, MasterListByContent,
-     REPO_MASTERLIST_NAME, LoadMasterList},
+    {"masterlist", "a repository's master list (" REPO_MASTERLIST_NAME ")", MasterListByName,
+     MasterListByContent, REPO_MASTERLIST_NAME, LoadMasterList},
     {"settings", "the manager's settings (Vantero.settings)", SettingsByName, SettingsByContent,
      SETTINGS_FILE_NAME, LoadSettings},
 };

@@ -52,7 +52,8 @@ JsonFields::JsonFields(const Json &object, const std::string &path, std::initial
   for (const auto &item : object.items()) {
     bool known = false;
     // A text may come with its exact bytes beside it ("<key>Bytes").
-    for (const char *key : keys) known = known || item.key() == key || item.key() == std::string(key) + "Bytes";
+    for (const char *key : keys)
+      known = known || item.key() == key || item.key() == std::string(key) + "Bytes";
     if (!known) throw InputError(where(item.key().c_str()) + ": unknown key");
   }
 }

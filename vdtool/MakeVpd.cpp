@@ -29,8 +29,10 @@ int JsonDepth(const std::string &text) {
   for (size_t i = 0; i < text.size(); i++) {
     char c = text[i];
     if (inString) {
-      if (c == '\\') i++;
-      else if (c == '"') inString = false;
+      if (c == '\\')
+        i++;
+      else if (c == '"')
+        inString = false;
     } else if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {

@@ -101,8 +101,10 @@ std::string ScreenshotFromPng(const std::string &path) {
 void CheckScreenshot(Package &p, const fs::path &folder) {
   tVPD &vpd = p.vpd;
   std::string name = vpd.ScreenShotFile != nullptr ? vpd.ScreenShotFile : "";
-  if (vpd.Screenshot == nullptr && name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".png") == 0) {
-    if (!SafeName(name)) throw Refusal("ScreenShotFile: a file name without \"/\" or \"..\", got \"" + name + "\"");
+  if (vpd.Screenshot == nullptr && name.size() > 4 &&
+      strcasecmp(name.c_str() + name.size() - 4, ".png") == 0) {
+    if (!SafeName(name))
+      throw Refusal("ScreenShotFile: a file name without \"/\" or \"..\", got \"" + name + "\"");
     std::string shot = ScreenshotFromPng((folder / name).string());
     vpd.Screenshot = static_cast<byte *>(TAP_MemAlloc(shot.size()));
     memcpy(vpd.Screenshot, shot.data(), shot.size());
@@ -125,7 +127,8 @@ void CheckVersion(Package &p, tVPDVersion &v, const fs::path &folder, const std:
     tVPDFiles &f = v.Files[i];
     std::string place = where + ".Files[" + std::to_string(i) + "]";
     std::string name = f.FileName != nullptr ? f.FileName : "";
-    if (!SafeName(name)) throw Refusal(place + ".FileName: a name without \"/\" or \"..\", got \"" + name + "\"");
+    if (!SafeName(name))
+      throw Refusal(place + ".FileName: a name without \"/\" or \"..\", got \"" + name + "\"");
     std::string path = f.DefaultPath != nullptr ? f.DefaultPath : "";
     if (path.find("/..") != std::string::npos || path.find("/./") != std::string::npos)
       throw Refusal(place + ".DefaultPath: must lie below /mnt/hd/ProgramFiles, got \"" + path + "\"");
@@ -261,13 +264,15 @@ bool WriteRepository(std::vector<Package> &packages, const fs::path &out, tRepoM
     for (const auto &[source, target] : p.copies) {
       std::string path = (out / target).string();
       std::string bytes = ReadFile(source);
-      if (ReadFile(path) != bytes && !WriteFileAtomically(path, bytes, error)) return Fail(p.jsonFile, error), false;
+      if (ReadFile(path) != bytes && !WriteFileAtomically(path, bytes, error))
+        return Fail(p.jsonFile, error), false;
     }
     std::string path = (out / p.vpdName).string();
     bool changed = ReadFile(path) != p.vpdBytes || RepoMasterListFind(&list, p.vpd.TAPID) < 0;
     if (changed && !WriteFileAtomically(path, p.vpdBytes, error)) return Fail(p.jsonFile, error), false;
     UpdateEntry(list, p, changed, now);
-    std::printf("vdtool: %s: %s %s\n", p.jsonFile.c_str(), changed ? "published" : "unchanged", p.vpdName.c_str());
+    std::printf("vdtool: %s: %s %s\n", p.jsonFile.c_str(), changed ? "published" : "unchanged",
+                p.vpdName.c_str());
   }
   byte *data = nullptr;
   dword size = 0;
@@ -282,7 +287,8 @@ bool WriteRepository(std::vector<Package> &packages, const fs::path &out, tRepoM
 
 }  // namespace
 
-int PublishCommand(const std::vector<std::string> &jsonFiles, const std::string &outDir, const std::string &time) {
+int PublishCommand(const std::vector<std::string> &jsonFiles, const std::string &outDir,
+                   const std::string &time) {
   BoxHarness box;
   std::string error;
   if (!box.ready(error)) return Fail(outDir, error);

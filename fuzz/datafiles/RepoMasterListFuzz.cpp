@@ -31,12 +31,14 @@ void CheckEntries(const tRepoMasterList &list) {
 
 bool SameEntries(const tRepoMasterList &a, const tRepoMasterList &b) {
   if (a.NrOfEntries != b.NrOfEntries) return false;
-  auto same = [](const char *x, const char *y) { return (x == nullptr ? "" : x) == std::string(y == nullptr ? "" : y); };
+  auto same = [](const char *x, const char *y) {
+    return (x == nullptr ? "" : x) == std::string(y == nullptr ? "" : y);
+  };
   for (int i = 0; i < a.NrOfEntries; i++) {
     const tMasterList &x = a.Entries[i], &y = b.Entries[i];
-    if (x.TAPID != y.TAPID || !same(x.VPDURL, y.VPDURL) || !same(x.Name, y.Name) || !same(x.Author, y.Author) ||
-        x.TopfieldEuropeTimeStamp != y.TopfieldEuropeTimeStamp || x.Category != y.Category ||
-        x.VPDTimeStamp != y.VPDTimeStamp)
+    if (x.TAPID != y.TAPID || !same(x.VPDURL, y.VPDURL) || !same(x.Name, y.Name) ||
+        !same(x.Author, y.Author) || x.TopfieldEuropeTimeStamp != y.TopfieldEuropeTimeStamp ||
+        x.Category != y.Category || x.VPDTimeStamp != y.VPDTimeStamp)
       return false;
   }
   return true;

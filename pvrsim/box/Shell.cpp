@@ -137,8 +137,8 @@ class CommandStreams {
 // download, "wait"), to go on in a later tick.
 class Interpreter {
  public:
-  Interpreter(std::shared_ptr<const std::vector<shell::ListItem>> items, std::vector<shell::Redirection> inherited,
-              int lastJob)
+  Interpreter(std::shared_ptr<const std::vector<shell::ListItem>> items,
+              std::vector<shell::Redirection> inherited, int lastJob)
       : lastJob_(lastJob) {
     frames_.push_back({std::move(items), 0, std::move(inherited)});
   }
@@ -166,7 +166,8 @@ class Interpreter {
   void startJob(Frame &frame);
   void enterGroup(const shell::SimpleCommand &command, const std::vector<shell::Redirection> &inherited);
   void runSimple(const shell::SimpleCommand &command, const std::vector<shell::Redirection> &inherited);
-  int builtin(const std::string &name, const std::vector<std::string> &args, shell::CommandIo &io, bool &handled);
+  int builtin(const std::string &name, const std::vector<std::string> &args, shell::CommandIo &io,
+              bool &handled);
   std::string expand(const std::string &word) const;
 
   std::vector<Frame> frames_;
@@ -243,7 +244,8 @@ void Interpreter::startJob(Frame &frame) {
 
 // A sub-shell's redirections hold for all of it: a file it truncates is
 // truncated once, on entry, and appended to by the commands inside.
-void Interpreter::enterGroup(const shell::SimpleCommand &command, const std::vector<shell::Redirection> &inherited) {
+void Interpreter::enterGroup(const shell::SimpleCommand &command,
+                             const std::vector<shell::Redirection> &inherited) {
   std::vector<shell::Redirection> all = inherited;
   for (shell::Redirection r : command.redirections) {
     if (r.kind == shell::Redirection::Kind::Truncate) {
@@ -309,7 +311,8 @@ bool Interpreter::run(bool synchronous) {
   return !waitsFor(synchronous);
 }
 
-void Interpreter::runSimple(const shell::SimpleCommand &command, const std::vector<shell::Redirection> &inherited) {
+void Interpreter::runSimple(const shell::SimpleCommand &command,
+                            const std::vector<shell::Redirection> &inherited) {
   auto log = std::make_shared<LogOutput>();
   auto streams = std::make_shared<CommandStreams>(*log);
   std::vector<shell::Redirection> redirections = inherited;
@@ -333,8 +336,10 @@ void Interpreter::runSimple(const shell::SimpleCommand &command, const std::vect
   status_ = builtin(words[0], args, io, handled);
   if (handled) return;
   if (shell::isWgetProgram(words[0])) {
-    download_ = shell::startWget(args, io, std::make_shared<std::pair<std::shared_ptr<LogOutput>,
-                                                                      std::shared_ptr<CommandStreams>>>(log, streams));
+    download_ = shell::startWget(
+        args, io,
+        std::make_shared<std::pair<std::shared_ptr<LogOutput>, std::shared_ptr<CommandStreams>>>(log,
+                                                                                                 streams));
     status_ = 0;
     return;
   }

@@ -102,7 +102,8 @@ bool isWgetProgram(const std::string &word);
 // Starts wget with its arguments.  io stays valid as long as keep is held.
 // The result may already be finished (a usage error, a refused connection,
 // an HTTP error, --spider).
-std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io, std::shared_ptr<void> keep);
+std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io,
+                                    std::shared_ptr<void> keep);
 
 // A path as the shell's commands see it: relative names are taken from the
 // root, and nothing outside the disk folder, the canned files, the console

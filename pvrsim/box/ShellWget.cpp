@@ -68,7 +68,8 @@ bool parseRequest(const std::vector<std::string> &args, Request &r, std::string 
       r.url = a;
     }
   }
-  if (r.url.empty()) error = "BusyBox v1.35.0 multi-call binary.\n\nUsage: wget [-cqS] [--spider] [-O FILE] [-U AGENT] URL...";
+  if (r.url.empty())
+    error = "BusyBox v1.35.0 multi-call binary.\n\nUsage: wget [-cqS] [--spider] [-O FILE] [-U AGENT] URL...";
   return !r.url.empty();
 }
 
@@ -84,7 +85,8 @@ bool parseUrl(const std::string &text, Url &url, std::string &error) {
   url.path = slash == std::string::npos ? "/" : rest.substr(slash);
   size_t colon = hostPort.rfind(':');
   url.host = hostPort.substr(0, colon);
-  if (colon != std::string::npos) url.port = static_cast<int>(std::strtol(hostPort.c_str() + colon + 1, nullptr, 10));
+  if (colon != std::string::npos)
+    url.port = static_cast<int>(std::strtol(hostPort.c_str() + colon + 1, nullptr, 10));
   if (url.host.empty() || url.port <= 0 || url.port > 65535) {
     error = "wget: bad address '" + hostPort + "'";
     return false;
@@ -120,7 +122,9 @@ void parseHead(const std::string &head, Response &r) {
   r.statusLine = head.substr(0, lineEnd);
   r.headers = lineEnd == std::string::npos ? "" : head.substr(lineEnd + 2);
   size_t space = r.statusLine.find(' ');
-  r.code = space == std::string::npos ? 0 : static_cast<int>(std::strtol(r.statusLine.c_str() + space + 1, nullptr, 10));
+  r.code = space == std::string::npos
+               ? 0
+               : static_cast<int>(std::strtol(r.statusLine.c_str() + space + 1, nullptr, 10));
   for (size_t pos = 0; pos < r.headers.size();) {
     size_t end = r.headers.find("\r\n", pos);
     if (end == std::string::npos) end = r.headers.size();
@@ -149,7 +153,8 @@ bool fetch(const Url &url, const Request &request, uint64_t from, Response &resp
     return false;
   }
   std::string get = (request.spider ? "HEAD " : "GET ") + url.path + " HTTP/1.1\r\nHost: " + url.host + ":" +
-                    std::to_string(url.port) + "\r\nUser-Agent: " + request.agent + "\r\nConnection: close\r\n";
+                    std::to_string(url.port) + "\r\nUser-Agent: " + request.agent +
+                    "\r\nConnection: close\r\n";
   if (from > 0) get += "Range: bytes=" + std::to_string(from) + "-\r\n";
   std::string data;
   if (sendAll(fd, get + "\r\n")) {
@@ -176,8 +181,11 @@ int openOutput(const std::string &name, bool append, std::string &error) {
   detail::RoutedPath routed = routeShellPath(name);
   int fd = -1;
   if (routed.route == detail::Route::Disk && separateBeforeWrite(routed.hostPath, append))
-    fd = ::open(routed.hostPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
-  if (fd < 0) error = "wget: can't open '" + name + "': " + std::strerror(routed.route == detail::Route::Disk ? errno : EACCES);
+    fd =
+        ::open(routed.hostPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+  if (fd < 0)
+    error = "wget: can't open '" + name +
+            "': " + std::strerror(routed.route == detail::Route::Disk ? errno : EACCES);
   return fd;
 }
 
@@ -199,7 +207,8 @@ class WgetRun : public Download {
   void advance() override { deliver(config().network.bytesPerTick); }
   void finishNow() override {
     deliver(response_.body.size());
-    if (!finished_) fail("wget: the server stopped sending; this wget has no time-out and would wait for ever");
+    if (!finished_)
+      fail("wget: the server stopped sending; this wget has no time-out and would wait for ever");
   }
   void abort(int signal) override { end(128 + signal); }
 
@@ -304,10 +313,12 @@ bool isWgetProgram(const std::string &word) {
   if (slash == std::string::npos) return false;  // the box's PATH holds no wget
   detail::RoutedPath routed = routeShellPath(word);
   struct stat st;
-  return routed.route == detail::Route::Disk && ::stat(routed.hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return routed.route == detail::Route::Disk && ::stat(routed.hostPath.c_str(), &st) == 0 &&
+         S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io, std::shared_ptr<void> keep) {
+std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io,
+                                    std::shared_ptr<void> keep) {
   auto run = std::make_unique<WgetRun>(io, std::move(keep));
   run->start(args);
   return run;

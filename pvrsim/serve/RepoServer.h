@@ -28,7 +28,8 @@ class RepoServer {
       : folder_(std::move(folder)), maxRequests_(maxRequests) {
     server_.set_keep_alive_max_count(1);
     server_.Get(R"(/(.*))", [this](const httplib::Request &req, httplib::Response &res) { serve(req, res); });
-    port_ = port == 0 ? server_.bind_to_any_port("127.0.0.1") : (server_.bind_to_port("127.0.0.1", port) ? port : -1);
+    port_ = port == 0 ? server_.bind_to_any_port("127.0.0.1")
+                      : (server_.bind_to_port("127.0.0.1", port) ? port : -1);
     // Bound already: a connection made before listening starts waits in the backlog.
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);

@@ -52,7 +52,8 @@ TEST_F(ShellWgetTest, ExitCodesMessagesAndFilesAsBusyboxHasThem) {
       {"a file", get("-O /mnt/hd/out " + list), net(), 0, 10000, ""},
       {"not on the server", get("-O /mnt/hd/out " + repo->url() + "/none"), net(), 1, -1,
        "wget: server returned error: HTTP/1.1 404 Not Found\n"},
-      {"another host", get("-O /mnt/hd/out http://example.com/x"), net(), 1, -1, "wget: bad address 'example.com'\n"},
+      {"another host", get("-O /mnt/hd/out http://example.com/x"), net(), 1, -1,
+       "wget: bad address 'example.com'\n"},
       {"another address", get("-O /mnt/hd/out http://10.0.0.1/x"), net(), 1, -1,
        "wget: can't connect to remote host (10.0.0.1): Network is unreachable\n"},
       {"the cable pulled", get("-O /mnt/hd/out " + list), net(true), 1, -1,
@@ -71,7 +72,8 @@ TEST_F(ShellWgetTest, ExitCodesMessagesAndFilesAsBusyboxHasThem) {
     reconfigure();
     EXPECT_EQ(c.status << 8, system(c.command.c_str())) << c.what;
     std::error_code ec;
-    EXPECT_EQ(c.fileSize, std::filesystem::exists(disk("out")) ? (long long)std::filesystem::file_size(disk("out")) : -1)
+    EXPECT_EQ(c.fileSize,
+              std::filesystem::exists(disk("out")) ? (long long)std::filesystem::file_size(disk("out")) : -1)
         << c.what;
     std::string log = shellLog();
     EXPECT_EQ(c.message, log.substr(log.find('\n') + 1, log.rfind("[status") - log.find('\n') - 1)) << c.what;
@@ -88,7 +90,7 @@ TEST_F(ShellWgetTest, TheManagersBackgroundDownloadMovesOnPerTickAndEndsByKill) 
   struct Case {
     const char *what;
     std::optional<uint64_t> stallAfter;
-    int ticks;         // advanced before the kill (none when the download ends)
+    int ticks;  // advanced before the kill (none when the download ends)
     const char *status;
     size_t size;
   } cases[] = {
@@ -101,8 +103,8 @@ TEST_F(ShellWgetTest, TheManagersBackgroundDownloadMovesOnPerTickAndEndsByKill) 
     config_.network.stallAfter = c.stallAfter;
     reconfigure();
     char command[1024];
-    ASSERT_TRUE(BuildWgetCommand((repo->url() + "/list.bin").c_str(), "/mnt/hd/o", "/mnt/hd/st", "/mnt/hd/pid",
-                                 command, sizeof command));
+    ASSERT_TRUE(BuildWgetCommand((repo->url() + "/list.bin").c_str(), "/mnt/hd/o", "/mnt/hd/st",
+                                 "/mnt/hd/pid", command, sizeof command));
     ASSERT_EQ(0, system(command)) << shellLog();
     EXPECT_FALSE(std::filesystem::exists(disk("st"))) << c.what << ": system() does not wait";
     int pid = std::atoi(readHostFile(disk("pid")).c_str());

@@ -120,8 +120,8 @@ TEST_F(InventoryTest, ScansFindNewUpdatedMovedAndVanishedTapsAndRecomputeOnlyCha
 // TAPs in a folder whose path passes 200 characters get their own CRC, and
 // an inventory full of TAPs no longer on the disk makes room for real ones.
 TEST_F(InventoryTest, DeepFoldersGetTheirCRCAndVanishedEntriesMakeRoom) {
-  const std::string deep = "/ProgramFiles/" + std::string(70, 'd') + "/" + std::string(70, 'e') + "/" +
-                           std::string(70, 'f');
+  const std::string deep =
+      "/ProgramFiles/" + std::string(70, 'd') + "/" + std::string(70, 'e') + "/" + std::string(70, 'f');
   putTap(deep + "/X.tap", 0x11, "x");
   putTap(deep + "/Y.tap", 0x22, "y");
   putTap("/ProgramFiles/A.tap", 0xA1);

@@ -32,7 +32,8 @@ TEST_F(RepositoryTest, SaveWritesTheImageAndLoadGivesEveryFieldBack) {
   entries[0].TopfieldEuropeTimeStamp = 7, entries[0].Category = 3, entries[0].VPDTimeStamp = 0x1234;
   tRepoMasterList list = {2, entries};
   ASSERT_TRUE(RepoMasterListSave(&list, "ML.vml"));
-  Bytes expected = header(2).dw(0x5C3E1A20).str("5C3E1A20.vpd").str("Vantero").str("Kalib").dws({7, 3, 0x1234});
+  Bytes expected =
+      header(2).dw(0x5C3E1A20).str("5C3E1A20.vpd").str("Vantero").str("Kalib").dws({7, 3, 0x1234});
   expected.dw(0x11).str("http://x/11.vpd").str("").str("").dws({0, 0, 0});
   EXPECT_EQ(listImage(expected), getSetting("ML.vml"));
 
@@ -62,12 +63,14 @@ TEST_F(RepositoryTest, DamagedListsAreRejectedWholeWithTheirReason) {
       {"other magic", listImage(Bytes().str("VPDDB").dws({1, 0})), "not a master list"},
       {"version 2", listImage(Bytes().str("VMLDB").dws({2, 0})), "unknown version"},
       {"a changed byte", flipped, "bad checksum"},
-      {"two entries for one TAP", listImage(entry(entry(header(2), 9, "a"), 9, "b")), "two entries for TAP 00000009"},
+      {"two entries for one TAP", listImage(entry(entry(header(2), 9, "a"), 9, "b")),
+       "two entries for TAP 00000009"},
       {"TAP ID 0", listImage(entry(header(1), 0, "a")), "an entry without TAP ID"},
       {"no VPDURL", listImage(entry(header(1), 5, "")), "bad VPDURL for TAP 00000005"},
       {"VPDURL with a blank", listImage(entry(header(1), 5, "a b")), "bad VPDURL for TAP 00000005"},
       {"VPDURL with a line end", listImage(entry(header(1), 5, "a\nrm")), "bad VPDURL for TAP 00000005"},
-      {"count beyond the bytes", listImage(entry(header(3), 1, "a")), "cut short or a count beyond its bytes"},
+      {"count beyond the bytes", listImage(entry(header(3), 1, "a")),
+       "cut short or a count beyond its bytes"},
       {"bytes after the list", listImage(entry(header(1), 1, "a").dw(0)), "bytes after the last entry"},
       {"count over the limit", listImage(header(10001).raw(std::string(10001 * 28, '\0'))),
        "cut short or a count beyond its bytes"},
@@ -83,8 +86,8 @@ TEST_F(RepositoryTest, DamagedListsAreRejectedWholeWithTheirReason) {
   }
   for (size_t cut = 0; cut < good.size(); cut++) {
     tRepoMasterList list = {};
-    EXPECT_FALSE(RepoMasterListParse(reinterpret_cast<const byte *>(good.data()), static_cast<dword>(cut), &list,
-                                     nullptr, 0))
+    EXPECT_FALSE(RepoMasterListParse(reinterpret_cast<const byte *>(good.data()), static_cast<dword>(cut),
+                                     &list, nullptr, 0))
         << "cut at " << cut;
   }
 }
@@ -124,9 +127,11 @@ TEST(RepoBuildURLTest, RelativeNamesJoinTheRepositoryAndAbsoluteOnesStay) {
 TEST(BuildWgetCommandTest, EveryArgumentIsQuotedAndTooSmallABufferGivesNothing) {
   const char *out = "/mnt/hd/S/o.tmp";
   char command[512];
-  ASSERT_TRUE(BuildWgetCommand("http://h/a'b;rm -rf x", out, "/mnt/hd/S/st", "/mnt/hd/S/pid", command, sizeof command));
+  ASSERT_TRUE(BuildWgetCommand("http://h/a'b;rm -rf x", out, "/mnt/hd/S/st", "/mnt/hd/S/pid", command,
+                               sizeof command));
   EXPECT_STREQ(
-      "( /mnt/hd/ProgramFiles/wget -q -O '/mnt/hd/S/o.tmp' 'http://h/a'\\''b;rm -rf x' & echo $! > '/mnt/hd/S/pid'; "
+      "( /mnt/hd/ProgramFiles/wget -q -O '/mnt/hd/S/o.tmp' 'http://h/a'\\''b;rm -rf x' & echo $! > "
+      "'/mnt/hd/S/pid'; "
       "wait $!; echo $? > '/mnt/hd/S/st' ) > /dev/null 2>&1 &",
       command);
   size_t length = strlen(command);

@@ -312,7 +312,8 @@ TEST_F(SettingsTest, AFileThatCannotBeReadOrKeptIsNeverWrittenOver) {
   for (const auto &c : cases) {
     fs::remove_all(disk(SettingsDir));
     makeFolder(SettingsDir);
-    c.image.empty() ? makeFolder(SettingsDir + "/" + SettingsFile + "/inside") : putSetting(SettingsFile, c.image);
+    c.image.empty() ? makeFolder(SettingsDir + "/" + SettingsFile + "/inside")
+                    : putSetting(SettingsFile, c.image);
     for (int copy = 1; c.copyName != nullptr && copy <= 9; copy++)
       makeFolder(SettingsDir + "/" + c.copyName + (copy > 1 ? "." + std::to_string(copy) : "") + "/x");
     EXPECT_FALSE(SettingsLoad()) << c.what;

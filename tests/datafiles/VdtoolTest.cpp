@@ -258,7 +258,8 @@ TEST_F(VdtoolTest, MixedEncodingsAreDumpedAsTheBoxShowsThem) {
   EXPECT_EQ(json("caf\u00e9 \u00e9t\u00e9"), j["TAPName"]);
   std::ofstream(root + "/mixed.json") << j.dump();
   ASSERT_EQ(0, vdtool("make-vpd mixed.json again.vpd").status);
-  EXPECT_TRUE(getSetting("5C3E1A21.vpd") == readHostFile(root + "/again.vpd")) << "other bytes than the box's";
+  EXPECT_TRUE(getSetting("5C3E1A21.vpd") == readHostFile(root + "/again.vpd"))
+      << "other bytes than the box's";
 }
 
 TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
@@ -267,7 +268,8 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   writeFile("/in/unknown.bin", "what is this?");
   writeFile("/in/nine", "123456789");
   writeFile("/in/bad.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/Other"}]}]})");
-  writeFile("/in/up.json", R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/ProgramFiles/../../etc"}]}]})");
+  writeFile("/in/up.json",
+            R"({"Versions": [{"Files": [{"DefaultPath": "/mnt/hd/ProgramFiles/../../etc"}]}]})");
   writeFile("/in/deep.json", std::string(100000, '[') + std::string(100000, ']'));
   writeFile("/in/nul.json", R"({"TAPName": "a\u0000b"})");
   writeFile("/in/long.json", "{\"URL\": \"" + std::string((1 << 20) + 1, 'u') + "\"}");
@@ -328,10 +330,10 @@ TEST_F(VdtoolTest, ProblemsNameTheFileAndTheProblem) {
   EXPECT_NE(std::string::npos, help.out.find("make-vpd JSON OUT"));
 }
 
-
 // A package of one version with one file "A.tap" below RootDir "A"; extra
 // JSON goes into the version's first file record.
-std::string publishJson(const std::string &id, const std::string &version, const std::string &fileExtra = "") {
+std::string publishJson(const std::string &id, const std::string &version,
+                        const std::string &fileExtra = "") {
   return R"({"TAPID": ")" + id + R"(", "TAPName": "A", "Versions": [{"Version": ")" + version +
          R"(", "RootDir": "A", "Files": [{"FileName": "A.tap", "DefaultPath": "/mnt/hd/ProgramFiles")" +
          fileExtra + "}]}]}";
@@ -376,7 +378,8 @@ TEST_F(VdtoolTest, PublishRefusesBadPackagesAndWritesNothing) {
       {publishJson("0x01", "1", R"(, "FileName": "../A.tap")"),
        "Versions[0].Files[0].FileName: a name without \"/\" or \"..\", got \"../A.tap\""},
       {publishJson("0x01", "1", R"(, "DefaultPath": "/mnt/hd/ProgramFiles/../x")"),
-       "Versions[0].Files[0].DefaultPath: must lie below /mnt/hd/ProgramFiles, got \"/mnt/hd/ProgramFiles/../x\""},
+       "Versions[0].Files[0].DefaultPath: must lie below /mnt/hd/ProgramFiles, got "
+       "\"/mnt/hd/ProgramFiles/../x\""},
       {publishJson("0x01", "1", R"(, "DefaultPath": "/mnt/hd/Other")"),
        "Versions[0].Files[0].DefaultPath: must be \"/mnt/hd/ProgramFiles\" or a folder below it"},
       {twoVersions, "Versions[1].Version: \"1\" is listed twice"},

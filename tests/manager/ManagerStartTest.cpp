@@ -121,9 +121,9 @@ TEST_F(ManagerStartTest, EveryPackageFileWithTheCachesNameIsAddedAndNoOther) {
     int junkFiles;     // files before it that are no packages
     bool added;
   } cases[] = {
-    {"standard name behind 300 other files", 0xF0000001, "F0000001.vpd", 300, true},
-    {"lower-case digits", 0xABCDEF01, "abcdef01.vpd", 0, false},
-    {"upper-case extension", 0x4000000A, "4000000A.VPD", 0, false},
+      {"standard name behind 300 other files", 0xF0000001, "F0000001.vpd", 300, true},
+      {"lower-case digits", 0xABCDEF01, "abcdef01.vpd", 0, false},
+      {"upper-case extension", 0x4000000A, "4000000A.VPD", 0, false},
   };
   for (const auto &c : cases) {
     Forget();

@@ -381,9 +381,9 @@ TEST_F(TAPCacheTest, AnEntryWithoutVersionWritesNothing) {
       takeLog());
   TAPCache[0].MasterList = nullptr;
   EXPECT_FALSE(TAPCacheSave());
-  EXPECT_EQ(std::vector<std::string>(
-                {"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
-            takeLog());
+  EXPECT_EQ(
+      std::vector<std::string>({"Failed to write the cache for TAP cccc000c because MasterList == NULL\n"}),
+      takeLog());
 }
 
 // 900 versions: the first 800 examined enter the cache, each further one is
