@@ -163,8 +163,10 @@ TEST_F(ManagerStartTest, LongPackageTextsAreCutAndAFailedSaveIsShown) {
   EXPECT_EQ(60u + 40 + 126 + 127 + 1023, getSetting("Vantero.settings").size());
   EXPECT_EQ(2u * (76 + 126 + 127), getSetting("TAPCache.bin").size());
 
-  makeFolder(SettingsDir + "/Vantero.settings.tmp/x");  // no new file can take the old one's place
   ManagerMenuOpen();
+  ASSERT_EQ(MS_Dialog_NewTAPs, MenuStateStack[0]) << "the new TAP's notice comes first";
+  ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+  makeFolder(SettingsDir + "/Vantero.settings.tmp/x");  // no new file can take the old one's place
   OSDMenuSetCurrentItem(Menu[0].NrItems - 2);
   ManagerEvent(EVT_KEY, RKEY_Ok, 0);
   EXPECT_STREQ("Saved at once", Menu[1].SubTitle);
