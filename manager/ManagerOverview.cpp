@@ -2,7 +2,6 @@
 // list and every TAP on the disk without a package, in list order or
 // grouped by category or author, then the options and the password entry.
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "Graphics.h"
@@ -25,17 +24,33 @@ static const char *AuthorOf(int master) {
 
 // Sort order of two master-list indices in the grouped modes; the list
 // order decides within a group.
-static int CompareByCategory(const void *a, const void *b) {
-  int x = *(const int *)a, y = *(const int *)b;
+typedef int (*tCompareEntries)(int x, int y);
+
+static int CompareByCategory(int x, int y) {
   dword cx = Settings.MasterList[x].Category, cy = Settings.MasterList[y].Category;
   if (cx != cy) return cx < cy ? -1 : 1;
   return x - y;
 }
 
-static int CompareByAuthor(const void *a, const void *b) {
-  int x = *(const int *)a, y = *(const int *)b;
+static int CompareByAuthor(int x, int y) {
   int c = strcasecmp(AuthorOf(x), AuthorOf(y));
   return c != 0 ? c : x - y;
+}
+
+// Sorts order[0..count) by compare with a bottom-up merge sort through
+// scratch (count ints): the box's libc offers TAPs no qsort.
+static void SortEntries(int *order, int *scratch, int count, tCompareEntries compare) {
+  for (int width = 1; width < count; width *= 2) {
+    for (int lo = 0; lo < count; lo += 2 * width) {
+      int mid = lo + width < count ? lo + width : count;
+      int hi = lo + 2 * width < count ? lo + 2 * width : count;
+      int i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) scratch[k++] = compare(order[j], order[i]) < 0 ? order[j++] : order[i++];
+      while (i < mid) scratch[k++] = order[i++];
+      while (j < hi) scratch[k++] = order[j++];
+    }
+    memcpy(order, scratch, (dword)count * sizeof(int));
+  }
 }
 
 static bool SameGroup(int mode, int x, int y) {
@@ -66,7 +81,8 @@ int ManagerOverviewBuild(void) {
   // package, and the three fixed rows.
   dword rows = 2 * (dword)masters + (dword)tobs + 4;
   OverviewRows = (tOverviewRow *)TAP_MemAlloc(rows * sizeof(tOverviewRow));
-  int *order = (int *)TAP_MemAlloc(((dword)masters + 1) * sizeof(int));
+  // The entries' order and the sort's scratch space.
+  int *order = (int *)TAP_MemAlloc(2 * ((dword)masters + 1) * sizeof(int));
   if (OverviewRows == nullptr || order == nullptr) {
     TAP_MemFree(order);
     ManagerOverviewFree();
@@ -77,7 +93,9 @@ int ManagerOverviewBuild(void) {
   int mode = Settings.OverviewWindowMode;
   bool grouped = mode == OWM_Category || mode == OWM_Author;
   for (int i = 0; i < masters; i++) order[i] = i;
-  if (grouped) qsort(order, masters, sizeof(int), mode == OWM_Category ? CompareByCategory : CompareByAuthor);
+  if (grouped)
+    SortEntries(order, order + masters + 1, masters,
+                mode == OWM_Category ? CompareByCategory : CompareByAuthor);
   for (int i = 0; i < masters; i++) {
     if (grouped && (i == 0 || !SameGroup(mode, order[i - 1], order[i]))) AddRow(OR_Header, order[i]);
     AddRow(OR_TAP, order[i]);

@@ -8,6 +8,8 @@
 #ifndef KALIB_OSD_ALPHASCALE_H
 #define KALIB_OSD_ALPHASCALE_H
 
+#include <string.h>
+
 #include "Kalib.h"
 
 // v scaled by the factor with the result of a single-precision float
@@ -15,9 +17,20 @@
 // and NaN factors give 0, infinity 256.  Integer arithmetic only.
 dword AlphaScaleExact(dword value, float factor);
 
-// The 256 values AlphaScaleExact(v, factor), 255 for 256.  The table of the
-// last factor is kept and stays valid until a call with another factor.
-const byte *AlphaScaleTable(float factor);
+// The factor's IEEE single-precision bits, the key of its table.
+static inline dword AlphaFactorBits(float factor) {
+  dword bits;
+  memcpy(&bits, &factor, sizeof bits);
+  return bits;
+}
+
+// The 256 values AlphaScaleExact(v, factor), 255 for 256, of the factor
+// whose bits are factorBits (AlphaFactorBits).  The table of the last factor
+// is kept and stays valid until a call with another factor.  The factor is
+// passed as its bits: code built for soft-float (TAP code) and for an FPU
+// (a test program on MIPS) pass a float first argument in different
+// registers, an integer in the same one.
+const byte *AlphaScaleTable(dword factorBits);
 
 // The blended channel for a coverage from 1 to 254 (0 and 255 take the
 // background or foreground as they are and never come here).

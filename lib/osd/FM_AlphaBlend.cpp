@@ -41,12 +41,13 @@ dword AlphaScaleExact(dword value, float factor) {
   return whole >= 256 ? 256 : whole;
 }
 
-const byte *AlphaScaleTable(float factor) {
+const byte *AlphaScaleTable(dword factorBits) {
   static bool haveLast = FALSE;
   static dword lastBits;  // the factor's bits: NaN and -0 are kept apart too
   static byte last[256];
-  dword bits;
-  memcpy(&bits, &factor, sizeof bits);
+  dword bits = factorBits;
+  float factor;
+  memcpy(&factor, &bits, sizeof factor);
   if (!haveLast || bits != lastBits) {
     for (dword v = 0; v < 256; v++) {
       dword scaled = AlphaScaleExact(v, factor);

@@ -5,5 +5,5 @@
 dword FM_AlphaBlendRGB(byte Alpha, dword FG, dword BG, float AntiAliasFactor) {
   if (Alpha == 0) return BG & 0xFFFFFF;
   if (Alpha == 255) return FG & 0xFFFFFF;
-  return AlphaBlendScaledRGB(AlphaScaleTable(AntiAliasFactor), Alpha, FG, BG);
+  return AlphaBlendScaledRGB(AlphaScaleTable(AlphaFactorBits(AntiAliasFactor)), Alpha, FG, BG);
 }

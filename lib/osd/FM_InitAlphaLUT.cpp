@@ -9,7 +9,7 @@ void FM_InitAlphaLUT(dword fgColor, dword bgColor, float AntiAliasFactor) {
   AlphaLUT[0][0] = (byte)(bgColor >> 16);  // coverage 0: the background as it is
   AlphaLUT[0][1] = (byte)(bgColor >> 8);
   AlphaLUT[0][2] = (byte)bgColor;
-  const byte *table = AlphaScaleTable(AntiAliasFactor);
+  const byte *table = AlphaScaleTable(AlphaFactorBits(AntiAliasFactor));
   for (dword coverage = 1; coverage < 255; coverage++) {
     dword blended = AlphaBlendScaledRGB(table, coverage, fgColor, bgColor);
     AlphaLUT[coverage][0] = (byte)(blended >> 16);

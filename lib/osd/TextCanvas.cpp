@@ -12,7 +12,7 @@ bool TextCanvasOpen(tTextCanvas *canvas, word rgn, dword x, dword y, dword width
   canvas->height = height;
   canvas->fg = fg;
   canvas->useLUT = useLUT;
-  if (!useLUT) memcpy(canvas->scale, AlphaScaleTable(factor), sizeof canvas->scale);
+  if (!useLUT) memcpy(canvas->scale, AlphaScaleTable(AlphaFactorBits(factor)), sizeof canvas->scale);
   canvas->haveLast = FALSE;
   canvas->pixels = (dword *)TAP_Osd_SaveBox(rgn, x, y, width, height);
   return canvas->pixels != nullptr;

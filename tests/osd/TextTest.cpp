@@ -65,7 +65,7 @@ TEST(AlphaBlend, ScalingAgreesWithFloatMultiplication) {
   EXPECT_EQ(0, mismatches);
   // The table a text scales by, for every channel value.
   for (float factor : factors) {
-    const byte *table = AlphaScaleTable(factor);
+    const byte *table = AlphaScaleTable(AlphaFactorBits(factor));
     for (dword v = 0; v < 256; v++) {
       volatile float scaled = (float)v * factor;
       byte want = !(scaled > 0.0f) ? 0 : scaled >= 256.0f ? 255 : (byte)(int)scaled;
