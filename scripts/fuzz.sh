@@ -99,13 +99,14 @@ build_tap_file_fuzz() {
 
 # The data-file loaders with their own sources, the byte reader and writer
 # they share, and the in-memory settings folder of fuzz/datafiles.
-DATAFILE_SOURCES="tools/ByteReader.cpp tools/ByteWriter.cpp tools/ReplaceFile.cpp tools/StringField.cpp
-  tools/LogVantero.cpp fuzz/datafiles/DiskStandIn.cpp"
+DATAFILE_SOURCES="tools/ByteReader.cpp tools/ByteWriter.cpp tools/WorkDir.cpp tools/StringField.cpp
+  lib/text/UTF8Char.cpp tools/LogVantero.cpp fuzz/datafiles/DiskStandIn.cpp"
 
 build_vpd_load_fuzz() {
   # shellcheck disable=SC2086
   "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/vpd_load_fuzz" fuzz/datafiles/VPDLoadFuzz.cpp \
-    tools/VPDLoad.cpp tools/VPDSave.cpp tools/VPDFree.cpp tools/Encrypt.cpp lib/text/UpperCase.cpp lib/text/UTF8Char.cpp $DATAFILE_SOURCES
+    tools/VPDLoad.cpp tools/VPDSave.cpp tools/VPDFree.cpp tools/DefaultPath.cpp tools/Encrypt.cpp lib/text/UpperCase.cpp \
+    $DATAFILE_SOURCES
   cp fuzz/datafiles/seed_v9.vpd fuzz/datafiles/seed_v6.vpd "$1/"
 }
 

@@ -78,7 +78,8 @@ static void WritePackage(tByteWriter *w, const tVPD *vpd) {
   WriterString(w, vpd->ScreenShotFile);
   // A size below 1 (no screenshot) is kept as it is.
   int screenshot = vpd->ScreenShotSize > 0 && vpd->Screenshot == nullptr ? 0 : vpd->ScreenShotSize;
-  if ((dword)screenshot > DATAFILE_MAX_BLOB) WriterRefuse(w, "the screenshot is larger than 16 MiB");
+  if (screenshot > 0 && (dword)screenshot > DATAFILE_MAX_BLOB)
+    WriterRefuse(w, "the screenshot is larger than 16 MiB");
   WriterDword(w, (dword)screenshot);
   if (screenshot > 0) WriterBytes(w, vpd->Screenshot, (dword)screenshot);
   WriterString(w, vpd->Homepage);

@@ -24,6 +24,7 @@ void Reset(const char *name, const unsigned char *data, size_t size) {
 
 void Fail(const char *target, const char *what) {
   fprintf(stderr, "%s: %s\n", target, what);
+  for (const std::string &line : Log) fprintf(stderr, "  log: %s\n", line.c_str());
   abort();
 }
 
@@ -129,6 +130,17 @@ dword TAP_Hdd_Fwrite(const void *buf, dword blockSize, dword blocks, TYPE_File *
   content.replace(open->Position, n, static_cast<const char *>(buf), n);
   open->Position += n;
   return blocks;
+}
+
+// The library's whole-file writer on the in-memory folder: the fuzzers try
+// the loaders, and a save of what they loaded lands here whole.
+bool ReplaceWholeFile(const char *name, const void *data, dword size, char *reason, dword reasonSize) {
+  if (name == nullptr || name[0] == '\0' || (data == nullptr && size != 0)) {
+    if (reason != nullptr && reasonSize > 0) snprintf(reason, reasonSize, "no file name or no data");
+    return false;
+  }
+  Files[NameOf(name)].assign(static_cast<const char *>(data), size);
+  return true;
 }
 
 int __wrap_rename(const char *from, const char *to) {
