@@ -180,6 +180,57 @@ bool LinuxPathInCurrentDir(const char *Name, char *LinuxPath);
 // file was kept; a null FileName, or null Data with a Size above 0, is refused.
 bool ReplaceWholeFile(const char *FileName, const void *Data, dword Size, char *Reason, dword ReasonSize);
 
+// A set of file changes made whole or not at all (FileJournal.cpp): every new file is staged under a
+// temporary name and checked by the caller; every file that is replaced or removed is kept under a backup
+// name until the whole set is in place.  The journal file lists every step and its phase and is written
+// (through ReplaceWholeFile) before the step is done, so that FileJournalRecover can finish or undo the set
+// after a power cut at any moment.  All paths are Linux paths ("/mnt/hd/...") on the one disk.
+#define FILE_JOURNAL_MAX_STEPS 256
+typedef enum { FJP_Staging = 1, FJP_Swapping = 2, FJP_Cleaning = 3 } tFileJournalPhase;
+typedef struct {
+  char Final[KALIB_PATH_MAX];   // where the file ends up, or the file that is removed
+  char Staged[KALIB_PATH_MAX];  // its new content under a temporary name; "" when the file is removed
+  char Backup[KALIB_PATH_MAX];  // where the old file waits during the swap; "" when there was none
+} tFileJournalStep;
+typedef struct {
+  char Path[KALIB_PATH_MAX];  // the journal file
+  int Phase;                  // tFileJournalPhase
+  int NrOfSteps;
+  tFileJournalStep *Steps;  // NrOfSteps heap records
+} tFileJournal;
+typedef enum {
+  FJR_Nothing = 0,     // no journal
+  FJR_RolledBack = 1,  // the set was undone: the old files are back
+  FJR_Completed = 2,   // the set was finished: the new files are in place
+  FJR_Damaged = 3,     // an unreadable journal, set aside; no file was touched
+  FJR_Failed = 4       // a step could not be done; the journal stays for the next try
+} tFileJournalRecovery;
+// Starts an empty set (zeroes j) whose journal file is journalPath; nothing is written yet.  False for a
+// null or overlong path.
+bool FileJournalBegin(tFileJournal *j, const char *journalPath);
+// Plans a step: finalPath gets the content of stagedPath, or is removed when stagedPath is null or "".
+// The backup name is chosen here when finalPath exists.  False when the set is full, memory runs out, a path
+// does not fit, or finalPath is in the set already.
+bool FileJournalAdd(tFileJournal *j, const char *finalPath, const char *stagedPath);
+// Writes the journal in phase FJP_Staging; to be called before the first staged file is written.  False
+// with a reason (Reason may be null) when it could not be written.
+bool FileJournalSave(tFileJournal *j, char *Reason, dword ReasonSize);
+// Puts the whole set in place: phase FJP_Swapping written, every old file renamed to its backup and every
+// staged file to its final name, phase FJP_Cleaning written, the backups and the journal deleted.  Every
+// staged file must exist and have been checked by the caller.  False with a reason when a step failed: the
+// set is then undone (the old files back, the staged files and the journal deleted), or left for
+// FileJournalRecover when even the undo failed.
+bool FileJournalCommit(tFileJournal *j, char *Reason, dword ReasonSize);
+// Drops a set before its commit: its staged files and its journal are deleted; the disk is as before.
+void FileJournalAbort(tFileJournal *j);
+// Releases the steps; j is empty after.
+void FileJournalFree(tFileJournal *j);
+// At start: finishes or undoes the set that the journal file journalPath describes, with steps that can be
+// repeated, so that a power cut during recovery is recovered the same way.  Phase FJP_Staging is rolled
+// back; FJP_Swapping is completed when every staged file is in place or still there, else rolled back;
+// FJP_Cleaning is completed.  Returns a tFileJournalRecovery with a short reason (Reason may be null).
+int FileJournalRecover(const char *journalPath, char *Reason, dword ReasonSize);
+
 // True when text ends with suffix; false when either is null or empty.
 bool StringEndsWith(const char *text, const char *suffix);
 
