@@ -31,6 +31,13 @@ typedef enum {
   MT_Repository,
   MT_CountOf,
   MT_Querying,
+  MT_Installing,
+  MT_InstallProgress,
+  MT_AskAutoStart,
+  MT_Yes,
+  MT_No,
+  MT_InstallCancelled,
+  MT_Install,
   MT_Last
 } tManagerTextId;
 #define MANAGER_LANG_TEXTS MT_Last
@@ -149,17 +156,45 @@ const char *ManagerDescription(const tVPD *vpd, bool german);
 #define MANAGER_QUERY_STALL_TICKS 3000  // a download without progress for 30 s ends
 typedef enum { QS_Idle, QS_MasterList, QS_Packages, QS_Done, QS_Failed } tQueryState;
 typedef enum { QD_Running, QD_Done, QD_Failed } tDownloadState;
+
+// One download through the box's wget in the background of the box shell
+// (ManagerDownload.cpp): the file, wget's exit status and its process id
+// land in one folder.  The event handler never waits: each poll looks at
+// the status file and at the size of the download so far.
+#define MANAGER_DOWNLOAD_NAME_SIZE 64
+typedef struct {
+  char URL[REPO_URL_MAX];                   // of the download under way
+  char Folder[KALIB_PATH_MAX];              // TAP notation, where the three files are
+  char Out[MANAGER_DOWNLOAD_NAME_SIZE];     // the download
+  char Status[MANAGER_DOWNLOAD_NAME_SIZE];  // wget's exit status and a line end, once it ended
+  char Pid[MANAGER_DOWNLOAD_NAME_SIZE];     // wget's process id
+  dword Bytes;                              // of the download so far
+  dword LastProgress;                       // tick of its last growth
+} tManagerDownload;
+// Sets the folder and the three file names (cut to fit); no download runs.
+void ManagerDownloadInit(tManagerDownload *d, const char *folder, const char *out, const char *status,
+                         const char *pid);
+// Removes the three files and starts wget for url; false (logged) when the
+// command could not be built.
+bool ManagerDownloadStart(tManagerDownload *d, const char *url);
+// QD_Running, QD_Done or QD_Failed (the reason logged): wget's status once
+// it is there; a download without growth for MANAGER_QUERY_STALL_TICKS is
+// ended and fails.  The size is the file's on the disk, never read.
+int ManagerDownloadPoll(tManagerDownload *d);
+// Ends a running wget (kill of its process id).
+void ManagerDownloadStop(tManagerDownload *d);
+// Removes the status and pid files, and the download too when withOut.
+void ManagerDownloadClean(tManagerDownload *d, bool withOut);
+
 typedef struct {
   int State;    // tQueryState
   int Problem;  // QS_Failed: MT_ServerUnreachable or MT_MasterListDamaged; 0 cancelled
   char Repository[REPO_URL_MAX];
-  char URL[REPO_URL_MAX];   // of the download under way
-  dword Bytes;              // of it so far
-  dword LastProgress;       // tick of its last growth
-  int Entry, Next;          // master-list index of the package on its way, where the search goes on
-  int Total, Done, Failed;  // packages to fetch, fetched, failed
-  bool Cancelled;           // nothing starts after the package on its way
-  dword *NewStamps;         // the repository's VPDTimeStamp per master-list entry
+  tManagerDownload Download;  // the master list's or a package's
+  int Entry, Next;            // master-list index of the package on its way, where the search goes on
+  int Total, Done, Failed;    // packages to fetch, fetched, failed
+  bool Cancelled;             // nothing starts after the package on its way
+  dword *NewStamps;           // the repository's VPDTimeStamp per master-list entry
 } tManagerQuery;
 extern tManagerQuery Query;
 // The repository's address into url (size bytes).
@@ -181,11 +216,72 @@ void ManagerQueryStop(void);
 // one on its way is the last.
 void ManagerQueryCancel(void);
 
+// Installs, updates and removes TAP versions whole or not at all
+// (ManagerInstall*.cpp).  Every file of a version is downloaded into
+// MANAGER_STAGING_DIR and checked (PackageFileCheck) before anything on the
+// disk changes; the file journal MANAGER_JOURNAL_FILE records the set, so
+// that ManagerInstallRecover finishes or undoes it after a power cut.
+#define MANAGER_STAGING_DIR VANTERO_SETTINGS_DIR "/Staging"  // TAP notation
+#define MANAGER_JOURNAL_FILE PACKAGE_LINUX_SETTINGS_DIR "/Install.journal"
+#define INSTALL_MAX_FILES 64     // files of one version
+#define INSTALL_MAX_PACKAGES 16  // a version and its dependencies
+typedef enum { IS_Idle, IS_Running, IS_Done, IS_Failed } tInstallState;
+typedef struct {
+  dword TAPID;
+  int VersionIndex;  // in the package description
+} tInstallItem;
+typedef struct {
+  int State;                                 // tInstallState
+  bool Shown;                                // IS_Done/IS_Failed: the result was shown to the user
+  bool AutoStart;                            // a TAP new to the box goes into "/ProgramFiles/AutoStart"
+  tInstallItem Items[INSTALL_MAX_PACKAGES];  // dependencies first, the chosen version last
+  int NrOfItems, Item;                       // Item: the one being installed
+  char Title[MANAGER_TEXT_SIZE];             // "<name> <version>" of that one
+  int NrOfFiles, File;                       // files to download, the one on its way
+  dword Bytes, TotalBytes;                   // downloaded so far (files done and the one on its way)
+  char Message[MANAGER_TEXT_SIZE];           // the result, or why it failed
+} tManagerInstall;
+extern tManagerInstall Install;
+// The newest visible version of a TAP in the cache; -1 none.
+int ManagerNewestVisibleEntry(dword tapId);
+// The order in which the TAP IDs' newest visible versions are installed so
+// that each comes after what it depends on: into items (at most max), the
+// TAPs installed already left out; rootEntry's own version last.  -1 with a
+// message in message (size bytes) for a missing dependency (named) or a
+// loop; else the number of items.
+int ManagerInstallOrder(int rootEntry, tInstallItem *items, int max, char *message, dword size);
+// Installs the version of cache entry cacheEntry, its missing dependencies
+// first; autoStart places a TAP new to the box into AutoStart.  False (the
+// reason in Install.Message, logged) when it cannot start; true when the
+// downloads began (ManagerInstallIdle moves them on).
+bool ManagerInstallStart(int cacheEntry, bool autoStart);
+// Removes every file of the TAP's installed version, its settings files too
+// when withSettings, through the journal; the TAP is stopped first.  True
+// when removed (done at once: Install.State IS_Done); false with the reason.
+bool ManagerRemoveStart(dword tapId, bool withSettings);
+// On idle events: moves the install on; false when nothing runs.
+bool ManagerInstallIdle(void);
+bool ManagerInstallBusy(void);
+// EXIT: a download under way is ended and nothing is replaced.
+void ManagerInstallCancel(void);
+// At start: finishes or undoes a set of changes a power cut interrupted
+// (the journal), logs it and keeps the result in Install for the screen;
+// removes whatever the staging folder still holds.
+void ManagerInstallRecover(void);
+// The install on screen: an info box with the progress while it runs, then
+// a message box with the result; true when the event was taken.
+bool ManagerInstallEvent(word event, dword param1);
+// A TAP new to the box: asks AutoStart or ProgramFiles, then installs;
+// otherwise installs at once.
+void ManagerInstallAsk(int cacheEntry);
+
 // The menus.  ManagerMenuOpen shows the overview (menu state MS_Overview);
 // ManagerEvent handles every event while the manager runs and returns what
 // goes back to the firmware.
 void ManagerMenuOpen(void);
 bool ManagerMenuIsOpen(void);
+// Shows the current screen again (after the cache changed).
+void ManagerMenuRefresh(void);
 dword ManagerEvent(word event, dword param1, dword param2);
 // The master-list entry of an overview row, and the cache entry of a row of
 // the version list being shown (-1 for other rows and past the end).

@@ -23,7 +23,14 @@ static const char *const English[] = {"Without package",
                                       "Query the server now",
                                       "Repository",
                                       "%d of %d",
-                                      "Querying the server"};
+                                      "Querying the server",
+                                      "Installing %s",
+                                      "File %d of %d: %u of %u bytes",
+                                      "Start %s with the box (AutoStart)?",
+                                      "Yes",
+                                      "No",
+                                      "Cancelled: nothing was changed.",
+                                      "Install"};
 
 TAP_STATIC_ASSERT(sizeof English / sizeof English[0] == MT_Last - MT_First, "one English text per number");
 

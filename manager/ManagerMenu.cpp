@@ -80,10 +80,11 @@ static void ShowVersions(int masterIndex, int row) {
   VersionListTAP = masterIndex;
   const tMasterList *m = &Settings.MasterList[masterIndex];
   static const tHint hints[] = {{0, &_Button_ok_Gd, "Release notes"},
+                                {0, &_Button_red_Gd, "Install"},
                                 {0, &_Button_green_Gd, "Description"},
                                 {0, &_Button_blue_Gd, "Screenshot"},
                                 {0, &_Button_exit_Gd, "Back"}};
-  Open(1, TRUE, m->Name != nullptr ? m->Name : "?", "Versions", hints, 4);
+  Open(1, TRUE, m->Name != nullptr ? m->Name : "?", "Versions", hints, 5);
   Menu[1].ValueColumnX = 260;
   VersionCount = 0;
   for (int i = 0; i < TAPCacheSize && VersionCount < TAPCACHE_MAX_ENTRIES; i++)
@@ -319,7 +320,7 @@ static void QueryBox(void) {
   char text[MANAGER_TEXT_SIZE], count[32];
   snprintf(count, sizeof count, ManagerFormat(MT_CountOf), Query.Done + Query.Failed + 1, Query.Total);
   snprintf(text, sizeof text, "%s  %u bytes", Query.State == QS_Packages ? count : REPO_MASTERLIST_NAME,
-           (unsigned)Query.Bytes);
+           (unsigned)Query.Download.Bytes);
   if (strcmp(text, QueryText) != 0) {
     snprintf(QueryText, sizeof QueryText, "%s", text);
     OSDMenuInfoBoxShow(ManagerText(MT_Querying), QueryText, 0);
@@ -371,6 +372,10 @@ static void QueryIdle(void) {
 }
 
 bool ManagerMenuIsOpen(void) { return MenuStateStack[0] != MS_Inactive; }
+
+void ManagerMenuRefresh(void) {
+  if (ManagerMenuIsOpen()) ShowCurrentState();
+}
 
 // Shows the screen of the current menu state with its saved cursor row;
 // closes the menu when no state is left.
@@ -465,6 +470,8 @@ static void MenuKey(dword key) {
     Acknowledge(&Settings.MasterList[VersionListTAP]);
     SettingsSave();
     Enter(MS_VersionList);
+  } else if (key == RKEY_Red && state == MS_VersionList && ManagerVersionEntry(row) >= 0) {
+    ManagerInstallAsk(ManagerVersionEntry(row));
   } else if (key == RKEY_Green && state == MS_VersionList) {
     Push(MS_Description);
     ShowDescription(VersionListTAP);
@@ -492,6 +499,8 @@ dword ManagerEvent(word event, dword param1, dword param2) {
   dword result = 0;
   if (event == EVT_STOP) {
     ManagerStop();
+  } else if (ManagerInstallEvent(event, param1)) {
+    // The install (its question, progress or result) took the event.
   } else if (event == EVT_IDLE && Query.State != QS_Idle) {
     QueryIdle();
   } else if (Query.State != QS_Idle && QueryShown && event == EVT_KEY) {
@@ -528,6 +537,7 @@ void ManagerStop(void) {
   if (InputRgn != 0) TAP_Osd_Delete(InputRgn);
   InputRgn = 0;
   ManagerQueryStop();
+  ManagerInstallCancel();
   OSDMenuInfoBoxDestroyNoOSDUpdate();
   OSDMenuMessageBoxDestroyNoOSDUpdate();
   OSDMenuDestroy();

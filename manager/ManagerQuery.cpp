@@ -15,7 +15,6 @@
 #define QUERY_OUT "Query.download"
 #define QUERY_STATUS "Query.status"
 #define QUERY_PID "Query.pid"
-#define LINUX_SETTINGS_DIR "/mnt/hd" VANTERO_SETTINGS_DIR "/"
 
 tManagerQuery Query;
 
@@ -34,14 +33,15 @@ void ManagerRepositoryURL(char *url, dword size) {
   if (pushed) HDD_TAP_PopDir();
 }
 
+// The query's download, in the settings folder.
+static void InitDownload(void) {
+  ManagerDownloadInit(&Query.Download, VANTERO_SETTINGS_DIR, QUERY_OUT, QUERY_STATUS, QUERY_PID);
+}
+
 // Removes the files of the last download.
 static void DeleteQueryFiles(void) {
-  bool pushed = HDD_TAP_PushDir();
-  static const char *const names[] = {QUERY_OUT, QUERY_STATUS, QUERY_PID};
-  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR))
-    for (const char *name : names)
-      if (TAP_Hdd_Exist(name)) TAP_Hdd_Delete(name);
-  if (pushed) HDD_TAP_PopDir();
+  InitDownload();
+  ManagerDownloadClean(&Query.Download, true);
 }
 
 // Reads a small file of the settings folder; false when it is not there.
@@ -54,76 +54,9 @@ static bool ReadSettingsFile(const char *name, byte **data, dword *size) {
   return result == RF_Ok || result == RF_Empty;
 }
 
-// Starts wget for url; false when the shell could not start it.
-static bool StartDownload(const char *url) {
-  DeleteQueryFiles();
-  char command[2 * REPO_URL_MAX + 3 * KALIB_PATH_MAX];
-  if (!BuildWgetCommand(url, LINUX_SETTINGS_DIR QUERY_OUT, LINUX_SETTINGS_DIR QUERY_STATUS,
-                        LINUX_SETTINGS_DIR QUERY_PID, command, sizeof command)) {
-    LogVantero("Download of %s not started: the address is too long", url);
-    return false;
-  }
-  snprintf(Query.URL, sizeof Query.URL, "%s", url);
-  Query.Bytes = 0;
-  Query.LastProgress = TAP_GetTick();
-  // The command returns at once; whether wget ran shows in its status file,
-  // and a download that never starts ends by the time-out.
-  int status = system(command);
-  if (status != 0) LogVantero("Download of %s: the shell answered %d", url, status);
-  return true;
-}
-
-// Ends a running wget (its process id from the pid file).
-static void StopDownload(void) {
-  byte *data = nullptr;
-  dword size = 0;
-  if (ReadSettingsFile(QUERY_PID, &data, &size) && data != nullptr) {
-    char text[16];
-    dword n = size < sizeof text - 1 ? size : sizeof text - 1;
-    memcpy(text, data, n);
-    text[n] = '\0';
-    int pid = atoi(text);
-    if (pid > 0) {
-      char command[32];
-      snprintf(command, sizeof command, "kill %d", pid);
-      system(command);
-    }
-  }
-  TAP_MemFree(data);
-}
-
-// The download's state: QD_Running, QD_Done or QD_Failed (the reason logged).
-static int PollDownload(void) {
-  byte *data = nullptr;
-  dword size = 0;
-  if (ReadSettingsFile(QUERY_STATUS, &data, &size)) {
-    char text[16];
-    dword n = size < sizeof text - 1 ? size : sizeof text - 1;
-    if (data != nullptr) memcpy(text, data, n);
-    text[n] = '\0';
-    TAP_MemFree(data);
-    if (n > 0 && text[n - 1] == '\n') {
-      int status = atoi(text);
-      if (status == 0) return QD_Done;
-      LogVantero("Download of %s failed: wget ended with status %d", Query.URL, status);
-      return QD_Failed;
-    }
-  }
-  byte *part = nullptr;
-  dword bytes = 0;
-  ReadSettingsFile(QUERY_OUT, &part, &bytes);
-  TAP_MemFree(part);
-  dword now = TAP_GetTick();
-  if (bytes != Query.Bytes) {
-    Query.Bytes = bytes;
-    Query.LastProgress = now;
-  } else if (now - Query.LastProgress > MANAGER_QUERY_STALL_TICKS) {
-    LogVantero("Download of %s failed: no progress for %d s", Query.URL, MANAGER_QUERY_STALL_TICKS / 100);
-    StopDownload();
-    return QD_Failed;
-  }
-  return QD_Running;
-}
+static bool StartDownload(const char *url) { return ManagerDownloadStart(&Query.Download, url); }
+static void StopDownload(void) { ManagerDownloadStop(&Query.Download); }
+static int PollDownload(void) { return ManagerDownloadPoll(&Query.Download); }
 
 // Takes the repository's list into the settings' master list: new TAPs come
 // in marked NF_New, each new or changed one is marked VPDUpdated; the time
@@ -194,9 +127,9 @@ static void TakePackage(void) {
   memset(&vpd, 0, sizeof vpd);
   bool good = VPDLoad(&vpd, QUERY_OUT) && vpd.TAPID == m->TAPID;
   if (!good && vpd.DBMagic != nullptr)
-    LogVantero("Package from %s rejected: it describes TAP %8.8x", Query.URL, (unsigned)vpd.TAPID);
+    LogVantero("Package from %s rejected: it describes TAP %8.8x", Query.Download.URL, (unsigned)vpd.TAPID);
   else if (!good)
-    LogVantero("Package from %s rejected: damaged", Query.URL);
+    LogVantero("Package from %s rejected: damaged", Query.Download.URL);
   VPDFree(&vpd);
   byte *data = nullptr;
   dword size = 0;
@@ -237,6 +170,7 @@ bool ManagerAutoQueryDue(void) {
 bool ManagerQueryStart(void) {
   CallTraceEnter("ManagerQueryStart");
   memset(&Query, 0, sizeof Query);
+  InitDownload();
   FlagDoServerQuery = FALSE;
   Armed = false;  // a query at start would only repeat this one
   ManagerRepositoryURL(Query.Repository, sizeof Query.Repository);
@@ -264,7 +198,8 @@ static void MasterListArrived(void) {
   Query.State = QS_Failed;
   Query.Problem = MT_MasterListDamaged;
   if (!good) {
-    LogVantero("Master list from %s rejected: %s", Query.URL, reason[0] != '\0' ? reason : "not readable");
+    LogVantero("Master list from %s rejected: %s", Query.Download.URL,
+               reason[0] != '\0' ? reason : "not readable");
   } else if (!ApplyMasterList(&list)) {
     LogVantero("Not enough memory for a master list of %d TAPs", list.NrOfEntries);
   } else {

@@ -169,6 +169,8 @@ void ManagerStart(void) {
   if (LangLoadStrings(MANAGER_LANG_FILE, MANAGER_LANG_TEXTS, 0, MANAGER_PROGRAM_NAME) == INI_NotFound)
     WriteLog(MANAGER_PROGRAM_NAME, "Language file Vantero.lng not found");
   SettingsLoad();
+  // Before the inventory is scanned: a set of file changes cut short is finished or undone first.
+  ManagerInstallRecover();
   ManagerAddPackages();
   TAPCacheReadFile(nullptr, nullptr);
   ManagerRefreshCache();

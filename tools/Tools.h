@@ -572,6 +572,25 @@ bool RepoBuildURL(const char *repoURL, const char *name, char *url, dword urlSiz
 bool BuildWgetCommand(const char *url, const char *outFile, const char *statusFile, const char *pidFile,
                       char *command, dword commandSize);
 
+/* ======================================================================
+ * Package files on their way to the disk (PackageFileCheck.cpp): the one
+ * place where a file of a package is judged before it is installed.  A
+ * CRC-32 protects against damage only; a signature check over the master
+ * list belongs here too.
+ * ====================================================================== */
+#define PACKAGE_LINUX_SETTINGS_DIR "/mnt/hd" VANTERO_SETTINGS_DIR
+/* Why the file record cannot be installed, or null when it can: a missing
+ * or empty FileName, one holding "/", "\\" or "..", a DefaultPath outside
+ * "/mnt/hd/ProgramFiles" or with a ".." in it, one inside the manager's
+ * settings folder, a negative Size, an unknown InstallMode.  Null file:
+ * a reason too. */
+const char *PackageFileRefusal(const tVPDFiles *file);
+/* Checks the downloaded copy of file at linuxPath against the record: its
+ * size on the disk (lstat64 after wget closed it) and its CRC-32/MPEG-2.
+ * True when both match; else false with a reason that names the file in
+ * reason (reasonSize bytes, may be null). */
+bool PackageFileCheck(const tVPDFiles *file, const char *linuxPath, char *reason, dword reasonSize);
+
 /* A screenshot as "vdtool publish" stores it in a package (tVPD.Screenshot):
  *   4 bytes "KGR1", word width, word height (1 to 720 x 576), then the
  *   pixels in the graphics' compression method 2 (32-bit ARGB run-length

@@ -61,8 +61,8 @@ class QueryTest : public ManagerSim {
   // The URLs the manager asked for, in order.
   std::vector<std::string> asked;
   void Expect(const char *url) {
-    EXPECT_EQ(std::string("http://127.0.0.1:8080/") + url, Query.URL);
-    asked.push_back(Query.URL);
+    EXPECT_EQ(std::string("http://127.0.0.1:8080/") + url, Query.Download.URL);
+    asked.push_back(Query.Download.URL);
   }
 };
 
