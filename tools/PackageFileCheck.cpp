@@ -30,7 +30,7 @@ const char *PackageFileRefusal(const tVPDFiles *file) {
   if (strlen(file->FileName) >= MENU_ITEM_TEXT_BYTES) return "its name is too long";
   const char *path = file->DefaultPath;
   if (path == nullptr || !DefaultPathInProgramFiles(path) || strstr(path, "/..") != nullptr)
-    return "its folder lies outside /mnt/hd/ProgramFiles";
+    return "its folder lies outside /mnt/hd/ProgramFiles or holds \"..\"";
   if (InManagerSettings(path)) return "its folder is the update manager's own";
   if (strlen(path) + 1 + strlen(file->FileName) >= KALIB_PATH_MAX) return "its path is too long";
   if (file->Size < 0) return "its size is negative";
