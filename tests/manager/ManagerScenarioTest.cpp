@@ -303,6 +303,7 @@ struct DamageCase {
   Fault fault;
   const char *reason;  // the end of the log line, after the URL
 };
+void PrintTo(const DamageCase &c, std::ostream *out) { *out << c.name; }
 
 class ManagerDamagedDownload : public ManagerScenario, public testing::WithParamInterface<DamageCase> {
  protected:
@@ -361,7 +362,7 @@ class ManagerDamagedDownload : public ManagerScenario, public testing::WithParam
   int closed_ = -1;
 };
 
-TEST_P(ManagerDamagedDownload, KeepsTheLocalFileLogsTheReasonAndShowsTheDialogForTheMasterListOnly) {
+TEST_P(ManagerDamagedDownload, KeepsTheLocalFileAndLogsTheUrlAndTheReason) {
   const DamageCase &c = GetParam();
   makeRepo();
   publishList(100);

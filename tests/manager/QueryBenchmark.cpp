@@ -75,7 +75,8 @@ std::unique_ptr<pvrsim::Sim> Start() {
   if (!benchmark_scene::TapsWithPackages(options.diskDir, TAP_datafiles_template_tap, TapCount))
     return nullptr;
   for (const auto &file : fs::recursive_directory_iterator(options.diskDir))
-    if (file.path().extension() == ".vpd") fs::rename(file.path(), Repo() + "/" + file.path().filename().string());
+    if (file.path().extension() == ".vpd")
+      fs::rename(file.path(), Repo() + "/" + file.path().filename().string());
   std::ofstream(options.diskDir + "/ProgramFiles/wget") << "the box's wget";
   return sim;
 }
