@@ -97,12 +97,14 @@ InstallTimes installRound(const std::string &root, bool showTicks) {
   }
   int slot = sim.slotOf(installer_test::kInstallerBoxPath);
   const word *question = static_cast<const word *>(dlsym(sim.tapHandle(slot), "MessageBoxOSDRgn"));
+  const int *step = static_cast<const int *>(dlsym(sim.tapHandle(slot), "TaskIndex"));
   auto t1 = Clock::now();
   bool answered = false;
   double managerStart = 0;
   uint64_t managerRead = 0;
   for (int i = 0; i < 20000 && sim.isRunning(installer_test::kInstallerBoxPath); i++) {
     bool managerRan = sim.isRunning("/ProgramFiles/Vantero.tap");
+    int stepNow = step ? *step : -1;
     uint64_t read = sim.hddBytesRead();
     auto before = Clock::now();
     sim.tick();
@@ -111,7 +113,7 @@ InstallTimes installRound(const std::string &root, bool showTicks) {
       managerStart = took;
       managerRead = sim.hddBytesRead() - read;
     }
-    if (showTicks && took > 50e-6) std::printf("  tick %u: %.2f ms\n", sim.now(), took * 1000);
+    if (showTicks && took > 50e-6) std::printf("  tick %u (step %d): %.2f ms\n", sim.now(), stepNow, took * 1000);
     if (!answered && question && *question) {
       sim.scheduleKey(sim.now() + 1, RKEY_Ok);
       answered = true;
