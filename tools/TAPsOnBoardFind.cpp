@@ -11,7 +11,7 @@
 // from the start reaches the section table, which the linker puts at the
 // end, only after the sections it names).  Whether the CRC will be needed
 // is judged from the time stamp before the header is read: a time stamp
-// that no entry with a CRC holds is a new or updated file.
+// that no entry with a CRC (not matched yet) holds is a new or updated file.
 #include <stdio.h>
 #include <string.h>
 
@@ -37,11 +37,13 @@ struct tScanFile {
 };
 }  // namespace
 
-// Whether an entry with a CRC holds this time stamp: a file with any other
-// time stamp is new or updated, and its CRC is computed.
+// Whether an entry that this scan has not matched yet holds this time stamp
+// with a CRC: a file with any other time stamp is new or updated, and its
+// CRC is computed.  Entries already matched are left out, so that TAPs
+// copied onto the disk within one second are still known as new.
 static bool TimeStampHasCRC(dword time) {
   for (int i = 0; i < TAPsOnBoardCount; i++)
-    if (TAPsOnBoard[i].TimeStamp == time && TAPsOnBoard[i].CRC != 0) return true;
+    if (!TAPsOnBoard[i].Found && TAPsOnBoard[i].TimeStamp == time && TAPsOnBoard[i].CRC != 0) return true;
   return false;
 }
 
