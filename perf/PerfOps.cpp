@@ -93,7 +93,8 @@ const word *installerQuestion = nullptr;
 bool StartInstaller(pvrsim::Sim &sim) {
   if (installerTap.empty()) return false;
   fs::remove_all(sim.options().diskDir + "/ProgramFiles/Settings");
-  if (!sim.copyToDisk(installerTap, kInstallerPath) || sim.startTap(kInstallerPath, kTaskInstall) < 0) return false;
+  if (!sim.copyToDisk(installerTap, kInstallerPath) || sim.startTap(kInstallerPath, kTaskInstall) < 0)
+    return false;
   void *handle = sim.tapHandle(sim.slotOf(kInstallerPath));
   installerStep = static_cast<const int *>(dlsym(handle, "TaskIndex"));
   installerQuestion = static_cast<const word *>(dlsym(handle, "MessageBoxOSDRgn"));
@@ -198,8 +199,7 @@ const Operation kOperations[] = {
        return true;
      },
      [] { TAPCacheInitialize(); }},
-    {"install_steps", "installer: IT_Install's steps up to the launch",
-     StartInstaller, RunInstallerSteps},
+    {"install_steps", "installer: IT_Install up to the launch", StartInstaller, RunInstallerSteps},
 };
 
 }  // namespace
@@ -210,7 +210,8 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (argc != 4 && argc != 5) {
-    std::fprintf(stderr, "usage: perf_ops OPERATION FILES_DIR TEMPLATE_TAP [INSTALLER_TAP] | perf_ops --list\n");
+    std::fprintf(stderr,
+                 "usage: perf_ops OPERATION FILES_DIR TEMPLATE_TAP [INSTALLER_TAP] | perf_ops --list\n");
     return 2;
   }
   const Operation *op = nullptr;

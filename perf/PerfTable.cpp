@@ -70,7 +70,8 @@ bool CountHost(Row &row) {
   std::string out = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".callgrind";
   std::string command =
       "valgrind --tool=callgrind --toggle-collect=PerfRun --callgrind-out-file=" + Quote(out) + " " +
-      Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template"), Arg("--host-installer")) + " 2>/dev/null";
+      Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template"), Arg("--host-installer")) +
+      " 2>/dev/null";
   std::string output;
   bool ran = RunCapture(command, output);
   row.osdBytes = OsdBytes(output);
@@ -89,7 +90,8 @@ bool CountMips(Row &row) {
   std::string stdoutFile = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".out";
   std::string command = "qemu-mipsel -L " + Quote(Arg("--sysroot")) +
                         " -d in_asm,exec,nochain -D /dev/stderr " + Quote(Arg("--mips-ops")) +
-                        OpArgs(row.name, Arg("--mips-template"), Arg("--mips-installer")) + " 2>&1 >" + Quote(stdoutFile);
+                        OpArgs(row.name, Arg("--mips-template"), Arg("--mips-installer")) + " 2>&1 >" +
+                        Quote(stdoutFile);
   FILE *log = popen(command.c_str(), "r");
   if (log == nullptr) return false;
   std::unordered_map<unsigned, unsigned> blockSize;  // instructions of the block at each address
