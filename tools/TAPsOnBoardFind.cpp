@@ -54,7 +54,7 @@ static void ScanFileOpen(tScanFile *scan) {
   dword size = TAP_Hdd_Flen(scan->File);
   if (size == 0 || size > CRCBufferSize) return;
   if (TAP_Hdd_Fread(scan->Buffer, size, 1, scan->File) != 1) {
-    TAP_Hdd_Fclose(scan->File);  // the CRC reads it anew and reports the fault
+    TAP_Hdd_Fclose(scan->File);  // the CRC reads it anew and gives 0 as before
     scan->File = nullptr;
     return;
   }
