@@ -14,7 +14,8 @@ static const int kBackupNames = 100;
 static bool PathUsedInSet(const tFileJournal *j, const char *path) {
   for (int i = 0; i < j->NrOfSteps; i++) {
     const tFileJournalStep *s = &j->Steps[i];
-    if (strcmp(s->Final, path) == 0 || strcmp(s->Staged, path) == 0 || strcmp(s->Backup, path) == 0) return true;
+    if (strcmp(s->Final, path) == 0 || strcmp(s->Staged, path) == 0 || strcmp(s->Backup, path) == 0)
+      return true;
   }
   return false;
 }

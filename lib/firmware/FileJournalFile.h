@@ -23,6 +23,10 @@
 // A journal that cannot be read is set aside under its name with this added.
 #define FILE_JOURNAL_DAMAGED_SUFFIX ".damaged"
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 // Room for a reason; Text may be null.
 typedef struct {
   char *Text;
@@ -62,5 +66,9 @@ bool FjRollBackAll(const tFileJournal *j, const tFjReason *reason);
 bool FjFinishCleaning(tFileJournal *j, const tFjReason *reason);
 // Deletes the staged files, then the journal (nothing was swapped yet).
 bool FjDropStaged(const tFileJournal *j, const tFjReason *reason);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif /* KALIB_FILE_JOURNAL_FILE_H */

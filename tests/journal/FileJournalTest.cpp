@@ -48,8 +48,8 @@ bool commitSet(char *reason = nullptr, dword reasonSize = 0, bool stage = true) 
   bool done = FileJournalSave(&j, reason, reasonSize) && stage && HDD_ChangeDir(linuxPath(kFolder).c_str());
   for (const Change &c : kChanges)
     if (done && *c.newContent)
-      done = ReplaceWholeFile((std::string(c.name) + ".new").c_str(), c.newContent, strlen(c.newContent), reason,
-                              reasonSize);
+      done = ReplaceWholeFile((std::string(c.name) + ".new").c_str(), c.newContent, strlen(c.newContent),
+                              reason, reasonSize);
   done = done ? FileJournalCommit(&j, reason, reasonSize) : (FileJournalAbort(&j), false);
   FileJournalFree(&j);
   return done;
@@ -179,10 +179,12 @@ TEST_F(FileJournalTest, RenameFailingMidSwapPutsTheOldSetBack) {
   FileJournalBegin(&j, linuxPath(kJournal).c_str());
   writeFile(kFolder + "/A.new", "a");
   writeFile(kFolder + "/B.new", "b");
-  ASSERT_TRUE(FileJournalAdd(&j, linuxPath(kFolder + "/Pkg.tap").c_str(), linuxPath(kFolder + "/A.new").c_str()));
+  ASSERT_TRUE(
+      FileJournalAdd(&j, linuxPath(kFolder + "/Pkg.tap").c_str(), linuxPath(kFolder + "/A.new").c_str()));
   ASSERT_TRUE(FileJournalAdd(&j, linuxPath(kFolder + "/Obsolete.dat").c_str(), nullptr));
   // The last final name lies in a folder that does not exist: its rename fails after the others.
-  ASSERT_TRUE(FileJournalAdd(&j, linuxPath(kFolder + "/No/B").c_str(), linuxPath(kFolder + "/B.new").c_str()));
+  ASSERT_TRUE(
+      FileJournalAdd(&j, linuxPath(kFolder + "/No/B").c_str(), linuxPath(kFolder + "/B.new").c_str()));
   char reason[200] = "";
   EXPECT_FALSE(FileJournalCommit(&j, reason, sizeof reason));
   EXPECT_NE(nullptr, strstr(reason, "the old files are back")) << reason;
@@ -200,18 +202,19 @@ TEST_F(FileJournalTest, DamagedJournalIsSetAsideAndNothingTouched) {
   writeFile(kFolder + "/Pkg.tap.new", "staged");
   const std::string good = readFile(kJournal);
   const std::function<std::string(std::string)> damages[] = {
-      [](std::string s) { return s.substr(0, s.size() / 2); },  // cut short
-      [](std::string s) { return s.substr(0, s.size() - 1); },  // last byte missing
+      [](std::string s) { return s.substr(0, s.size() / 2); },                          // cut short
+      [](std::string s) { return s.substr(0, s.size() - 1); },                          // last byte missing
       [](std::string s) { return s.replace(20, 1, 1, static_cast<char>(s[20] ^ 1)); },  // a bit flipped
-      [](std::string s) { return s.replace(4, 1, 1, '\2'); },                            // another version
-      [](std::string s) { return s + "x"; },                    // a byte too many
-      [](std::string) { return std::string(); }};               // empty
+      [](std::string s) { return s.replace(4, 1, 1, '\2'); },                           // another version
+      [](std::string s) { return s + "x"; },                                            // a byte too many
+      [](std::string) { return std::string(); }};                                       // empty
   for (const auto &damage : damages) {
     writeFile(kJournal, damage(good));
     Files before = folder();
     restart();
     EXPECT_EQ(FJR_Damaged, recover());
-    before[fs::path(kJournal).filename().string() + ".damaged"] = before[fs::path(kJournal).filename().string()];
+    before[fs::path(kJournal).filename().string() + ".damaged"] =
+        before[fs::path(kJournal).filename().string()];
     before.erase(fs::path(kJournal).filename().string());
     EXPECT_EQ(before, folder());
     fs::remove(disk(kJournal + ".damaged"));
