@@ -105,7 +105,7 @@ static void StartItem(void) {
   }
   const tInstallItem *item = &Install.Items[Install.Item];
   char reason[MANAGER_TEXT_SIZE];
-  if (!InstallPlanMake(&Plan, item, Install.AutoStart, Install.Title, sizeof Install.Title, reason,
+  if (!InstallPlanMake(&Plan, item, Install.AutoStart, TRUE, Install.Title, sizeof Install.Title, reason,
                        sizeof reason)) {
     Fail("Not installed: %s", reason);
     return;
@@ -119,6 +119,22 @@ static void StartItem(void) {
     StartDownload(first);
   else
     Swap();  // nothing to download: deletions only, or nothing at all
+}
+
+// Plans every package of the order without writing anything, so that a refused file of the last
+// one keeps its dependencies from being installed in vain; false (failed) when one is refused.
+static bool CheckAllItems(void) {
+  char reason[MANAGER_TEXT_SIZE], title[MANAGER_TEXT_SIZE];
+  for (int i = 0; i < Install.NrOfItems; i++) {
+    bool good = InstallPlanMake(&Plan, &Install.Items[i], Install.AutoStart, FALSE, title, sizeof title, reason,
+                                sizeof reason);
+    InstallPlanDrop(&Plan);
+    if (!good) {
+      Fail("Not installed: %s", reason);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool ManagerInstallStart(int cacheEntry, bool autoStart) {
@@ -146,7 +162,7 @@ bool ManagerInstallStart(int cacheEntry, bool autoStart) {
     if (Install.NrOfItems < 0) {
       Install.NrOfItems = 0;
       Fail("%s", message);
-    } else {
+    } else if (CheckAllItems()) {
       LogVantero("Installing %s (%d packages)", Install.Title, Install.NrOfItems);
       StartItem();
     }

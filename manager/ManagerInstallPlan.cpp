@@ -114,6 +114,7 @@ static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion 
   if (IsTapFile(f) && f->TAPID == plan->TAPID && (write || (exists && !remove)))
     StrCopyBounded(plan->TapPath, sizeof plan->TapPath, p->Final);
   if (!write && !remove) return true;
+  if (IsTapFile(f)) plan->TapIds[plan->NrOfTapIds++] = f->TAPID;
   if (write) {
     snprintf(p->StagedName, sizeof p->StagedName, "%d.new", plan->NrOfFiles);
     snprintf(p->Staged, sizeof p->Staged, "%s/%d.new", LINUX_STAGING_DIR, plan->NrOfFiles);
@@ -167,8 +168,8 @@ static bool LoadVersion(tInstallPlan *plan, dword tapId, int versionIndex, char 
   return true;
 }
 
-bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, char *title, dword titleSize,
-                     char *reason, dword reasonSize) {
+bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, bool writeJournal, char *title,
+                     dword titleSize, char *reason, dword reasonSize) {
   if (!LoadVersion(plan, item->TAPID, item->VersionIndex, reason, reasonSize)) return false;
   tVPDVersion *v = &plan->Vpd.Versions[item->VersionIndex];
   snprintf(title, titleSize, "%.60s %.40s", plan->Vpd.TAPName != nullptr ? plan->Vpd.TAPName : "?",
@@ -178,7 +179,7 @@ bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStar
   bool newer = installed < 0 || v->TimeStamp > TAPCache[installed].TimeStamp;
   for (int i = 0; i < v->NrOfFiles; i++)
     if (!PlanInstallFile(plan, &v->Files[i], v, newer, autoStart, reason, reasonSize)) return false;
-  return WriteJournal(plan, reason, reasonSize);
+  return !writeJournal || WriteJournal(plan, reason, reasonSize);
 }
 
 bool InstallPlanRemoval(tInstallPlan *plan, dword tapId, int versionIndex, bool withSettings, char *reason,
@@ -196,6 +197,7 @@ bool InstallPlanRemoval(tInstallPlan *plan, dword tapId, int versionIndex, bool 
     p->Record = f;
     if (!Destination(f, tapId, FALSE, p->Final)) return Reason(reason, reasonSize, "%.60s: %s", f->FileName, "path too long");
     if (!IsFile(p->Final) || (IsTapFile(f) && TapIdOf(p->Final) != f->TAPID)) continue;
+    if (IsTapFile(f)) plan->TapIds[plan->NrOfTapIds++] = f->TAPID;
     plan->NrOfFiles++;
   }
   return WriteJournal(plan, reason, reasonSize);
@@ -213,6 +215,15 @@ static void MakeFolderOf(const char *final) {
   system(command);  // a folder that cannot be made fails the commit's rename, which undoes the set
 }
 
+// The inventory recomputes a TAP file's CRC only when its modification time changed; a file put in
+// place within the same second as the old one was written would keep the old CRC, so the changed
+// TAPs' times are forgotten.
+static void ForgetFileTimes(const tInstallPlan *plan) {
+  for (int i = 0; i < TAPsOnBoardCount && TAPsOnBoard != nullptr; i++)
+    for (int k = 0; k < plan->NrOfTapIds; k++)
+      if (TAPsOnBoard[i].TAPID == plan->TapIds[k]) TAPsOnBoard[i].TimeStamp = 0;
+}
+
 bool InstallPlanCommit(tInstallPlan *plan, char *reason, dword reasonSize) {
   if (!plan->JournalOpen) {
     InstallPlanDrop(plan);
@@ -227,6 +238,7 @@ bool InstallPlanCommit(tInstallPlan *plan, char *reason, dword reasonSize) {
     return Reason(reason, reasonSize, "the TAP %s%s", "could not be stopped", "");
   }
   bool done = FileJournalCommit(&plan->Journal, reason, reasonSize);
+  ForgetFileTimes(plan);
   FileJournalFree(&plan->Journal);
   plan->JournalOpen = FALSE;
   if (wasRunning && plan->TapPath[0] != '\0' && IsFile(plan->TapPath) &&
@@ -245,6 +257,7 @@ void InstallPlanDrop(tInstallPlan *plan) {
   plan->JournalOpen = FALSE;
   plan->NrOfFiles = plan->NrOfDownloads = 0;
   plan->DownloadBytes = 0;
+  plan->NrOfTapIds = 0;
   plan->TapPath[0] = '\0';
 }
 
