@@ -58,7 +58,8 @@ bool ManagerDownloadStart(tManagerDownload *d, const char *url) {
   char out[KALIB_PATH_MAX], status[KALIB_PATH_MAX], pid[KALIB_PATH_MAX];
   char command[2 * REPO_URL_MAX + 3 * KALIB_PATH_MAX];
   if (!LinuxPathOf(d, d->Out, out, sizeof out) || !LinuxPathOf(d, d->Status, status, sizeof status) ||
-      !LinuxPathOf(d, d->Pid, pid, sizeof pid) || !BuildWgetCommand(url, out, status, pid, command, sizeof command)) {
+      !LinuxPathOf(d, d->Pid, pid, sizeof pid) ||
+      !BuildWgetCommand(url, out, status, pid, command, sizeof command)) {
     LogVantero("Download of %s not started: the address is too long", url);
     return false;
   }

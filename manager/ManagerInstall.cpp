@@ -126,8 +126,8 @@ static void StartItem(void) {
 static bool CheckAllItems(void) {
   char reason[MANAGER_TEXT_SIZE], title[MANAGER_TEXT_SIZE];
   for (int i = 0; i < Install.NrOfItems; i++) {
-    bool good = InstallPlanMake(&Plan, &Install.Items[i], Install.AutoStart, FALSE, title, sizeof title, reason,
-                                sizeof reason);
+    bool good = InstallPlanMake(&Plan, &Install.Items[i], Install.AutoStart, FALSE, title, sizeof title,
+                                reason, sizeof reason);
     InstallPlanDrop(&Plan);
     if (!good) {
       Fail("Not installed: %s", reason);
@@ -158,7 +158,8 @@ bool ManagerInstallStart(int cacheEntry, bool autoStart) {
   if (lstat64(MANAGER_JOURNAL_FILE, &st) == 0) {
     Fail("%s", "An earlier install is unfinished; start the manager again to finish it");
   } else {
-    Install.NrOfItems = ManagerInstallOrder(cacheEntry, Install.Items, INSTALL_MAX_PACKAGES, message, sizeof message);
+    Install.NrOfItems =
+        ManagerInstallOrder(cacheEntry, Install.Items, INSTALL_MAX_PACKAGES, message, sizeof message);
     if (Install.NrOfItems < 0) {
       Install.NrOfItems = 0;
       Fail("%s", message);
@@ -202,8 +203,9 @@ bool ManagerRemoveStart(dword tapId, bool withSettings) {
   }
   memset(&Install, 0, sizeof Install);
   int entry = TAPCacheGetInstalledVersionIndex(tapId);
-  snprintf(Install.Title, sizeof Install.Title, "%.60s",
-           entry >= 0 && TAPCache[entry].MasterList->Name != nullptr ? TAPCache[entry].MasterList->Name : "?");
+  snprintf(
+      Install.Title, sizeof Install.Title, "%.60s",
+      entry >= 0 && TAPCache[entry].MasterList->Name != nullptr ? TAPCache[entry].MasterList->Name : "?");
   Install.State = IS_Running;
   char reason[MANAGER_TEXT_SIZE];
   struct stat64 st;
@@ -249,7 +251,8 @@ void ManagerInstallRecover(void) {
   }
   memset(&Install, 0, sizeof Install);
   if (what != nullptr) {
-    snprintf(Install.Message, sizeof Install.Message, "%.70s%s%.50s", what, reason[0] != '\0' ? ": " : "", reason);
+    snprintf(Install.Message, sizeof Install.Message, "%.70s%s%.50s", what, reason[0] != '\0' ? ": " : "",
+             reason);
     LogVantero("%s", Install.Message);
     Install.State = result == FJR_Failed || result == FJR_Damaged ? IS_Failed : IS_Done;
   }

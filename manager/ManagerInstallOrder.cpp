@@ -10,7 +10,8 @@
 int ManagerNewestVisibleEntry(dword tapId) {
   int best = -1;
   for (int i = 0; i < TAPCacheSize && TAPCache != nullptr; i++)
-    if (TAPCache[i].TAPID == tapId && TAPCache[i].isVisible && (best < 0 || TAPCache[i].TimeStamp > TAPCache[best].TimeStamp))
+    if (TAPCache[i].TAPID == tapId && TAPCache[i].isVisible &&
+        (best < 0 || TAPCache[i].TimeStamp > TAPCache[best].TimeStamp))
       best = i;
   return best;
 }

@@ -77,10 +77,11 @@ static bool Destination(tVPDFiles *f, dword packageId, bool autoStart, char *fin
 
 // Plans one file of an install: what its mode makes of it.  False with the reason for a refused
 // file.
-static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion *v, bool newer, bool autoStart,
-                            char *reason, dword size) {
+static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion *v, bool newer,
+                            bool autoStart, char *reason, dword size) {
   const char *refusal = PackageFileRefusal(f);
-  if (refusal != nullptr) return Reason(reason, size, "%.60s: %s", f->FileName != nullptr ? f->FileName : "?", refusal);
+  if (refusal != nullptr)
+    return Reason(reason, size, "%.60s: %s", f->FileName != nullptr ? f->FileName : "?", refusal);
   const tTAPsOnBoard *other = IsTapFile(f) && f->TAPID != plan->TAPID ? InstalledTap(f->TAPID) : nullptr;
   if (other != nullptr) {
     char id[16];
@@ -90,7 +91,8 @@ static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion 
   tPlannedFile *p = &plan->Files[plan->NrOfFiles];
   memset(p, 0, sizeof *p);
   p->Record = f;
-  if (!Destination(f, plan->TAPID, autoStart, p->Final)) return Reason(reason, size, "%.60s: %s", f->FileName, "path too long");
+  if (!Destination(f, plan->TAPID, autoStart, p->Final))
+    return Reason(reason, size, "%.60s: %s", f->FileName, "path too long");
   bool exists = IsFile(p->Final);
   if (exists && IsTapFile(f) && TapIdOf(p->Final) != f->TAPID)
     return Reason(reason, size, "%.60s: %s", f->FileName, "another TAP has that name in its folder");
@@ -119,8 +121,10 @@ static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion 
     snprintf(p->StagedName, sizeof p->StagedName, "%d.new", plan->NrOfFiles);
     snprintf(p->Staged, sizeof p->Staged, "%s/%d.new", LINUX_STAGING_DIR, plan->NrOfFiles);
     const char *root = v->RootDir != nullptr ? v->RootDir : "";
-    int n = snprintf(p->RemoteName, sizeof p->RemoteName, "%s%s%s", root, root[0] != '\0' ? "/" : "", f->FileName);
-    if (n < 0 || n >= (int)sizeof p->RemoteName) return Reason(reason, size, "%.60s: %s", f->FileName, "address too long");
+    int n = snprintf(p->RemoteName, sizeof p->RemoteName, "%s%s%s", root, root[0] != '\0' ? "/" : "",
+                     f->FileName);
+    if (n < 0 || n >= (int)sizeof p->RemoteName)
+      return Reason(reason, size, "%.60s: %s", f->FileName, "address too long");
     for (char *c = p->RemoteName; *c != '\0'; c++)
       if (*c == '\\') *c = '/';
     plan->NrOfDownloads++;
@@ -133,18 +137,21 @@ static bool PlanInstallFile(tInstallPlan *plan, tVPDFiles *f, const tVPDVersion 
 // Makes the staging folder when missing.
 static void MakeStagingFolder(void) {
   tWorkDir saved = WorkDirSave();
-  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR) && !TAP_Hdd_Exist("Staging")) TAP_Hdd_Create("Staging", ATTR_FOLDER);
+  if (HDD_ChangeDir(VANTERO_SETTINGS_DIR) && !TAP_Hdd_Exist("Staging"))
+    TAP_Hdd_Create("Staging", ATTR_FOLDER);
   WorkDirRestore(&saved);
 }
 
 // Writes the plan's journal; false with the reason.
 static bool WriteJournal(tInstallPlan *plan, char *reason, dword size) {
   if (plan->NrOfFiles == 0) return true;
-  if (!FileJournalBegin(&plan->Journal, MANAGER_JOURNAL_FILE)) return Reason(reason, size, "%s%s", "the journal cannot be made", "");
+  if (!FileJournalBegin(&plan->Journal, MANAGER_JOURNAL_FILE))
+    return Reason(reason, size, "%s%s", "the journal cannot be made", "");
   plan->JournalOpen = TRUE;
   for (int i = 0; i < plan->NrOfFiles; i++)
     if (!FileJournalAdd(&plan->Journal, plan->Files[i].Final, plan->Files[i].Staged))
-      return Reason(reason, size, "%.60s: %s", plan->Files[i].Record->FileName, "cannot be planned (listed twice?)");
+      return Reason(reason, size, "%.60s: %s", plan->Files[i].Record->FileName,
+                    "cannot be planned (listed twice?)");
   char why[MANAGER_TEXT_SIZE] = "";
   if (!FileJournalSave(&plan->Journal, why, sizeof why)) {
     FileJournalFree(&plan->Journal);
@@ -168,8 +175,8 @@ static bool LoadVersion(tInstallPlan *plan, dword tapId, int versionIndex, char 
   return true;
 }
 
-bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, bool writeJournal, char *title,
-                     dword titleSize, char *reason, dword reasonSize) {
+bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, bool writeJournal,
+                     char *title, dword titleSize, char *reason, dword reasonSize) {
   if (!LoadVersion(plan, item->TAPID, item->VersionIndex, reason, reasonSize)) return false;
   tVPDVersion *v = &plan->Vpd.Versions[item->VersionIndex];
   snprintf(title, titleSize, "%.60s %.40s", plan->Vpd.TAPName != nullptr ? plan->Vpd.TAPName : "?",
@@ -189,13 +196,16 @@ bool InstallPlanRemoval(tInstallPlan *plan, dword tapId, int versionIndex, bool 
   for (int i = 0; i < v->NrOfFiles; i++) {
     tVPDFiles *f = &v->Files[i];
     const char *refusal = PackageFileRefusal(f);
-    if (refusal != nullptr) return Reason(reason, reasonSize, "%.60s: %s", f->FileName != nullptr ? f->FileName : "?", refusal);
-    bool settings = (f->Flags & 1) != 0 || f->InstallMode == IM_NotInPackage || f->InstallMode == IM_CreateIfNonexistant;
+    if (refusal != nullptr)
+      return Reason(reason, reasonSize, "%.60s: %s", f->FileName != nullptr ? f->FileName : "?", refusal);
+    bool settings =
+        (f->Flags & 1) != 0 || f->InstallMode == IM_NotInPackage || f->InstallMode == IM_CreateIfNonexistant;
     if (settings && !withSettings) continue;
     tPlannedFile *p = &plan->Files[plan->NrOfFiles];
     memset(p, 0, sizeof *p);
     p->Record = f;
-    if (!Destination(f, tapId, FALSE, p->Final)) return Reason(reason, reasonSize, "%.60s: %s", f->FileName, "path too long");
+    if (!Destination(f, tapId, FALSE, p->Final))
+      return Reason(reason, reasonSize, "%.60s: %s", f->FileName, "path too long");
     if (!IsFile(p->Final) || (IsTapFile(f) && TapIdOf(p->Final) != f->TAPID)) continue;
     if (IsTapFile(f)) plan->TapIds[plan->NrOfTapIds++] = f->TAPID;
     plan->NrOfFiles++;

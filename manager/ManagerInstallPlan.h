@@ -20,8 +20,8 @@ typedef struct {
   tPlannedFile Files[INSTALL_MAX_FILES];
   int NrOfFiles, NrOfDownloads;
   dword DownloadBytes;
-  dword TAPID;                  // the package's TAP: stopped while its files change
-  char TapPath[KALIB_PATH_MAX]; // Linux path of its TAP file after the change; "" none
+  dword TAPID;                      // the package's TAP: stopped while its files change
+  char TapPath[KALIB_PATH_MAX];     // Linux path of its TAP file after the change; "" none
   dword TapIds[INSTALL_MAX_FILES];  // TAP IDs of the TAP files the set changes
   int NrOfTapIds;
 } tInstallPlan;
@@ -29,8 +29,8 @@ typedef struct {
 // Plans the install of item and, when writeJournal, writes the journal (phase staging); the
 // package's name and version into title.  False with the reason when a file is refused or the
 // journal cannot be written; nothing on the disk changed then.
-bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, bool writeJournal, char *title,
-                     dword titleSize, char *reason, dword reasonSize);
+bool InstallPlanMake(tInstallPlan *plan, const tInstallItem *item, bool autoStart, bool writeJournal,
+                     char *title, dword titleSize, char *reason, dword reasonSize);
 // Plans the removal of every file of the installed version (settings files only when
 // withSettings) and writes the journal; false with the reason.
 bool InstallPlanRemoval(tInstallPlan *plan, dword tapId, int versionIndex, bool withSettings, char *reason,

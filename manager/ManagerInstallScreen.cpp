@@ -42,7 +42,8 @@ void ManagerInstallAsk(int cacheEntry) {
   }
   char text[MANAGER_TEXT_SIZE];
   const tMasterList *m = TAPCache[cacheEntry].MasterList;
-  snprintf(text, sizeof text, ManagerFormat(MT_AskAutoStart), m != nullptr && m->Name != nullptr ? m->Name : "?");
+  snprintf(text, sizeof text, ManagerFormat(MT_AskAutoStart),
+           m != nullptr && m->Name != nullptr ? m->Name : "?");
   AskEntry = cacheEntry;
   OSDMenuMessageBoxInitialize(ManagerText(MT_Install), text);
   OSDMenuMessageBoxButtonAdd(ManagerText(MT_Yes));
@@ -55,7 +56,8 @@ static void ShowResult(void) {
   OSDMenuInfoBoxDestroyNoOSDUpdate();
   Install.Shown = TRUE;
   ResultOpen = true;
-  OSDMenuMessageBoxInitialize(Install.Title[0] != '\0' ? Install.Title : ManagerText(MT_Install), Install.Message);
+  OSDMenuMessageBoxInitialize(Install.Title[0] != '\0' ? Install.Title : ManagerText(MT_Install),
+                              Install.Message);
   OSDMenuMessageBoxButtonAdd("OK");
   OSDMenuMessageBoxShow();
 }

@@ -21,11 +21,13 @@ static bool NameLeavesFolder(const char *name) {
 // manager's settings, packages or journal.
 static bool InManagerSettings(const char *path) {
   const size_t length = sizeof PACKAGE_LINUX_SETTINGS_DIR - 1;
-  return strncmp(path, PACKAGE_LINUX_SETTINGS_DIR, length) == 0 && (path[length] == '\0' || path[length] == '/');
+  return strncmp(path, PACKAGE_LINUX_SETTINGS_DIR, length) == 0 &&
+         (path[length] == '\0' || path[length] == '/');
 }
 
 const char *PackageFileRefusal(const tVPDFiles *file) {
-  if (file == nullptr || file->FileName == nullptr || file->FileName[0] == '\0') return "the file has no name";
+  if (file == nullptr || file->FileName == nullptr || file->FileName[0] == '\0')
+    return "the file has no name";
   if (NameLeavesFolder(file->FileName)) return "its name holds \"/\", \"\\\" or \"..\"";
   if (strlen(file->FileName) >= MENU_ITEM_TEXT_BYTES) return "its name is too long";
   const char *path = file->DefaultPath;
@@ -57,8 +59,8 @@ static bool Refuse(char *reason, dword reasonSize, const tVPDFiles *file, const 
   char what[128];
   snprintf(what, sizeof what, format, a, b);
   if (reason != nullptr && reasonSize > 0)
-    snprintf(reason, reasonSize, "%s: %s", file != nullptr && file->FileName != nullptr ? file->FileName : "?",
-             what);
+    snprintf(reason, reasonSize, "%s: %s",
+             file != nullptr && file->FileName != nullptr ? file->FileName : "?", what);
   return false;
 }
 
@@ -67,16 +69,16 @@ bool PackageFileCheck(const tVPDFiles *file, const char *linuxPath, char *reason
   const char *refusal = PackageFileRefusal(file);
   if (refusal != nullptr) {
     if (reason != nullptr && reasonSize > 0)
-      snprintf(reason, reasonSize, "%s: %s", file != nullptr && file->FileName != nullptr ? file->FileName : "?",
-               refusal);
+      snprintf(reason, reasonSize, "%s: %s",
+               file != nullptr && file->FileName != nullptr ? file->FileName : "?", refusal);
     return false;
   }
   struct stat64 st;
   if (linuxPath == nullptr || lstat64(linuxPath, &st) != 0 || (st.st_mode & 0xF000) != 0x8000)
     return Refuse(reason, reasonSize, file, "not downloaded", 0, 0);
   if (st.st_size != (long long)file->Size)
-    return Refuse(reason, reasonSize, file, "%lu bytes arrived, the package says %lu", (unsigned long)st.st_size,
-                  (unsigned long)file->Size);
+    return Refuse(reason, reasonSize, file, "%lu bytes arrived, the package says %lu",
+                  (unsigned long)st.st_size, (unsigned long)file->Size);
   char folder[KALIB_PATH_MAX];
   const char *name = nullptr;
   if (!SplitLinuxPath(linuxPath, folder, &name)) return Refuse(reason, reasonSize, file, "bad path", 0, 0);

@@ -27,9 +27,13 @@ class InstallTest : public ManagerSim {
     std::string runner = readHostFile(TAP_manager_resident_tap);
     putTap("/tmp/Lib.tap", LibId, "lib");
     putTap("/tmp/App.tap", AppId, "app");
-    files = {{"R10/Runner.tap", runner + "1.0"}, {"R11/Runner.tap", runner + "1.1"}, {"R10/Runner.ini", "ini 1.0"},
-             {"R11/Runner.ini", "ini 1.1"},      {"L/Lib.tap", readFile("/tmp/Lib.tap")},
-             {"A/App.tap", readFile("/tmp/App.tap")}, {"R11/Old.dat", "publish wants every file"}};
+    files = {{"R10/Runner.tap", runner + "1.0"},
+             {"R11/Runner.tap", runner + "1.1"},
+             {"R10/Runner.ini", "ini 1.0"},
+             {"R11/Runner.ini", "ini 1.1"},
+             {"L/Lib.tap", readFile("/tmp/Lib.tap")},
+             {"A/App.tap", readFile("/tmp/App.tap")},
+             {"R11/Old.dat", "publish wants every file"}};
     std::filesystem::remove_all(disk("/tmp"));
     for (auto &[name, bytes] : files) writeHostFile(root + "/pkg/" + name, bytes);
     publish();
@@ -47,10 +51,11 @@ class InstallTest : public ManagerSim {
   // Package JSONs in root/pkg, published into root/repo and copied into the settings folder.
   void publish(const std::string &appDeps = "[2119630850]", const std::string &libDeps = "[]") {
     auto file = [](const char *name, const char *mode, const char *extra) {
-      return std::string(R"({"FileName": ")") + name + R"(", "DefaultPath": "/mnt/hd/ProgramFiles", "InstallMode": ")" +
-             mode + "\"" + extra + "}";
+      return std::string(R"({"FileName": ")") + name +
+             R"(", "DefaultPath": "/mnt/hd/ProgramFiles", "InstallMode": ")" + mode + "\"" + extra + "}";
     };
-    auto version = [&](const char *v, const char *time, const char *dir, const std::string &deps, const std::string &f) {
+    auto version = [&](const char *v, const char *time, const char *dir, const std::string &deps,
+                       const std::string &f) {
       return std::string(R"({"Version": ")") + v + R"(", "TimeStamp": ")" + time +
              R"(", "DeployMode": "DM_Final", "RootDir": ")" + dir + R"(", "Dependencies": )" + deps +
              R"(, "Files": [)" + f + "]}";
@@ -64,16 +69,19 @@ class InstallTest : public ManagerSim {
                       version("1.1", "2015-06-01 10:00:00", "R11", "[]",
                               runnerFiles + ", " + file("Old.dat", "IM_AlwaysDelete", "")) +
                       "]}");
-    writeHostFile(root + "/pkg/lib.json", R"({"TAPID": "0x7E570002", "TAPName": "Lib", "Versions": [)" +
-                                              version("1.0", "2015-02-01 10:00:00", "L", libDeps,
-                                                      file("Lib.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570002")")) +
-                                              "]}");
-    writeHostFile(root + "/pkg/app.json", R"({"TAPID": "0x7E570003", "TAPName": "App", "Versions": [)" +
-                                              version("2.0", "2015-03-01 10:00:00", "A", appDeps,
-                                                      file("App.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570003")")) +
-                                              "]}");
-    std::string command = "cd '" + root + "/pkg' && " + VDTOOL_COMMAND +
-                          " publish runner.json lib.json app.json --out ../repo --time '2015-12-01 00:00:00' >/dev/null";
+    writeHostFile(root + "/pkg/lib.json",
+                  R"({"TAPID": "0x7E570002", "TAPName": "Lib", "Versions": [)" +
+                      version("1.0", "2015-02-01 10:00:00", "L", libDeps,
+                              file("Lib.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570002")")) +
+                      "]}");
+    writeHostFile(root + "/pkg/app.json",
+                  R"({"TAPID": "0x7E570003", "TAPName": "App", "Versions": [)" +
+                      version("2.0", "2015-03-01 10:00:00", "A", appDeps,
+                              file("App.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570003")")) +
+                      "]}");
+    std::string command =
+        "cd '" + root + "/pkg' && " + VDTOOL_COMMAND +
+        " publish runner.json lib.json app.json --out ../repo --time '2015-12-01 00:00:00' >/dev/null";
     pid_t pid = 0;
     const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
     int status = -1;
@@ -130,7 +138,8 @@ TEST_F(InstallTest, ARunningTapIsUpdatedWhereItIsAndStartedAgain) {
   ASSERT_EQ(update + 1, TAPCacheGetInstalledVersionIndex(RunnerId)) << "1.0 is installed";
   ASSERT_TRUE(ManagerInstallStart(update, FALSE)) << Install.Message;
   EXPECT_EQ(IS_Done, run()) << Install.Message;
-  EXPECT_EQ(files["R11/Runner.tap"], readFile("/ProgramFiles/AutoStart/Runner.tap")) << "replaced where it was";
+  EXPECT_EQ(files["R11/Runner.tap"], readFile("/ProgramFiles/AutoStart/Runner.tap"))
+      << "replaced where it was";
   EXPECT_FALSE(exists("/ProgramFiles/Runner.tap"));
   EXPECT_EQ("the user's ini", readFile("/ProgramFiles/Runner.ini")) << "IM_CreateIfNonexistant keeps it";
   EXPECT_FALSE(exists("/ProgramFiles/Old.dat")) << "IM_AlwaysDelete";
@@ -143,7 +152,8 @@ TEST_F(InstallTest, ARunningTapIsUpdatedWhereItIsAndStartedAgain) {
   ASSERT_TRUE(TAPsOnBoardLoad());
   bool found = false;
   for (int i = 0; i < TAPsOnBoardCount; i++)
-    if (TAPsOnBoard[i].TAPID == RunnerId) found = TAPsOnBoard[i].CRC == crcOf("/ProgramFiles/AutoStart/Runner.tap");
+    if (TAPsOnBoard[i].TAPID == RunnerId)
+      found = TAPsOnBoard[i].CRC == crcOf("/ProgramFiles/AutoStart/Runner.tap");
   EXPECT_TRUE(found) << "the saved inventory has the new file's CRC";
   expectClean("after the update");
 }
@@ -188,8 +198,10 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
     const char *version;
     std::function<void()> spoil;
   } cases[] = {
-      {"CRC mismatch", "Runner.tap: CRC-32", RunnerId, "1.1", [&] { editFile(RunnerId, [](tVPDFiles &f) { f.CRC32 ^= 1; }); }},
-      {"size", "Runner.tap: ", RunnerId, "1.1", [&] { editFile(RunnerId, [](tVPDFiles &f) { f.Size += 1; }); }},
+      {"CRC mismatch", "Runner.tap: CRC-32", RunnerId, "1.1",
+       [&] { editFile(RunnerId, [](tVPDFiles &f) { f.CRC32 ^= 1; }); }},
+      {"size", "Runner.tap: ", RunnerId, "1.1",
+       [&] { editFile(RunnerId, [](tVPDFiles &f) { f.Size += 1; }); }},
       // The loader rejects such a package: its versions never reach the screen.
       {"outside ProgramFiles", "No such version", RunnerId, "1.1",
        [&] {
@@ -198,16 +210,24 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
          putSetting("7E570001.vpd", vpd.replace(vpd.find("ABCDEF"), 6, "../etc"));
        }},
       {"a .. in the folder", "holds \"..\"", RunnerId, "1.1",
-       [&] { editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.DefaultPath, "/mnt/hd/ProgramFiles/x/../y"); }); }},
+       [&] {
+         editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.DefaultPath, "/mnt/hd/ProgramFiles/x/../y"); });
+       }},
       {"manager's folder", "the update manager's own", RunnerId, "1.1",
-       [&] { editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.DefaultPath, "/mnt/hd/ProgramFiles/Settings/Vantero"); }); }},
-      {"name with ..", "holds", RunnerId, "1.1", [&] { editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.FileName, "../x.tap"); }); }},
+       [&] {
+         editFile(RunnerId,
+                  [](tVPDFiles &f) { StringSet(&f.DefaultPath, "/mnt/hd/ProgramFiles/Settings/Vantero"); });
+       }},
+      {"name with ..", "holds", RunnerId, "1.1",
+       [&] { editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.FileName, "../x.tap"); }); }},
       {"TAP ID in use", "TAP ID 7e570001 is used by the installed TAP 'Runner'", AppId, "2.0",
        [&] { editFile(AppId, [](tVPDFiles &f) { f.TAPID = RunnerId; }); }},
       {"missing on the server", "Gone.tap could not be downloaded", RunnerId, "1.1",
        [&] { editFile(RunnerId, [](tVPDFiles &f) { StringSet(&f.FileName, "Gone.tap"); }); }},
-      {"missing dependency", "Missing dependencies: 7e5700ff", AppId, "2.0", [&] { publish("[2119631103]"); }},
-      {"dependency loop", "depends on itself", AppId, "2.0", [&] { publish("[2119630850]", "[2119630851]"); }},
+      {"missing dependency", "Missing dependencies: 7e5700ff", AppId, "2.0",
+       [&] { publish("[2119631103]"); }},
+      {"dependency loop", "depends on itself", AppId, "2.0",
+       [&] { publish("[2119630850]", "[2119630851]"); }},
       {"disk full", "the journal cannot be written", RunnerId, "1.1",
        [&] {
          options.diskFullAfterBytes = 0;
@@ -223,11 +243,13 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
     takeLog();
     if (ManagerInstallStart(entry(c.id, c.version), FALSE)) run();
     EXPECT_EQ(IS_Failed, Install.State) << c.what;
-    EXPECT_NE(std::string::npos, std::string(Install.Message).find(c.expected)) << c.what << ": " << Install.Message;
+    EXPECT_NE(std::string::npos, std::string(Install.Message).find(c.expected))
+        << c.what << ": " << Install.Message;
     EXPECT_TRUE(before == snapshot()) << c.what << ": the disk changed";
     std::vector<std::string> log = takeLog();
-    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string &l) { return l.find("failed: ") != std::string::npos; }))
-        << c.what;
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string &l) {
+      return l.find("failed: ") != std::string::npos;
+    })) << c.what;
     options.diskFullAfterBytes.reset();
     restartSim();
     if (exists(SettingsDir + "/Install.journal")) {
@@ -242,8 +264,8 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
 }
 
 // A power cut at every tick of an update of the running Runner (and at a spread of written byte
-// counts, 200 of them, which reach into the swap), and of its removal: after the next start the disk holds the
-// old files or the new ones, byte for byte, and nothing staged, backed up or journalled.
+// counts, 200 of them, which reach into the swap), and of its removal: after the next start the disk holds
+// the old files or the new ones, byte for byte, and nothing staged, backed up or journalled.
 TEST_F(InstallTest, APowerCutAtAnyMomentLeavesTheOldOrTheNewVersion) {
   for (bool remove : {false, true}) {
     auto action = [this, remove]() {
@@ -255,7 +277,8 @@ TEST_F(InstallTest, APowerCutAtAnyMomentLeavesTheOldOrTheNewVersion) {
       }
     };
     auto prepare = [this]() {
-      for (const char *f : {"/ProgramFiles/AutoStart/Runner.tap", "/ProgramFiles/Runner.ini", "/ProgramFiles/Old.dat"})
+      for (const char *f :
+           {"/ProgramFiles/AutoStart/Runner.tap", "/ProgramFiles/Runner.ini", "/ProgramFiles/Old.dat"})
         std::filesystem::remove(disk(f));
       runner10(false);
       restartSim();
@@ -272,11 +295,13 @@ TEST_F(InstallTest, APowerCutAtAnyMomentLeavesTheOldOrTheNewVersion) {
     dword ticks = sim->now() - start;
     uint64_t bytes = sim->bytesWritten() - bytesBefore;
     Disk after = snapshot();
-    std::printf("%s: %u ticks, %llu bytes written\n", remove ? "remove" : "install", ticks, (unsigned long long)bytes);
+    std::printf("%s: %u ticks, %llu bytes written\n", remove ? "remove" : "install", ticks,
+                (unsigned long long)bytes);
     ASSERT_FALSE(before == after);
     std::vector<std::pair<bool, uint64_t>> cuts;  // (at a tick, value)
     for (dword t = 0; t <= ticks; t++) cuts.push_back({true, start + t});
-    for (uint64_t b = 0; b < bytes; b += std::max<uint64_t>(1, bytes / 200)) cuts.push_back({false, bytesBefore + b});
+    for (uint64_t b = 0; b < bytes; b += std::max<uint64_t>(1, bytes / 200))
+      cuts.push_back({false, bytesBefore + b});
     for (auto [atTick, value] : cuts) {
       prepare();
       EXPECT_EXIT(
@@ -298,8 +323,8 @@ TEST_F(InstallTest, APowerCutAtAnyMomentLeavesTheOldOrTheNewVersion) {
       restartSim();
       ManagerInstallRecover();
       Disk now = snapshot();
-      std::string what = std::string(remove ? "remove" : "install") + (atTick ? " cut at tick " : " cut after bytes ") +
-                         std::to_string(value);
+      std::string what = std::string(remove ? "remove" : "install") +
+                         (atTick ? " cut at tick " : " cut after bytes ") + std::to_string(value);
       EXPECT_TRUE(now == before || now == after) << what;
       expectClean(what);
     }
@@ -327,7 +352,8 @@ TEST_F(InstallStalled, ShowsItsProgressAndExitCancels) {
     ManagerEvent(EVT_IDLE, 0, 0);
   }
   EXPECT_EQ(2000u, Install.Bytes);
-  EXPECT_TRUE(osdtest::MatchesGolden("manager_install_progress", pvrsim::osd::visibleScreen(), "tests/manager/golden"));
+  EXPECT_TRUE(osdtest::MatchesGolden("manager_install_progress", pvrsim::osd::visibleScreen(),
+                                     "tests/manager/golden"));
   ManagerEvent(EVT_KEY, RKEY_Exit, 0);
   EXPECT_EQ(IS_Failed, Install.State);
   EXPECT_STREQ("Cancelled: nothing was changed.", Install.Message);
