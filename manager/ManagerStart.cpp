@@ -166,6 +166,10 @@ void ManagerRefreshCache(void) {
 void ManagerStart(void) {
   CallTraceEnter("ManagerStart");
   CreateSettingsDir();
+  ManagerTasksStart();
+  // A change of the AutoStart order or a restore cut short is finished or
+  // undone before any file it touches is read.
+  ManagerTasksRecover();
   if (LangLoadStrings(MANAGER_LANG_FILE, MANAGER_LANG_TEXTS, 0, MANAGER_PROGRAM_NAME) == INI_NotFound)
     WriteLog(MANAGER_PROGRAM_NAME, "Language file Vantero.lng not found");
   SettingsLoad();

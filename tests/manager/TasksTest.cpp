@@ -1,0 +1,282 @@
+// TasksTest.cpp - the tasks menu and its screens in-process: the helpers that plan AutoStart
+// names and read what busybox prints, a TAP moved into AutoStart (and refused over another
+// file), the AutoStart order changed and cut by a power cut at every point of its apply, and the
+// question before the end.  The tasks menu, the installed TAPs and the AutoStart order are
+// compared with their golden images.
+#include <errno.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <set>
+
+#include "Golden.h"
+#include "Manager.h"
+#include "ManagerSim.h"
+#include "osd/Osd.h"
+
+namespace manager_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file names of a folder on the host, sorted.
+std::vector<std::string> Names(const std::string &hostFolder) {
+  std::vector<std::string> names;
+  if (fs::exists(hostFolder))
+    for (const auto &e : fs::directory_iterator(hostFolder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(TaskHelpers, AutoStartNamesNumberTheOrderAndNeverMeetAnotherFile) {
+  struct Case {
+    const char *what;
+    std::vector<std::string> order, others, expected;  // others: the folder besides the TAPs
+  } cases[] = {
+      {"plain names", {"B.tap", "A.tap"}, {}, {"01_B.tap", "02_A.tap"}},
+      {"old numbers replaced", {"02_A.tap", "01_B.tap"}, {}, {"01_A.tap", "02_B.tap"}},
+      {"a name kept", {"01_A.tap", "B.tap"}, {}, {"01_A.tap", "02_B.tap"}},
+      {"a new name taken by another file", {"X.tap"}, {"01_X.tap.ini", "01_x.TAP"}, {"02_X.tap"}},
+      {"a new name is another TAP's old one", {"A.tap", "01_A.tap"}, {}, {"02_A.tap", "03_A.tap"}},
+  };
+  for (const Case &c : cases) {
+    std::vector<tAutoStartName> names(c.order.size());
+    std::vector<const char *> others;
+    for (size_t i = 0; i < c.order.size(); i++) {
+      snprintf(names[i].Old, sizeof names[i].Old, "%s", c.order[i].c_str());
+      others.push_back(c.order[i].c_str());
+    }
+    for (const std::string &o : c.others) others.push_back(o.c_str());
+    ASSERT_TRUE(AutoStartPlanNames(names.data(), static_cast<int>(names.size()), others.data(),
+                                   static_cast<int>(others.size())))
+        << c.what;
+    std::vector<std::string> got;
+    for (const tAutoStartName &n : names) got.push_back(n.New);
+    EXPECT_EQ(c.expected, got) << c.what;
+  }
+  tAutoStartName many[100] = {};
+  for (int i = 0; i < 100; i++) snprintf(many[i].Old, sizeof many[i].Old, "T%d.tap", i);
+  EXPECT_FALSE(AutoStartPlanNames(many, 100, nullptr, 0)) << "two digits number 99 TAPs";
+  EXPECT_STREQ("", many[0].New);
+  EXPECT_STREQ("Name.tap", AutoStartBaseName("123_Name.tap"));
+  EXPECT_STREQ("1_Name.tap", AutoStartBaseName("1_Name.tap"));
+}
+
+TEST(TaskHelpers, BusyboxAnswersAreCheckedAsUntrustedText) {
+  const char *header = "Filesystem           1K-blocks      Used Available Use% Mounted on\n";
+  struct DfCase {
+    std::string text;
+    bool known;
+    dword kb;
+  } dfCases[] = {
+      {std::string(header) + "/dev/sda2  976762584 12345 964417239   1% /mnt/hd\n", true, 964417239},
+      {std::string(header) + "/dev/disk/by-label/a-very-long-name\n   100  40  60  40% /mnt/hd\n", true, 60},
+      {std::string(header) + "/dev/sda2  100  40  -5  40% /mnt/hd\n", false, 0},
+      {"df: /mnt/hd: No such file or directory\n", false, 0},
+      {std::string(header) + "/dev/sda2 100 40\n", false, 0},
+  };
+  for (const DfCase &c : dfCases) {
+    dword kb = 0;
+    EXPECT_EQ(c.known, DfAvailableKB(c.text.c_str(), &kb)) << c.text;
+    if (c.known) {
+      EXPECT_EQ(c.kb, kb) << c.text;
+    }
+  }
+  struct TarCase {
+    const char *listing;
+    int members;
+    const char *bad;
+  } tarCases[] = {
+      {"ProgramFiles/\nProgramFiles/A.tap\r\nProgramFiles/Settings/x..y\n", 3, ""},
+      {"ProgramFiles/A.tap\n/etc/passwd\n", -1, "/etc/passwd"},
+      {"ProgramFiles/../../etc/passwd\n", -1, "ProgramFiles/../../etc/passwd"},
+      {"ProgramFilesX/A.tap\n", -1, "ProgramFilesX/A.tap"},
+      {"ProgramFiles/A\x1b.tap", -1, "ProgramFiles/A\x1b.tap"},
+      {"", 0, ""},
+  };
+  for (const TarCase &c : tarCases) {
+    char bad[64];
+    EXPECT_EQ(c.members, TarListCheck(c.listing, "ProgramFiles", bad, sizeof bad)) << c.listing;
+    EXPECT_STREQ(c.bad, bad) << c.listing;
+  }
+  char command[256];
+  ASSERT_TRUE(BuildBackgroundCommand("tar -czf 'x'", "/mnt/hd/it's", "/mnt/hd/p", command, sizeof command));
+  EXPECT_STREQ("( tar -czf 'x' & echo $! > '/mnt/hd/p'; wait $!; echo $? > '/mnt/hd/it'\\''s' ) > /dev/null 2>&1 &",
+               command);
+  EXPECT_FALSE(BuildBackgroundCommand("tar", "/s", "/p", command, 20)) << "too long for the buffer";
+  EXPECT_STREQ("", command);
+}
+
+class TasksTest : public ManagerSim {
+ protected:
+  void SetUp() override {
+    pvrsim::osd::reset();
+    ManagerSim::SetUp();
+    ASSERT_TRUE(installStandardFonts());
+    SettingsDefault();
+    MenuStateReset();
+  }
+  void TearDown() override {
+    if (!ManagerEnded()) ManagerStop();
+    ManagerSim::TearDown();
+  }
+  static void Press(std::initializer_list<dword> keys) {
+    for (dword key : keys) ManagerEvent(EVT_KEY, key, 0);
+  }
+  // Opens the menu and the tasks menu's row.
+  static void OpenTask(int row) {
+    ManagerMenuOpen();
+    Press({RKEY_Menu});
+    for (int i = 0; i < row; i++) Press({RKEY_Down});
+    Press({RKEY_Ok});
+  }
+  static std::string Row(int item) {
+    const tMenuItem &i = Menu[CurrentMenuLevel].Items[item];
+    return std::string(i.Text) + " | " + i.Value;
+  }
+  void ExpectScreen(const char *name) {
+    EXPECT_TRUE(osdtest::MatchesGolden(name, pvrsim::osd::visibleScreen(), "tests/manager/golden"));
+  }
+  std::string autoStart(const std::string &name) { return "/ProgramFiles/AutoStart/" + name; }
+  // The installed-TAPs row of the TAP with this ID (rows: the inventory's entries on the disk); -1 none.
+  static int RowOf(dword id) {
+    ManagerInstalledBuild();
+    for (int i = 0, row = 0; i < TAPsOnBoardCount; i++) {
+      if (!TAPsOnBoard[i].Found) continue;
+      if (TAPsOnBoard[i].TAPID == id) return row;
+      row++;
+    }
+    return -1;
+  }
+};
+
+TEST_F(TasksTest, TheTasksMenuOpensFromTheOverviewAndEndsTheManagerAfterAQuestion) {
+  ManagerMenuOpen();
+  Press({RKEY_Menu});
+  ASSERT_EQ(MS_Tasks, MenuStateStack[0]);
+  std::vector<std::string> rows;
+  for (int i = 0; i < Menu[1].NrItems; i++) rows.push_back(Menu[1].Items[i].Text);
+  EXPECT_EQ((std::vector<std::string>{"Query the server now", "Installed TAPs", "AutoStart order", "Full backup",
+                                      "Restore a backup", "End the update manager"}),
+            rows);
+  ExpectScreen("manager_tasks");
+  for (int i = 0; i < 5; i++) Press({RKEY_Down});
+  Press({RKEY_Ok});
+  ASSERT_EQ(MS_Exit, MenuStateStack[0]);
+  Press({RKEY_Ok});  // "No" is chosen first
+  EXPECT_EQ(MS_Tasks, MenuStateStack[0]);
+  EXPECT_FALSE(ManagerEnded());
+  Press({RKEY_Ok, RKEY_Left, RKEY_Ok});
+  EXPECT_TRUE(ManagerEnded());
+  EXPECT_EQ(MS_Inactive, MenuStateStack[0]);
+  EXPECT_EQ(0, pvrsim::osd::regionCount()) << "the manager ended with its screens closed";
+}
+
+// BLUE moves the TAP between ProgramFiles and AutoStart, the inventory follows; a TAP of the same
+// name in the target stays untouched and the move is refused with a message.
+TEST_F(TasksTest, InstalledTapsMoveIntoAutoStartButNeverOverAnotherFile) {
+  putTap("/ProgramFiles/Alpha.tap", AlphaId, "alpha");
+  putTap(autoStart("Beta.tap"), BetaId, "beta");
+  putTap("/ProgramFiles/Beta.tap", GammaId, "gamma");
+  package(BetaId, {{"2.0", 1000, DM_Final, 0, crcOf(autoStart("Beta.tap"))}});
+  master(BetaId, "Beta Recorder");
+  ManagerRefreshCache();
+  OpenTask(1);
+  ASSERT_EQ(MS_InstalledTAPs, MenuStateStack[0]);
+  std::vector<std::string> rows;
+  for (int i = 0; i < Menu[2].NrItems; i++) rows.push_back(Row(i));
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ((std::vector<std::string>{"Template TAP | 2.0  AutoStart", "Template TAP | no package",
+                                      "Template TAP | no package"}),
+            rows);
+  ExpectScreen("manager_installed");
+  std::string gammaBytes = readFile("/ProgramFiles/Beta.tap"), betaBytes = readFile(autoStart("Beta.tap"));
+  struct Step {
+    dword id;
+    int problem;
+    const char *where;
+    bool inAutoStart;
+  } steps[] = {{AlphaId, 0, "/ProgramFiles/AutoStart/Alpha.tap", true},
+               {AlphaId, 0, "/ProgramFiles/Alpha.tap", false},
+               {GammaId, MT_TargetTaken, "/ProgramFiles/Beta.tap", false}};
+  for (const Step &s : steps) {
+    ASSERT_GE(RowOf(s.id), 0) << s.where;
+    EXPECT_EQ(s.problem, ManagerInstalledMove(RowOf(s.id))) << s.where;
+    EXPECT_TRUE(exists(s.where)) << s.where;
+    for (int i = 0; i < TAPsOnBoardCount; i++)
+      if (TAPsOnBoard[i].TAPID == s.id) EXPECT_EQ(s.inAutoStart, TAPsOnBoard[i].isAutoStart != 0) << s.where;
+  }
+  EXPECT_EQ(gammaBytes, readFile("/ProgramFiles/Beta.tap"));
+  EXPECT_EQ(betaBytes, readFile(autoStart("Beta.tap"))) << "the TAP in the target is never replaced";
+  EXPECT_NE(TAPCacheGetInstalledVersionIndex(BetaId), -1);
+}
+
+// RED and GREEN change the order, OK applies it: the TAPs carry numbers in the new order.
+TEST_F(TasksTest, TheAutoStartOrderIsTheOrderOfTheNewNames) {
+  for (const char *name : {"Charlie.tap", "Alpha.tap", "02_Bravo.tap"}) putTap(autoStart(name), 0x100 + name[0], name);
+  writeFile(autoStart("notes.txt"), "not a TAP");
+  std::map<std::string, std::string> bytes;
+  for (const std::string &n : Names(disk(AUTOSTART_DIR))) bytes[AutoStartBaseName(n.c_str())] = readFile(autoStart(n));
+  OpenTask(2);
+  ASSERT_EQ(MS_AutoStartOrder, MenuStateStack[0]);
+  EXPECT_EQ("1. Bravo.tap | 02_Bravo.tap", Row(0));
+  EXPECT_EQ("2. Alpha.tap | Alpha.tap", Row(1));
+  EXPECT_EQ("3. Charlie.tap | Charlie.tap", Row(2));
+  Press({RKEY_Down, RKEY_Down, RKEY_Red, RKEY_Red});  // Charlie first
+  EXPECT_EQ("1. Charlie.tap | Charlie.tap", Row(0));
+  EXPECT_EQ(0, OSDMenuGetCurrentItem()) << "the cursor moves with the TAP";
+  ExpectScreen("manager_autostart_order");
+  Press({RKEY_Ok});
+  EXPECT_EQ((std::vector<std::string>{"01_Charlie.tap", "02_Bravo.tap", "03_Alpha.tap", "notes.txt"}),
+            Names(disk(AUTOSTART_DIR)));
+  for (const std::string &n : Names(disk(AUTOSTART_DIR)))
+    EXPECT_EQ(bytes[AutoStartBaseName(n.c_str())], readFile(autoStart(n))) << n;
+  EXPECT_FALSE(exists(SettingsDir + "/" + MANAGER_AUTOSTART_JOURNAL));
+}
+
+// A power cut at every point of the apply: after the recovery at the next start the folder holds
+// each TAP once, byte for byte, in the old order or the new one, and nothing else.
+TEST_F(TasksTest, APowerCutWhileTheOrderChangesLeavesTheOldOrderOrTheNew) {
+  const std::vector<std::string> before{"A.tap", "B.tap", "C.tap"};
+  std::map<std::string, std::string> content;
+  for (const std::string &n : before) {
+    putTap(autoStart(n), 0x200 + n[0], std::string(3000 + n[0], n[0]));
+    content[n] = readFile(autoStart(n));
+  }
+  const std::vector<std::string> after{"01_C.tap", "02_B.tap", "03_A.tap"};
+  auto apply = [] {
+    ManagerAutoStartLoad();
+    ManagerAutoStartMove(2, -1);
+    ManagerAutoStartMove(1, -1);  // C, A, B
+    ManagerAutoStartMove(1, 1);   // C, B, A
+    ManagerAutoStartApply();
+  };
+  uint64_t start = sim->bytesWritten();
+  apply();
+  uint64_t total = sim->bytesWritten() - start;
+  ASSERT_EQ(after, Names(disk(AUTOSTART_DIR)));
+  std::set<std::string> seen;
+  for (uint64_t cut = 0; cut <= total; cut += total / 60 + 1) {
+    fs::remove_all(disk(AUTOSTART_DIR));
+    for (const std::string &n : before) writeFile(autoStart(n), content[n]);
+    EXPECT_EXIT(
+        {
+          options.powerCutAfterBytes = cut;
+          restartSim();
+          apply();
+          std::exit(pvrsim::kPowerCutExitStatus);
+        },
+        ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "");
+    restartSim();
+    ManagerAutoStartRecover();
+    std::vector<std::string> now = Names(disk(AUTOSTART_DIR));
+    ASSERT_TRUE(now == before || now == after) << "cut after " << cut << " of " << total << " bytes";
+    for (const std::string &n : now) EXPECT_EQ(content[AutoStartBaseName(n.c_str())], readFile(autoStart(n))) << n;
+    EXPECT_FALSE(exists(SettingsDir + "/" + MANAGER_AUTOSTART_JOURNAL));
+    seen.insert(now == before ? "old" : "new");
+  }
+  EXPECT_EQ(2u, seen.size()) << "the sweep met both orders";
+}
+
+}  // namespace
+}  // namespace manager_test
