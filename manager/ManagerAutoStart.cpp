@@ -111,13 +111,15 @@ static bool PlanSet(tFileJournal *j) {
   if (others == nullptr) return false;
   for (int i = 0; i < OthersCount; i++) others[i] = Others[i];
   bool planned = AutoStartPlanNames(Order, OrderCount, others, OthersCount);
-  char staged[KALIB_PATH_MAX], final[KALIB_PATH_MAX], old[KALIB_PATH_MAX], stagedName[AUTOSTART_NAME_SIZE + 8];
+  char staged[KALIB_PATH_MAX], final[KALIB_PATH_MAX], old[KALIB_PATH_MAX],
+      stagedName[AUTOSTART_NAME_SIZE + 8];
   for (int i = 0; i < OrderCount && planned; i++) {
     if (strcmp(Order[i].New, Order[i].Old) == 0) continue;
     snprintf(stagedName, sizeof stagedName, "%s%s", Order[i].New, STAGED_SUFFIX);
     for (int k = 0; k < OthersCount && planned; k++) planned = strcasecmp(others[k], stagedName) != 0;
     planned = planned && PathOf(Order[i].New, STAGED_SUFFIX, staged) && PathOf(Order[i].New, "", final) &&
-              PathOf(Order[i].Old, "", old) && FileJournalAdd(j, final, staged) && FileJournalAdd(j, old, nullptr);
+              PathOf(Order[i].Old, "", old) && FileJournalAdd(j, final, staged) &&
+              FileJournalAdd(j, old, nullptr);
   }
   TAP_MemFree(others);
   return planned;
@@ -159,7 +161,8 @@ bool ManagerAutoStartApply(void) {
   FileJournalFree(&j);
   if (applied) {
     for (int i = 0; i < OrderCount; i++)
-      LogVantero("AutoStart %d: %s%s%s", i + 1, Order[i].New, strcmp(Order[i].New, Order[i].Old) != 0 ? " was " : "",
+      LogVantero("AutoStart %d: %s%s%s", i + 1, Order[i].New,
+                 strcmp(Order[i].New, Order[i].Old) != 0 ? " was " : "",
                  strcmp(Order[i].New, Order[i].Old) != 0 ? Order[i].Old : "");
   }
   ManagerAutoStartLoad();
@@ -211,7 +214,8 @@ bool ManagerAutoStartKey(dword key, int row) {
   } else if (key == RKEY_Ok && OrderChanged) {
     bool applied = ManagerAutoStartApply();
     ShowOrder(row, false);
-    ManagerTaskMessage(ManagerText(MT_AutoStartOrder), ManagerText(applied ? MT_OrderChanged : MT_OrderNotChanged));
+    ManagerTaskMessage(ManagerText(MT_AutoStartOrder),
+                       ManagerText(applied ? MT_OrderChanged : MT_OrderNotChanged));
   } else {
     return key == RKEY_Ok;
   }

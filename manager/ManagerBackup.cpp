@@ -48,8 +48,8 @@ tManagerBackup Backup;
 // The archives of the backup folder, newest first.
 static char (*Archives)[VPD_ARCHIVE_NAME_SIZE + 8] = nullptr;
 static int ArchiveCount = 0;
-static bool Asking = false;      // the restore question is open
-static int AskedArchive = -1;    // the archive it asks about
+static bool Asking = false;    // the restore question is open
+static int AskedArchive = -1;  // the archive it asks about
 static char BoxText[MANAGER_TEXT_SIZE];
 
 // ---- files and programs ----------------------------------------------------
@@ -296,11 +296,14 @@ static int SwapIn(const char *list) {
     planned = PlanMember(&j, line, length, &files);
     line = end != nullptr ? end + 1 : line + strlen(line);
   }
-  bool done = planned && FileJournalSave(&j, reason, sizeof reason) && FileJournalCommit(&j, reason, sizeof reason);
-  if (!done) {
-    LogVantero("Restore of %s not done (%d files): %s", Backup.Archive, files, planned ? reason : "a file is missing");
-    if (planned) FileJournalAbort(&j);
-  }
+  if (!planned)
+    snprintf(reason, sizeof reason, "%s",
+             files >= FILE_JOURNAL_MAX_STEPS ? "too many files" : "a file is missing");
+  bool saved = planned && FileJournalSave(&j, reason, sizeof reason);
+  // A commit that fails undoes itself, or leaves its journal for the recovery.
+  bool done = saved && FileJournalCommit(&j, reason, sizeof reason);
+  if (!done) LogVantero("Restore of %s not done (%d files): %s", Backup.Archive, files, reason);
+  if (planned && !saved) FileJournalAbort(&j);
   FileJournalFree(&j);
   return done ? files : -1;
 }
@@ -320,7 +323,8 @@ static void ExtractEnded(int status) {
   char *list = status == 0 ? CheckedList(&members) : nullptr;
   int files = list != nullptr ? SwapIn(list) : -1;
   TAP_MemFree(list);
-  RemoveTree(STAGING_DIR);
+  // A set the journal could not finish nor undo keeps its staged files for the recovery.
+  if (SizeOf(JOURNAL_PATH) < 0) RemoveTree(STAGING_DIR);
   Remove(LIST_FILE);
   if (files < 0) {
     if (status != 0) LogVantero("Restore of %s: tar ended with %d", Backup.Archive, status);
@@ -422,7 +426,7 @@ static void LoadArchives(void) {
   if (HDD_ChangeDir(MANAGER_BACKUP_DIR)) {
     TYPE_FolderEntry entry;
     dword entries = TAP_Hdd_FindFirst(&entry, "tgz");
-    Archives = (char(*)[VPD_ARCHIVE_NAME_SIZE + 8])TAP_MemAlloc((entries + 1) * sizeof Archives[0]);
+    Archives = (char(*)[VPD_ARCHIVE_NAME_SIZE + 8]) TAP_MemAlloc((entries + 1) * sizeof Archives[0]);
     for (dword i = 0; i < entries && Archives != nullptr && ArchiveCount < MAX_BACKUPS; i++) {
       entry.name[sizeof entry.name - 1] = '\0';
       if (entry.attr == ATTR_NORMAL && strlen(entry.name) < sizeof Archives[0])
@@ -538,7 +542,8 @@ void ManagerBackupRecover(void) {
   int result = FileJournalRecover(JOURNAL_PATH, reason, sizeof reason);
   static const char *const outcomes[] = {"", "undone", "completed", "not possible, its journal is damaged",
                                          "not finished, the journal stays"};
-  if (result > FJR_Nothing && result <= FJR_Failed) LogVantero("An interrupted restore was %s %s", outcomes[result], reason);
+  if (result > FJR_Nothing && result <= FJR_Failed)
+    LogVantero("An interrupted restore was %s %s", outcomes[result], reason);
   if (result != FJR_Failed) RemoveTree(STAGING_DIR);
 }
 

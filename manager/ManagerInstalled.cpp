@@ -111,7 +111,8 @@ int ManagerInstalledMove(int row) {
   if (!inAutoStart) {
     // The folder may not be there yet on a box that never had an AutoStart TAP.
     tWorkDir saved = WorkDirSave();
-    if (HDD_ChangeDir("/ProgramFiles") && !TAP_Hdd_Exist("AutoStart")) TAP_Hdd_Create("AutoStart", ATTR_FOLDER);
+    if (HDD_ChangeDir("/ProgramFiles") && !TAP_Hdd_Exist("AutoStart"))
+      TAP_Hdd_Create("AutoStart", ATTR_FOLDER);
     WorkDirRestore(&saved);
   }
   int error = 0;

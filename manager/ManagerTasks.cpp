@@ -21,9 +21,9 @@ typedef struct {
 
 // The rows of the tasks menu.  The install engine's entries ("Install
 // updates", "Remove") go before TK_End.
-static const tTaskRow TaskRows[] = {{TK_Query, MT_QueryServer},         {TK_Installed, MT_InstalledTAPs},
-                                    {TK_AutoStart, MT_AutoStartOrder},  {TK_Backup, MT_FullBackup},
-                                    {TK_Restore, MT_RestoreBackup},     {TK_End, MT_EndManager}};
+static const tTaskRow TaskRows[] = {{TK_Query, MT_QueryServer},        {TK_Installed, MT_InstalledTAPs},
+                                    {TK_AutoStart, MT_AutoStartOrder}, {TK_Backup, MT_FullBackup},
+                                    {TK_Restore, MT_RestoreBackup},    {TK_End, MT_EndManager}};
 #define TASK_ROWS ((int)(sizeof TaskRows / sizeof TaskRows[0]))
 
 static bool Ended = false;
@@ -80,9 +80,7 @@ static void TasksOk(int row) {
   }
 }
 
-void ManagerTaskMessage(const char *title, const char *text) {
-  OSDMenuInfoBoxShow(title, text, INFO_TICKS);
-}
+void ManagerTaskMessage(const char *title, const char *text) { OSDMenuInfoBoxShow(title, text, INFO_TICKS); }
 
 void ManagerTaskScreenShow(tMenuState state, int row) {
   switch (state) {

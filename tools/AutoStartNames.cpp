@@ -15,7 +15,7 @@ const char *AutoStartBaseName(const char *fileName) {
   int digits = 0;
   while (digits < 3 && fileName[digits] >= '0' && fileName[digits] <= '9') digits++;
   return digits >= 2 && fileName[digits] == '_' && fileName[digits + 1] != '\0' ? fileName + digits + 1
-                                                                                 : fileName;
+                                                                                : fileName;
 }
 
 static bool Taken(const char *name, const char *const *others, int nrOthers) {
@@ -26,10 +26,12 @@ static bool Taken(const char *name, const char *const *others, int nrOthers) {
 
 // The names of one numbering: first, first + 1, ...; false when a number
 // or a name does not fit, or a name meets another file.
-static bool TryNumbering(tAutoStartName *names, int count, int first, const char *const *others, int nrOthers) {
+static bool TryNumbering(tAutoStartName *names, int count, int first, const char *const *others,
+                         int nrOthers) {
   if (first + count - 1 > 99) return false;
   for (int i = 0; i < count; i++) {
-    int length = snprintf(names[i].New, sizeof names[i].New, "%02d_%s", first + i, AutoStartBaseName(names[i].Old));
+    int length =
+        snprintf(names[i].New, sizeof names[i].New, "%02d_%s", first + i, AutoStartBaseName(names[i].Old));
     if (length < 0 || (dword)length >= sizeof names[i].New) return false;
     if (strcmp(names[i].New, names[i].Old) != 0 && Taken(names[i].New, others, nrOthers)) return false;
   }

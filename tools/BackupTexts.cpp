@@ -13,7 +13,8 @@ static bool NextWord(const char *text, dword *at, char *word, dword size) {
   while (text[*at] == ' ' || text[*at] == '\t' || text[*at] == '\r' || text[*at] == '\n') (*at)++;
   if (text[*at] == '\0') return false;
   dword n = 0;
-  while (text[*at] != '\0' && text[*at] != ' ' && text[*at] != '\t' && text[*at] != '\r' && text[*at] != '\n') {
+  while (text[*at] != '\0' && text[*at] != ' ' && text[*at] != '\t' && text[*at] != '\r' &&
+         text[*at] != '\n') {
     if (n + 1 < size) word[n++] = text[*at];
     (*at)++;
   }

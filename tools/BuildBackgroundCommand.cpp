@@ -8,8 +8,8 @@
 #include "Tools.h"
 #include "firmware/ShellQuote.h"
 
-bool BuildBackgroundCommand(const char *commandLine, const char *statusFile, const char *pidFile, char *command,
-                            dword commandSize) {
+bool BuildBackgroundCommand(const char *commandLine, const char *statusFile, const char *pidFile,
+                            char *command, dword commandSize) {
   CallTraceEnter("BuildBackgroundCommand");
   bool built = false;
   if (command != nullptr && commandSize > 0) command[0] = '\0';
@@ -17,10 +17,12 @@ bool BuildBackgroundCommand(const char *commandLine, const char *statusFile, con
   char quotedPid[KALIB_PATH_MAX + 16];
   bool present = commandLine != nullptr && commandLine[0] != '\0' && statusFile != nullptr &&
                  statusFile[0] != '\0' && pidFile != nullptr && pidFile[0] != '\0';
-  if (command != nullptr && commandSize > 0 && present && ShellQuote(statusFile, quotedStatus, sizeof quotedStatus) &&
+  if (command != nullptr && commandSize > 0 && present &&
+      ShellQuote(statusFile, quotedStatus, sizeof quotedStatus) &&
       ShellQuote(pidFile, quotedPid, sizeof quotedPid)) {
-    int length = snprintf(command, commandSize, "( %s & echo $! > %s; wait $!; echo $? > %s ) > /dev/null 2>&1 &",
-                          commandLine, quotedPid, quotedStatus);
+    int length =
+        snprintf(command, commandSize, "( %s & echo $! > %s; wait $!; echo $? > %s ) > /dev/null 2>&1 &",
+                 commandLine, quotedPid, quotedStatus);
     built = length > 0 && (dword)length < commandSize;
     if (!built) command[0] = '\0';
   }

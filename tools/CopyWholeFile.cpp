@@ -1,7 +1,7 @@
 // CopyWholeFile.cpp - a copy of one file under a new name, checked on the
 // disk: written whole, closed, and its size compared with the source's
-// before it counts as made.  The copy keeps the source's modification time.  The box's libc has no fsync; the size check
-// after close is the most it allows (a disk that loses writes shows there).
+// before it counts as made.  The copy keeps the source's modification time.  The box's libc has no fsync; the
+// size check after close is the most it allows (a disk that loses writes shows there).
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>

@@ -17,7 +17,8 @@ bool MoveFileNoReplace(const char *from, const char *to, int *error) {
     problem = EINVAL;
   } else if (lstat64(from, &source) != 0) {
     problem = ENOENT;
-  } else if (lstat64(to, &target) == 0 && !(source.st_dev == target.st_dev && source.st_ino == target.st_ino)) {
+  } else if (lstat64(to, &target) == 0 &&
+             !(source.st_dev == target.st_dev && source.st_ino == target.st_ino)) {
     problem = EEXIST;
   } else if (rename(from, to) != 0) {
     problem = errno != 0 ? errno : EIO;

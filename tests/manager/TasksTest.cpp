@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "Golden.h"
@@ -101,8 +103,9 @@ TEST(TaskHelpers, BusyboxAnswersAreCheckedAsUntrustedText) {
   }
   char command[256];
   ASSERT_TRUE(BuildBackgroundCommand("tar -czf 'x'", "/mnt/hd/it's", "/mnt/hd/p", command, sizeof command));
-  EXPECT_STREQ("( tar -czf 'x' & echo $! > '/mnt/hd/p'; wait $!; echo $? > '/mnt/hd/it'\\''s' ) > /dev/null 2>&1 &",
-               command);
+  EXPECT_STREQ(
+      "( tar -czf 'x' & echo $! > '/mnt/hd/p'; wait $!; echo $? > '/mnt/hd/it'\\''s' ) > /dev/null 2>&1 &",
+      command);
   EXPECT_FALSE(BuildBackgroundCommand("tar", "/s", "/p", command, 20)) << "too long for the buffer";
   EXPECT_STREQ("", command);
 }
@@ -156,8 +159,8 @@ TEST_F(TasksTest, TheTasksMenuOpensFromTheOverviewAndEndsTheManagerAfterAQuestio
   ASSERT_EQ(MS_Tasks, MenuStateStack[0]);
   std::vector<std::string> rows;
   for (int i = 0; i < Menu[1].NrItems; i++) rows.push_back(Menu[1].Items[i].Text);
-  EXPECT_EQ((std::vector<std::string>{"Query the server now", "Installed TAPs", "AutoStart order", "Full backup",
-                                      "Restore a backup", "End the update manager"}),
+  EXPECT_EQ((std::vector<std::string>{"Query the server now", "Installed TAPs", "AutoStart order",
+                                      "Full backup", "Restore a backup", "End the update manager"}),
             rows);
   ExpectScreen("manager_tasks");
   for (int i = 0; i < 5; i++) Press({RKEY_Down});
@@ -211,12 +214,26 @@ TEST_F(TasksTest, InstalledTapsMoveIntoAutoStartButNeverOverAnotherFile) {
   EXPECT_NE(TAPCacheGetInstalledVersionIndex(BetaId), -1);
 }
 
+// OK on a row starts the TAP when it does not run and stops it when it runs.
+TEST_F(TasksTest, InstalledTapsStartAndStop) {
+  const dword peer = 0x7E570A01;
+  ASSERT_TRUE(copyTap(TAP_tasks_peer_a, "/ProgramFiles/PeerA.tap"));
+  ManagerRefreshCache();
+  ASSERT_GE(RowOf(peer), 0);
+  for (bool running : {true, false}) {
+    EXPECT_TRUE(ManagerInstalledStartStop(RowOf(peer))) << running;
+    EXPECT_EQ(running, HDD_TAP_isRunning(peer));
+  }
+}
+
 // RED and GREEN change the order, OK applies it: the TAPs carry numbers in the new order.
 TEST_F(TasksTest, TheAutoStartOrderIsTheOrderOfTheNewNames) {
-  for (const char *name : {"Charlie.tap", "Alpha.tap", "02_Bravo.tap"}) putTap(autoStart(name), 0x100 + name[0], name);
+  for (const char *name : {"Charlie.tap", "Alpha.tap", "02_Bravo.tap"})
+    putTap(autoStart(name), 0x100 + name[0], name);
   writeFile(autoStart("notes.txt"), "not a TAP");
   std::map<std::string, std::string> bytes;
-  for (const std::string &n : Names(disk(AUTOSTART_DIR))) bytes[AutoStartBaseName(n.c_str())] = readFile(autoStart(n));
+  for (const std::string &n : Names(disk(AUTOSTART_DIR)))
+    bytes[AutoStartBaseName(n.c_str())] = readFile(autoStart(n));
   OpenTask(2);
   ASSERT_EQ(MS_AutoStartOrder, MenuStateStack[0]);
   EXPECT_EQ("1. Bravo.tap | 02_Bravo.tap", Row(0));
@@ -271,11 +288,82 @@ TEST_F(TasksTest, APowerCutWhileTheOrderChangesLeavesTheOldOrderOrTheNew) {
     ManagerAutoStartRecover();
     std::vector<std::string> now = Names(disk(AUTOSTART_DIR));
     ASSERT_TRUE(now == before || now == after) << "cut after " << cut << " of " << total << " bytes";
-    for (const std::string &n : now) EXPECT_EQ(content[AutoStartBaseName(n.c_str())], readFile(autoStart(n))) << n;
+    for (const std::string &n : now)
+      EXPECT_EQ(content[AutoStartBaseName(n.c_str())], readFile(autoStart(n))) << n;
     EXPECT_FALSE(exists(SettingsDir + "/" + MANAGER_AUTOSTART_JOURNAL));
     seen.insert(now == before ? "old" : "new");
   }
   EXPECT_EQ(2u, seen.size()) << "the sweep met both orders";
+}
+
+// The box's busybox on the disk: pvrsim's shell runs its tar and df.
+class BackupTest : public TasksTest {
+ protected:
+  void SetUp() override {
+    TasksTest::SetUp();
+    writeFile("/ProgramFiles/busybox", "the box's busybox");
+    putTap("/ProgramFiles/Alpha.tap", AlphaId, std::string(20000, 'a'));
+    putTap(autoStart("Beta.tap"), BetaId, "beta");
+    putSetting("Alpha.ini", "[Alpha]\r\nVolume=7\r\n");
+  }
+  // Idle events until the backup or restore ended; true when it did.
+  bool RunToEnd(const std::function<void()> &whileRunning = nullptr) {
+    for (int i = 0; i < 3000 && Backup.Step != BK_Idle; i++) {
+      sim->runTicks(1);
+      ManagerEvent(EVT_IDLE, 0, 0);
+      if (whileRunning && Backup.Step != BK_Idle) whileRunning();
+    }
+    return Backup.Step == BK_Idle;
+  }
+  std::vector<std::string> backups() { return Names(disk(MANAGER_BACKUP_DIR)); }
+};
+
+// Back up, damage a TAP and lose a setting, restore: the files come back byte for byte; the
+// backup's progress is shown while tar runs.
+TEST_F(BackupTest, ABackupRestoresADamagedTapAndALostSetting) {
+  std::string alpha = readFile("/ProgramFiles/Alpha.tap"), ini = getSetting("Alpha.ini");
+  OpenTask(3);
+  ASSERT_EQ(MS_FullBackup, MenuStateStack[0]);
+  Press({RKEY_Ok});
+  ASSERT_EQ(BK_Archiving, Backup.Step) << "the backup started";
+  bool shown = false;
+  ASSERT_TRUE(RunToEnd([&] {
+    if (!shown && InfoBoxOSDRgn != 0) ExpectScreen("manager_backup_progress"), shown = true;
+  }));
+  EXPECT_TRUE(shown) << "the progress was on the screen";
+  ASSERT_EQ(0, Backup.Problem);
+  std::vector<std::string> made = backups();
+  ASSERT_EQ(1u, made.size());
+  EXPECT_EQ("5C3E1A20-20151231-1200", made[0].substr(0, 22)) << made[0] << ": named by the time it was made";
+  EXPECT_EQ(".tgz", made[0].substr(made[0].size() - 4));
+  writeFile("/ProgramFiles/Alpha.tap", alpha.substr(0, 100) + "damaged");
+  fs::remove(disk(SettingsDir + "/Alpha.ini"));
+  ManagerEvent(EVT_KEY, RKEY_Exit, 0);  // the message
+  ManagerShowState();
+  ASSERT_EQ(2, ManagerWindowRowCount()) << "the new backup is listed";
+  OSDMenuSetCurrentItem(1);
+  Press({RKEY_Ok, RKEY_Left, RKEY_Ok});
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(0, Backup.Problem);
+  EXPECT_EQ(alpha, readFile("/ProgramFiles/Alpha.tap"));
+  EXPECT_EQ(ini, getSetting("Alpha.ini"));
+  EXPECT_EQ(made, backups()) << "no staging folder, list or journal is left";
+}
+
+// A damaged archive, or one with a member outside ProgramFiles, changes nothing.
+TEST_F(BackupTest, ADamagedBackupChangesNothing) {
+  makeFolder(MANAGER_BACKUP_DIR);
+  writeFile(std::string(MANAGER_BACKUP_DIR) + "/5C3E1A20-20150101-000000.tgz", std::string(3000, 'x'));
+  putSetting("Alpha.ini", "changed since");
+  std::map<std::string, std::string> before;
+  for (const auto &e : fs::recursive_directory_iterator(disk("/ProgramFiles")))
+    if (e.is_regular_file() && e.path().filename() != "Vantero.log")
+      before[e.path().string()] = readHostFile(e.path());
+  EXPECT_TRUE(ManagerRestoreStart("5C3E1A20-20150101-000000.tgz"));
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(MT_BackupDamaged, Backup.Problem);
+  for (const auto &[path, bytes] : before) EXPECT_EQ(bytes, readHostFile(path)) << path;
+  EXPECT_EQ(1u, backups().size()) << "nothing of the restore is left";
 }
 
 }  // namespace
