@@ -34,7 +34,7 @@ static bool AllDigits(const char *word) {
 // used, available, the percentage and the mount point.  The available
 // count is the number just before the one word that ends in '%' after the
 // header.
-bool DfAvailableKB(const char *dfOutput, dword *kilobytes) {
+static bool DfAvailable(const char *dfOutput, dword *kilobytes) {
   if (dfOutput == nullptr || kilobytes == nullptr) return false;
   const char *header = strstr(dfOutput, "Mounted on");
   if (header == nullptr) return false;
@@ -69,7 +69,7 @@ static bool SafeMember(const char *name, dword length, const char *root) {
   return true;
 }
 
-int TarListCheck(const char *listing, const char *root, char *bad, dword badSize) {
+static int CheckList(const char *listing, const char *root, char *bad, dword badSize) {
   if (bad != nullptr && badSize > 0) bad[0] = '\0';
   if (listing == nullptr || root == nullptr || root[0] == '\0') return -1;
   int members = 0;
@@ -90,5 +90,19 @@ int TarListCheck(const char *listing, const char *root, char *bad, dword badSize
     }
     line = end != nullptr ? end + 1 : line + strlen(line);
   }
+  return members;
+}
+
+bool DfAvailableKB(const char *dfOutput, dword *kilobytes) {
+  CallTraceEnter("DfAvailableKB");
+  bool known = DfAvailable(dfOutput, kilobytes);
+  CallTraceExit(nullptr);
+  return known;
+}
+
+int TarListCheck(const char *listing, const char *root, char *bad, dword badSize) {
+  CallTraceEnter("TarListCheck");
+  int members = CheckList(listing, root, bad, badSize);
+  CallTraceExit(nullptr);
   return members;
 }
