@@ -48,9 +48,10 @@ tManagerBackup Backup;
 // The archives of the backup folder, newest first.
 static char (*Archives)[VPD_ARCHIVE_NAME_SIZE + 8] = nullptr;
 static int ArchiveCount = 0;
-static bool Asking = false;    // the restore question is open
-static int AskedArchive = -1;  // the archive it asks about
-static char BoxText[MANAGER_TEXT_SIZE];
+static bool Asking = false;              // the restore question is open
+static int AskedArchive = -1;            // the archive it asks about
+static char BoxText[MANAGER_TEXT_SIZE];  // what the info box shows
+static int BoxTitle = 0;
 
 // ---- files and programs ----------------------------------------------------
 
@@ -351,8 +352,9 @@ static void ShowProgress(void) {
   } else {
     snprintf(text, sizeof text, "%s", Backup.Name);
   }
-  if (strcmp(text, BoxText) != 0) {
+  if (strcmp(text, BoxText) != 0 || title != BoxTitle) {
     snprintf(BoxText, sizeof BoxText, "%s", text);
+    BoxTitle = title;
     OSDMenuInfoBoxShow(ManagerText(title), BoxText, 0);
     OSDMenuWaitSpinnerInit();
   }
