@@ -95,11 +95,17 @@ typedef struct {
 // terminated); false for a null info, an unreadable file or one without a
 // four-byte "._tap_id" (info may then be partly written).
 bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info);
+// HDD_TAP_GetInfo of a whole TAP file the caller has read into memory (size
+// bytes at image): the same fields and the same false for a file it refuses.
+bool HDD_TAP_GetInfoFromImage(const byte *image, dword size, tTAPInfo *info);
 
 // The TAP file reader, one file at a time, in this order: open (closes an
 // earlier file; TAP or Linux path), file header, section headers, name table.
 // Each returns false when the file is missing, short or malformed.
 bool ELFOpenFile(const char *fileName);
+// Opens a whole file image of size bytes instead of a file on the disk; the
+// image must stay in place until ELFCleanup.  False for null or empty.
+bool ELFOpenImage(const byte *image, dword size);
 bool ELFReadELFHeader(void);
 bool ELFReadSectionHeaders(void);
 bool ELFReadShstrtabSection(void);

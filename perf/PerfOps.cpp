@@ -6,10 +6,13 @@
 // firmware's work, the same for every update, and in pvrsim a copy of the
 // whole screen.
 //
-//     perf_ops OPERATION FILES_DIR TEMPLATE_TAP
+//     perf_ops OPERATION FILES_DIR TEMPLATE_TAP [INSTALLER_TAP]
 //
 // FILES_DIR holds the fonts (the payload build's files), TEMPLATE_TAP is the
-// data-file test TAP that the manager's disk is filled with.
+// data-file test TAP that the manager's disk is filled with, INSTALLER_TAP
+// the installer that the install operation runs (without it that operation
+// cannot run).
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -44,7 +47,7 @@ extern "C" __attribute__((noinline)) void PerfRun(void (*operation)(void)) {
 
 namespace {
 
-std::string filesDir, templateTap, root;
+std::string filesDir, templateTap, installerTap, root;
 const char kLine[] = "Vantero Setup installs the update manager and its fonts now.";  // 60 characters
 const int kTapCount = 100;
 
@@ -70,8 +73,47 @@ void BuildList(void) {
 }
 
 // 100 TAP files on the disk and a package file of 8 versions for each.
-bool FillManagerDisk(const pvrsim::Sim &sim) {
+bool FillManagerDisk(pvrsim::Sim &sim) {
   return benchmark_scene::TapsWithPackages(sim.options().diskDir, templateTap, kTapCount);
+}
+
+// The installer run by the install operation: its task IT_Install, the step
+// that starts the manager (whose first start is not the installer's work)
+// and what the operation watches of it.
+const char kInstallerPath[] = "/ProgramFiles/Vantero_Setup.tap";
+const dword kTaskInstall = 0;
+const int kLaunchStep = 8;
+pvrsim::Sim *installSim = nullptr;
+bool operationFailed = false;  // the operation did not do all of its work
+const int *installerStep = nullptr;
+const word *installerQuestion = nullptr;
+
+// Starts the installer on a disk without fonts or settings, as on a box
+// that never had the manager; its start-up is not counted.
+bool StartInstaller(pvrsim::Sim &sim) {
+  if (installerTap.empty()) return false;
+  fs::remove_all(sim.options().diskDir + "/ProgramFiles/Settings");
+  if (!sim.copyToDisk(installerTap, kInstallerPath) || sim.startTap(kInstallerPath, kTaskInstall) < 0)
+    return false;
+  void *handle = sim.tapHandle(sim.slotOf(kInstallerPath));
+  installerStep = static_cast<const int *>(dlsym(handle, "TaskIndex"));
+  installerQuestion = static_cast<const word *>(dlsym(handle, "MessageBoxOSDRgn"));
+  installSim = &sim;
+  return installerStep != nullptr && installerQuestion != nullptr;
+}
+
+// Ticks until the installer reaches the step that starts the manager; the
+// question of the install (start from AutoStart?) is answered with OK.
+void RunInstallerSteps(void) {
+  bool answered = false;
+  for (int i = 0; i < 1000 && *installerStep < kLaunchStep && installSim->isRunning(kInstallerPath); i++) {
+    installSim->tick();
+    if (!answered && *installerQuestion != 0) {
+      installSim->scheduleKey(installSim->now() + 1, RKEY_Ok);
+      answered = true;
+    }
+  }
+  operationFailed = *installerStep != kLaunchStep;
 }
 
 tUCFont textFont;
@@ -82,13 +124,13 @@ dword crcResult;
 struct Operation {
   const char *name;
   const char *what;
-  bool (*setUp)(const pvrsim::Sim &sim);  // false: cannot run
+  bool (*setUp)(pvrsim::Sim &sim);  // false: cannot run
   void (*run)(void);
 };
 
 const Operation kOperations[] = {
     {"menu_move", "menu list: one cursor move (10 rows)",
-     [](const pvrsim::Sim &) {
+     [](pvrsim::Sim &) {
        BuildList();
        return true;
      },
@@ -97,7 +139,7 @@ const Operation kOperations[] = {
        OSDMenuUpdate(TRUE);
      }},
     {"menu_full", "menu list: full OSDMenuUpdate (10 rows)",
-     [](const pvrsim::Sim &) {
+     [](pvrsim::Sim &) {
        BuildList();
        return true;
      },
@@ -106,7 +148,7 @@ const Operation kOperations[] = {
        OSDMenuUpdate(TRUE);
      }},
     {"text_row", "one row of anti-aliased text (60 glyphs)",
-     [](const pvrsim::Sim &) {
+     [](pvrsim::Sim &) {
        if (!FMUC_LoadFontFile("Calibri_14.ufnt", &textFont)) return false;
        textRgn = (word)TAP_Osd_Create(0, 0, 720, 40, 0, OSD_Flag_MemRgn);
        TAP_Osd_FillBox(textRgn, 0, 0, 720, 40, 0xFF1C2230);
@@ -115,7 +157,7 @@ const Operation kOperations[] = {
      },
      [] { FMUC_PutStringAA(textRgn, 0, 0, 719, kLine, 0xFFF0F0F0, 0, &textFont, 0, 0, 1.0f); }},
     {"picker_step", "colour picker: one value step",
-     [](const pvrsim::Sim &) {
+     [](pvrsim::Sim &) {
        OSDMenuColorPickerShow("Colour", 0xFF406080);
        return ColorPickerOSDRgn != 0;
      },
@@ -125,7 +167,7 @@ const Operation kOperations[] = {
        OSDMenuEvent(&event, &key, &unused);
      }},
     {"overview_move", "manager: overview cursor move",
-     [](const pvrsim::Sim &sim) {
+     [](pvrsim::Sim &sim) {
        if (!FillManagerDisk(sim)) return false;
        ManagerAddPackages();
        TAPsOnBoardFind();
@@ -135,7 +177,7 @@ const Operation kOperations[] = {
      },
      [] { ManagerEvent(EVT_KEY, RKEY_Down, 0); }},
     {"crc_1mb", "CRC-32 of 1 MB",
-     [](const pvrsim::Sim &) {
+     [](pvrsim::Sim &) {
        megabyte.resize(1 << 20);
        for (size_t i = 0; i < megabyte.size(); i++) megabyte[i] = byte(i * 2654435761u >> 24);
        CRC32(CRC32_INITIAL, megabyte.data(), 16);  // the tables are built
@@ -143,20 +185,21 @@ const Operation kOperations[] = {
      },
      [] { crcResult = CRC32(CRC32_INITIAL, megabyte.data(), (dword)megabyte.size()); }},
     {"manager_start", "manager: start with 100 TAPs",
-     [](const pvrsim::Sim &sim) {
+     [](pvrsim::Sim &sim) {
        if (!FillManagerDisk(sim)) return false;
        SettingsFree();
        return true;
      },
      [] { ManagerStart(); }},
     {"cache_800", "manager: TAP cache of 800 versions",
-     [](const pvrsim::Sim &sim) {
+     [](pvrsim::Sim &sim) {
        if (!FillManagerDisk(sim)) return false;
        ManagerAddPackages();
        TAPsOnBoardFind();
        return true;
      },
      [] { TAPCacheInitialize(); }},
+    {"install_steps", "installer: IT_Install up to the launch", StartInstaller, RunInstallerSteps},
 };
 
 }  // namespace
@@ -166,8 +209,9 @@ int main(int argc, char **argv) {
     for (const Operation &op : kOperations) std::printf("%s\t%s\n", op.name, op.what);
     return 0;
   }
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: perf_ops OPERATION FILES_DIR TEMPLATE_TAP | perf_ops --list\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr,
+                 "usage: perf_ops OPERATION FILES_DIR TEMPLATE_TAP [INSTALLER_TAP] | perf_ops --list\n");
     return 2;
   }
   const Operation *op = nullptr;
@@ -179,6 +223,7 @@ int main(int argc, char **argv) {
   }
   filesDir = argv[2];
   templateTap = argv[3];
+  if (argc == 5) installerTap = argv[4];
   root = fs::temp_directory_path().string() + "/perf_ops_" + std::to_string(getpid()) + "_" + op->name;
   int status = 1;
   {
@@ -187,7 +232,8 @@ int main(int argc, char **argv) {
       uint64_t pixels = pvrsim::osd::pixelsWritten();
       PerfRun(op->run);
       std::printf("osd_bytes %llu\n", (unsigned long long)(4 * (pvrsim::osd::pixelsWritten() - pixels)));
-      status = 0;
+      status = operationFailed ? 1 : 0;
+      if (operationFailed) std::fprintf(stderr, "perf_ops: %s did not finish its work\n", op->name);
     } else {
       std::fprintf(stderr, "perf_ops: %s: the set-up failed\n", op->name);
     }

@@ -9,8 +9,8 @@
 // cursor move costs at most 15 % of a full menu update, in OSD bytes and
 // in instructions on both machines.
 //
-//     perf_table --host-ops BIN --files DIR --host-template TAP
-//                [--mips-ops BIN --mips-template TAP --sysroot DIR]
+//     perf_table --host-ops BIN --files DIR --host-template TAP [--host-installer TAP]
+//                [--mips-ops BIN --mips-template TAP --sysroot DIR [--mips-installer TAP]]
 //                [--mhz 266] [--ipc 1] [--only OP,OP...]
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,8 +60,9 @@ long long OsdBytes(const std::string &output) {
   return at ? std::atoll(at + 10) : -1;
 }
 
-std::string OpArgs(const std::string &op, const std::string &templateTap) {
-  return " " + Quote(op) + " " + Quote(Arg("--files")) + " " + Quote(templateTap);
+std::string OpArgs(const std::string &op, const std::string &templateTap, const std::string &installer) {
+  std::string line = " " + Quote(op) + " " + Quote(Arg("--files")) + " " + Quote(templateTap);
+  return installer.empty() ? line : line + " " + Quote(installer);
 }
 
 // x86: callgrind's total of the collected instructions.
@@ -69,7 +70,8 @@ bool CountHost(Row &row) {
   std::string out = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".callgrind";
   std::string command =
       "valgrind --tool=callgrind --toggle-collect=PerfRun --callgrind-out-file=" + Quote(out) + " " +
-      Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template")) + " 2>/dev/null";
+      Quote(Arg("--host-ops")) + OpArgs(row.name, Arg("--host-template"), Arg("--host-installer")) +
+      " 2>/dev/null";
   std::string output;
   bool ran = RunCapture(command, output);
   row.osdBytes = OsdBytes(output);
@@ -88,7 +90,8 @@ bool CountMips(Row &row) {
   std::string stdoutFile = std::string(P_tmpdir) + "/perf_table." + std::to_string(getpid()) + ".out";
   std::string command = "qemu-mipsel -L " + Quote(Arg("--sysroot")) +
                         " -d in_asm,exec,nochain -D /dev/stderr " + Quote(Arg("--mips-ops")) +
-                        OpArgs(row.name, Arg("--mips-template")) + " 2>&1 >" + Quote(stdoutFile);
+                        OpArgs(row.name, Arg("--mips-template"), Arg("--mips-installer")) + " 2>&1 >" +
+                        Quote(stdoutFile);
   FILE *log = popen(command.c_str(), "r");
   if (log == nullptr) return false;
   std::unordered_map<unsigned, unsigned> blockSize;  // instructions of the block at each address
@@ -174,8 +177,9 @@ int main(int argc, char **argv) {
   for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
   if (Arg("--host-ops").empty() || Arg("--files").empty() || Arg("--host-template").empty()) {
     std::fprintf(stderr,
-                 "usage: perf_table --host-ops BIN --files DIR --host-template TAP "
-                 "[--mips-ops BIN --mips-template TAP --sysroot DIR] [--mhz N] [--ipc N] [--only OPS]\n");
+                 "usage: perf_table --host-ops BIN --files DIR --host-template TAP [--host-installer TAP] "
+                 "[--mips-ops BIN --mips-template TAP --sysroot DIR [--mips-installer TAP]] [--mhz N] "
+                 "[--ipc N] [--only OPS]\n");
     return 2;
   }
   bool mips = !Arg("--mips-ops").empty();

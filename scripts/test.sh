@@ -39,7 +39,7 @@ run_suite mipsel "MIPS32 cross build, tests under qemu-mipsel"
 # prints the table; fails only on a limit on a count (never on time).
 start=$SECONDS
 echo "=== instruction counts (callgrind and qemu-mipsel)"
-bash scripts/perf_counts.sh --only menu_move,menu_full,text_row,picker_step,overview_move,crc_1mb
+bash scripts/perf_counts.sh --only menu_move,menu_full,text_row,picker_step,overview_move,crc_1mb,install_steps
 TIMES+=("instruction counts: $((SECONDS - start)) s")
 
 if [[ -x scripts/fuzz.sh ]]; then

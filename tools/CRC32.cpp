@@ -74,6 +74,19 @@ dword CRC32(dword crc, const void *data, dword length) {
   return crc;
 }
 
+// A whole file opened and not read yet, in blocks of bufferSize through
+// buffer, continuing crc; 0 when a block cannot be read, never the CRC of a
+// part.
+dword CRC32OpenFile(TYPE_File *file, dword crc, byte *buffer, dword bufferSize) {
+  for (dword left = TAP_Hdd_Flen(file); left > 0;) {
+    dword block = left < bufferSize ? left : bufferSize;
+    if (TAP_Hdd_Fread(buffer, block, 1, file) != 1) return 0;
+    crc = CRC32(crc, buffer, block);
+    left -= block;
+  }
+  return crc;
+}
+
 // One buffer serves every block; a file that cannot be read whole gives 0,
 // never the CRC of a part.
 dword CRC32File(const char *fileName, byte *buffer, dword bufferSize) {
@@ -88,16 +101,7 @@ dword CRC32File(const char *fileName, byte *buffer, dword bufferSize) {
   dword crc = 0;
   TYPE_File *f = buffer != nullptr && fileName != nullptr ? TAP_Hdd_Fopen(fileName) : nullptr;
   if (f != nullptr) {
-    crc = CRC32_INITIAL;
-    for (dword left = TAP_Hdd_Flen(f); left > 0;) {
-      dword block = left < bufferSize ? left : bufferSize;
-      if (TAP_Hdd_Fread(buffer, block, 1, f) != 1) {
-        crc = 0;
-        break;
-      }
-      crc = CRC32(crc, buffer, block);
-      left -= block;
-    }
+    crc = CRC32OpenFile(f, CRC32_INITIAL, buffer, bufferSize);
     TAP_Hdd_Fclose(f);
   }
   TAP_MemFree(ownBuffer);

@@ -54,6 +54,11 @@ void *ReaderAllocate(tByteReader *r, dword count, dword itemSize);
 typedef enum { RF_Ok = 0, RF_Missing, RF_Empty, RF_TooLarge, RF_ReadError, RF_NoMemory } tReadFileResult;
 tReadFileResult ReadWholeFile(const char *fileName, byte **data, dword *size);
 
+// CRC32File's reading of a file opened with TAP_Hdd_Fopen and not read yet:
+// continues crc over all of it in blocks of bufferSize through buffer; 0 when
+// a block cannot be read.  The caller closes the file.
+dword CRC32OpenFile(TYPE_File *file, dword crc, byte *buffer, dword bufferSize);
+
 // ---- writing -------------------------------------------------------------
 typedef struct {
   byte *Data;

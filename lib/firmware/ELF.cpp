@@ -56,8 +56,10 @@ static_assert(sizeof(tELFSectionHeader) == 40, "ELF32 section header is 40 bytes
 
 static const dword SHT_STRTAB = 3;
 
-/* Reader state: one file at a time. */
+/* Reader state: one file at a time, read from the disk (fTAP) or from a
+ * whole file image the caller holds in memory (Image). */
 static int fTAP = -1;
+static const byte *Image = nullptr;
 static tELFHeader *ELFHeader = nullptr;
 static tELFSectionHeader *SectionHeaders = nullptr;
 static char *shstrtab = nullptr;
@@ -71,8 +73,12 @@ static bool InsideFile(dword offset, dword length) { return (uint64_t)offset + l
 /* Reads exactly `length` bytes at `offset`; false when the range is not
  * inside the file or the read comes up short. */
 static bool ReadAt(dword offset, void *buffer, dword length) {
-  if (fTAP < 0 || !InsideFile(offset, length)) return false;
+  if ((fTAP < 0 && Image == nullptr) || !InsideFile(offset, length)) return false;
   if (length == 0) return true;
+  if (Image != nullptr) {
+    memcpy(buffer, Image + offset, length);
+    return true;
+  }
   if (lseek(fTAP, (off_t)offset, SEEK_SET) != (off_t)offset) return false;
   byte *p = (byte *)buffer;
   dword done = 0;
@@ -119,8 +125,16 @@ bool ELFOpenFile(const char *fileName) {
   return true;
 }
 
+bool ELFOpenImage(const byte *image, dword size) {
+  ELFCleanup();
+  if (image == nullptr || size == 0) return false;
+  Image = image;
+  FileSize = size;
+  return true;
+}
+
 bool ELFReadELFHeader(void) {
-  if (fTAP < 0) return false;
+  if (fTAP < 0 && Image == nullptr) return false;
   FreeTable(ELFHeader);
   ELFHeader = (tELFHeader *)TAP_MemAlloc(sizeof(tELFHeader));
   if (ELFHeader == nullptr) return false;
@@ -200,6 +214,7 @@ bool ELFReadData(dword sectionIndex, byte *data) {
 void ELFCleanup(void) {
   if (fTAP >= 0) close(fTAP);
   fTAP = -1;
+  Image = nullptr;
   FileSize = 0;
   FreeTable(ELFHeader);
   FreeTable(SectionHeaders);

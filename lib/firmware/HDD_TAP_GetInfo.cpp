@@ -1,6 +1,7 @@
-// HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk: its
-// TAP ID, build date, name, author, description and version, from the
-// file's named ELF sections, without loading the file.
+// HDD_TAP_GetInfo.cpp - reads the identity of a TAP file on the disk (or of
+// a whole file image in memory): its TAP ID, build date, name, author,
+// description and version, from the file's named ELF sections, without
+// loading the file.
 #include <stdlib.h>
 #include <string.h>
 
@@ -55,11 +56,10 @@ static dword ReadBuildDate(void) {
   return TAP_MakeMjd((word)year, month, (byte)day);
 }
 
-bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info) {
-  if (info == nullptr) return false;
-
-  if (!ELFOpenFile(fileName) || !ELFReadELFHeader() || !ELFReadSectionHeaders() ||
-      !ELFReadShstrtabSection()) {
+/* The identity of the file the reader has open (a file or an image); closes
+ * it.  false when it is no TAP. */
+static bool ReadOpenTAPInfo(tTAPInfo *info) {
+  if (!ELFReadELFHeader() || !ELFReadSectionHeaders() || !ELFReadShstrtabSection()) {
     ELFCleanup();
     return false;
   }
@@ -80,4 +80,16 @@ bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info) {
 
   ELFCleanup();
   return true;
+}
+
+bool HDD_TAP_GetInfo(const char *fileName, tTAPInfo *info) {
+  if (info == nullptr) return false;
+  if (!ELFOpenFile(fileName)) return false;
+  return ReadOpenTAPInfo(info);
+}
+
+bool HDD_TAP_GetInfoFromImage(const byte *image, dword size, tTAPInfo *info) {
+  if (info == nullptr) return false;
+  if (!ELFOpenImage(image, size)) return false;
+  return ReadOpenTAPInfo(info);
 }

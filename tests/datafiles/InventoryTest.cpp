@@ -266,5 +266,39 @@ TEST_F(InventoryTest, TapsInTheManagersSettingsFolderAreNotOnBoard) {
   EXPECT_EQ((std::vector<std::string>{"TOB: A.tap is new (000000a1) (/ProgramFiles)"}), takeLog());
 }
 
+// Each file whose CRC the scan computes is read once (bytes counted through
+// the firmware's file reads): one that fits in the scan's 100 KiB buffer,
+// one just larger, one of several blocks, all copied within one second;
+// then a new file whose time stamp an entry with a CRC already holds (read
+// by the slower path, still once).
+TEST_F(InventoryTest, EachFileIsReadOnceForItsCRCAndUnchangedFilesNotAtAll) {
+  const size_t templateSize = readHostFile(TAP_datafiles_template_tap).size();
+  const std::vector<std::pair<uint32_t, size_t>> files = {
+      {0x51, templateSize}, {0x52, 102400}, {0x53, 102401}, {0x54, 350000}};
+  uint64_t total = 0;
+  for (const auto &[id, size] : files) {
+    std::string path = "/ProgramFiles/S" + std::to_string(id) + ".tap";
+    putTap(path, id, std::string(size - templateSize, static_cast<char>(id)));
+    setTime(path, 1450000000);
+    total += size;
+  }
+  auto scanReads = [&] {
+    uint64_t before = sim->hddBytesRead();
+    TAPsOnBoardFind();
+    return sim->hddBytesRead() - before;
+  };
+  EXPECT_EQ(total, scanReads()) << "the first scan";
+  for (const auto &[id, size] : files) {
+    ASSERT_NE(nullptr, entry(id));
+    EXPECT_EQ(Crc(readFile("/ProgramFiles/S" + std::to_string(id) + ".tap")), entry(id)->CRC) << id;
+  }
+  EXPECT_EQ(0u, scanReads()) << "a scan without changes";
+
+  putTap("/ProgramFiles/Twin.tap", 0x55, "twin");
+  setTime("/ProgramFiles/Twin.tap", 1450000000);
+  EXPECT_EQ(templateSize + 4, scanReads()) << "a new file under a known time stamp";
+  EXPECT_EQ(Crc(readFile("/ProgramFiles/Twin.tap")), entry(0x55)->CRC);
+}
+
 }  // namespace
 }  // namespace datafiles

@@ -1,7 +1,8 @@
 // InstallBenchmark.cpp - benchmark: one complete IT_Install in pvrsim (answered "No") against
 // copying the same payload files with cp.  The installer's own work (its
-// start and steps) is compared with the copy, goal at most 1.1 times: the
-// ratio is printed, never enforced, as times drift on a shared machine.
+// steps; also with pvrsim's loading of the TAP) is compared with the copy,
+// goal at most 1.1 times: the ratio is printed, never enforced, as times
+// drift on a shared machine.
 // The manager's first start, which the install ends with, is shown on its
 // own line with the bytes it reads; the program fails when that start reads
 // more than the files on the disk (the inventory reads each file once).
@@ -97,12 +98,14 @@ InstallTimes installRound(const std::string &root, bool showTicks) {
   }
   int slot = sim.slotOf(installer_test::kInstallerBoxPath);
   const word *question = static_cast<const word *>(dlsym(sim.tapHandle(slot), "MessageBoxOSDRgn"));
+  const int *step = static_cast<const int *>(dlsym(sim.tapHandle(slot), "TaskIndex"));
   auto t1 = Clock::now();
   bool answered = false;
   double managerStart = 0;
   uint64_t managerRead = 0;
   for (int i = 0; i < 20000 && sim.isRunning(installer_test::kInstallerBoxPath); i++) {
     bool managerRan = sim.isRunning("/ProgramFiles/Vantero.tap");
+    int stepNow = step ? *step : -1;
     uint64_t read = sim.hddBytesRead();
     auto before = Clock::now();
     sim.tick();
@@ -111,7 +114,8 @@ InstallTimes installRound(const std::string &root, bool showTicks) {
       managerStart = took;
       managerRead = sim.hddBytesRead() - read;
     }
-    if (showTicks && took > 50e-6) std::printf("  tick %u: %.2f ms\n", sim.now(), took * 1000);
+    if (showTicks && took > 50e-6)
+      std::printf("  tick %u (step %d): %.2f ms\n", sim.now(), stepNow, took * 1000);
     if (!answered && question && *question) {
       sim.scheduleKey(sim.now() + 1, RKEY_Ok);
       answered = true;
@@ -161,8 +165,9 @@ int main() {
     std::printf("payload: %zu files, %llu bytes\n", payloads().size(),
                 static_cast<unsigned long long>(bytes));
     std::printf("cp of the payloads:        median %.1f ms of %d rounds\n", cp * 1000, kRounds);
-    std::printf("ratio install / cp:        %.2f (goal %.2f, not enforced: times drift)\n", install / cp,
-                kGoal);
+    std::printf("ratio steps / cp:          %.2f (goal %.2f, not enforced: times drift)\n",
+                median(steps) / cp, kGoal);
+    std::printf("ratio install / cp:        %.2f (with pvrsim's loading of the TAP)\n", install / cp);
   }
   fs::remove_all(base);
   if (managerRead > diskBytes) {

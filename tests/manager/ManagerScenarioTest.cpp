@@ -4,11 +4,16 @@
 // opens the overview, and keys walk through the version list, the release
 // notes, the options and the password box; a password unlocks an alpha
 // version.  Every screen is compared with its golden image.
+#include <arpa/inet.h>
 #include <dlfcn.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "Golden.h"
 #include "Manager.h"
@@ -26,6 +31,7 @@ class ManagerScenario : public ManagerSim {
   void SetUp() override {
     pvrsim::osd::reset();
     ManagerSim::SetUp();
+    repo = root + "/repo";
     ASSERT_TRUE(installStandardFonts());
     ASSERT_TRUE(sim->copyToDisk(std::string(BINARY_DIR) + "/payloads/files/Vantero.lng", SettingsDir + "/"));
     putTap("/ProgramFiles/AutoStart/Alpha.tap", AlphaId, "alpha");
@@ -40,8 +46,10 @@ class ManagerScenario : public ManagerSim {
     sim->runTicks(10);
   }
 
-  // Writes the JSON, runs "vdtool make-vpd" on it and puts the file into the settings folder.
-  void makePackage(const std::string &json, const std::string &content, const std::string &vpd) {
+  // Writes the JSON, runs "vdtool make-vpd" on it and puts the file into the settings folder
+  // (or, with toBox false, leaves it in the test's folder).
+  void makePackage(const std::string &json, const std::string &content, const std::string &vpd,
+                   bool toBox = true) {
     std::ofstream(root + "/" + json) << content;
     std::string command =
         "cd '" + root + "' && " + VDTOOL_COMMAND + " make-vpd " + json + " " + vpd + " >/dev/null";
@@ -51,8 +59,50 @@ class ManagerScenario : public ManagerSim {
     ASSERT_EQ(0, posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ));
     ASSERT_EQ(pid, waitpid(pid, &status, 0));
     ASSERT_EQ(0, status) << command;
-    writeFile(SettingsDir + "/" + vpd, readHostFile(root + "/" + vpd));
+    if (toBox) writeFile(SettingsDir + "/" + vpd, readHostFile(root + "/" + vpd));
   }
+
+  // The repository: the box's two packages and Gamma's, which the box does not have yet.
+  void makeRepo() {
+    std::filesystem::create_directories(repo);
+    for (const char *vpd : {"A1000001.vpd", "B2000002.vpd"}) writeHostFile(repo + "/" + vpd, getSetting(vpd));
+    makePackage("gamma.json",
+                std::string(R"({"TAPID": "0xC3000003", "TAPName": "Gamma", "Versions": [)") +
+                    VersionJson("3.0", "2015-05-01 10:00:00", "DM_Final", 4660, "0xC3000003", "") + "]}",
+                "C3000003.vpd", false);
+    writeHostFile(repo + "/C3000003.vpd", readHostFile(root + "/C3000003.vpd"));
+  }
+  // The repository's master list: Alpha, Beta, Gamma, then `padding` entries of made-up TAPs.
+  void publishList(dword gammaStamp, dword alphaStamp = 100, const std::string &alphaURL = "A1000001.vpd",
+                   int padding = 0) {
+    tRepoMasterList list{};
+    list.NrOfEntries = 3 + padding;
+    list.Entries = static_cast<tMasterList *>(TAP_MemAlloc(list.NrOfEntries * sizeof(tMasterList)));
+    memset(list.Entries, 0, list.NrOfEntries * sizeof(tMasterList));
+    const dword ids[] = {AlphaId, BetaId, GammaId}, stamps[] = {alphaStamp, 100, gammaStamp};
+    const std::string urls[] = {alphaURL, "B2000002.vpd", "C3000003.vpd"};
+    for (int i = 0; i < list.NrOfEntries; i++) {
+      std::string url = i < 3 ? urls[i] : "Padding" + std::to_string(i) + ".vpd";
+      list.Entries[i].TAPID = i < 3 ? ids[i] : 0x7000 + i;
+      list.Entries[i].VPDTimeStamp = i < 3 ? stamps[i] : 1;
+      StringSet(&list.Entries[i].VPDURL, url.c_str());
+      StringSet(&list.Entries[i].Name, url.c_str());
+    }
+    byte *data = nullptr;
+    dword size = 0;
+    ASSERT_TRUE(RepoMasterListBuild(&list, &data, &size));
+    writeHostFile(repo + "/MasterList.vml", std::string(reinterpret_cast<char *>(data), size));
+    TAP_MemFree(data);
+    RepoMasterListFree(&list);
+  }
+  // "Query the server now" on the options page, and the ticks until the query has ended.
+  void query() {
+    MoveTo(5);
+    Press({RKEY_Ok});
+    for (int i = 0; i < 1000 && Var<tManagerQuery>("Query").State != QS_Idle; i++) sim->runTicks(10);
+    ASSERT_EQ(QS_Idle, Var<tManagerQuery>("Query").State);
+  }
+  tMenuState Screen() { return Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]; }
 
   template <typename T>
   T &Var(const char *name) {
@@ -83,6 +133,7 @@ class ManagerScenario : public ManagerSim {
   }
 
   int slot = -1;
+  std::string repo;  // the repository's folder
 };
 
 TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlphaVersion) {
@@ -171,45 +222,11 @@ TEST_F(ManagerScenario, OverviewVersionsNotesOptionsAndAPasswordThatUnlocksAnAlp
 // every package that the box has no time stamp of and brings a new TAP (the notice); the second,
 // after one package changed, fetches that package alone, as the server's count shows.
 TEST_F(ManagerScenario, QueriesFetchTheMasterListAndOnlyChangedPackages) {
-  std::string repo = root + "/repo";
-  std::filesystem::create_directories(repo);
-  for (const char *vpd : {"A1000001.vpd", "B2000002.vpd"}) writeHostFile(repo + "/" + vpd, getSetting(vpd));
-  makePackage("gamma.json",
-              std::string(R"({"TAPID": "0xC3000003", "TAPName": "Gamma", "Versions": [)") +
-                  VersionJson("3.0", "2015-05-01 10:00:00", "DM_Final", 4660, "0xC3000003", "") + "]}",
-              "C3000003.vpd");
-  writeHostFile(repo + "/C3000003.vpd", getSetting("C3000003.vpd"));
-  std::filesystem::remove(disk(SettingsDir + "/C3000003.vpd"));
-  auto publishList = [&](dword gammaStamp) {
-    tRepoMasterList list{};
-    list.NrOfEntries = 3;
-    list.Entries = static_cast<tMasterList *>(TAP_MemAlloc(3 * sizeof(tMasterList)));
-    memset(list.Entries, 0, 3 * sizeof(tMasterList));
-    const dword ids[] = {AlphaId, BetaId, GammaId}, stamps[] = {100, 100, gammaStamp};
-    const char *urls[] = {"A1000001.vpd", "B2000002.vpd", "C3000003.vpd"};
-    for (int i = 0; i < 3; i++) {
-      list.Entries[i].TAPID = ids[i];
-      list.Entries[i].VPDTimeStamp = stamps[i];
-      StringSet(&list.Entries[i].VPDURL, urls[i]);
-      StringSet(&list.Entries[i].Name, urls[i]);
-    }
-    byte *data = nullptr;
-    dword size = 0;
-    ASSERT_TRUE(RepoMasterListBuild(&list, &data, &size));
-    writeHostFile(repo + "/MasterList.vml", std::string(reinterpret_cast<char *>(data), size));
-    TAP_MemFree(data);
-    RepoMasterListFree(&list);
-  };
+  makeRepo();
   publishList(100);
   pvrsim::serve::RepoServer server(repo, 100, 120);
   writeFile("/ProgramFiles/wget", "the box's wget");
   writeFile(SettingsDir + "/Repository.ini", "URL=" + server.url() + "/\r\n");
-  auto query = [&]() {
-    MoveTo(5);
-    Press({RKEY_Ok});
-    for (int i = 0; i < 200 && Var<tManagerQuery>("Query").State != QS_Idle; i++) sim->runTicks(10);
-    ASSERT_EQ(QS_Idle, Var<tManagerQuery>("Query").State);
-  };
   Press({RKEY_Menu, RKEY_Exit});
   MoveTo(4);
   Press({RKEY_Ok});
@@ -269,6 +286,127 @@ TEST_F(ManagerStalledServer, TimesOutKeepsTheFilesAndOffersARetry) {
   EXPECT_EQ(QS_Idle, Var<tManagerQuery>("Query").State) << "EXIT cancels";
   EXPECT_EQ(MS_Options, Var<tMenuState[MENU_STATE_DEPTH]>("MenuStateStack")[0]);
 }
+#endif
+
+#ifdef MANAGER_REPO_SERVER
+// Each kind of damaged download, of the master list and of a package description, after a good
+// first query: the connection cut short or stalled (pvrsim's network switches, at 4 KB: the
+// repository's files are smaller, the damaged ones larger), the server down, a bad checksum or a
+// garbage body.  The local file stays byte for byte, the log names the URL and the reason; a
+// master list that did not arrive brings the dialog that offers a retry, a package that did not
+// arrive leaves the query to end as usual.
+enum class Damaged { MasterList, Package };
+enum class Fault { CutShort, Stalled, ServerDown, Garbage };
+struct DamageCase {
+  const char *name;
+  Damaged file;
+  Fault fault;
+  const char *reason;  // the end of the log line, after the URL
+};
+void PrintTo(const DamageCase &c, std::ostream *out) { *out << c.name; }
+
+class ManagerDamagedDownload : public ManagerScenario, public testing::WithParamInterface<DamageCase> {
+ protected:
+  void configureOptions(pvrsim::Options &o) override {
+    if (GetParam().fault == Fault::CutShort) o.netBreakAfterBytes = 4096;
+    if (GetParam().fault == Fault::Stalled) o.netStallAfterBytes = 4096;
+  }
+  // A port on 127.0.0.1 that is bound but never listens: connecting to it is refused.
+  int closedPort() {
+    closed_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(closed_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        getsockname(closed_, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+      return -1;
+    return ntohs(address.sin_port);
+  }
+  void TearDown() override {
+    if (closed_ >= 0) close(closed_);
+    ManagerScenario::TearDown();
+  }
+  // Alpha's package with a description of 6,000 bytes, valid and larger than the network's limit.
+  std::string largeAlphaPackage() {
+    std::string json = AlphaPackage(crcOf("/ProgramFiles/AutoStart/Alpha.tap"));
+    json.insert(1, R"("EN_Description": ")" + std::string(6000, 'x') + R"(", )");
+    makePackage("alpha_large.json", json, "A1000001.vpd", false);
+    return readHostFile(root + "/A1000001.vpd");
+  }
+  // The repository as the second query meets it; the URL of the damaged file.
+  std::string damage(std::unique_ptr<pvrsim::serve::RepoServer> &server) {
+    const DamageCase &c = GetParam();
+    std::string base = server->url() + "/";
+    if (c.file == Damaged::MasterList) {
+      if (c.fault == Fault::ServerDown) server.reset();
+      if (c.fault == Fault::CutShort || c.fault == Fault::Stalled) publishList(100, 100, "A1000001.vpd", 100);
+      if (c.fault == Fault::Garbage) {
+        std::string list = readHostFile(repo + "/MasterList.vml");
+        list.back() ^= 0x01;
+        writeHostFile(repo + "/MasterList.vml", list);
+      }
+      return base + "MasterList.vml";
+    }
+    std::string url = base + "A1000001.vpd";
+    if (c.fault == Fault::ServerDown)
+      url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/A1000001.vpd";
+    publishList(100, 200, url);
+    if (c.fault == Fault::CutShort || c.fault == Fault::Stalled)
+      writeHostFile(repo + "/A1000001.vpd", largeAlphaPackage());
+    if (c.fault == Fault::Garbage) writeHostFile(repo + "/A1000001.vpd", "<html>502 Bad Gateway</html>");
+    return url;
+  }
+
+ private:
+  int closed_ = -1;
+};
+
+TEST_P(ManagerDamagedDownload, KeepsTheLocalFileAndLogsTheUrlAndTheReason) {
+  const DamageCase &c = GetParam();
+  makeRepo();
+  publishList(100);
+  auto server = std::make_unique<pvrsim::serve::RepoServer>(repo, 100, 300);
+  writeFile("/ProgramFiles/wget", "the box's wget");
+  writeFile(SettingsDir + "/Repository.ini", "URL=" + server->url() + "/\r\n");
+  Press({RKEY_Menu, RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+  query();
+  ASSERT_EQ(MS_Dialog_NewTAPs, Screen()) << "the first query went wrong";
+  Press({RKEY_Exit});
+  MoveTo(4);
+  Press({RKEY_Ok});
+
+  std::string url = damage(server);
+  const char *local = c.file == Damaged::MasterList ? "Vantero.settings" : "A1000001.vpd";
+  std::string before = getSetting(local);
+  takeLog();
+  query();
+  EXPECT_EQ(before, getSetting(local)) << local;
+  std::vector<std::string> log = takeLog();
+  std::string line =
+      (c.fault == Fault::Garbage ? (c.file == Damaged::MasterList ? "Master list from " : "Package from ")
+                                 : "Download of ") +
+      url + c.reason;
+  EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << "missing log line: " << line;
+  // A query that ended rebuilds the cache, which tells of Beta's revoked version again.
+  EXPECT_EQ(c.file == Damaged::MasterList ? MS_Dialog_NoMasterList : MS_Dialog_NewTAPs, Screen());
+  EXPECT_EQ(3, Var<tSettings>("Settings").NrOfMasterListEntries) << "no entry of a damaged list taken";
+}
+
+const DamageCase DamageCases[] = {
+    {"MasterListCutShort", Damaged::MasterList, Fault::CutShort, " failed: wget ended with status 1"},
+    {"MasterListStalled", Damaged::MasterList, Fault::Stalled, " failed: no progress for 30 s"},
+    {"MasterListServerDown", Damaged::MasterList, Fault::ServerDown, " failed: wget ended with status 1"},
+    {"MasterListBadChecksum", Damaged::MasterList, Fault::Garbage, " rejected: bad checksum"},
+    {"PackageCutShort", Damaged::Package, Fault::CutShort, " failed: wget ended with status 1"},
+    {"PackageStalled", Damaged::Package, Fault::Stalled, " failed: no progress for 30 s"},
+    {"PackageServerDown", Damaged::Package, Fault::ServerDown, " failed: wget ended with status 1"},
+    {"PackageGarbage", Damaged::Package, Fault::Garbage, " rejected: damaged"},
+};
+INSTANTIATE_TEST_SUITE_P(Downloads, ManagerDamagedDownload, testing::ValuesIn(DamageCases),
+                         [](const testing::TestParamInfo<DamageCase> &info) { return info.param.name; });
 #endif
 
 // Started once more while it runs, the manager shows its menu in the running copy.

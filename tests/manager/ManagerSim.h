@@ -136,4 +136,20 @@ class ManagerSim : public datafiles::DataFilesSim {
   }
 };
 
+// The manager's data in-process: default settings to start from; the cache
+// and the inventory forgotten afterwards, so that no test sees another's.
+class ManagerData : public ManagerSim {
+ protected:
+  void SetUp() override {
+    ManagerSim::SetUp();
+    SettingsDefault();
+  }
+  void TearDown() override {
+    TAPCacheFree();
+    if (TAPsOnBoard != nullptr) memset(TAPsOnBoard, 0, TOB_MAX_ENTRIES * sizeof(tTAPsOnBoard));
+    TAPsOnBoardCount = 0;
+    ManagerSim::TearDown();
+  }
+};
+
 }  // namespace manager_test

@@ -6,11 +6,10 @@
 namespace manager_test {
 namespace {
 
-class MenuStateTest : public ManagerSim {
+class MenuStateTest : public ManagerData {
  protected:
   void SetUp() override {
-    ManagerSim::SetUp();
-    SettingsDefault();
+    ManagerData::SetUp();
     MenuStateReset();
   }
   // Pushes a state while the menu's cursor stands on an item.

@@ -10,17 +10,8 @@
 namespace manager_test {
 namespace {
 
-class QueryTest : public ManagerSim {
+class QueryTest : public ManagerData {
  protected:
-  void SetUp() override {
-    ManagerSim::SetUp();
-    SettingsDefault();
-  }
-  void TearDown() override {
-    TAPCacheFree();
-    SettingsFree();
-    ManagerSim::TearDown();
-  }
   // The master list of the repository: one entry per (TAP ID, VPDTimeStamp).
   static std::string MasterList(const std::vector<std::pair<dword, dword>> &entries) {
     tRepoMasterList list{};

@@ -9,18 +9,8 @@
 namespace manager_test {
 namespace {
 
-class TAPCacheTest : public ManagerSim {
+class TAPCacheTest : public ManagerData {
  protected:
-  void SetUp() override {
-    ManagerSim::SetUp();
-    SettingsDefault();
-  }
-  void TearDown() override {
-    TAPCacheFree();
-    if (TAPsOnBoard != nullptr) memset(TAPsOnBoard, 0, TOB_MAX_ENTRIES * sizeof(tTAPsOnBoard));
-    TAPsOnBoardCount = 0;
-    ManagerSim::TearDown();
-  }
   std::vector<std::string> versions() const {
     std::vector<std::string> out;
     for (int i = 0; i < TAPCacheSize; i++)

@@ -6,10 +6,17 @@
 # picture back), a screenshot saved from the page, the page closed and opened
 # again while pvrsim runs on, and the page saying so when pvrsim stops.
 #
+# Then the update manager as scripts/manager_demo.sh starts it (pvrsim --repo
+# serving a repository made by vdtool publish): the query from the options
+# page, the notice of the new TAP, its description and its screenshot (pixels
+# against their golden images), the package arrived byte for byte.
+#
 # Prints the latency from each key (the two arrows typed, "ok" clicked) to
 # the new screen drawn on the page, as the page measures it, and keeps it in
 # OUT/latency.txt.  Screenshots of the page (CI artefacts) go to OUT:
-# page_question.png, page_installed.png, page_stopped.png.
+# page_question.png, page_installed.png, page_stopped.png, and of the
+# manager: page_manager_news.png, page_manager_description.png,
+# page_manager_screenshot.png.
 #
 # Needs Debian's python3-selenium, python3-pil, chromium and chromium-driver
 # (scripts/setup.sh).
@@ -189,6 +196,83 @@ def check_stop_shown(driver, process):
     return banner
 
 
+def free_port():
+    probe = socket.socket()
+    probe.bind(("127.0.0.1", 0))
+    port = probe.getsockname()[1]
+    probe.close()
+    return port
+
+
+def start_manager_demo(args, run):
+    """scripts/manager_demo.sh in its own run folder; the page's address."""
+    env = dict(os.environ, BUILD=os.path.abspath(args.build), RUN=run)
+    process = subprocess.Popen(["bash", args.manager_demo, "0", str(free_port())], stdout=subprocess.PIPE,
+                               stderr=subprocess.STDOUT, text=True, env=env)
+    lines = []
+    for line in process.stdout:
+        lines.append(line)
+        match = re.search(r"serving the box on http://127\.0\.0\.1:(\d+)/", line)
+        if match:
+            return process, "http://127.0.0.1:%s/" % match.group(1)
+    process.kill()
+    raise Failure("the manager demo did not say where it serves: " + repr("".join(lines)))
+
+
+def press(driver, key):
+    """Clicks a key of the drawn remote and waits for the screen to change."""
+    before = canvas_image(driver).tobytes()
+    driver.find_element(By.CSS_SELECTOR, '#remote .key[data-key="%s"]' % key).click()
+    wait_for("the screen to change after " + key, lambda: canvas_image(driver).tobytes() != before)
+    time.sleep(0.5)  # the manager draws a screen in more than one frame
+
+
+def manager_log(run):
+    path = os.path.join(run, "disk", "ProgramFiles", "Settings", "Vantero", "Vantero.log")
+    with open(path, encoding="latin-1") as file:
+        return file.read()
+
+
+def check_manager_demo(args, driver, out):
+    """Query, the notice of the new TAP, its description and its screenshot."""
+    run = os.path.join(out, "manager")
+    process, base = start_manager_demo(args, run)
+    try:
+        driver.get(base)
+        wait_for("the manager to start", lambda: "Launching Vantero V2.1" in console_text(driver))
+        press(driver, "menu")  # the overview: the manager's own row, then the options
+        press(driver, "down")
+        press(driver, "ok")
+        for _ in range(5):  # down to "Query the server now"
+            press(driver, "down")
+        press(driver, "ok")
+        wait_for("the query to end", lambda: "Query done:" in manager_log(run))
+        if "Query done: 1 of 1 packages fetched, 0 failed" not in manager_log(run):
+            raise Failure("the query went wrong:\n" + manager_log(run))
+        package = os.path.join("ProgramFiles", "Settings", "Vantero", "7E570001.vpd")
+        with open(os.path.join(run, "disk", package), "rb") as got, \
+                open(os.path.join(run, "repo", "7E570001.vpd"), "rb") as served:
+            if got.read() != served.read():
+                raise Failure("the package on the disk is not the one the repository serves")
+        for keys, name in (([], "manager_news"), (["ok", "green"], "manager_description"),
+                           (["exit", "blue"], "manager_screenshot")):
+            for key in keys:
+                press(driver, key)
+            golden_path = os.path.join(args.golden_manager, name + ".png")
+            if not os.path.exists(golden_path):  # a new screen: written once, to be looked at
+                time.sleep(2)
+                canvas_image(driver).save(golden_path)
+                raise Failure("no golden image yet: wrote " + golden_path)
+            wait_for_screen(driver, Image.open(golden_path).convert("RGB"), name, out)
+            driver.save_screenshot(os.path.join(out, "page_" + name + ".png"))
+    finally:
+        process.send_signal(signal.SIGINT)
+        try:
+            process.wait(timeout=PATIENCE)
+        except subprocess.TimeoutExpired:
+            process.kill()
+
+
 def check_serve_option_errors(args, disk, run):
     """A bad port and a port in use end pvrsim at once, with a message."""
     taken = socket.socket()
@@ -215,6 +299,9 @@ def main():
     parser.add_argument("--installer", required=True)
     parser.add_argument("--golden-question", required=True)
     parser.add_argument("--golden-tv", required=True)
+    parser.add_argument("--manager-demo", required=True, help="scripts/manager_demo.sh")
+    parser.add_argument("--build", required=True, help="the build folder the demo takes its programs from")
+    parser.add_argument("--golden-manager", required=True, help="folder of the manager's screens on the page")
     parser.add_argument("--out", required=True, help="folder for the run and the page's screenshots")
     args = parser.parse_args()
     out = os.path.abspath(args.out)
@@ -244,6 +331,7 @@ def main():
         check_page_closed_and_opened(driver, base, process)
         banner = check_stop_shown(driver, process)
         driver.save_screenshot(os.path.join(out, "page_stopped.png"))
+        check_manager_demo(args, driver, out)
         report = "latency from a key to the new screen drawn on the page: " + ", ".join(
             "%s %.1f ms" % (entry["key"], entry["ms"]) for entry in latencies) + " (\"ok\" clicked on the remote)"
         print(report)
@@ -251,7 +339,9 @@ def main():
             file.write(report + "\n")
         print("stopped: " + banner)
         print("screenshots of the page: " + ", ".join(
-            os.path.join(out, name) for name in ("page_question.png", "page_installed.png", "page_stopped.png")))
+            os.path.join(out, name) for name in ("page_question.png", "page_installed.png", "page_stopped.png",
+                                                 "page_manager_news.png", "page_manager_description.png",
+                                                 "page_manager_screenshot.png")))
         return 0
     except Failure as failure:
         print("FAILED: %s" % failure)

@@ -94,6 +94,12 @@ class TapHeaderTest : public tasks::SimTest {
     memset(&info, 0x5A, sizeof(info));
     bool ok = HDD_TAP_GetInfo(VariantPath, &info);
     EXPECT_EQ(tasks::openDescriptorCount(), descriptorsBefore_);
+    // The same bytes read from memory (as the inventory scan does) give the
+    // same answer and the same record, partly written ones included.
+    tTAPInfo fromImage;
+    memset(&fromImage, 0x5A, sizeof(fromImage));
+    EXPECT_EQ(ok, HDD_TAP_GetInfoFromImage((const byte *)bytes.data(), (dword)bytes.size(), &fromImage));
+    EXPECT_EQ(0, memcmp(&info, &fromImage, sizeof info));
     if (ok) {
       EXPECT_LT(strnlen(info.TAPName, sizeof(info.TAPName)), sizeof(info.TAPName));
       EXPECT_LT(strnlen(info.Author, sizeof(info.Author)), sizeof(info.Author));
