@@ -127,8 +127,8 @@ std::string longListing(const TarEntry &e) {
   localtime_r(&when, &local);
   char line[96];
   std::snprintf(line, sizeof line, " %9llu %04d-%02d-%02d %02d:%02d:%02d ",
-                static_cast<unsigned long long>(e.size), local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                local.tm_hour, local.tm_min, local.tm_sec);
+                static_cast<unsigned long long>(e.size), local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
   return modeText(e) + " " + owner + line + e.name;
 }
 
@@ -283,7 +283,8 @@ bool TarRun::startCreate() {
   if (!request_.folder.empty()) {
     if (!routeToDisk(request_.folder, routed, "can't change directory to")) return false;
     int error = folderError(routed.hostPath);
-    if (error != 0) return fail("can't change directory to '" + request_.folder + "': " + std::strerror(error)), false;
+    if (error != 0)
+      return fail("can't change directory to '" + request_.folder + "': " + std::strerror(error)), false;
   }
   if (request_.names.empty()) {
     fail("empty archive");
@@ -310,8 +311,8 @@ bool TarRun::startCreate() {
 void TarRun::addName(const std::string &name) {
   std::string member = name;
   while (!member.empty() && member[0] == '/') member.erase(0, 1);
-  detail::RoutedPath routed = routeShellPath(request_.folder.empty() ? "/" + member
-                                                                     : joinBoxPath(request_.folder, member));
+  detail::RoutedPath routed =
+      routeShellPath(request_.folder.empty() ? "/" + member : joinBoxPath(request_.folder, member));
   struct stat st;
   if (routed.route != detail::Route::Disk || ::stat(routed.hostPath.c_str(), &st) != 0) {
     int error = routed.route == detail::Route::Disk ? errno : ENOENT;
@@ -433,7 +434,8 @@ bool TarRun::startRead() {
     detail::RoutedPath routed;
     if (!routeToDisk(request_.folder, routed, "can't change directory to")) return false;
     int error = folderError(routed.hostPath);
-    if (error != 0) return fail("can't change directory to '" + request_.folder + "': " + std::strerror(error)), false;
+    if (error != 0)
+      return fail("can't change directory to '" + request_.folder + "': " + std::strerror(error)), false;
   }
   if (!request_.gzip) return true;
   if (archive_.size() < 2 || static_cast<unsigned char>(archive_[0]) != 0x1f ||
@@ -605,9 +607,17 @@ void TarRun::beginExtract(const TarEntry &entry) {
   }
   if (ec) return (void)fail("can't create '" + entry.name + "': " + ec.message());
   if (entry.type == '5') return;
-  if (!separateBeforeWrite(routed.hostPath, false) ||
-      (fd_ = ::open(routed.hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) < 0)
-    return (void)fail("can't open '" + entry.name + "': " + std::strerror(errno));
+  // As busybox: an existing file (or link) goes first, so that a read-only
+  // one is replaced too and a running TAP keeps its own file.
+  routed = routeShellPath(boxPath, LastLink::Keep);
+  struct stat st;
+  if (routed.route == detail::Route::Disk && ::lstat(routed.hostPath.c_str(), &st) == 0 &&
+      !S_ISDIR(st.st_mode))
+    ::unlink(routed.hostPath.c_str());
+  if (routed.route != detail::Route::Disk ||
+      (fd_ = ::open(routed.hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0)
+    return (void)fail("can't open '" + entry.name +
+                      "': " + std::strerror(routed.route == detail::Route::Disk ? errno : routed.error));
   memberHost_ = routed.hostPath;
 }
 
@@ -618,7 +628,8 @@ void TarRun::endMember() {
   if (fd_ < 0) return;
   ::fchmod(fd_, member_.mode & 0777);
   closeFile();
-  struct timespec times[2] = {{static_cast<time_t>(member_.mtime), 0}, {static_cast<time_t>(member_.mtime), 0}};
+  struct timespec times[2] = {{static_cast<time_t>(member_.mtime), 0},
+                              {static_cast<time_t>(member_.mtime), 0}};
   ::utimensat(AT_FDCWD, memberHost_.c_str(), times, 0);
 }
 }  // namespace
