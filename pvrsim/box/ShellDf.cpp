@@ -43,8 +43,8 @@ std::string usageLine(const Usage &u) {
   uint64_t base = u.used + u.available;
   unsigned percent = base ? static_cast<unsigned>((u.used * 100 + base / 2) / base) : 0;
   char line[160];
-  std::snprintf(line, sizeof line, "%-20s %9" PRIu64 " %9" PRIu64 " %9" PRIu64 " %3u%% %s\n", kDevice, u.total,
-                u.used, u.available, percent, kMountPoint);
+  std::snprintf(line, sizeof line, "%-20s %9" PRIu64 " %9" PRIu64 " %9" PRIu64 " %3u%% %s\n", kDevice,
+                u.total, u.used, u.available, percent, kMountPoint);
   return line;
 }
 

@@ -57,9 +57,10 @@ TEST_F(ShellTarTest, ArchivesComeBackByteForByte) {
     makeFolder(std::filesystem::path(name).parent_path());
     writeHostFile(disk(name), data);
   }
-  const std::string listed = "ProgramFiles/A.tap\nProgramFiles/Settings/A/\nProgramFiles/Settings/A/Sub/\n"
-                             "ProgramFiles/Settings/A/Sub/b.ini\nProgramFiles/Settings/A/empty.dat\n" +
-                             longName + "\n";
+  const std::string listed =
+      "ProgramFiles/A.tap\nProgramFiles/Settings/A/\nProgramFiles/Settings/A/Sub/\n"
+      "ProgramFiles/Settings/A/Sub/b.ini\nProgramFiles/Settings/A/empty.dat\n" +
+      longName + "\n";
   struct Case {
     const char *create, *list, *extract;
   } cases[] = {{"-czf", "-tzf", "-xzf"}, {"cf", "tf", "xf"}, {"-cvzf", "-tzf", "-xzvf"}};
@@ -93,8 +94,8 @@ TEST_F(ShellTarTest, MembersThatLeaveTheFolderAreRefused) {
     EXPECT_EQ(1, run("tar -xf /mnt/hd/Backup/bad.tar -C /mnt/hd/Backup/Staging", &messages)) << c.what;
     EXPECT_EQ(0u, messages.find(c.refusal)) << c.what << ": " << messages;
     EXPECT_EQ("ok", readDisk("Backup/Staging/ok.txt")) << c.what;
-    EXPECT_FALSE(std::filesystem::exists(disk("Backup/evil.txt")) || std::filesystem::exists(disk("evil.txt")) ||
-                 std::filesystem::exists(root + "/evil.txt"))
+    EXPECT_FALSE(std::filesystem::exists(disk("Backup/evil.txt")) ||
+                 std::filesystem::exists(disk("evil.txt")) || std::filesystem::exists(root + "/evil.txt"))
         << c.what;
   }
 }
@@ -132,12 +133,14 @@ TEST_F(ShellTarTest, DamagedArchivesFailAsBusyboxSays) {
   EXPECT_EQ(1, run("tar -xzf /mnt/hd/Backup/none.tgz", &messages));
   EXPECT_EQ("tar: can't open '/mnt/hd/Backup/none.tgz': No such file or directory\n", messages);
   EXPECT_EQ(1, run("tar -czf /mnt/hd/Backup/x.tgz -C /mnt/hd ProgramFiles/busybox nothere", &messages));
-  EXPECT_EQ("tar: nothere: No such file or directory\ntar: error exit delayed from previous errors\n", messages);
+  EXPECT_EQ("tar: nothere: No such file or directory\ntar: error exit delayed from previous errors\n",
+            messages);
   EXPECT_EQ(127, run("/mnt/hd/Other/busybox tar -tzf /mnt/hd/Backup/x.tgz"));
 }
 
 TEST_F(ShellTarTest, DfShowsTheDiskInBusyboxLayout) {
-  for (const std::string &line : {kBusybox + " df -k '/mnt/hd' > /mnt/hd/df.txt", std::string("df > /mnt/hd/df.txt")}) {
+  for (const std::string &line :
+       {kBusybox + " df -k '/mnt/hd' > /mnt/hd/df.txt", std::string("df > /mnt/hd/df.txt")}) {
     ASSERT_EQ(0, run(line)) << line;
     std::istringstream text(readDisk("df.txt"));
     std::string header, device, percent, mount, rest;
@@ -160,9 +163,10 @@ TEST_F(ShellTarTest, ABackgroundBackupTakesTicksAndWritesItsStatus) {
   writeHostFile(disk("ProgramFiles/A.tap"), std::string(40000, 'a'));
   config_.disk.bytesPerTick = 4096;
   reconfigure();
-  const std::string line = "( " + kBusybox +
-                           " tar -czf '/mnt/hd/Backup/X.tgz' -C '/mnt/hd' 'ProgramFiles/A.tap' & echo $! > "
-                           "'/mnt/hd/Backup/pid'; wait $!; echo $? > '/mnt/hd/Backup/status' ) > /dev/null 2>&1 &";
+  const std::string line =
+      "( " + kBusybox +
+      " tar -czf '/mnt/hd/Backup/X.tgz' -C '/mnt/hd' 'ProgramFiles/A.tap' & echo $! > "
+      "'/mnt/hd/Backup/pid'; wait $!; echo $? > '/mnt/hd/Backup/status' ) > /dev/null 2>&1 &";
   ASSERT_EQ(0, run(line));
   EXPECT_FALSE(std::filesystem::exists(disk("Backup/status")));
   int ticks = 0;
@@ -178,3 +182,25 @@ TEST_F(ShellTarTest, ABackgroundBackupTakesTicksAndWritesItsStatus) {
   EXPECT_EQ(std::string(40000, 'a'), readDisk("Backup/Staging/ProgramFiles/A.tap"));
 }
 }  // namespace
+
+// A simulated full disk: tar's writes meet it as the TAP API's do, and df
+// shows no more room than is left.
+class ShellTarFullDiskTest : public SimFixture {
+ protected:
+  void configureOptions(pvrsim::Options &o) override { o.diskFullAfterBytes = 20000; }
+};
+
+TEST_F(ShellTarFullDiskTest, TarStopsAndDfShowsTheRoomLeft) {
+  writeHostFile(disk("ProgramFiles/busybox"), "the box's busybox");
+  writeHostFile(disk("ProgramFiles/A.tap"), std::string(50000, 'a'));
+  ASSERT_EQ(0, system("df -k /mnt/hd > /mnt/hd/df.txt"));
+  std::istringstream before(readHostFile(disk("df.txt")));
+  std::string header, device;
+  unsigned long long total = 0, used = 0, available = 0;
+  std::getline(before, header);
+  ASSERT_TRUE(before >> device >> total >> used >> available);
+  EXPECT_EQ(19u, available);  // 20000 bytes in 1K blocks
+  EXPECT_EQ(1 << 8, system("tar cf /mnt/hd/A.tar -C /mnt/hd ProgramFiles/A.tap 2> /mnt/hd/err.txt"));
+  EXPECT_EQ("tar: write error: No space left on device\n", readHostFile(disk("err.txt")));
+  EXPECT_EQ(20000u, std::filesystem::file_size(disk("A.tar")));
+}
