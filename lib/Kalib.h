@@ -227,14 +227,16 @@ bool FileJournalSave(tFileJournal *j, char *Reason, dword ReasonSize);
 // set is then undone (the old files back, the staged files and the journal deleted), or left for
 // FileJournalRecover when even the undo failed.
 bool FileJournalCommit(tFileJournal *j, char *Reason, dword ReasonSize);
-// Drops a set before its commit: its staged files and its journal are deleted; the disk is as before.
+// Drops a set before its commit: its staged files (and ReplaceWholeFile's temporary files of them) and its
+// journal are deleted; the disk is as before.  Nothing is done once the commit has begun.
 void FileJournalAbort(tFileJournal *j);
 // Releases the steps; j is empty after.
 void FileJournalFree(tFileJournal *j);
 // At start: finishes or undoes the set that the journal file journalPath describes, with steps that can be
 // repeated, so that a power cut during recovery is recovered the same way.  Phase FJP_Staging is rolled
 // back; FJP_Swapping is completed when every staged file is in place or still there, else rolled back;
-// FJP_Cleaning is completed.  Returns a tFileJournalRecovery with a short reason (Reason may be null).
+// FJP_Cleaning is completed.  Temporary files of the journal and of the staged files that a power cut left
+// are deleted too.  Returns a tFileJournalRecovery with a short reason (Reason may be null).
 int FileJournalRecover(const char *journalPath, char *Reason, dword ReasonSize);
 
 // True when text ends with suffix; false when either is null or empty.
