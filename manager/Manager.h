@@ -245,6 +245,8 @@ void ManagerScreenOpen(int level, bool valueColumn, const char *title, const cha
                        const tManagerHint *hints, int nrHints);
 void ManagerScreenRows(int count, tManagerRowFunc rowText, int row);
 void ManagerEnterState(tMenuState state);
+// Pushes a state that has no screen of its own (a question over the screen).
+void ManagerPushState(tMenuState state);
 void ManagerShowState(void);
 void ManagerQueryOnScreen(void);
 

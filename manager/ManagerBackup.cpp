@@ -98,11 +98,12 @@ static void RemoveTree(const char *path) {
   }
 }
 
-// Makes the folder and its parents (Linux path); false when one cannot be made.
+// Makes the folder and its parents below the disk (a Linux path in it);
+// false when one cannot be made.
 static bool MakeFolders(const char *path) {
   char part[KALIB_PATH_MAX];
-  if (strlen(path) >= sizeof part) return false;
-  for (dword i = 1; path[i - 1] != '\0'; i++) {
+  if (strlen(path) >= sizeof part || strncmp(path, LINUX_DISK "/", sizeof LINUX_DISK) != 0) return false;
+  for (dword i = sizeof LINUX_DISK; path[i - 1] != '\0'; i++) {
     if (path[i] != '/' && path[i] != '\0') continue;
     memcpy(part, path, i);
     part[i] = '\0';

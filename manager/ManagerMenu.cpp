@@ -427,6 +427,8 @@ static void Enter(tMenuState state) {
 
 void ManagerEnterState(tMenuState state) { Enter(state); }
 
+void ManagerPushState(tMenuState state) { Push(state); }
+
 void ManagerShowState(void) { ShowCurrentState(); }
 
 void ManagerMenuOpen(void) {

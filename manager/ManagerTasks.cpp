@@ -48,7 +48,7 @@ static void ShowTasks(int row) {
 
 // The question before the end: "No" is chosen first.
 static void AskEnd(void) {
-  ManagerEnterState(MS_Exit);
+  ManagerPushState(MS_Exit);
   OSDMenuMessageBoxInitialize(ManagerText(MT_EndManager), ManagerText(MT_EndQuestion));
   OSDMenuMessageBoxButtonAdd(ManagerText(MT_Yes));
   OSDMenuMessageBoxButtonAdd(ManagerText(MT_No));
