@@ -548,6 +548,22 @@ void ManagerBackupRecover(void) {
   if (result > FJR_Nothing && result <= FJR_Failed)
     LogVantero("An interrupted restore was %s %s", outcomes[result], reason);
   if (result != FJR_Failed) RemoveTree(STAGING_DIR);
+  // What a run cut short leaves besides: tar's files and a part of an archive.
+  Remove(STATUS_FILE);
+  Remove(PID_FILE);
+  Remove(LIST_FILE);
+  tWorkDir saved = WorkDirSave();
+  if (HDD_ChangeDir(MANAGER_BACKUP_DIR)) {
+    TYPE_FolderEntry entry;
+    dword entries = TAP_Hdd_FindFirst(&entry, "part");
+    for (dword i = 0; i < entries; i++) {
+      entry.name[sizeof entry.name - 1] = '\0';
+      if (entry.attr == ATTR_NORMAL && StringEndsWith(entry.name, ".tgz" PART_SUFFIX))
+        TAP_Hdd_Delete(entry.name);
+      if (i + 1 < entries) TAP_Hdd_FindNext(&entry);
+    }
+  }
+  WorkDirRestore(&saved);
 }
 
 void ManagerBackupStop(void) {

@@ -333,7 +333,8 @@ TEST_F(BackupTest, ABackupRestoresADamagedTapAndALostSetting) {
   ASSERT_TRUE(RunToEnd([&] {
     // The first screen that shows part of the archive written.
     std::error_code error;
-    if (!shown && InfoBoxOSDRgn != 0 && fs::file_size(disk(std::string(Backup.Part).substr(7)), error) > 256 * 1024 && !error) {
+    if (!shown && InfoBoxOSDRgn != 0 &&
+        fs::file_size(disk(std::string(Backup.Part).substr(7)), error) > 256 * 1024 && !error) {
       ExpectScreen("manager_backup_progress");
       shown = true;
     }
@@ -372,6 +373,52 @@ TEST_F(BackupTest, ADamagedBackupChangesNothing) {
   EXPECT_EQ(MT_BackupDamaged, Backup.Problem);
   for (const auto &[path, bytes] : before) EXPECT_EQ(bytes, readHostFile(path)) << path;
   EXPECT_EQ(1u, backups().size()) << "nothing of the restore is left";
+}
+
+// A power cut at a spread of points of a restore: after the recovery at the next start the files
+// are all as before (damaged) or all restored, and no staged file, journal or part is left.
+TEST_F(BackupTest, APowerCutDuringARestoreLeavesTheOldFilesOrTheRestoredOnes) {
+  std::string alpha = readFile("/ProgramFiles/Alpha.tap"), ini = getSetting("Alpha.ini");
+  ASSERT_TRUE(ManagerBackupStart());
+  ASSERT_TRUE(RunToEnd());
+  ASSERT_EQ(1u, backups().size());
+  std::string archive = backups()[0], damaged = alpha.substr(0, 100) + "damaged";
+  auto damage = [&] {
+    writeFile("/ProgramFiles/Alpha.tap", damaged);
+    putSetting("Alpha.ini", "Volume=0");
+  };
+  damage();
+  uint64_t start = sim->bytesWritten();
+  ASSERT_TRUE(ManagerRestoreStart(archive.c_str()));
+  ASSERT_TRUE(RunToEnd());
+  uint64_t total = sim->bytesWritten() - start;
+  ASSERT_EQ(alpha, readFile("/ProgramFiles/Alpha.tap"));
+  // Cuts spread over the extraction, and every 100 bytes over the last 6000, where the journal's
+  // phases and the swap lie.
+  std::vector<uint64_t> cuts;
+  for (uint64_t i = 0; i < 20; i++) cuts.push_back(total * i / 20);
+  for (uint64_t back = 6000; back > 0; back -= 100) cuts.push_back(total > back ? total - back : 0);
+  std::set<bool> seen;
+  for (uint64_t cut : cuts) {
+    damage();
+    EXPECT_EXIT(
+        {
+          options.powerCutAfterBytes = cut;
+          restartSim();
+          ManagerRestoreStart(archive.c_str());
+          RunToEnd();
+          std::exit(pvrsim::kPowerCutExitStatus);
+        },
+        ::testing::ExitedWithCode(pvrsim::kPowerCutExitStatus), "");
+    restartSim();
+    ManagerBackupRecover();
+    bool restored = readFile("/ProgramFiles/Alpha.tap") == alpha;
+    EXPECT_EQ(restored ? alpha : damaged, readFile("/ProgramFiles/Alpha.tap")) << "cut after " << cut;
+    EXPECT_EQ(restored ? ini : "Volume=0", getSetting("Alpha.ini")) << "cut after " << cut;
+    EXPECT_EQ(std::vector<std::string>{archive}, backups()) << "cut after " << cut;
+    seen.insert(restored);
+  }
+  EXPECT_EQ(2u, seen.size()) << "the sweep met the old files and the restored ones";
 }
 
 }  // namespace
