@@ -12,7 +12,16 @@
 // with the installer.
 typedef enum {
   MT_NoConnection = 34,  // shared with the installer
+  MT_Yes = 43,
+  MT_No = 48,
   MT_Description = 52,
+  MT_NotEnoughSpace = 58,
+  MT_StartingTAP = 73,
+  MT_MoveToAutoStart = 76,
+  MT_MoveToProgramFiles = 79,
+  MT_BackupComplete = 85,
+  MT_RestoreComplete = 87,
+  MT_NoBackupFound = 88,
   MT_First = 104,
   MT_WithoutPackage = MT_First,
   MT_CategoryN,
@@ -31,11 +40,31 @@ typedef enum {
   MT_Repository,
   MT_CountOf,
   MT_Querying,
+  // Managing the box's TAPs: the tasks menu, the installed TAPs, the
+  // AutoStart order, backup and restore, the end.
+  MT_Tasks,
+  MT_InstalledTAPs,
+  MT_AutoStartOrder,
+  MT_FullBackup,
+  MT_RestoreBackup,
+  MT_EndManager,
+  MT_EndQuestion,
+  MT_TargetTaken,
+  MT_MoveFailed,
+  MT_OrderChanged,
+  MT_OrderNotChanged,
+  MT_NewBackup,
+  MT_MakingBackup,
+  MT_CheckingBackup,
+  MT_RestoringBackup,
+  MT_RestoreQuestion,
+  MT_BackupFailed,
+  MT_BackupDamaged,
+  MT_BackupProgress,
+  MT_FilesRestored,
   MT_Installing,
   MT_InstallProgress,
   MT_AskAutoStart,
-  MT_Yes,
-  MT_No,
   MT_InstallCancelled,
   MT_Install,
   MT_Last
@@ -291,3 +320,109 @@ int ManagerVersionEntry(int row);
 // Closes every window, saves settings and inventory and releases the
 // manager's memory; the TAP ends after it.
 void ManagerStop(void);
+// True once the user ended the manager from its menu (MS_Exit): the
+// manager has stopped as for the stop event, and the TAP ends.
+bool ManagerEnded(void);
+// The manager runs (again): called by ManagerStart and ManagerMenuOpen.
+void ManagerTasksStart(void);
+
+// What the task screens (in files of their own) use of the menus: a screen
+// opened on a menu level with its key hints, rows shown in a window with
+// the cursor on row, a state entered (pushed and shown), the current
+// state's screen shown again, and a query of the server shown on screen.
+typedef struct {
+  dword Line;
+  const TYPE_GrData *Key;
+  const char *Caption;
+} tManagerHint;
+void ManagerScreenOpen(int level, bool valueColumn, const char *title, const char *subTitle,
+                       const tManagerHint *hints, int nrHints);
+void ManagerScreenRows(int count, tManagerRowFunc rowText, int row);
+void ManagerEnterState(tMenuState state);
+// Pushes a state that has no screen of its own (a question over the screen).
+void ManagerPushState(tMenuState state);
+void ManagerShowState(void);
+void ManagerQueryOnScreen(void);
+
+// The tasks menu (MS_Tasks, MENU in the overview) and its screens: the
+// installed TAPs (MS_InstalledTAPs), the AutoStart order
+// (MS_AutoStartOrder), backup and restore (MS_FullBackup) and the question
+// before the end (MS_Exit).  ManagerTaskScreenShow shows the screen of one
+// of these states with the cursor on row; ManagerTaskScreenKey handles a
+// key the menu list left on one (false: not one of them).
+// ManagerTasksEvent takes every event first while a task needs it (a
+// question is open, a backup runs); false: not taken.
+void ManagerTaskScreenShow(tMenuState state, int row);
+bool ManagerTaskScreenKey(tMenuState state, dword key, int row);
+bool ManagerTasksEvent(word event, dword param1, dword param2);
+// At start: a change of the AutoStart order or a restore that a power cut
+// interrupted is finished or undone, and a restore's staging folder removed.
+void ManagerTasksRecover(void);
+// The manager ends: a backup under way is ended, its part removed.
+void ManagerTasksStop(void);
+
+// An information box over the screen that closes by itself (or on EXIT).
+void ManagerTaskMessage(const char *title, const char *text);
+
+// The installed TAPs: the inventory's entries on the disk now.
+int ManagerInstalledBuild(void);
+void ManagerInstalledRowText(int row, tManagerRow *out);
+// Starts or stops the TAP of a row (never the manager itself); true when
+// it changed.
+bool ManagerInstalledStartStop(int row);
+// Moves the TAP of a row between "/ProgramFiles" and AutoStart, never over
+// another file; the inventory is scanned and the cache rebuilt after.
+// Returns 0 when moved, else the text id of the reason.
+int ManagerInstalledMove(int row);
+void ManagerInstalledShow(int row);
+bool ManagerInstalledKey(dword key, int row);
+void ManagerInstalledFree(void);
+
+// The AutoStart order: the TAPs of AUTOSTART_DIR in the order of their
+// names, moved up and down in memory, then applied.
+#define MANAGER_AUTOSTART_JOURNAL "AutoStartOrder.journal"
+int ManagerAutoStartLoad(void);
+int ManagerAutoStartCount(void);
+const char *ManagerAutoStartName(int index);
+// Swaps entry index with its neighbour (step -1 up, +1 down); false at an end.
+bool ManagerAutoStartMove(int index, int step);
+// Renames the TAPs so that the firmware starts them in the order shown: the
+// renamed TAPs are copied to their new names and the old ones removed as
+// one set through the file journal, so a power cut leaves the old order or
+// the new one after FileJournalRecover.  True when the new order is in place.
+bool ManagerAutoStartApply(void);
+void ManagerAutoStartShow(int row);
+bool ManagerAutoStartKey(dword key, int row);
+void ManagerAutoStartRecover(void);
+void ManagerAutoStartFree(void);
+
+// Backup and restore.  MANAGER_BACKUP_DIR (TAP notation) holds the archives
+// "<TAPID>-YYYYMMDD-HHMMSS.tgz" of "/ProgramFiles", the restore's staging
+// folder and its journal; it lies outside what is archived.
+#define MANAGER_BACKUP_DIR "/VanteroBackup"
+#define MANAGER_RESTORE_JOURNAL "Restore.journal"
+typedef enum { BK_Idle, BK_Archiving, BK_Listing, BK_Extracting } tBackupStep;
+typedef struct {
+  int Step;                       // tBackupStep
+  int Problem;                    // text id of why the last run failed; 0 none
+  int Files;                      // files the last restore put back
+  long64 Expected;                // bytes of the files being archived
+  char Name[MANAGER_TEXT_SIZE];   // the archive being restored
+  char Archive[KALIB_PATH_MAX];   // Linux path of the archive
+  char Part[KALIB_PATH_MAX + 8];  // the archive while tar writes it
+} tManagerBackup;
+extern tManagerBackup Backup;
+// Starts a backup (free space checked first) or the restore of an archive of
+// MANAGER_BACKUP_DIR; false (Backup.Problem set, a message shown) when it
+// could not start.  The idle events move them on (ManagerBackupEvent).
+bool ManagerBackupStart(void);
+bool ManagerRestoreStart(const char *archiveName);
+void ManagerBackupIdle(void);
+// The backup screen: "Make a new backup", then the archives, newest first;
+// entered for a restore, the cursor starts on the newest archive.
+void ManagerBackupEnter(bool restore);
+void ManagerBackupShow(int row);
+bool ManagerBackupKey(dword key, int row);
+bool ManagerBackupEvent(word event, dword param1, dword param2);
+void ManagerBackupRecover(void);
+void ManagerBackupStop(void);

@@ -24,21 +24,60 @@ static const char *const English[] = {"Without package",
                                       "Repository",
                                       "%d of %d",
                                       "Querying the server",
+                                      "Tasks",
+                                      "Installed TAPs",
+                                      "AutoStart order",
+                                      "Full backup",
+                                      "Restore a backup",
+                                      "End the update manager",
+                                      "End the update manager now?",
+                                      "Another file has this name there; nothing was moved.",
+                                      "The TAP could not be moved.",
+                                      "The new order is in place.",
+                                      "The order could not be changed; the old one stays.",
+                                      "Make a new backup",
+                                      "Making the backup",
+                                      "Checking the backup",
+                                      "Restoring the backup",
+                                      "Restore %s?",
+                                      "The backup could not be made.",
+                                      "The backup is damaged; nothing was changed.",
+                                      "%u kB of about %u kB",
+                                      "%d files restored",
                                       "Installing %s",
                                       "File %d of %d: %u of %u bytes",
                                       "Start %s with the box (AutoStart)?",
-                                      "Yes",
-                                      "No",
                                       "Cancelled: nothing was changed.",
                                       "Install"};
+
+
+// The English texts of the installer's numbers that the manager shows too,
+// for a box whose language file lacks them.
+namespace {
+typedef struct {
+  int Id;
+  const char *Text;
+} tSharedText;
+}  // namespace
+static const tSharedText SharedEnglish[] = {{MT_NoConnection, "No connection to the server"},
+                                            {MT_Yes, "Yes"},
+                                            {MT_No, "No"},
+                                            {MT_Description, "Description"},
+                                            {MT_NotEnoughSpace, "Not enough space on the disk"},
+                                            {MT_StartingTAP, "Starting TAP"},
+                                            {MT_MoveToAutoStart, "Move to AutoStart"},
+                                            {MT_MoveToProgramFiles, "Move to ProgramFiles"},
+                                            {MT_BackupComplete, "Backup complete"},
+                                            {MT_RestoreComplete, "Restore complete"},
+                                            {MT_NoBackupFound, "No backup found"}};
 
 TAP_STATIC_ASSERT(sizeof English / sizeof English[0] == MT_Last - MT_First, "one English text per number");
 
 const char *ManagerText(int id) {
   const char *text = id >= 0 && id < MT_Last ? LangGetString((dword)id) : nullptr;
   if (text != nullptr && text[0] != '\0') return text;
-  if (id == MT_Description) return "Description";
-  if (id == MT_NoConnection) return "No connection to the server";
+  for (const tSharedText &shared : SharedEnglish)
+    if (shared.Id == id) return shared.Text;
   return id >= MT_First && id < MT_Last ? English[id - MT_First] : "";
 }
 

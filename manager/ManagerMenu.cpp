@@ -22,14 +22,8 @@ static const char *const GroupingNames[] = {"linear", "by category", "by author"
 
 int ManagerVersionEntry(int row) { return row >= 0 && row < VersionCount ? VersionEntries[row] : -1; }
 
-typedef struct {
-  dword Line;
-  const TYPE_GrData *Key;
-  const char *Caption;
-} tHint;
-
-static void Open(int level, bool valueColumn, const char *title, const char *subTitle, const tHint *hints,
-                 int nrHints) {
+static void Open(int level, bool valueColumn, const char *title, const char *subTitle,
+                 const tManagerHint *hints, int nrHints) {
   OSDMenuSetMenuLevel(level);
   OSDMenuInitialize(FALSE, valueColumn, FALSE, FALSE, title, subTitle);
   ManagerWindowForget();
@@ -54,14 +48,23 @@ static void ShowRows(int count, tManagerRowFunc rowText, int row) {
   Show(row - ManagerWindowTop());
 }
 
+void ManagerScreenOpen(int level, bool valueColumn, const char *title, const char *subTitle,
+                       const tManagerHint *hints, int nrHints) {
+  Open(level, valueColumn, title, subTitle, hints, nrHints);
+}
+
+void ManagerScreenRows(int count, tManagerRowFunc rowText, int row) { ShowRows(count, rowText, row); }
+
 static void ShowOverview(int row) {
   char subTitle[64];
   snprintf(subTitle, sizeof subTitle, "%d TAPs, %d versions", Settings.NrOfMasterListEntries, TAPCacheSize);
-  static const tHint hints[] = {{0, &_Button_ok_Gd, "Open"},
+  // MENU opens the tasks menu.
+  const tManagerHint hints[] = {{0, &_Button_ok_Gd, "Open"},
                                 {0, &_Button_exit_Gd, "Close"},
                                 {0, &_Button_up_Gd, ""},
-                                {0, &_Button_down_Gd, "Move"}};
-  Open(0, TRUE, "Vantero update manager", subTitle, hints, 4);
+                                {0, &_Button_down_Gd, "Move"},
+                                {0, &_Button_menu_Gd, ManagerText(MT_Tasks)}};
+  Open(0, TRUE, "Vantero update manager", subTitle, hints, 5);
   Menu[0].ValueColumnX = 300;
   ShowRows(ManagerOverviewBuild(), ManagerOverviewRowText, row);
 }
@@ -79,11 +82,11 @@ static void VersionRowText(int row, tManagerRow *out) {
 static void ShowVersions(int masterIndex, int row) {
   VersionListTAP = masterIndex;
   const tMasterList *m = &Settings.MasterList[masterIndex];
-  static const tHint hints[] = {{0, &_Button_ok_Gd, "Release notes"},
-                                {0, &_Button_red_Gd, "Install"},
-                                {0, &_Button_green_Gd, "Description"},
-                                {0, &_Button_blue_Gd, "Screenshot"},
-                                {0, &_Button_exit_Gd, "Back"}};
+  static const tManagerHint hints[] = {{0, &_Button_ok_Gd, "Release notes"},
+                                       {0, &_Button_red_Gd, "Install"},
+                                       {0, &_Button_green_Gd, "Description"},
+                                       {0, &_Button_blue_Gd, "Screenshot"},
+                                       {0, &_Button_exit_Gd, "Back"}};
   Open(1, TRUE, m->Name != nullptr ? m->Name : "?", "Versions", hints, 5);
   Menu[1].ValueColumnX = 260;
   VersionCount = 0;
@@ -99,7 +102,7 @@ static void MemoRowText(int row, tManagerRow *out) {
 
 // Shows a long text in memo mode on level 2, wrapped to the memo's width.
 static void ShowMemo(const char *title, const char *subTitle, const char *text, tMenuCallback draw) {
-  static const tHint hints[] = {
+  static const tManagerHint hints[] = {
       {0, &_Button_exit_Gd, "Back"}, {0, &_Button_up_Gd, ""}, {0, &_Button_down_Gd, "Scroll"}};
   Open(2, FALSE, title, subTitle, hints, 3);
   OSDMenuSetDisplayMode(MD_Memo);
@@ -221,7 +224,7 @@ static void ShowNews(int row) {
   NewsEntries = masters > 0 ? (int *)TAP_MemAlloc((dword)masters * sizeof(int)) : nullptr;
   for (int i = 0; i < masters && NewsEntries != nullptr; i++)
     if (Settings.MasterList[i].NotificationFlag != NF_None) NewsEntries[NewsCount++] = i;
-  static const tHint hints[] = {{0, &_Button_ok_Gd, "Versions"}, {0, &_Button_exit_Gd, "Close"}};
+  static const tManagerHint hints[] = {{0, &_Button_ok_Gd, "Versions"}, {0, &_Button_exit_Gd, "Close"}};
   Open(1, TRUE, ManagerText(MT_NewTAPs),
        Settings.DisplayRevokedMessage ? ManagerText(MT_RevokedInstalled) : "", hints, 2);
   Menu[1].ValueColumnX = 300;
@@ -251,7 +254,7 @@ enum {
 };
 
 static void ShowOptions(int item) {
-  static const tHint hints[] = {
+  static const tManagerHint hints[] = {
       {0, &_Button_left_Gd, ""}, {0, &_Button_right_Gd, "Change"}, {0, &_Button_exit_Gd, "Back"}};
   Open(1, TRUE, "Options", SettingsUnsaved ? "NOT SAVED: see Vantero.log" : "Saved at once", hints, 3);
   OSDMenuSetClientLeftRight(TRUE);
@@ -336,6 +339,10 @@ static void QueryOnRequest(bool shown) {
   if (ManagerQueryStart() && QueryShown) QueryBox();
 }
 
+void ManagerQueryOnScreen(void) {
+  if (Query.State == QS_Idle) QueryOnRequest(true);
+}
+
 static void NoMasterListDialog(void) {
   Push(MS_Dialog_NoMasterList);
   OSDMenuMessageBoxInitialize(ManagerText(MT_NoConnection),
@@ -394,6 +401,12 @@ static void ShowCurrentState(void) {
     case MS_Dialog_NewTAPs:
       ShowNews(row);
       break;
+    case MS_Tasks:
+    case MS_InstalledTAPs:
+    case MS_AutoStartOrder:
+    case MS_FullBackup:
+      ManagerTaskScreenShow(MenuStateStack[0], row);
+      break;
     default:
       MenuStateReset();
       ShotFree();
@@ -417,8 +430,15 @@ static void Enter(tMenuState state) {
   ShowCurrentState();
 }
 
+void ManagerEnterState(tMenuState state) { Enter(state); }
+
+void ManagerPushState(tMenuState state) { Push(state); }
+
+void ManagerShowState(void) { ShowCurrentState(); }
+
 void ManagerMenuOpen(void) {
   CallTraceEnter("ManagerMenuOpen");
+  ManagerTasksStart();
   MenuStateReset();
   MenuStatePush(MS_Overview);
   TAPCacheUpdate();
@@ -459,6 +479,10 @@ static void MenuKey(dword key) {
     QueryOnRequest(true);
   } else if (state == MS_Options && (key == RKEY_Left || key == RKEY_Right || key == RKEY_Ok)) {
     ChangeOption(item, key == RKEY_Left ? -1 : 1);
+  } else if (key == MANAGER_MENU_KEY && state == MS_Overview) {
+    Enter(MS_Tasks);
+  } else if (ManagerTaskScreenKey(state, key, row)) {
+    // a key of the tasks menu or one of its screens
   } else if (key == RKEY_Ok && state == MS_Overview) {
     OverviewOk(row);
   } else if (key == RKEY_Ok && state == MS_VersionList && ManagerVersionEntry(row) >= 0) {
@@ -508,6 +532,8 @@ dword ManagerEvent(word event, dword param1, dword param2) {
     if (param1 == RKEY_Exit) ManagerQueryCancel();
   } else if (event == EVT_IDLE && ManagerAutoQueryDue()) {
     QueryOnRequest(false);
+  } else if (ManagerTasksEvent(event, param1, param2)) {
+    // a question of the tasks, or a backup under way
   } else if (MenuStateStack[0] == MS_Dialog_NoMasterList) {
     OSDMenuEvent(&event, &param1, &param2);
     if (!OSDMenuMessageBoxIsVisible()) {
@@ -537,6 +563,7 @@ void ManagerStop(void) {
   if (InputRgn != 0) TAP_Osd_Delete(InputRgn);
   InputRgn = 0;
   ManagerQueryStop();
+  ManagerTasksStop();
   ManagerInstallCancel();
   OSDMenuInfoBoxDestroyNoOSDUpdate();
   OSDMenuMessageBoxDestroyNoOSDUpdate();

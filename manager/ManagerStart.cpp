@@ -14,6 +14,28 @@ int ManagerMasterIndex(dword tapId) {
   return -1;
 }
 
+// Copies the package's text into the entry's field, cut to maxLength;
+// false when the copy could not be allocated (the field stays null).
+static bool CopyEntryText(char **field, const char *text, dword maxLength) {
+  StringSetCut(field, text, maxLength);
+  return text == nullptr || *field != nullptr;
+}
+
+// Fills the new entry's texts; false, with the entry's texts released,
+// when memory runs out.  An entry without its name or address would be
+// saved with the settings and never be filled in again, since a package
+// already in the master list is not added anew.
+static bool SetEntryTexts(tMasterList *m, const tVPD *vpd) {
+  if (CopyEntryText(&m->Name, vpd->TAPName, MASTERLIST_TEXT_MAX) &&
+      CopyEntryText(&m->Author, vpd->TAPAuthor, MASTERLIST_TEXT_MAX) &&
+      CopyEntryText(&m->VPDURL, vpd->URL, MASTERLIST_URL_MAX))
+    return true;
+  StringClear(&m->Name);
+  StringClear(&m->Author);
+  StringClear(&m->VPDURL);
+  return false;
+}
+
 // Appends an entry for the package; false when memory runs out or the list
 // is full.  Of the package's texts only what a screen line (or a path) can
 // show is kept, so that any number of packages leaves settings the writer
@@ -25,14 +47,19 @@ static bool AppendMasterListEntry(const tVPD *vpd) {
     return false;
   }
   tMasterList *list = (tMasterList *)TAP_MemAlloc((count + 1) * sizeof(tMasterList));
-  if (list == nullptr) return false;
+  if (list == nullptr) {
+    LogVantero("Package %8.8x not added: out of memory", (unsigned)vpd->TAPID);
+    return false;
+  }
   if (count > 0) memcpy(list, Settings.MasterList, count * sizeof(tMasterList));
   tMasterList *m = &list[count];
   memset(m, 0, sizeof *m);
   m->TAPID = vpd->TAPID;
-  StringSetCut(&m->Name, vpd->TAPName, MASTERLIST_TEXT_MAX);
-  StringSetCut(&m->Author, vpd->TAPAuthor, MASTERLIST_TEXT_MAX);
-  StringSetCut(&m->VPDURL, vpd->URL, MASTERLIST_URL_MAX);
+  if (!SetEntryTexts(m, vpd)) {
+    LogVantero("Package %8.8x not added: out of memory", (unsigned)vpd->TAPID);
+    TAP_MemFree(list);
+    return false;
+  }
   m->Category = vpd->Category;
   m->NotifyMe = TRUE;
   m->PositionInMasterList = count;
@@ -166,6 +193,10 @@ void ManagerRefreshCache(void) {
 void ManagerStart(void) {
   CallTraceEnter("ManagerStart");
   CreateSettingsDir();
+  ManagerTasksStart();
+  // A change of the AutoStart order or a restore cut short is finished or
+  // undone before any file it touches is read.
+  ManagerTasksRecover();
   if (LangLoadStrings(MANAGER_LANG_FILE, MANAGER_LANG_TEXTS, 0, MANAGER_PROGRAM_NAME) == INI_NotFound)
     WriteLog(MANAGER_PROGRAM_NAME, "Language file Vantero.lng not found");
   SettingsLoad();

@@ -1,7 +1,7 @@
 // Vantero.cpp - the update manager TAP "Vantero.tap": a thin shell around
 // the manager's logic (Manager.h).  It starts in the background; the menu
-// key, or starting the TAP once more, opens its menu.  The stop event ends
-// it with its settings saved.
+// key, or starting the TAP once more, opens its menu.  The stop event, or
+// the end chosen in its tasks menu, ends it with its settings saved.
 #include "Manager.h"
 
 TAP_HEADER();
@@ -52,7 +52,7 @@ dword TAP_EventHandler(word event, dword param1, dword param2) {
   CallTraceEnter("TAP_EventHandler");
   dword result = ManagerEvent(event, param1, param2);
   CallTraceExit(nullptr);
-  if (event == EVT_STOP) {
+  if (event == EVT_STOP || ManagerEnded()) {
     // The call tracer's table goes back before the TAP is unloaded.
     TAP_MemFree(CallTraceStats);
     CallTraceStats = nullptr;

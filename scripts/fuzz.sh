@@ -51,6 +51,7 @@ TARGETS=(
   "tob_load_fuzz      4096 -"
   "tapcache_fuzz      4096 -"
   "masterlist_fuzz    4096 -"
+  "backup_texts_fuzz  4096 -"
 )
 
 build_tap_header_fuzz() {
@@ -136,6 +137,14 @@ build_masterlist_fuzz() {
   "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/masterlist_fuzz" fuzz/datafiles/RepoMasterListFuzz.cpp \
     tools/RepoMasterList*.cpp tools/CRC32.cpp $DATAFILE_SOURCES
   cp fuzz/datafiles/seed.vml "$1/"
+}
+
+build_backup_texts_fuzz() {
+  # shellcheck disable=SC2086
+  "$CLANGXX" "${FLAGS[@]}" -Wl,--wrap=rename -o "$OUT/backup_texts_fuzz" fuzz/datafiles/BackupTextsFuzz.cpp \
+    tools/BackupTexts.cpp $DATAFILE_SOURCES
+  printf 'ProgramFiles/\nProgramFiles/A.tap\nProgramFiles/Settings/x.ini\n' >"$1/seed.list"
+  printf 'Filesystem 1K-blocks Used Available Use%% Mounted on\n/dev/sda2 100 40 60 40%% /mnt/hd\n' >"$1/seed.df"
 }
 
 # run_fuzzer NAME MAX_LEN DICT: runs it in $OUT with its whole output in

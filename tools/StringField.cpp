@@ -40,13 +40,10 @@ void StringSet(char **field, const char *s) {
   CallTraceExit(nullptr);
 }
 
-void StringSetCut(char **field, const char *s, dword maxLength) {
-  if (s == nullptr || strlen(s) <= maxLength) {
-    StringSet(field, s);
-    return;
-  }
-  // Walked by characters, so that the cut never splits a UTF-8 sequence;
-  // a byte outside one counts as a character of its own.
+// The length of s cut to at most maxLength bytes.  Walked by characters,
+// so that the cut never splits a UTF-8 sequence; a byte outside one counts
+// as a character of its own.
+static dword CutLength(const char *s, dword maxLength) {
   dword length = 0;
   while (s[length] != '\0') {
     byte bytes = 1;
@@ -54,6 +51,23 @@ void StringSetCut(char **field, const char *s, dword maxLength) {
     if (length + bytes > maxLength) break;
     length += bytes;
   }
+  return length;
+}
+
+void StringSetCut(char **field, const char *s, dword maxLength) {
+  if (field != nullptr && s != nullptr && s == *field) {
+    // The field's own text is cut where it lies: no allocation, so a
+    // loader that cuts what it read cannot lose the text for lack of memory.
+    dword length = CutLength(s, maxLength), old = strlen(s);
+    (*field)[length] = '\0';
+    StringSpace -= (int)(old - length);
+    return;
+  }
+  if (s == nullptr || strlen(s) <= maxLength) {
+    StringSet(field, s);
+    return;
+  }
+  dword length = CutLength(s, maxLength);
   char *copy = (char *)TAP_MemAlloc(length + 1);
   if (copy == nullptr) {
     StringClear(field);

@@ -573,6 +573,60 @@ bool BuildWgetCommand(const char *url, const char *outFile, const char *statusFi
                       char *command, dword commandSize);
 
 /* ======================================================================
+ * The box's TAPs: moves, copies, the AutoStart order, background commands
+ * and what busybox answers for a backup
+ * ====================================================================== */
+#define AUTOSTART_DIR "/ProgramFiles/AutoStart"
+#define BUSYBOX_PROGRAM "/mnt/hd/ProgramFiles/busybox"
+
+/* Renames from to to (Linux paths on one disk) unless another file has the
+ * name to: never over another file.  False with *error (may be null) EEXIST
+ * when the name is taken, ENOENT when from is missing, EINVAL for a null
+ * or empty path, else rename's errno; 0 when moved. */
+bool MoveFileNoReplace(const char *from, const char *to, int *error);
+/* Copies the file from into to (Linux paths; to is created or truncated).
+ * True only when all of it was written and the closed copy has the
+ * source's size on the disk; a failed copy may leave a part behind. */
+bool CopyWholeFile(const char *from, const char *to);
+
+/* One AutoStart TAP of a new order: its file name now and the one planned. */
+#define AUTOSTART_NAME_SIZE 128 /* a folder entry's name, terminator included */
+typedef struct {
+  char Old[AUTOSTART_NAME_SIZE];
+  char New[AUTOSTART_NAME_SIZE];
+} tAutoStartName;
+/* The name without the order number an earlier order put in front: two or
+ * three digits and "_" ("03_Name.tap" -> "Name.tap"); fileName itself
+ * otherwise, "" for null. */
+const char *AutoStartBaseName(const char *fileName);
+/* Plans New for count TAPs whose Old names are given in the wanted start
+ * order: "NN_<base name>" with NN counting up by one, the first number
+ * chosen so that no New name that differs from its Old one meets any of the
+ * nrOthers names (every file of the folder, the TAPs' own included; compared
+ * without case).  False, every New empty, when no numbering up to 99 fits. */
+bool AutoStartPlanNames(tAutoStartName *names, int count, const char *const *others, int nrOthers);
+
+/* The command (for system()) that runs commandLine (its words quoted by the
+ * caller with ShellQuote) in the background and returns at once:
+ *   ( COMMANDLINE & echo $! > 'PID'; wait $!; echo $? > 'STATUS' ) > /dev/null 2>&1 &
+ * pidFile receives the program's process id, statusFile its exit status and
+ * a line end once it has ended (Linux paths, quoted here).  Into command
+ * (commandSize bytes); false, command empty, when it does not fit or an
+ * argument is null or empty. */
+bool BuildBackgroundCommand(const char *commandLine, const char *statusFile, const char *pidFile,
+                            char *command, dword commandSize);
+/* The free kilobytes in the output of "busybox df -k <folder>" (header line,
+ * then one file system, its device name possibly on a line of its own).
+ * False when the text is not such an output. */
+bool DfAvailableKB(const char *dfOutput, dword *kilobytes);
+/* Checks the member list that "tar -t" printed (one name a line): every
+ * name below root + "/" ("ProgramFiles/..."), no ".." part, no control
+ * character, shorter than a path buffer.  The number of members, or -1
+ * with the first bad name in bad (badSize bytes, may be null).  Null
+ * arguments: -1. */
+int TarListCheck(const char *listing, const char *root, char *bad, dword badSize);
+
+/* ======================================================================
  * Package files on their way to the disk (PackageFileCheck.cpp): the one
  * place where a file of a package is judged before it is installed.  A
  * CRC-32 protects against damage only; a signature check over the master

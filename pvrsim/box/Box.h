@@ -29,6 +29,11 @@ struct Config {
     std::optional<uint64_t> breakAfter;  // each connection breaks after this many body bytes
     std::optional<uint64_t> stallAfter;  // each server stops sending after this many body bytes
   } network;
+  // The disk as busybox tar meets it: the bytes of the archive's contents
+  // it gets through per tick when it runs in the background.
+  struct Disk {
+    uint64_t bytesPerTick = 65536;
+  } disk;
   // Asked before the box's libc takes memory for a TAP (fopen's stream);
   // false makes the call fail with ENOMEM, as on a box out of memory.
   // Empty: memory never runs out.

@@ -148,10 +148,10 @@ class Interpreter {
   bool run(bool synchronous);
   // One tick of the network for a running download.
   void advance() {
-    if (download_ && !download_->finished()) download_->advance();
+    if (timed_ && !timed_->finished()) timed_->advance();
   }
   void abort(int signal) {
-    if (download_ && !download_->finished()) download_->abort(signal);
+    if (timed_ && !timed_->finished()) timed_->abort(signal);
   }
   int status() const { return status_; }
 
@@ -173,7 +173,7 @@ class Interpreter {
   std::vector<Frame> frames_;
   int status_ = 0;
   int lastJob_ = 0;  // $!
-  std::unique_ptr<shell::Download> download_;
+  std::unique_ptr<shell::TimedRun> timed_;
   int waitFor_ = 0;  // a job's id, -1 every job, 0 none
 };
 
@@ -264,11 +264,11 @@ void Interpreter::enterGroup(const shell::SimpleCommand &command,
 }
 
 bool Interpreter::waitsFor(bool synchronous) {
-  if (download_) {
-    if (synchronous) download_->finishNow();
-    if (!download_->finished()) return true;
-    status_ = download_->status();
-    download_.reset();
+  if (timed_) {
+    if (synchronous) timed_->finishNow();
+    if (!timed_->finished()) return true;
+    status_ = timed_->status();
+    timed_.reset();
   }
   if (waitFor_ != 0) {
     std::vector<int> ids;
@@ -335,15 +335,34 @@ void Interpreter::runSimple(const shell::SimpleCommand &command,
   bool handled = false;
   status_ = builtin(words[0], args, io, handled);
   if (handled) return;
+  auto keep =
+      std::make_shared<std::pair<std::shared_ptr<LogOutput>, std::shared_ptr<CommandStreams>>>(log, streams);
   if (shell::isWgetProgram(words[0])) {
-    download_ = shell::startWget(
-        args, io,
-        std::make_shared<std::pair<std::shared_ptr<LogOutput>, std::shared_ptr<CommandStreams>>>(log,
-                                                                                                 streams));
+    timed_ = shell::startWget(args, io, keep);
     status_ = 0;
     return;
   }
-  shell::Command run = shell::findCommand(words[0]);
+  std::string name = words[0];
+  if (shell::isBusyboxProgram(words[0])) {
+    if (args.empty()) {
+      io.out.write("BusyBox v1.35.0 multi-call binary.\n");
+      status_ = 0;
+      return;
+    }
+    name = args.front();
+    args.erase(args.begin());
+    if (name != "tar" && name != "df") {
+      io.err.write(name + ": applet not found\n");
+      status_ = kNotFoundStatus;
+      return;
+    }
+  }
+  if (name == "tar") {
+    timed_ = shell::startTar(args, io, keep);
+    status_ = 0;
+    return;
+  }
+  shell::Command run = shell::findCommand(name);
   if (run == nullptr) {
     io.err.write("sh: " + words[0] + ": not found\n");
     status_ = kNotFoundStatus;

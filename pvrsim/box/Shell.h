@@ -76,21 +76,25 @@ int rmCommand(const std::vector<std::string> &args, CommandIo &io);
 int chmodCommand(const std::vector<std::string> &args, CommandIo &io);
 int mvCommand(const std::vector<std::string> &args, CommandIo &io);
 int catCommand(const std::vector<std::string> &args, CommandIo &io);
+int dfCommand(const std::vector<std::string> &args, CommandIo &io);  // ShellDf.cpp
 
 // The command of this name, or null when the box has no such command.
 Command findCommand(const std::string &name);
 
-// One run of the box's wget (ShellWget.cpp), which takes virtual time: the
-// body arrives over ticks, a few kilobytes each (Config::network).
-class Download {
+// One run of a command that takes virtual time: the box's wget
+// (ShellWget.cpp), whose body arrives over ticks, a few kilobytes each
+// (Config::network), and busybox tar (ShellTar.cpp), which gets through
+// Config::disk's bytes per tick.
+class TimedRun {
  public:
-  virtual ~Download() = default;
+  virtual ~TimedRun() = default;
   virtual bool finished() const = 0;
   virtual int status() const = 0;  // wget's exit code once finished
-  // The body bytes that one tick of the network carries.
+  // The work of one tick: the body bytes the network carries, the bytes
+  // the disk gets through.
   virtual void advance() = 0;
   // A command that the caller waits for (system() without "&") gets the
-  // rest at once; a server that stalls ends it as a failure.
+  // rest at once; a server that stalls ends a download as a failure.
   virtual void finishNow() = 0;
   // Killed (status 128 + signal): the partial file stays.
   virtual void abort(int signal) = 0;
@@ -102,8 +106,20 @@ bool isWgetProgram(const std::string &word);
 // Starts wget with its arguments.  io stays valid as long as keep is held.
 // The result may already be finished (a usage error, a refused connection,
 // an HTTP error, --spider).
-std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io,
+std::unique_ptr<TimedRun> startWget(const std::vector<std::string> &args, CommandIo io,
                                     std::shared_ptr<void> keep);
+
+// True when the word names a regular file `name` on the disk by an absolute
+// path (as the installer puts wget and busybox in /mnt/hd/ProgramFiles).
+bool isProgramOnDisk(const std::string &word, const char *name);
+
+// True when the command names the busybox the manager ships
+// ("/mnt/hd/ProgramFiles/busybox"), whose first argument is the applet.
+bool isBusyboxProgram(const std::string &word);
+// Starts busybox tar with its arguments (ShellTar.cpp), as startWget.  The
+// result is already finished after an error that ends tar before any work.
+std::unique_ptr<TimedRun> startTar(const std::vector<std::string> &args, CommandIo io,
+                                   std::shared_ptr<void> keep);
 
 // A path as the shell's commands see it: relative names are taken from the
 // root, and nothing outside the disk folder, the canned files, the console

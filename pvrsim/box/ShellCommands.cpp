@@ -1,6 +1,8 @@
 // ShellCommands.cpp - the box shell's command table and its commands that touch no files.
 #include "Shell.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <map>
 
@@ -45,14 +47,33 @@ int ifconfigCommand(const std::vector<std::string> &args, CommandIo &io) {
 
 Command findCommand(const std::string &name) {
   static const std::map<std::string, Command> commands = {
-      {":", trueCommand},    {"true", trueCommand},         {"false", falseCommand},
-      {"echo", echoCommand}, {"ifconfig", ifconfigCommand}, {"mkdir", mkdirCommand},
-      {"rm", rmCommand},     {"chmod", chmodCommand},       {"mv", mvCommand},
+      {":", trueCommand},
+      {"true", trueCommand},
+      {"false", falseCommand},
+      {"echo", echoCommand},
+      {"ifconfig", ifconfigCommand},
+      {"mkdir", mkdirCommand},
+      {"rm", rmCommand},
+      {"chmod", chmodCommand},
+      {"mv", mvCommand},
       {"cat", catCommand},
+      {"df", dfCommand},
   };
   auto it = commands.find(name);
   return it == commands.end() ? nullptr : it->second;
 }
+
+bool isProgramOnDisk(const std::string &word, const char *name) {
+  size_t slash = word.rfind('/');
+  if (slash == std::string::npos) return false;  // the box's PATH holds none of these
+  if (word.compare(slash + 1, std::string::npos, name) != 0) return false;
+  detail::RoutedPath routed = routeShellPath(word);
+  struct stat st;
+  return routed.route == detail::Route::Disk && ::stat(routed.hostPath.c_str(), &st) == 0 &&
+         S_ISREG(st.st_mode);
+}
+
+bool isBusyboxProgram(const std::string &word) { return isProgramOnDisk(word, "busybox"); }
 
 detail::RoutedPath routeShellPath(const std::string &word, LastLink last) {
   // The shell runs in the root folder; the host behind it does not exist.

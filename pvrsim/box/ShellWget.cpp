@@ -196,7 +196,7 @@ uint64_t existingSize(const std::string &name) {
   return static_cast<uint64_t>(st.st_size);
 }
 
-class WgetRun : public Download {
+class WgetRun : public TimedRun {
  public:
   WgetRun(CommandIo io, std::shared_ptr<void> keep) : io_(io), keep_(std::move(keep)) {}
   ~WgetRun() override { closeOutput(); }
@@ -307,17 +307,9 @@ void WgetRun::deliver(uint64_t bytes) {
 }
 }  // namespace
 
-bool isWgetProgram(const std::string &word) {
-  size_t slash = word.rfind('/');
-  if (word.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, "wget") != 0) return false;
-  if (slash == std::string::npos) return false;  // the box's PATH holds no wget
-  detail::RoutedPath routed = routeShellPath(word);
-  struct stat st;
-  return routed.route == detail::Route::Disk && ::stat(routed.hostPath.c_str(), &st) == 0 &&
-         S_ISREG(st.st_mode);
-}
+bool isWgetProgram(const std::string &word) { return isProgramOnDisk(word, "wget"); }
 
-std::unique_ptr<Download> startWget(const std::vector<std::string> &args, CommandIo io,
+std::unique_ptr<TimedRun> startWget(const std::vector<std::string> &args, CommandIo io,
                                     std::shared_ptr<void> keep) {
   auto run = std::make_unique<WgetRun>(io, std::move(keep));
   run->start(args);

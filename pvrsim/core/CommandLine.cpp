@@ -57,6 +57,8 @@ Options:
   --disk-full-after-bytes N   the disk is full once the TAP API wrote N bytes: writes fail
   --lose-writes-after-bytes N the disk keeps nothing more once the TAP API wrote N bytes,
                       yet every write reports all of its bytes written
+  --disk-bytes-per-tick N     bytes of an archive's contents the box shell's tar
+                      (busybox tar) gets through per tick in the background (default 65536)
   --network-down      the box's cable is pulled: wget reaches no host
   --net-break-after-bytes N   every download's connection breaks after N bytes of its body
   --net-stall-after-bytes N   every server stops sending after N bytes of a body (wget waits)
@@ -160,6 +162,7 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
                                            "--power-cut-bytes",
                                            "--disk-full-after-bytes",
                                            "--lose-writes-after-bytes",
+                                           "--disk-bytes-per-tick",
                                            "--net-break-after-bytes",
                                            "--net-stall-after-bytes",
                                            "--net-bytes-per-tick",
@@ -224,11 +227,13 @@ bool applyOption(const std::string &option, ArgumentReader &reader, const std::s
     out.options.diskFullAfterBytes = number;
   else if (option == "--lose-writes-after-bytes")
     out.options.lostWritesAfterBytes = number;
+  else if (option == "--disk-bytes-per-tick")
+    out.options.diskBytesPerTick = number;
   else if (option == "--net-break-after-bytes")
     out.options.netBreakAfterBytes = number;
   else if (option == "--net-stall-after-bytes")
     out.options.netStallAfterBytes = number;
-  else if (option == "--net-bytes-per-tick" && number == 0)
+  else if ((option == "--net-bytes-per-tick" || option == "--disk-bytes-per-tick") && number == 0)
     return badValue(option, v, "a number above 0", error);
   else if (option == "--net-bytes-per-tick")
     out.options.netBytesPerTick = number;

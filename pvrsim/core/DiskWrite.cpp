@@ -59,6 +59,8 @@ ssize_t writeToDisk(int fd, const void *data, size_t size) {
 
 uint64_t diskBytesWritten() { return core::rt().bytesWritten; }
 
+uint64_t diskRoomLeft() { return roomBefore(core::rt().options.diskFullAfterBytes, core::rt().bytesWritten); }
+
 namespace core {
 void powerCut(const char *reason) {
   Runtime &r = rt();

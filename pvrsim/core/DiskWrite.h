@@ -21,4 +21,8 @@ ssize_t writeToDisk(int fd, const void *data, size_t size);
 // Bytes written through writeToDisk since the Sim started.
 uint64_t diskBytesWritten();
 
+// Bytes the disk still takes before it is full (Options::diskFullAfterBytes),
+// or UINT64_MAX when no such limit is set.
+uint64_t diskRoomLeft();
+
 }  // namespace pvrsim

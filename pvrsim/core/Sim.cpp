@@ -115,6 +115,7 @@ Sim::Sim(const Options &options) {
   config.network.bytesPerTick = options.netBytesPerTick > 0 ? options.netBytesPerTick : 1;
   config.network.breakAfter = options.netBreakAfterBytes;
   config.network.stallAfter = options.netStallAfterBytes;
+  config.disk.bytesPerTick = options.diskBytesPerTick > 0 ? options.diskBytesPerTick : 1;
   config.allocationAllowed = [] { return allocationAllowed(); };
   box::configure(config);  // also forgets the symbols hidden in an earlier run
   if (!options.utf8Firmware) box::hideSymbol(firmware::kUtf8Symbol);

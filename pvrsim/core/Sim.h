@@ -52,6 +52,9 @@ struct Options {
   // keeps no more, yet every write reports all of its bytes written.
   std::optional<uint64_t> diskFullAfterBytes;
   std::optional<uint64_t> lostWritesAfterBytes;
+  // Bytes of an archive's contents that the box shell's tar gets through
+  // per tick when it runs in the background.
+  uint64_t diskBytesPerTick = 65536;
   // Only what the firmware promises, for code that must not rely on more:
   // TAP_Hdd_FindNext's result means nothing (callers take as many entries
   // as TAP_Hdd_FindFirst reported) and TAP_Hdd_Flen gives a file's length

@@ -107,6 +107,21 @@ TEST(StringFieldTest, SetAndClearKeepStringSpaceInBalance) {
   EXPECT_EQ(start, StringSpace);
 }
 
+// A loader's cut of a text in its own field allocates nothing (no failure can lose the text).
+TEST(StringFieldTest, CutOfItsOwnTextStaysInPlace) {
+  const std::pair<dword, const char *> cuts[] = {{3, "abc"}, {6, "abcdef"}, {0, ""}};
+  for (const auto &[max, cut] : cuts) {
+    int start = StringSpace;
+    char *field = nullptr;
+    StringSet(&field, "abcdef");
+    const char *before = field;
+    StringSetCut(&field, field, max);
+    EXPECT_TRUE(before == field && strcmp(cut, field) == 0 && start + int(strlen(cut)) + 1 == StringSpace)
+        << cut;
+    StringClear(&field);
+  }
+}
+
 TEST(AbsolutePathTest, MountPointInFrontOrEmptyWhenItDoesNotFit) {
   EXPECT_STREQ("/mnt/hd/ProgramFiles/AutoStart", BuildAbsolutePath("/ProgramFiles/AutoStart"));
   EXPECT_STREQ("/mnt/hd", BuildAbsolutePath(""));

@@ -103,7 +103,8 @@ class AllocationSweep : public DiskFixture {
   }
 
   // The allocations to fail: all of them, or a number spread evenly.
-  static std::vector<uint64_t> sweepOf(uint64_t count) {
+  // Points that once failed are always swept too, where the run has them.
+  static std::vector<uint64_t> sweepOf(uint64_t count, const std::vector<uint64_t> &regressions) {
 #if defined(__mips__)
     uint64_t points = 4;
 #else
@@ -116,15 +117,18 @@ class AllocationSweep : public DiskFixture {
     std::vector<uint64_t> numbers;
     for (uint64_t n = 1; n <= count; n += step) numbers.push_back(n);
     if (numbers.back() != count) numbers.push_back(count);
+    for (uint64_t n : regressions)
+      if (n <= count && std::find(numbers.begin(), numbers.end(), n) == numbers.end()) numbers.push_back(n);
     return numbers;
   }
 
-  void sweep(const std::function<void(pvrsim::Sim &)> &make, const std::function<void(pvrsim::Sim &)> &run) {
+  void sweep(const std::function<void(pvrsim::Sim &)> &make, const std::function<void(pvrsim::Sim &)> &run,
+             const std::vector<uint64_t> &regressions = {}) {
     prepare(make);
     const Files before = filesOf(options.diskDir);
     const Run clean = runOnCopy(run, std::nullopt, false);
     ASSERT_GT(clean.allocations, 0u);
-    const std::vector<uint64_t> numbers = sweepOf(clean.allocations);
+    const std::vector<uint64_t> numbers = sweepOf(clean.allocations, regressions);
     std::printf("allocations: %llu, swept: %zu (both ways)\n",
                 static_cast<unsigned long long>(clean.allocations), numbers.size());
     for (uint64_t n : numbers) {
@@ -195,7 +199,9 @@ TEST_F(AllocationSweep, ManagerStartWithAPackage) {
           sim.scheduleKey(sim.now() + 1, key);
         }
         sim.runTicks(50);
-      });
+      },
+      // The new master-list entry's name, author and address.
+      {36, 37, 38, 39, 40});
 }
 
 TEST_F(AllocationSweep, GallerySession) {
