@@ -96,7 +96,9 @@ class InstallTest : public ManagerSim {
     writeFile("/ProgramFiles/AutoStart/Runner.tap", files["R10/Runner.tap"]);
     writeFile("/ProgramFiles/Runner.ini", "the user's ini");
     writeFile("/ProgramFiles/Old.dat", "obsolete");
-    if (start) ASSERT_GE(sim->startTap("/ProgramFiles/AutoStart/Runner.tap"), 0) << sim->lastError();
+    if (start) {
+      ASSERT_GE(sim->startTap("/ProgramFiles/AutoStart/Runner.tap"), 0) << sim->lastError();
+    }
   }
   // The cache entry of a TAP's version.
   int entry(dword id, const char *version) {
@@ -124,8 +126,9 @@ class InstallTest : public ManagerSim {
   // No staged file and no journal is left.
   void expectClean(const std::string &what) {
     EXPECT_FALSE(exists(SettingsDir + "/Install.journal")) << what;
-    if (exists(SettingsDir + "/Staging"))
+    if (exists(SettingsDir + "/Staging")) {
       EXPECT_TRUE(std::filesystem::is_empty(disk(SettingsDir + "/Staging"))) << what;
+    }
   }
   std::map<std::string, std::string> files;
   std::unique_ptr<pvrsim::serve::RepoServer> server;
