@@ -50,7 +50,6 @@ static const char *const English[] = {"Without package",
                                       "Cancelled: nothing was changed.",
                                       "Install"};
 
-
 // The English texts of the installer's numbers that the manager shows too,
 // for a box whose language file lacks them.
 namespace {
