@@ -67,6 +67,11 @@ typedef enum {
   MT_AskAutoStart,
   MT_InstallCancelled,
   MT_Install,
+  MT_Remove,
+  MT_RemoveSettings,
+  MT_CannotRemove,
+  MT_InstallUpdates,
+  MT_UpdatesInstalled,
   MT_Last
 } tManagerTextId;
 #define MANAGER_LANG_TEXTS MT_Last
@@ -303,6 +308,18 @@ bool ManagerInstallEvent(word event, dword param1);
 // A TAP new to the box: asks AutoStart or ProgramFiles, then installs;
 // otherwise installs at once.
 void ManagerInstallAsk(int cacheEntry);
+// "Install updates": the installed TAPs whose newest visible version is
+// newer than the installed one are installed one after the other
+// (ManagerUpdates.cpp).  ManagerUpdateCount counts them; ManagerUpdatesStart
+// queues them and starts the first (false: nothing started).  On idle events
+// ManagerUpdatesIdle moves the install on and starts the next once the
+// engine is no longer busy; true when it took the event (the result of the
+// last install, or of a failure, is left to ManagerInstallEvent).
+int ManagerUpdateCount(void);
+bool ManagerUpdatesStart(void);
+bool ManagerUpdatesActive(void);
+bool ManagerUpdatesIdle(void);
+void ManagerUpdatesStop(void);
 
 // The menus.  ManagerMenuOpen shows the overview (menu state MS_Overview);
 // ManagerEvent handles every event while the manager runs and returns what
@@ -376,6 +393,9 @@ bool ManagerInstalledStartStop(int row);
 int ManagerInstalledMove(int row);
 void ManagerInstalledShow(int row);
 bool ManagerInstalledKey(dword key, int row);
+// The remove question of the installed TAPs (RED): takes every event
+// while it is open; false when no question is open.
+bool ManagerInstalledEvent(word event, dword param1, dword param2);
 void ManagerInstalledFree(void);
 
 // The AutoStart order: the TAPs of AUTOSTART_DIR in the order of their

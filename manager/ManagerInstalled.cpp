@@ -2,7 +2,8 @@
 // found on the disk, with a package or without, its version when the cache
 // knows it, whether it runs and whether it lies in AutoStart.  OK starts or
 // stops the TAP under the cursor, BLUE moves it between "/ProgramFiles" and
-// AutoStart, never over another file.
+// AutoStart, never over another file, RED removes a TAP that has a
+// package after asking whether its settings go too.
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
@@ -12,6 +13,8 @@
 
 static int *InstalledRows = nullptr;  // inventory index of each row
 static int InstalledCount = 0;
+static dword RemoveTAPID = 0;  // the TAP the remove question is about; 0 none
+static int RemoveRow = 0;
 
 void ManagerInstalledFree(void) {
   TAP_MemFree(InstalledRows);
@@ -63,8 +66,9 @@ void ManagerInstalledShow(int row) {
   TAPCacheUpdate();
   const tManagerHint hints[] = {{0, &_Button_ok_Gd, "Start/stop"},
                                 {0, &_Button_blue_Gd, "AutoStart/ProgramFiles"},
+                                {0, &_Button_red_Gd, "Remove"},
                                 {0, &_Button_exit_Gd, "Back"}};
-  ManagerScreenOpen(2, TRUE, ManagerText(MT_InstalledTAPs), "", hints, 3);
+  ManagerScreenOpen(2, TRUE, ManagerText(MT_InstalledTAPs), "", hints, 4);
   Menu[2].ValueColumnX = 330;
   int count = ManagerInstalledBuild();
   ManagerScreenRows(count > 0 ? count : 1, ManagerInstalledRowText, row);
@@ -127,10 +131,52 @@ int ManagerInstalledMove(int row) {
   return 0;
 }
 
+// RED: a TAP with a package is removed after the question whether its
+// settings go too ("No" chosen first); the manager never removes itself.
+static void AskRemove(int row) {
+  const tTAPsOnBoard *o = EntryOf(row);
+  if (o == nullptr || o->TAPID == VANTERO_TAPID || ManagerInstallBusy()) return;
+  char text[MANAGER_TEXT_SIZE], name[64];
+  snprintf(name, sizeof name, "%.63s", o->TAPName);
+  if (ManagerMasterIndex(o->TAPID) < 0 && o->PartOf == 0) {
+    snprintf(text, sizeof text, ManagerFormat(MT_CannotRemove), name);
+    ManagerTaskMessage(ManagerText(MT_Remove), text);
+    return;
+  }
+  RemoveTAPID = o->TAPID;
+  RemoveRow = row;
+  snprintf(text, sizeof text, ManagerFormat(MT_RemoveSettings), name);
+  OSDMenuMessageBoxInitialize(ManagerText(MT_Remove), text);
+  OSDMenuMessageBoxButtonAdd(ManagerText(MT_Yes));
+  OSDMenuMessageBoxButtonAdd(ManagerText(MT_No));
+  OSDMenuMessageBoxButtonSelect(1);
+  OSDMenuMessageBoxShow();
+}
+
+bool ManagerInstalledEvent(word event, dword param1, dword param2) {
+  if (RemoveTAPID == 0) return false;
+  if (!OSDMenuMessageBoxIsVisible()) {
+    // The box went without an answer (the manager stopped): nothing is removed.
+    RemoveTAPID = 0;
+    return false;
+  }
+  bool exitKey = event == EVT_KEY && param1 == RKEY_Exit;
+  OSDMenuEvent(&event, &param1, &param2);
+  if (OSDMenuMessageBoxIsVisible()) return true;
+  dword tapId = RemoveTAPID;
+  RemoveTAPID = 0;
+  // EXIT removes nothing; the result box of a removal follows on the next event.
+  if (!exitKey) ManagerRemoveStart(tapId, OSDMenuMessageBoxLastButton() == 0);
+  ManagerInstalledShow(RemoveRow);
+  return true;
+}
+
 bool ManagerInstalledKey(dword key, int row) {
   if (key == RKEY_Ok) {
     ManagerInstalledStartStop(row);
     ManagerInstalledShow(row);
+  } else if (key == RKEY_Red) {
+    AskRemove(row);
   } else if (key == RKEY_Blue && EntryOf(row) != nullptr) {
     int problem = ManagerInstalledMove(row);
     ManagerInstalledShow(row);

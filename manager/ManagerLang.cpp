@@ -48,7 +48,12 @@ static const char *const English[] = {"Without package",
                                       "File %d of %d: %u of %u bytes",
                                       "Start %s with the box (AutoStart)?",
                                       "Cancelled: nothing was changed.",
-                                      "Install"};
+                                      "Install",
+                                      "Remove",
+                                      "Remove the settings of %s too?",
+                                      "%s has no package and cannot be removed here.",
+                                      "Install updates (%d)",
+                                      "%d updates installed"};
 
 // The English texts of the installer's numbers that the manager shows too,
 // for a box whose language file lacks them.

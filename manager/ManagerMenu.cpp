@@ -523,6 +523,8 @@ dword ManagerEvent(word event, dword param1, dword param2) {
   dword result = 0;
   if (event == EVT_STOP) {
     ManagerStop();
+  } else if (event == EVT_IDLE && ManagerUpdatesIdle()) {
+    // "Install updates" moved its install on, or started the next.
   } else if (ManagerInstallEvent(event, param1)) {
     // The install (its question, progress or result) took the event.
   } else if (event == EVT_IDLE && Query.State != QS_Idle) {

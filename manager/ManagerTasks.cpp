@@ -2,7 +2,8 @@
 // its screens: the server query, the installed TAPs, the AutoStart order,
 // backup and restore, and the end of the manager after a question.  The
 // screens themselves live in ManagerInstalled.cpp, ManagerAutoStart.cpp and
-// ManagerBackup.cpp; this file routes states, keys and events to them.
+// ManagerBackup.cpp, "Install updates" in ManagerUpdates.cpp; this file
+// routes states, keys and events to them.
 #include <stdio.h>
 #include <string.h>
 
@@ -12,18 +13,19 @@
 #define INFO_TICKS 400  // a message stays four seconds, or until EXIT
 
 namespace {
-typedef enum { TK_Query, TK_Installed, TK_AutoStart, TK_Backup, TK_Restore, TK_End } tTaskKind;
+typedef enum { TK_Query, TK_Updates, TK_Installed, TK_AutoStart, TK_Backup, TK_Restore, TK_End } tTaskKind;
 typedef struct {
   int Kind;  // tTaskKind
   int Text;  // tManagerTextId
 } tTaskRow;
 }  // namespace
 
-// The rows of the tasks menu.  The install engine's entries ("Install
-// updates", "Remove") go before TK_End.
-static const tTaskRow TaskRows[] = {{TK_Query, MT_QueryServer},        {TK_Installed, MT_InstalledTAPs},
-                                    {TK_AutoStart, MT_AutoStartOrder}, {TK_Backup, MT_FullBackup},
-                                    {TK_Restore, MT_RestoreBackup},    {TK_End, MT_EndManager}};
+// The rows of the tasks menu.  A TAP is removed from the installed TAPs'
+// screen, where the cursor names it.
+static const tTaskRow TaskRows[] = {
+    {TK_Query, MT_QueryServer}, {TK_Installed, MT_InstalledTAPs}, {TK_AutoStart, MT_AutoStartOrder},
+    {TK_Backup, MT_FullBackup}, {TK_Restore, MT_RestoreBackup},   {TK_Updates, MT_InstallUpdates},
+    {TK_End, MT_EndManager}};
 #define TASK_ROWS ((int)(sizeof TaskRows / sizeof TaskRows[0]))
 
 static bool Ended = false;
@@ -34,6 +36,13 @@ void ManagerTasksStart(void) { Ended = false; }
 
 static void TaskRowText(int row, tManagerRow *out) {
   if (row < 0 || row >= TASK_ROWS) return;
+  if (TaskRows[row].Kind == TK_Updates) {
+    // Nothing to install, or the updates being installed: not selectable.
+    int count = ManagerUpdateCount();
+    snprintf(out->Text, sizeof out->Text, ManagerFormat(MT_InstallUpdates), count);
+    out->Selectable = count > 0 && !ManagerUpdatesActive() && !ManagerInstallBusy();
+    return;
+  }
   snprintf(out->Text, sizeof out->Text, "%s", ManagerText(TaskRows[row].Text));
   if (TaskRows[row].Kind == TK_Query && Query.State != QS_Idle)
     snprintf(out->Value, sizeof out->Value, "%s", ManagerText(MT_Querying));
@@ -61,6 +70,9 @@ static void TasksOk(int row) {
   switch (TaskRows[row].Kind) {
     case TK_Query:
       ManagerQueryOnScreen();
+      break;
+    case TK_Updates:
+      if (ManagerUpdateCount() > 0) ManagerUpdatesStart();
       break;
     case TK_Installed:
       ManagerEnterState(MS_InstalledTAPs);
@@ -134,6 +146,7 @@ bool ManagerTasksEvent(word event, dword param1, dword param2) {
     EndEvent(event, param1, param2);
     return true;
   }
+  if (ManagerInstalledEvent(event, param1, param2)) return true;
   return ManagerBackupEvent(event, param1, param2);
 }
 
@@ -145,6 +158,7 @@ void ManagerTasksRecover(void) {
 }
 
 void ManagerTasksStop(void) {
+  ManagerUpdatesStop();
   ManagerBackupStop();
   ManagerInstalledFree();
   ManagerAutoStartFree();

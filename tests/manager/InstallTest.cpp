@@ -27,12 +27,14 @@ class InstallTest : public ManagerSim {
     std::string runner = readHostFile(TAP_manager_resident_tap);
     putTap("/tmp/Lib.tap", LibId, "lib");
     putTap("/tmp/App.tap", AppId, "app");
+    putTap("/tmp/App1.tap", AppId, "app 1.0");
     files = {{"R10/Runner.tap", runner + "1.0"},
              {"R11/Runner.tap", runner + "1.1"},
              {"R10/Runner.ini", "ini 1.0"},
              {"R11/Runner.ini", "ini 1.1"},
              {"L/Lib.tap", readFile("/tmp/Lib.tap")},
              {"A/App.tap", readFile("/tmp/App.tap")},
+             {"A1/App.tap", readFile("/tmp/App1.tap")},
              {"R11/Old.dat", "publish wants every file"}};
     std::filesystem::remove_all(disk("/tmp"));
     for (auto &[name, bytes] : files) writeHostFile(root + "/pkg/" + name, bytes);
@@ -76,6 +78,9 @@ class InstallTest : public ManagerSim {
                       "]}");
     writeHostFile(root + "/pkg/app.json",
                   R"({"TAPID": "0x7E570003", "TAPName": "App", "Versions": [)" +
+                      version("1.0", "2015-02-15 10:00:00", "A1", appDeps,
+                              file("App.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570003")")) +
+                      ", " +
                       version("2.0", "2015-03-01 10:00:00", "A", appDeps,
                               file("App.tap", "IM_Overwrite", R"(, "TAPID": "0x7E570003")")) +
                       "]}");
@@ -332,6 +337,83 @@ TEST_F(InstallTest, APowerCutAtAnyMomentLeavesTheOldOrTheNewVersion) {
       expectClean(what);
     }
   }
+}
+
+// RED in the installed TAPs removes the TAP under the cursor after the settings question: "No"
+// (chosen first) keeps its settings, "Yes" removes them, EXIT removes nothing; a TAP without a
+// package is refused with a message.
+TEST_F(InstallTest, TheInstalledTapsRemoveATapWithOrWithoutItsSettings) {
+  putTap("/ProgramFiles/Loose.tap", 0x7E5700AA, "no package");
+  struct Case {
+    const char *what;
+    std::vector<dword> answer;
+    bool removed, settingsKept;
+  } cases[] = {{"No", {RKEY_Ok}, true, true},
+               {"Yes", {RKEY_Left, RKEY_Ok}, true, false},
+               {"EXIT", {RKEY_Exit}, false, true}};
+  // Opens the installed TAPs with the cursor on the row whose value starts with value.
+  auto openAt = [](const char *value) {
+    ManagerEnterState(MS_InstalledTAPs);
+    for (int i = 0, n = ManagerInstalledBuild(); i < n; i++) {
+      tManagerRow r{};
+      ManagerInstalledRowText(i, &r);
+      if (strncmp(r.Value, value, strlen(value)) == 0) return ManagerInstalledShow(i), true;
+    }
+    return false;
+  };
+  ManagerMenuOpen();
+  for (const Case &c : cases) {
+    ASSERT_TRUE(ManagerInstallStart(entry(RunnerId, "1.0"), FALSE)) << Install.Message;
+    ASSERT_EQ(IS_Done, run()) << Install.Message;
+    Install.Shown = TRUE;
+    ASSERT_TRUE(openAt("1.0")) << c.what;
+    ManagerEvent(EVT_KEY, RKEY_Red, 0);
+    for (dword key : c.answer) ManagerEvent(EVT_KEY, key, 0);
+    EXPECT_EQ(!c.removed, exists("/ProgramFiles/Runner.tap")) << c.what;
+    EXPECT_EQ(c.settingsKept, exists("/ProgramFiles/Runner.ini")) << c.what;
+    ManagerEvent(EVT_IDLE, 0, 0);
+    EXPECT_EQ(c.removed, Install.Shown && OSDMenuMessageBoxIsVisible()) << c.what << ": the result";
+    if (c.removed) ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+    ManagerEvent(EVT_KEY, RKEY_Exit, 0);
+  }
+  ASSERT_TRUE(openAt("no package"));
+  ManagerEvent(EVT_KEY, RKEY_Red, 0);
+  EXPECT_FALSE(OSDMenuMessageBoxIsVisible()) << "no question for a TAP without a package";
+  EXPECT_NE(0, InfoBoxOSDRgn) << "but a message";
+  EXPECT_TRUE(exists("/ProgramFiles/Loose.tap"));
+  ManagerStop();
+}
+
+// "Install updates (2)" in the tasks menu installs both updates one after the other on idle events
+// and ends with one summary; the row then counts none.
+TEST_F(InstallTest, InstallUpdatesInstallsEveryUpdateInTurn) {
+  for (const char *id : {"R", "A"}) {
+    ASSERT_TRUE(ManagerInstallStart(entry(id[0] == 'R' ? RunnerId : AppId, "1.0"), FALSE)) << Install.Message;
+    ASSERT_EQ(IS_Done, run()) << Install.Message;
+  }
+  ASSERT_EQ(2, ManagerUpdateCount());
+  Install.Shown = TRUE;
+  ManagerMenuOpen();
+  ManagerEnterState(MS_Tasks);
+  for (int i = 0; i < 5; i++) ManagerEvent(EVT_KEY, RKEY_Down, 0);
+  ASSERT_STREQ("Install updates (2)", Menu[CurrentMenuLevel].Items[OSDMenuGetCurrentItem()].Text);
+  ManagerEvent(EVT_KEY, RKEY_Ok, 0);
+  std::vector<dword> order;
+  for (int i = 0; i < 6000 && (ManagerUpdatesActive() || ManagerInstallBusy()); i++) {
+    if (ManagerInstallBusy() && (order.empty() || order.back() != Install.Items[Install.NrOfItems - 1].TAPID))
+      order.push_back(Install.Items[Install.NrOfItems - 1].TAPID);
+    EXPECT_FALSE(OSDMenuMessageBoxIsVisible()) << "no result box between the two";
+    sim->runTicks(1);
+    ManagerEvent(EVT_IDLE, 0, 0);
+  }
+  EXPECT_EQ((std::vector<dword>{RunnerId, AppId}), order);
+  EXPECT_EQ(files["R11/Runner.tap"], readFile("/ProgramFiles/Runner.tap"));
+  EXPECT_EQ(files["A/App.tap"], readFile("/ProgramFiles/App.tap"));
+  EXPECT_STREQ("2 updates installed", Install.Message);
+  EXPECT_EQ(0, ManagerUpdateCount());
+  EXPECT_TRUE(Install.Shown && OSDMenuMessageBoxIsVisible()) << "the summary";
+  expectClean("after the updates");
+  ManagerStop();
 }
 
 // The progress box over the menu while a server stops sending; EXIT ends the download and nothing

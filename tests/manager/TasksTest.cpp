@@ -159,9 +159,10 @@ TEST_F(TasksTest, TheTasksMenuOpensFromTheOverviewAndEndsTheManagerAfterAQuestio
   ASSERT_EQ(MS_Tasks, MenuStateStack[0]);
   std::vector<std::string> rows;
   for (int i = 0; i < Menu[1].NrItems; i++) rows.push_back(Menu[1].Items[i].Text);
-  EXPECT_EQ((std::vector<std::string>{"Query the server now", "Installed TAPs", "AutoStart order",
-                                      "Full backup", "Restore a backup", "End the update manager"}),
-            rows);
+  EXPECT_EQ(
+      (std::vector<std::string>{"Query the server now", "Installed TAPs", "AutoStart order", "Full backup",
+                                "Restore a backup", "Install updates (0)", "End the update manager"}),
+      rows);
   ExpectScreen("manager_tasks");
   for (int i = 0; i < 5; i++) Press({RKEY_Down});
   Press({RKEY_Ok});
