@@ -296,6 +296,11 @@ bool ManagerRemoveStart(dword tapId, bool withSettings);
 // On idle events: moves the install on; false when nothing runs.
 bool ManagerInstallIdle(void);
 bool ManagerInstallBusy(void);
+// Free kilobytes on the disk as "busybox df -k" reports them: df's answer
+// goes through dfFile (a Linux path on the disk, deleted again).  False,
+// logged under who ("Backup", "Install"), when df cannot run or answers
+// nonsense.
+bool ManagerDiskFreeKB(const char *dfFile, const char *who, dword *kilobytes);
 // EXIT: a download under way is ended and nothing is replaced.
 void ManagerInstallCancel(void);
 // At start: finishes or undoes a set of changes a power cut interrupted

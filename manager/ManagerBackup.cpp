@@ -165,19 +165,6 @@ static long64 FilesTotal(void) {
   return total;
 }
 
-// Free kilobytes on the disk as "busybox df -k" reports them; false when unknown.
-static bool FreeKB(dword *kilobytes) {
-  char command[2 * KALIB_PATH_MAX], quoted[KALIB_PATH_MAX + 16];
-  if (!ShellQuote(DF_FILE, quoted, sizeof quoted)) return false;
-  snprintf(command, sizeof command, "%s df -k '" LINUX_DISK "' > %s 2>&1", BUSYBOX_PROGRAM, quoted);
-  system(command);
-  char text[1024];
-  bool known = ReadText(DF_FILE, text, sizeof text) && DfAvailableKB(text, kilobytes);
-  Remove(DF_FILE);
-  if (!known) LogVantero("Backup: df gave no free space: %.200s", text);
-  return known;
-}
-
 // The archive's name for now: "5C3E1A20-YYYYMMDD-HHMMSS.tgz".
 static void ArchiveName(char *name) {
   word mjd = 0;
@@ -195,7 +182,7 @@ static bool StartBackup(void) {
   }
   Backup.Expected = FilesTotal();
   dword freeKB = 0;
-  if (!FreeKB(&freeKB)) return false;
+  if (!ManagerDiskFreeKB(DF_FILE, "Backup", &freeKB)) return false;
   if ((long64)freeKB * 1024 < Backup.Expected + 1024 * 1024) {
     LogVantero("Backup: %u kB free, %u kB of files", (unsigned)freeKB, (unsigned)(Backup.Expected / 1024));
     Backup.Problem = MT_NotEnoughSpace;

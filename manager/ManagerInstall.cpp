@@ -21,6 +21,11 @@ static tInstallPlan Plan;
 static int Pending = -1;     // the planned file being downloaded
 static dword BytesDone = 0;  // of the files downloaded and checked
 
+// df's answer, read and deleted again, beside the install journal.
+#define INSTALL_DF_FILE PACKAGE_LINUX_SETTINGS_DIR "/Install.df"
+// Room left over on top of the downloads: the settings, logs and inventory written meanwhile.
+#define INSTALL_SPACE_MARGIN (1024 * 1024)
+
 bool ManagerInstallBusy(void) { return Install.State == IS_Running; }
 
 // Ends the package being installed with a message: the download ended, the staged files and the
@@ -121,18 +126,36 @@ static void StartItem(void) {
     Swap();  // nothing to download: deletions only, or nothing at all
 }
 
+// Whether the disk holds bytes more beside what it holds now, with room to spare: the old files
+// stay as backups until the swap, so the new set must fit beside them.  When df cannot tell, the
+// install goes on (logged): each download's size check and the journal still keep the disk whole.
+static bool RoomFor(long64 bytes) {
+  dword freeKB = 0;
+  if (!ManagerDiskFreeKB(INSTALL_DF_FILE, "Install", &freeKB)) return true;
+  if ((long64)freeKB * 1024 >= bytes + INSTALL_SPACE_MARGIN) return true;
+  LogVantero("Install: %u kB free, %u kB to download", (unsigned)freeKB, (unsigned)(bytes / 1024));
+  return false;
+}
+
 // Plans every package of the order without writing anything, so that a refused file of the last
-// one keeps its dependencies from being installed in vain; false (failed) when one is refused.
+// one keeps its dependencies from being installed in vain, and checks that all their downloads fit
+// on the disk; false (failed, nothing downloaded) when a file is refused or the space is short.
 static bool CheckAllItems(void) {
   char reason[MANAGER_TEXT_SIZE], title[MANAGER_TEXT_SIZE];
+  long64 downloadBytes = 0;
   for (int i = 0; i < Install.NrOfItems; i++) {
     bool good = InstallPlanMake(&Plan, &Install.Items[i], Install.AutoStart, FALSE, title, sizeof title,
                                 reason, sizeof reason);
+    downloadBytes += Plan.DownloadBytes;
     InstallPlanDrop(&Plan);
     if (!good) {
       Fail("Not installed: %s", reason);
       return false;
     }
+  }
+  if (downloadBytes > 0 && !RoomFor(downloadBytes)) {
+    Fail("%s", ManagerText(MT_NotEnoughSpace));
+    return false;
   }
   return true;
 }

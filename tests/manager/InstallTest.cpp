@@ -243,6 +243,13 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
        }},
       {"unfinished journal", "An earlier install is unfinished", RunnerId, "1.1",
        [&] { putSetting("Install.journal", "damaged"); }},
+      // df reports 512 kB free: less than the downloads and their margin.
+      {"a file too large for the free space", "Not enough space on the disk", RunnerId, "1.1",
+       [&] {
+         writeFile("/ProgramFiles/busybox", "the box's busybox");
+         options.diskFullAfterBytes = 512 * 1024;
+         restartSim();
+       }},
   };
   for (const Case &c : cases) {
     publish();
@@ -258,6 +265,13 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string &l) {
       return l.find("failed: ") != std::string::npos;
     })) << c.what;
+    if (strcmp(c.expected, ManagerText(MT_NotEnoughSpace)) == 0) {
+      EXPECT_EQ(0, Install.File) << "refused before any download";
+      EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string &l) {
+        return l.rfind("Install: ", 0) == 0 && l.find(" kB free, ") != std::string::npos &&
+               l.find(" kB to download") != std::string::npos;
+      })) << c.what;
+    }
     options.diskFullAfterBytes.reset();
     restartSim();
     if (exists(SettingsDir + "/Install.journal")) {
@@ -268,6 +282,24 @@ TEST_F(InstallTest, BadInputChangesNothingAndSaysWhy) {
       EXPECT_TRUE(before == snapshot());
     }
     expectClean(c.what);
+  }
+}
+
+// The free space decides only when df answers: with busybox on the disk and room enough, and with
+// no busybox at all (logged), the install goes on.
+TEST_F(InstallTest, TheSpaceCheckRefusesOnlyOnDfsWord) {
+  runner10(false);
+  for (bool busybox : {true, false}) {
+    if (busybox) writeFile("/ProgramFiles/busybox", "the box's busybox");
+    if (!busybox) std::filesystem::remove(disk("/ProgramFiles/busybox"));
+    takeLog();
+    ASSERT_TRUE(ManagerInstallStart(entry(RunnerId, busybox ? "1.1" : "1.0"), FALSE)) << Install.Message;
+    EXPECT_EQ(IS_Done, run()) << busybox << ": " << Install.Message;
+    std::vector<std::string> log = takeLog();
+    EXPECT_EQ(!busybox, std::any_of(log.begin(), log.end(), [](const std::string &l) {
+      return l.rfind("Install: df gave no free space", 0) == 0;
+    })) << busybox;
+    EXPECT_FALSE(exists(SettingsDir + "/Install.df")) << busybox;
   }
 }
 
