@@ -313,6 +313,11 @@ bool ManagerInstallEvent(word event, dword param1);
 // A TAP new to the box: asks AutoStart or ProgramFiles, then installs;
 // otherwise installs at once.
 void ManagerInstallAsk(int cacheEntry);
+// The info box of the install under way ("Installing <title>", the file and
+// its bytes), drawn again only when its text changed; after
+// ManagerInstallProgressReset it is drawn anew.
+void ManagerInstallProgressShow(void);
+void ManagerInstallProgressReset(void);
 // "Install updates": the installed TAPs whose newest visible version is
 // newer than the installed one are installed one after the other
 // (ManagerUpdates.cpp).  ManagerUpdateCount counts them; ManagerUpdatesStart

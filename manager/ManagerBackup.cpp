@@ -75,20 +75,6 @@ static long64 SizeOf(const char *path) {
   return lstat64(path, &st) == 0 ? (long64)st.st_size : -1;
 }
 
-// Deletes a file given by its Linux path (the box's libc offers TAPs no
-// unlink: the firmware deletes it in its folder).
-static void Remove(const char *path) {
-  if (SizeOf(path) < 0 || strncmp(path, LINUX_DISK "/", sizeof LINUX_DISK) != 0) return;
-  char folder[KALIB_PATH_MAX];
-  snprintf(folder, sizeof folder, "%s", path + sizeof LINUX_DISK - 1);
-  char *slash = strrchr(folder, '/');
-  if (slash == nullptr) return;
-  *slash = '\0';
-  tWorkDir saved = WorkDirSave();
-  if (HDD_ChangeDir(folder[0] != '\0' ? folder : "/")) TAP_Hdd_Delete(slash + 1);
-  WorkDirRestore(&saved);
-}
-
 // "rm -r" of a folder through the box shell (the staging folder).
 static void RemoveTree(const char *path) {
   char quoted[KALIB_PATH_MAX + 16], command[KALIB_PATH_MAX + 32];
@@ -115,8 +101,8 @@ static bool MakeFolders(const char *path) {
 
 // Starts busybox with the arguments (already quoted) in the background.
 static bool StartBusybox(const char *arguments) {
-  Remove(STATUS_FILE);
-  Remove(PID_FILE);
+  DeleteLinuxFile(STATUS_FILE);
+  DeleteLinuxFile(PID_FILE);
   char line[COMMAND_SIZE], command[COMMAND_SIZE + 2 * KALIB_PATH_MAX];
   int n = snprintf(line, sizeof line, "%s %s", BUSYBOX_PROGRAM, arguments);
   if (n < 0 || (dword)n >= sizeof line ||
@@ -194,7 +180,7 @@ static bool StartBackup(void) {
   snprintf(Backup.Part, sizeof Backup.Part, "%s%s", Backup.Archive, PART_SUFFIX);
   if (!ShellQuote(Backup.Part, quoted, sizeof quoted)) return false;
   snprintf(arguments, sizeof arguments, "tar -czf %s -C '" LINUX_DISK "' '" ARCHIVED_ROOT "'", quoted);
-  Remove(Backup.Part);
+  DeleteLinuxFile(Backup.Part);
   LogVantero("Backup of %u kB of files into %s", (unsigned)(Backup.Expected / 1024), Backup.Archive);
   return StartBusybox(arguments);
 }
@@ -207,7 +193,7 @@ static void BackupEnded(int status) {
     Backup.Problem = 0;
   } else {
     LogVantero("Backup %s failed: tar ended with %d (error %d)", Backup.Archive, status, error);
-    Remove(Backup.Part);
+    DeleteLinuxFile(Backup.Part);
     Backup.Problem = MT_BackupFailed;
   }
 }
@@ -219,7 +205,7 @@ static bool StartListing(void) {
   if (!ShellQuote(Backup.Archive, quotedArchive, sizeof quotedArchive) ||
       !ShellQuote(LIST_FILE, quotedList, sizeof quotedList))
     return false;
-  Remove(LIST_FILE);
+  DeleteLinuxFile(LIST_FILE);
   snprintf(arguments, sizeof arguments, "tar -tzf %s > %s", quotedArchive, quotedList);
   LogVantero("Restore of %s: checking it", Backup.Archive);
   return StartBusybox(arguments);
@@ -314,7 +300,7 @@ static void ExtractEnded(int status) {
   TAP_MemFree(list);
   // A set the journal could not finish nor undo keeps its staged files for the recovery.
   if (SizeOf(JOURNAL_PATH) < 0) RemoveTree(STAGING_DIR);
-  Remove(LIST_FILE);
+  DeleteLinuxFile(LIST_FILE);
   if (files < 0) {
     if (status != 0) LogVantero("Restore of %s: tar ended with %d", Backup.Archive, status);
     Backup.Problem = MT_BackupDamaged;
@@ -353,8 +339,8 @@ static void ShowProgress(void) {
 static void Finish(void) {
   int step = Backup.Step;
   Backup.Step = BK_Idle;
-  Remove(STATUS_FILE);
-  Remove(PID_FILE);
+  DeleteLinuxFile(STATUS_FILE);
+  DeleteLinuxFile(PID_FILE);
   BoxText[0] = '\0';
   OSDMenuInfoBoxDestroy();
   ManagerShowState();
@@ -386,7 +372,7 @@ void ManagerBackupIdle(void) {
       return;
     }
     Backup.Problem = MT_BackupDamaged;
-    Remove(LIST_FILE);
+    DeleteLinuxFile(LIST_FILE);
   } else {
     ExtractEnded(status);
   }
@@ -398,9 +384,9 @@ void ManagerBackupIdle(void) {
 static void Cancel(void) {
   KillProgram();
   for (int i = 0; i < 100 && ProgramStatus() < 0; i++) TAP_SystemProc();
-  if (Backup.Step == BK_Archiving) Remove(Backup.Part);
+  if (Backup.Step == BK_Archiving) DeleteLinuxFile(Backup.Part);
   RemoveTree(STAGING_DIR);
-  Remove(LIST_FILE);
+  DeleteLinuxFile(LIST_FILE);
   LogVantero("%s cancelled", Backup.Step == BK_Archiving ? "Backup" : "Restore");
   Backup.Problem = Backup.Step == BK_Archiving ? MT_BackupFailed : MT_BackupDamaged;
   Finish();
@@ -536,9 +522,9 @@ void ManagerBackupRecover(void) {
     LogVantero("An interrupted restore was %s %s", outcomes[result], reason);
   if (result != FJR_Failed) RemoveTree(STAGING_DIR);
   // What a run cut short leaves besides: tar's files and a part of an archive.
-  Remove(STATUS_FILE);
-  Remove(PID_FILE);
-  Remove(LIST_FILE);
+  DeleteLinuxFile(STATUS_FILE);
+  DeleteLinuxFile(PID_FILE);
+  DeleteLinuxFile(LIST_FILE);
   tWorkDir saved = WorkDirSave();
   if (HDD_ChangeDir(MANAGER_BACKUP_DIR)) {
     TYPE_FolderEntry entry;
@@ -556,7 +542,7 @@ void ManagerBackupRecover(void) {
 void ManagerBackupStop(void) {
   if (Backup.Step != BK_Idle) {
     KillProgram();
-    if (Backup.Step == BK_Archiving) Remove(Backup.Part);
+    if (Backup.Step == BK_Archiving) DeleteLinuxFile(Backup.Part);
   }
   Backup.Step = BK_Idle;
   Asking = false;

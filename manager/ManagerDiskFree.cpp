@@ -32,21 +32,6 @@ static bool ReadDfText(const char *path, char *text, dword size) {
   return true;
 }
 
-// Deletes the file (a Linux path on the disk) in its folder: the box's libc
-// offers TAPs no unlink.
-static void DeleteDfFile(const char *path) {
-  struct stat64 st;
-  if (lstat64(path, &st) != 0 || strncmp(path, LINUX_DISK "/", sizeof LINUX_DISK) != 0) return;
-  char folder[KALIB_PATH_MAX];
-  snprintf(folder, sizeof folder, "%s", path + sizeof LINUX_DISK - 1);
-  char *slash = strrchr(folder, '/');
-  if (slash == nullptr) return;
-  *slash = '\0';
-  tWorkDir saved = WorkDirSave();
-  if (HDD_ChangeDir(folder[0] != '\0' ? folder : "/")) TAP_Hdd_Delete(slash + 1);
-  WorkDirRestore(&saved);
-}
-
 bool ManagerDiskFreeKB(const char *dfFile, const char *who, dword *kilobytes) {
   CallTraceEnter("ManagerDiskFreeKB");
   char command[2 * KALIB_PATH_MAX], quoted[KALIB_PATH_MAX + 16], text[DF_TEXT_SIZE] = "";
@@ -55,7 +40,7 @@ bool ManagerDiskFreeKB(const char *dfFile, const char *who, dword *kilobytes) {
     snprintf(command, sizeof command, "%s df -k '" LINUX_DISK "' > %s 2>&1", BUSYBOX_PROGRAM, quoted);
     system(command);
     known = ReadDfText(dfFile, text, sizeof text) && DfAvailableKB(text, kilobytes);
-    DeleteDfFile(dfFile);
+    DeleteLinuxFile(dfFile);
   }
   if (!known) LogVantero("%s: df gave no free space: %.200s", who != nullptr ? who : "?", text);
   CallTraceExit(nullptr);

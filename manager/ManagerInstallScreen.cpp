@@ -18,7 +18,9 @@ static bool OnTheBox(dword tapId) {
   return false;
 }
 
-static void ProgressBox(void) {
+void ManagerInstallProgressReset(void) { ProgressText[0] = '\0'; }
+
+void ManagerInstallProgressShow(void) {
   char title[MANAGER_TEXT_SIZE], text[MANAGER_TEXT_SIZE];
   snprintf(title, sizeof title, ManagerFormat(MT_Installing), Install.Title);
   snprintf(text, sizeof text, ManagerFormat(MT_InstallProgress), Install.File, Install.NrOfFiles,
@@ -29,9 +31,9 @@ static void ProgressBox(void) {
 }
 
 static void StartShown(int cacheEntry, bool autoStart) {
-  ProgressText[0] = '\0';
+  ManagerInstallProgressReset();
   ManagerInstallStart(cacheEntry, autoStart);
-  if (Install.State == IS_Running) ProgressBox();
+  if (Install.State == IS_Running) ManagerInstallProgressShow();
 }
 
 void ManagerInstallAsk(int cacheEntry) {
@@ -83,7 +85,7 @@ bool ManagerInstallEvent(word event, dword param1) {
     if (event == EVT_IDLE) ManagerInstallIdle();
     if (event == EVT_KEY && param1 == RKEY_Exit) ManagerInstallCancel();
     if (Install.State == IS_Running) {
-      if (shown) ProgressBox();
+      if (shown) ManagerInstallProgressShow();
       return shown || event == EVT_IDLE;
     }
   }

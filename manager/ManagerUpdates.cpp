@@ -14,7 +14,6 @@
 static dword Queue[UPDATES_MAX];
 static int QueueCount = 0, QueueNext = 0, Installed = 0;
 static bool Active = false;
-static char ProgressText[MANAGER_TEXT_SIZE];
 
 // The cache entry of the newest visible version of an installed TAP when it
 // is newer than the installed one; -1 none.
@@ -42,16 +41,9 @@ static void Enqueue(dword tapId) {
   if (QueueCount < UPDATES_MAX) Queue[QueueCount++] = tapId;
 }
 
-// The info box of the install under way, drawn again only when its text changed.
+// The install's info box while the menu is open.
 static void ShowProgress(void) {
-  if (!ManagerMenuIsOpen()) return;
-  char title[MANAGER_TEXT_SIZE], text[MANAGER_TEXT_SIZE];
-  snprintf(title, sizeof title, ManagerFormat(MT_Installing), Install.Title);
-  snprintf(text, sizeof text, ManagerFormat(MT_InstallProgress), Install.File, Install.NrOfFiles,
-           (unsigned)Install.Bytes, (unsigned)Install.TotalBytes);
-  if (strcmp(text, ProgressText) == 0) return;
-  snprintf(ProgressText, sizeof ProgressText, "%s", text);
-  OSDMenuInfoBoxShow(title, text, 0);
+  if (ManagerMenuIsOpen()) ManagerInstallProgressShow();
 }
 
 // Starts the install of the next queued TAP that still has an update; false
@@ -60,7 +52,7 @@ static bool StartNext(void) {
   while (QueueNext < QueueCount) {
     int entry = UpdateEntry(Queue[QueueNext++]);
     if (entry < 0) continue;  // updated already as another TAP's dependency
-    ProgressText[0] = '\0';
+    ManagerInstallProgressReset();
     if (!ManagerInstallStart(entry, false)) return false;
     ShowProgress();
     return true;

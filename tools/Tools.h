@@ -588,6 +588,9 @@ bool MoveFileNoReplace(const char *from, const char *to, int *error);
  * True only when all of it was written and the closed copy has the
  * source's size on the disk; a failed copy may leave a part behind. */
 bool CopyWholeFile(const char *from, const char *to);
+/* Deletes the file at path (a Linux path below "/mnt/hd"; the working
+ * directory is kept).  Nothing for null, a missing file or another path. */
+void DeleteLinuxFile(const char *path);
 
 /* One AutoStart TAP of a new order: its file name now and the one planned. */
 #define AUTOSTART_NAME_SIZE 128 /* a folder entry's name, terminator included */

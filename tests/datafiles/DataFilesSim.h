@@ -6,6 +6,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -95,6 +97,17 @@ long HeapGrowth(Action action) {
 
 class DataFilesSim : public SimFixture {
  protected:
+  // Runs command with the host's shell (system() of this program is the box's); its exit status, -1
+  // when it could not run or ended otherwise.
+  static int hostShell(const std::string &command) {
+    pid_t pid = 0;
+    const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
+    int status = -1;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid)
+      return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   void SetUp() override {
     SimFixture::SetUp();
     box_ = vdtool::ManagerBox(options.diskDir);

@@ -28,15 +28,7 @@ class VdtoolTest : public DataFilesSim {
   ToolRun vdtool(const std::string &arguments) {
     std::string command =
         "cd '" + root + "' && " + VDTOOL_COMMAND + " " + arguments + " > out.txt 2> err.txt";
-    // The host's shell: system() of this program is the box's.
-    pid_t pid = 0;
-    const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
-    int status = -1;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ) != 0 ||
-        waitpid(pid, &status, 0) != pid)
-      status = -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readHostFile(root + "/out.txt"),
-            readHostFile(root + "/err.txt")};
+    return {hostShell(command), readHostFile(root + "/out.txt"), readHostFile(root + "/err.txt")};
   }
   json dump(const std::string &boxPath) {
     ToolRun run = vdtool("dump '" + disk(boxPath) + "'");

@@ -92,12 +92,7 @@ class InstallTest : public ManagerSim {
     std::string command =
         "cd '" + root + "/pkg' && " + VDTOOL_COMMAND +
         " publish runner.json lib.json app.json --out ../repo --time '2015-12-01 00:00:00' >/dev/null";
-    pid_t pid = 0;
-    const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
-    int status = -1;
-    ASSERT_EQ(0, posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ));
-    ASSERT_EQ(pid, waitpid(pid, &status, 0));
-    ASSERT_EQ(0, status) << command;
+    ASSERT_EQ(0, hostShell(command)) << command;
     for (const char *vpd : {"7E570001.vpd", "7E570002.vpd", "7E570003.vpd"})
       putSetting(vpd, readHostFile(root + "/repo/" + vpd));
   }

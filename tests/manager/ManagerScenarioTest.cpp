@@ -53,12 +53,7 @@ class ManagerScenario : public ManagerSim {
     std::ofstream(root + "/" + json) << content;
     std::string command =
         "cd '" + root + "' && " + VDTOOL_COMMAND + " make-vpd " + json + " " + vpd + " >/dev/null";
-    pid_t pid = 0;
-    const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
-    int status = -1;
-    ASSERT_EQ(0, posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ));
-    ASSERT_EQ(pid, waitpid(pid, &status, 0));
-    ASSERT_EQ(0, status) << command;
+    ASSERT_EQ(0, hostShell(command)) << command;
     if (toBox) writeFile(SettingsDir + "/" + vpd, readHostFile(root + "/" + vpd));
   }
 
